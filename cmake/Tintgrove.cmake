@@ -1,0 +1,66 @@
+# Shared build settings and helpers for every area of the tree.
+
+# An area is added when its folder has a CMakeLists.txt, so each part of the
+# tree owns its own build file.
+function(tg_add_area dir)
+  if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${dir}/CMakeLists.txt)
+    add_subdirectory(${dir})
+  endif()
+endfunction()
+
+# Adds every direct subfolder of the current folder that has a CMakeLists.txt.
+function(tg_add_subareas)
+  file(GLOB children LIST_DIRECTORIES true RELATIVE ${CMAKE_CURRENT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR}/*)
+  list(SORT children)
+  foreach(child IN LISTS children)
+    if(IS_DIRECTORY ${CMAKE_CURRENT_SOURCE_DIR}/${child} AND EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${child}/CMakeLists.txt)
+      add_subdirectory(${child})
+    endif()
+  endforeach()
+endfunction()
+
+# Warnings and text encoding for every target of the project.
+add_compile_options(-Wall -Wextra -Wshadow -Wimplicit-fallthrough)
+if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+  # Sources are UTF-8; the program's texts are code page 936 bytes.
+  add_compile_options(-finput-charset=UTF-8 -fexec-charset=GBK)
+endif()
+
+if(WIN32)
+  add_compile_definitions(_WIN32_WINNT=0x0601 WINVER=0x0601 NOMINMAX STRICT)
+  # The C++ runtime goes into every binary so they run on a bare Windows or wine.
+  add_link_options(-static -static-libgcc -static-libstdc++)
+endif()
+
+# Where the plug-in and its files are put together for walkhost.
+set(TG_PLUGINS_DIR ${CMAKE_BINARY_DIR}/bin/plugins)
+set(CMAKE_RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+
+# GoogleTest: the system package natively, the distribution's sources for Windows.
+if(NOT TG_FUZZ)
+  if(WIN32)
+    set(TG_GTEST_SOURCE_DIR /usr/src/googletest CACHE PATH "GoogleTest sources for the cross build")
+    set(gtest_force_shared_crt OFF CACHE BOOL "" FORCE)
+    set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+    set(BUILD_GMOCK ON CACHE BOOL "" FORCE)
+    add_subdirectory(${TG_GTEST_SOURCE_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
+    add_library(GTest::gtest ALIAS gtest)
+    add_library(GTest::gtest_main ALIAS gtest_main)
+    add_library(GTest::gmock ALIAS gmock)
+  else()
+    find_package(GTest REQUIRED)
+  endif()
+endif()
+
+# tg_add_test(NAME SOURCES a.cpp b.cpp LIBS x y [GUI])
+# One executable is one test: under wine a process start costs seconds, so a
+# Windows test executable runs all its cases in one start. GUI makes a
+# Windows subsystem executable that still has gtest's console output.
+function(tg_add_test name)
+  cmake_parse_arguments(T "GUI" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest_main GTest::gtest)
+  set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+  add_test(NAME ${name} COMMAND ${name} --gtest_brief=0)
+  set_tests_properties(${name} PROPERTIES TIMEOUT 300)
+endfunction()

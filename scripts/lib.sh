@@ -1,0 +1,37 @@
+# Shared by scripts/test and scripts/demo: installs what the build needs and
+# prepares the wine prefix. Sourced, not run.
+
+TG_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+TG_PACKAGES=(cmake g++ clang libgtest-dev libgmock-dev googletest libbenchmark-dev
+  g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64 xvfb xauth
+  fonts-wqy-microhei imagemagick libstb-dev libcli11-dev nlohmann-json3-dev fp-utils)
+
+tg_install() {
+  local missing=()
+  for p in "${TG_PACKAGES[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  echo "installing: ${missing[*]}"
+  local sudo=""; [ "$(id -u)" -ne 0 ] && sudo=sudo
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+}
+
+# Creates the wine prefix of a build tree once: no Mono/Gecko installer may
+# block it, and windows are unmanaged so a closing dialog costs no 2 s wait.
+tg_wine_prefix() {
+  export WINEPREFIX="$1" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+  if [ ! -f "$WINEPREFIX/.tg-ready" ]; then
+    mkdir -p "$WINEPREFIX"
+    timeout 180 wineboot -i >/dev/null 2>&1 || true
+    timeout 60 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+    timeout 60 wineserver -w
+    touch "$WINEPREFIX/.tg-ready"
+  fi
+}
+
+tg_configure_build() {  # preset [binary dir]
+  local preset=$1 dir=${2:-$TG_ROOT/build/$1}
+  cmake --preset "$preset" -S "$TG_ROOT" -B "$dir" >/dev/null && cmake --build "$dir" -j2
+}
