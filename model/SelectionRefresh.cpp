@@ -1,0 +1,45 @@
+#include "SelectionRefresh.h"
+
+#include <algorithm>
+
+namespace {
+constexpr double kMinimumSaturation = 0.05;
+constexpr double kMinimumBrightness = 0.05;
+
+uint32_t Channel(double c)
+{
+    return static_cast<uint32_t>(static_cast<long long>(c * 255.0)) & 0xFFu;
+}
+}  // namespace
+
+uint32_t PackColor(double r, double g, double b)
+{
+    return Channel(r) | (Channel(g) << 8) | (Channel(b) << 16);
+}
+
+void RefreshSelectionMaterials(SelectionPanel* panel)
+{
+    currentMaterialHandles.clear();
+    currentMaterials.clear();
+    for (unsigned surface : selectedSurfaces) {
+        const unsigned handle = HV_GetMaterialHandle(surface);
+        if (std::find(currentMaterialHandles.begin(), currentMaterialHandles.end(), handle) !=
+            currentMaterialHandles.end())
+            continue;
+        OriginalMaterial material;
+        HV_GetMaterial(handle, &material);
+        currentMaterialHandles.push_back(handle);
+        currentMaterials.push_back(material);
+    }
+    if (currentMaterials.empty() || !panel)
+        return;
+
+    const float* color = currentMaterials[0].color;
+    const double r = color[0], g = color[1], b = color[2];
+    double hue = 0, saturation = 0, brightness = 0;
+    HV_RgbToHsv(r, g, b, &hue, &saturation, &brightness);
+    saturation = std::max(saturation, kMinimumSaturation);
+    brightness = std::max(brightness, kMinimumBrightness);
+    panel->ShowPickedColor(hue, saturation, brightness, PackColor(r, g, b));
+    RememberOriginalMaterial(panel->RememberedMaterials(), currentMaterialHandles[0]);
+}
