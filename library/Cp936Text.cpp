@@ -64,6 +64,14 @@ int CompareNoCase(std::string_view a, std::string_view b)
     return a.size() < b.size() ? -1 : 1;
 }
 
+std::string FoldCase(std::string_view text)
+{
+    std::string folded(text);
+    for (std::size_t i = 0; i < folded.size(); i += CharLength(folded, i))
+        folded[i] = static_cast<char>(Fold(static_cast<unsigned char>(folded[i])));
+    return folded;
+}
+
 bool EqualsNoCaseBytewise(std::string_view a, std::string_view b)
 {
     if (a.size() != b.size())

@@ -31,6 +31,11 @@ std::size_t Find(std::string_view text, std::string_view needle);
 int CompareNoCase(std::string_view a, std::string_view b);
 inline bool EqualsNoCase(std::string_view a, std::string_view b) { return CompareNoCase(a, b) == 0; }
 
+// The text with the ASCII letters of its single-byte characters folded to
+// lower case: FoldCase(a) == FoldCase(b) exactly when EqualsNoCase(a, b), so
+// it serves as a hash key for case-insensitive lookups.
+std::string FoldCase(std::string_view text);
+
 // Folds ASCII letters byte by byte, trail bytes included (not multibyte-aware).
 bool EqualsNoCaseBytewise(std::string_view a, std::string_view b);
 

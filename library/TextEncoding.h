@@ -1,0 +1,12 @@
+// Conversion between the code page 936 texts of records and files and the
+// UTF-8 of terminals, readable files and (on POSIX systems) file names. The
+// one place where the tool and the POSIX file layer convert.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// False when text is not valid in the source encoding or a character has no
+// form in the target one; out then holds nothing useful.
+bool Cp936ToUtf8(std::string_view text, std::string& out);
+bool Utf8ToCp936(std::string_view text, std::string& out);
