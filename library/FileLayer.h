@@ -72,10 +72,12 @@ bool SaveFileSafely(const std::string& path, Producer&& produce)
     FileLayer& files = Files();
     std::unique_ptr<File> file;
     std::string temp;
-    for (int attempt = 0; attempt < 16 && !file; ++attempt) {
-        temp = TemporaryNameFor(path, attempt);
-        file = files.Open(temp, OpenMode::CreateNew);
-    }
+    // A name left taken by an earlier crash is passed over, never reused.
+    int attempt = 0;
+    do
+        temp = TemporaryNameFor(path, attempt++);
+    while (attempt < 16 && files.Exists(temp));
+    file = files.Open(temp, OpenMode::CreateNew);
     if (!file)
         return false;
     // The producer may flush and close the file itself (WriteRecords does).
