@@ -1,0 +1,34 @@
+// The walker's eye: position, heading and pitch, and the pinhole projection
+// between the world and the pixels of the 3D view.
+#pragma once
+
+#include "Vec.h"
+
+namespace walkhost {
+
+class Camera {
+public:
+    Vec3 position{0, 1.6, 0};
+    double yaw = 0;     // radians; 0 looks along -z, positive turns right
+    double pitch = 0;   // radians; positive looks up
+    double fovY = 1.0;  // vertical field of view, radians
+    int width = 1024;
+    int height = 768;
+
+    Vec3 Forward() const;
+    Vec3 Right() const;
+    Vec3 Up() const;
+    double Focal() const;  // pixels per unit at distance 1
+
+    // The world-space direction through the centre of pixel (x, y), not normalised.
+    Vec3 RayThrough(double x, double y) const;
+    // World point to camera space: x right, y up, z depth along Forward().
+    Vec3 ToView(const Vec3& p) const;
+
+    void Walk(double metres);    // along the heading, level
+    void Strafe(double metres);  // sideways, level
+    void Turn(double radians);
+    void Look(double radians);   // pitch, limited to just under straight up/down
+};
+
+}  // namespace walkhost

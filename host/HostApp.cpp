@@ -1,0 +1,220 @@
+#include "HostApp.h"
+
+#include "DemoScene.h"
+#include "ObjModel.h"
+#include "Picking.h"
+#include "WinText.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace walkhost {
+
+HostApp& App()
+{
+    static HostApp app;
+    return app;
+}
+
+void HostApp::ShowDemoScene()
+{
+    scene.Assign(MakeDemoApartment());
+    scene.textureFolder = WideToCp936(ExeFolder() + L"textures\\");
+    modelPath.clear();
+    selection.clear();
+    ResetCamera();
+    Invalidate();
+}
+
+void HostApp::ResetCamera()
+{
+    const int w = camera.width, h = camera.height;
+    if (modelPath.empty()) {
+        camera = DemoStartCamera(w, h);
+        return;
+    }
+    camera = Camera();
+    camera.width = w;
+    camera.height = h;
+    const double inf = std::numeric_limits<double>::infinity();
+    Vec3 lo(inf, inf, inf), hi(-inf, -inf, -inf);
+    for (const Surface& s : scene.Surfaces())
+        for (const Polygon& p : s.polygons)
+            for (const Vec3& v : p.points) {
+                lo = Vec3(std::min(lo.x, v.x), std::min(lo.y, v.y), std::min(lo.z, v.z));
+                hi = Vec3(std::max(hi.x, v.x), std::max(hi.y, v.y), std::max(hi.z, v.z));
+            }
+    if (!(lo.x <= hi.x))
+        return;
+    const Vec3 centre = (lo + hi) * 0.5;
+    const Vec3 size = hi - lo;
+    if (size.y >= 2 && size.y <= 4) {
+        // A storey: stand inside at eye height, near the south side, looking north.
+        camera.position = Vec3(centre.x, lo.y + 1.6, centre.z + size.z * 0.35);
+    } else {
+        // An object: look at it from outside.
+        camera.position = Vec3(centre.x, centre.y, hi.z + Length(size) * 1.2 + 0.1);
+    }
+}
+
+bool HostApp::OpenModel(const std::wstring& path, bool showErrors)
+{
+    std::vector<unsigned char> bytes;
+    ObjModel model;
+    std::string error;
+    if (!ReadWholeFile(path, bytes)) {
+        error = "the file cannot be read";
+    } else {
+        const std::wstring folder = FolderOf(path);
+        MtlReader readMtl = [&folder](const std::string& name, std::string& text) {
+            std::vector<unsigned char> mtl;
+            const std::wstring wide = Cp936ToWide(name);
+            if (!ReadWholeFile(IsAbsolutePath(wide) ? wide : folder + wide, mtl))
+                return false;
+            text.assign(mtl.begin(), mtl.end());
+            return true;
+        };
+        const std::string text(bytes.begin(), bytes.end());
+        if (ParseObj(text, readMtl, model, error))
+            error.clear();
+        else if (error.empty())
+            error = "the file is not a model";
+    }
+    if (!error.empty()) {
+        lastLoadError = error;
+        if (showErrors) {
+            const std::wstring message = L"The model could not be opened.\n\n" + path + L"\n" + Utf8ToWide(error) +
+                                         L"\n\nThe current scene is kept.";
+            MessageBoxW(window, message.c_str(), L"walkhost", MB_OK | MB_ICONERROR);
+        }
+        return false;
+    }
+    lastLoadError.clear();
+    scene.Assign(model);
+    scene.textureFolder = WideToCp936(FolderOf(path));
+    modelPath = path;
+    selection.clear();
+    textures_.clear();
+    ResetCamera();
+    if (window) {
+        const size_t slash = path.find_last_of(L"\\/");
+        SetWindowTextW(window, (L"walkhost - " + path.substr(slash == std::wstring::npos ? 0 : slash + 1)).c_str());
+    }
+    RedrawNow();
+    SendEvent("FileOpened");
+    SendEvent("NewModelLoaded");
+    return true;
+}
+
+void HostApp::CloseScene()
+{
+    scene.Clear();
+    selection.clear();
+    modelPath.clear();
+    if (window)
+        SetWindowTextW(window, L"walkhost - (empty scene)");
+    RedrawNow();
+}
+
+void HostApp::SetSelection(const unsigned* surfaces, int count)
+{
+    selection.clear();
+    for (int i = 0; surfaces && i < count; ++i)
+        if (scene.GetSurface(surfaces[i]) &&
+            std::find(selection.begin(), selection.end(), surfaces[i]) == selection.end())
+            selection.push_back(surfaces[i]);
+    Invalidate();
+}
+
+void HostApp::ClearSelection()
+{
+    selection.clear();
+    Invalidate();
+}
+
+unsigned HostApp::PickAtScreen(int x, int y)
+{
+    POINT pt{x, y};
+    if (window)
+        ScreenToClient(window, &pt);
+    return PickAtPixel(scene, camera, pt.x, pt.y);
+}
+
+bool HostApp::VisiblePoint(unsigned surface, POINT& client)
+{
+    RenderIfNeeded();
+    int x = 0, y = 0;
+    if (!FindVisiblePoint(frame.ids, frame.color.width, frame.color.height, surface, x, y))
+        return false;
+    client.x = x;
+    client.y = y;
+    return true;
+}
+
+void HostApp::Invalidate()
+{
+    dirty_ = true;
+    if (window)
+        InvalidateRect(window, nullptr, FALSE);
+}
+
+void HostApp::RedrawNow()
+{
+    Invalidate();
+    if (window)
+        UpdateWindow(window);
+}
+
+void HostApp::RenderIfNeeded()
+{
+    if (!dirty_ && frame.color.width == camera.width && frame.color.height == camera.height)
+        return;
+    RenderScene(scene, camera, selection, [this](const Material& m) { return TextureFor(m); }, frame);
+    dirty_ = false;
+}
+
+void HostApp::RefreshTextures()
+{
+    for (auto it = textures_.begin(); it != textures_.end();)
+        it = it->second ? std::next(it) : textures_.erase(it);
+    Invalidate();
+}
+
+const Image* HostApp::TextureFor(const Material& material)
+{
+    const std::string name = HvString_Text(&material.record.mapFile[0]);
+    if (name.empty())
+        return nullptr;
+    const std::string key = scene.textureFolder + '\n' + name;
+    auto it = textures_.find(key);
+    if (it != textures_.end())
+        return it->second.get();
+    // A relative name is looked up beside the model, then in the textures
+    // folder beside walkhost.
+    const std::wstring wide = Cp936ToWide(name);
+    std::vector<std::wstring> candidates;
+    if (IsAbsolutePath(wide)) {
+        candidates.push_back(wide);
+    } else {
+        candidates.push_back(Cp936ToWide(scene.textureFolder) + wide);
+        candidates.push_back(ExeFolder() + L"textures\\" + wide);
+    }
+    std::unique_ptr<Image> image;
+    for (const std::wstring& path : candidates) {
+        std::vector<unsigned char> bytes;
+        auto decoded = std::make_unique<Image>();
+        if (ReadWholeFile(path, bytes) && DecodeImage(bytes, *decoded)) {
+            image = std::move(decoded);
+            break;
+        }
+    }
+    return (textures_[key] = std::move(image)).get();
+}
+
+void HostApp::SendEvent(const char* event, int plugin)
+{
+    plugins.SendEvent(event, plugin);
+}
+
+}  // namespace walkhost

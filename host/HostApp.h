@@ -1,0 +1,66 @@
+// walkhost's state: the scene, the walker's camera, the selection, the
+// plug-ins and the main window that shows the 3D view. One per process; the
+// exported host functions and the window work on it, on the UI thread.
+#pragma once
+
+#include "Camera.h"
+#include "Plugins.h"
+#include "Renderer.h"
+#include "Scene.h"
+
+#include <windows.h>
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace walkhost {
+
+class HostApp {
+public:
+    Scene scene;
+    Camera camera;
+    Frame frame;
+    std::vector<unsigned> selection;
+    PluginSet plugins;
+    HWND window = nullptr;       // the main window; its client area is the 3D view
+    std::wstring modelPath;      // empty for the demo scene
+    std::string lastLoadError;   // UTF-8; empty after a successful load
+    int exitCode = 0;
+
+    void ShowDemoScene();
+    // Loads an OBJ model. On failure keeps the current scene, sets
+    // lastLoadError and (when `showErrors`) says so in a message box. On
+    // success sends "FileOpened" and then "NewModelLoaded" to the plug-ins.
+    bool OpenModel(const std::wstring& path, bool showErrors);
+    void CloseScene();
+
+    void SetSelection(const unsigned* surfaces, int count);
+    void ClearSelection();
+
+    // Screen point to the surface under it, or 0.
+    unsigned PickAtScreen(int x, int y);
+    // A client point well inside the visible part of the surface.
+    bool VisiblePoint(unsigned surface, POINT& client);
+
+    void Invalidate();   // draw again at the next paint
+    void RedrawNow();    // draw again and show it now
+    void RenderIfNeeded();
+    // Forgets textures that failed to load, so a file written since is seen.
+    void RefreshTextures();
+    const Image* TextureFor(const Material& material);
+
+    void SendEvent(const char* event, int plugin = -1);
+
+    // Resets the camera to the model's starting view.
+    void ResetCamera();
+
+private:
+    bool dirty_ = true;
+    std::map<std::string, std::unique_ptr<Image>> textures_;  // null: could not be loaded
+};
+
+HostApp& App();
+
+}  // namespace walkhost

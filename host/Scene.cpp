@@ -1,0 +1,100 @@
+#include "Scene.h"
+
+#include <cmath>
+
+namespace walkhost {
+namespace {
+
+Vec3 PolygonNormal(const std::vector<Vec3>& points)
+{
+    // Newell's method: robust for slightly non-planar polygons.
+    Vec3 n;
+    for (size_t i = 0; i < points.size(); ++i) {
+        const Vec3& a = points[i];
+        const Vec3& b = points[(i + 1) % points.size()];
+        n.x += (a.y - b.y) * (a.z + b.z);
+        n.y += (a.z - b.z) * (a.x + b.x);
+        n.z += (a.x - b.x) * (a.y + b.y);
+    }
+    return Normalize(n);
+}
+
+// Texture coordinates in metres on the plane the polygon mostly faces.
+std::vector<Vec2> PlanarUvs(const std::vector<Vec3>& points, const Vec3& n)
+{
+    std::vector<Vec2> uvs;
+    const double ax = std::fabs(n.x), ay = std::fabs(n.y), az = std::fabs(n.z);
+    for (const Vec3& p : points) {
+        if (ay >= ax && ay >= az)
+            uvs.push_back(Vec2{p.x, p.z});
+        else if (ax >= az)
+            uvs.push_back(Vec2{p.z, p.y});
+        else
+            uvs.push_back(Vec2{p.x, p.y});
+    }
+    return uvs;
+}
+
+}  // namespace
+
+void Scene::Clear()
+{
+    surfaces_.clear();
+    materials_.clear();
+    textureFolder.clear();
+}
+
+void Scene::Assign(const ObjModel& model)
+{
+    surfaces_.clear();
+    materials_.clear();
+    materials_.reserve(model.materials.size());
+    for (const ObjMaterial& m : model.materials) {
+        Material material;
+        material.name = m.name;
+        for (int i = 0; i < 3; ++i)
+            material.record.color[i] = m.kd[i];
+        material.record.mapFile[0] = m.mapKd.c_str();
+        materials_.push_back(material);
+    }
+    for (const ObjSurface& s : model.surfaces) {
+        Surface surface;
+        surface.name = s.name;
+        surface.material = static_cast<unsigned>(s.material) + 1;
+        for (const ObjFace& f : s.faces) {
+            Polygon polygon;
+            polygon.points = f.positions;
+            polygon.normal = PolygonNormal(f.positions);
+            if (Length(polygon.normal) == 0)
+                continue;  // degenerate: nothing to draw or hit
+            polygon.uvs = f.uvs.size() == f.positions.size() ? f.uvs : PlanarUvs(f.positions, polygon.normal);
+            surface.polygons.push_back(std::move(polygon));
+        }
+        surfaces_.push_back(std::move(surface));
+    }
+}
+
+const Surface* Scene::GetSurface(unsigned handle) const
+{
+    return handle >= 1 && handle <= surfaces_.size() ? &surfaces_[handle - 1] : nullptr;
+}
+
+Material* Scene::GetMaterial(unsigned handle)
+{
+    return handle >= 1 && handle <= materials_.size() ? &materials_[handle - 1] : nullptr;
+}
+
+const Material* Scene::GetMaterial(unsigned handle) const
+{
+    return handle >= 1 && handle <= materials_.size() ? &materials_[handle - 1] : nullptr;
+}
+
+unsigned Scene::FindSurface(const std::string& name) const
+{
+    for (size_t i = 0; i < surfaces_.size(); ++i)
+        if (surfaces_[i].name == name)
+            return static_cast<unsigned>(i + 1);
+    return 0;
+}
+
+}  // namespace walkhost

@@ -1,0 +1,59 @@
+// The walk-through scene: surfaces (named polygons) and the materials they
+// share. Handles are 1-based indices; 0 means none.
+#pragma once
+
+#include "ObjModel.h"
+#include "Vec.h"
+#include "plugin/HostInterface.h"
+
+#include <string>
+#include <vector>
+
+namespace walkhost {
+
+struct Polygon {
+    std::vector<Vec3> points;  // convex, three or more
+    std::vector<Vec2> uvs;     // one per point
+    Vec3 normal;               // unit, by the right-hand rule over the points
+};
+
+struct Surface {
+    std::string name;
+    unsigned material = 0;
+    std::vector<Polygon> polygons;
+};
+
+struct Material {
+    std::string name;
+    OriginalMaterial record{};  // what HV_GetMaterial hands out, HV_SetMaterial replaces
+};
+
+class Scene {
+public:
+    // Replaces the scene by the model's surfaces and materials. Faces without
+    // texture coordinates get a planar mapping of one texture tile per metre.
+    void Assign(const ObjModel& model);
+    void Clear();
+
+    bool Empty() const { return surfaces_.empty(); }
+    size_t SurfaceCount() const { return surfaces_.size(); }
+    size_t MaterialCount() const { return materials_.size(); }
+
+    const Surface* GetSurface(unsigned handle) const;
+    Material* GetMaterial(unsigned handle);
+    const Material* GetMaterial(unsigned handle) const;
+    // The first surface of that name, or 0.
+    unsigned FindSurface(const std::string& name) const;
+
+    const std::vector<Surface>& Surfaces() const { return surfaces_; }
+
+    // Where the model's relative texture names are looked up (with a trailing
+    // separator, or empty).
+    std::string textureFolder;
+
+private:
+    std::vector<Surface> surfaces_;
+    std::vector<Material> materials_;
+};
+
+}  // namespace walkhost

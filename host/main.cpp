@@ -1,0 +1,75 @@
+// walkhost: the reference walk-through host. Usage:
+//   walkhost [MODEL.obj] [--script FILE [--log FILE]] [--plugins FOLDER] [--size WIDTHxHEIGHT]
+#include "Automation.h"
+#include "HostApp.h"
+#include "MainWindow.h"
+#include "WinText.h"
+
+#include <shellapi.h>
+
+#include <string>
+#include <vector>
+
+using namespace walkhost;
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show)
+{
+    int argc = 0;
+    LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+    std::wstring script, log, model, plugins = ExeFolder() + L"plugins";
+    int width = 1024, height = 768;
+    for (int i = 1; argv && i < argc; ++i) {
+        const std::wstring arg = argv[i];
+        const bool hasValue = i + 1 < argc;
+        if (arg == L"--script" && hasValue)
+            script = argv[++i];
+        else if (arg == L"--log" && hasValue)
+            log = argv[++i];
+        else if (arg == L"--plugins" && hasValue)
+            plugins = argv[++i];
+        else if (arg == L"--size" && hasValue) {
+            const std::wstring size = argv[++i];
+            const size_t x = size.find(L'x');
+            if (x != std::wstring::npos) {
+                width = std::max(64, _wtoi(size.substr(0, x).c_str()));
+                height = std::max(64, _wtoi(size.substr(x + 1).c_str()));
+            }
+        } else
+            model = arg;
+    }
+    if (argv)
+        LocalFree(argv);
+
+    HostApp& app = App();
+    app.camera.width = width;
+    app.camera.height = height;
+    app.ShowDemoScene();
+    app.window = CreateMainWindow(instance, width, height);
+    if (!app.window)
+        return 3;
+
+    // Plug-ins load after the window exists (one may look for it) and before
+    // it shows, as a host loads them at start-up.
+    const std::vector<std::wstring> problems = app.plugins.LoadFolder(plugins);
+    RebuildPluginMenu(app.window);
+    ShowWindow(app.window, script.empty() ? show : SW_SHOWNORMAL);
+    UpdateWindow(app.window);
+    if (!model.empty())
+        app.OpenModel(model, script.empty());
+
+    if (!script.empty()) {
+        StartScript(app.window, script, log);
+    } else if (!problems.empty()) {
+        std::wstring text = L"Some plug-ins could not be loaded:\n";
+        for (const std::wstring& p : problems)
+            text += L"\n" + p;
+        MessageBoxW(app.window, text.c_str(), L"walkhost", MB_OK | MB_ICONWARNING);
+    }
+
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    return static_cast<int>(msg.wParam);
+}

@@ -1,0 +1,218 @@
+// walkhost.exe end to end: the test plug-in is loaded from its folder, binds
+// every exported host function, and an automation script sends events,
+// clicks surfaces, chooses from its popup menu and answers its message box.
+// The plug-in's log, walkhost's log, its exit status and the files it wrote
+// say whether the host kept its side of the contract.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <fstream>
+#include <sstream>
+#include <string>
+
+namespace {
+
+std::wstring Folder(const std::wstring& path) { return path.substr(0, path.find_last_of(L"\\/") + 1); }
+
+std::wstring TestFolder()
+{
+    wchar_t path[MAX_PATH] = L"";
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    return Folder(path);
+}
+
+std::string Narrow(const std::wstring& text)
+{
+    const int n = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    std::string out(n > 0 ? n - 1 : 0, '\0');
+    if (n > 1)
+        WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, &out[0], n, nullptr, nullptr);
+    return out;
+}
+
+std::string ReadFile(const std::wstring& path)
+{
+    std::ifstream in(path.c_str(), std::ios::binary);
+    std::ostringstream out;
+    out << in.rdbuf();
+    return out.str();
+}
+
+void WriteFile(const std::wstring& path, const std::string& text)
+{
+    std::ofstream out(path.c_str(), std::ios::binary);
+    out << text;
+}
+
+struct Outcome {
+    DWORD exitCode = 0xFFFFFFFF;
+    bool finished = false;
+    std::string log;        // walkhost's script log
+    std::string pluginLog;  // what the test plug-in received
+};
+
+class Walkhost : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        wchar_t temp[MAX_PATH] = L"";
+        GetTempPathW(MAX_PATH, temp);
+        dir_ = std::wstring(temp) + L"walkhost-test-" + std::to_wstring(GetCurrentProcessId()) + L"\\";
+        CreateDirectoryW(dir_.c_str(), nullptr);
+    }
+
+    // Runs walkhost with the test plug-in and the script (UTF-8); `$` in the
+    // script stands for the work folder.
+    Outcome RunScript(std::string script, DWORD timeoutMs = 120000)
+    {
+        const std::string folder = Narrow(dir_);
+        for (size_t at = script.find('$'); at != std::string::npos; at = script.find('$', at + folder.size()))
+            script.replace(at, 1, folder);
+        const std::wstring scriptPath = dir_ + L"script.txt", logPath = dir_ + L"walkhost.log",
+                           pluginLog = dir_ + L"plugin.log";
+        WriteFile(scriptPath, script);
+        DeleteFileW(logPath.c_str());
+        DeleteFileW(pluginLog.c_str());
+        SetEnvironmentVariableW(L"WALKHOST_TESTPLUGIN_LOG", pluginLog.c_str());
+        const std::wstring exe = TestFolder() + L"..\\bin\\walkhost.exe";
+        std::wstring command = L"\"" + exe + L"\" --plugins \"" + TestFolder() + L"host-plugins\" --script \"" +
+                               scriptPath + L"\" --log \"" + logPath + L"\"";
+        STARTUPINFOW si{};
+        si.cb = sizeof(si);
+        PROCESS_INFORMATION pi{};
+        Outcome run;
+        if (!CreateProcessW(exe.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+            ADD_FAILURE() << "cannot start walkhost.exe, error " << GetLastError();
+            return run;
+        }
+        run.finished = WaitForSingleObject(pi.hProcess, timeoutMs) == WAIT_OBJECT_0;
+        if (!run.finished)
+            TerminateProcess(pi.hProcess, 99);
+        GetExitCodeProcess(pi.hProcess, &run.exitCode);
+        CloseHandle(pi.hProcess);
+        CloseHandle(pi.hThread);
+        run.log = ReadFile(logPath);
+        run.pluginLog = ReadFile(pluginLog);
+        return run;
+    }
+
+    std::wstring dir_;
+};
+
+// Lines appear in this order (other lines may come between).
+void ExpectInOrder(const std::string& text, std::initializer_list<const char*> lines)
+{
+    size_t at = 0;
+    for (const char* line : lines) {
+        const size_t found = text.find(std::string(line) + "\n", at);
+        ASSERT_NE(found, std::string::npos) << "missing or out of order: '" << line << "' in\n" << text;
+        at = found + 1;
+    }
+}
+
+const char kRoomObj[] =
+    "mtllib room.mtl\n"
+    "v 0 0 0\nv 4 0 0\nv 4 0 -3\nv 0 0 -3\nv 0 2.5 0\nv 4 2.5 0\nv 4 2.5 -3\nv 0 2.5 -3\n"
+    "g floor\nusemtl wood\nf 1 2 3 4\n"
+    "g wall\nusemtl paint\nf 4 3 7 8\n";
+const char kRoomMtl[] = "newmtl wood\nKd 0.5 0.25 0.125\nmap_Kd oak.jpg\nnewmtl paint\nKd 0.9 0.9 0.8\n";
+
+}  // namespace
+
+TEST_F(Walkhost, PluginBindsReceivesEventsAndChangesMaterials)
+{
+    WriteFile(dir_ + L"room.obj", kRoomObj);
+    WriteFile(dir_ + L"room.mtl", kRoomMtl);
+    WriteFile(dir_ + L"broken.obj", "v 0 0 0\nf 1 2 3\n");
+    const Outcome run = RunScript(
+        "# the typical conversation between host and plug-in\n"
+        "expect-plugins 1\n"
+        "event go\n"
+        "event strings\n"
+        "event hsv\n"
+        "click living.floor\n"
+        "expect-selection living.floor\n"
+        "rclick living.wall.north\n"
+        "menu \"Paint red\"\n"
+        "expect-material living.wall.north 1 0 0\n"
+        "expect-material living.wall.west 1 0 0\n"
+        "expect-material living.floor 0.62 0.45 0.30 oak_floor.jpg\n"
+        "rclick living.ceiling\n"
+        "menu \xE9\xA1\xB6\xE6\xA3\x9A\xE8\xA1\xA8\xE9\x9D\xA2\n"
+        "expect-material living.ceiling 0.2 0.4 0.9 tiles.bmp\n"
+        "event box\n"
+        "answer Yes \xE8\xAF\xB7\xE7\xA1\xAE\xE8\xAE\xA4\xE8\xA6\x81\n"
+        "dblclick bedroom.floor\n"
+        "screenshot \"$view.png\"\n"
+        "screenshot \"$screen.bmp\" screen\n"
+        "dump \"$materials.txt\"\n"
+        "open-bad \"$broken.obj\"\n"
+        "answer OK \"could not be opened\"\n"
+        "open-bad \"$missing.obj\"\n"
+        "answer OK \"cannot be read\"\n"
+        "expect-material living.wall.north 1 0 0\n"
+        "open \"$room.obj\"\n"
+        "expect-material floor 0.5 0.25 0.125 oak.jpg\n"
+        "close-scene\n"
+        "expect-empty 1\n"
+        "event empty?\n"
+        "click-at 10 10\n");
+    ASSERT_TRUE(run.finished) << run.log;
+    EXPECT_EQ(run.exitCode, 0u) << run.log;
+    EXPECT_NE(run.log.find("script: 31 of 31 steps passed"), std::string::npos) << run.log;
+    ExpectInOrder(run.pluginLog, {
+        "loaded",
+        "event go", "empty 0",
+        "event strings", "strings 10 1 0 1",
+        "event hsv", "hsv 210.0 1.00 1.00 rgb 0.00 0.50 1.00",
+        "left 2 material 2", "leftup",
+        "right 3", "menu 1",
+        "right 1", "menu 2",
+        "event box", "box 6",
+        "double",
+        "event FileOpened", "event NewModelLoaded",
+        "event empty?", "empty 1",
+        "left 0 material 0",
+    });
+    // The message box texts reach the log.
+    EXPECT_NE(run.log.find("message box \"\xE8\xAF\xB7\xE7\xA1\xAE\xE8\xAE\xA4\": "), std::string::npos) << run.log;
+    EXPECT_NE(run.log.find("The model could not be opened."), std::string::npos) << run.log;
+    // The failed loads sent no event.
+    EXPECT_EQ(run.pluginLog.find("event FileOpened"), run.pluginLog.rfind("event FileOpened"));
+
+    const std::string png = ReadFile(dir_ + L"view.png");
+    ASSERT_GT(png.size(), 1000u);
+    EXPECT_EQ(png.substr(1, 3), "PNG");
+    EXPECT_EQ(ReadFile(dir_ + L"screen.bmp").substr(0, 2), "BM");
+    const std::string dump = ReadFile(dir_ + L"materials.txt");
+    EXPECT_NE(dump.find("living_wall\t1.0000 0.0000 0.0000\t\"\"\tliving.wall.north living.wall.south"), std::string::npos)
+        << dump;
+    EXPECT_NE(dump.find("living_ceiling\t0.2000 0.4000 0.9000\t\"tiles.bmp\"\tliving.ceiling"), std::string::npos) << dump;
+}
+
+TEST_F(Walkhost, FailedStepStopsTheScriptWithStatusOne)
+{
+    const Outcome run = RunScript("wait-window \"no such window\" 300\nevent go\n");
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(run.exitCode, 1u);
+    EXPECT_NE(run.log.find("FAILED line 1: no window with the caption 'no such window' within 300 ms"), std::string::npos)
+        << run.log;
+    EXPECT_EQ(run.pluginLog.find("event go"), std::string::npos);
+
+    const Outcome unknown = RunScript("click no.such.surface\n");
+    EXPECT_EQ(unknown.exitCode, 1u);
+    EXPECT_NE(unknown.log.find("no surface named 'no.such.surface'"), std::string::npos) << unknown.log;
+
+    const Outcome badScript = RunScript("answer \"unterminated\n");
+    EXPECT_EQ(badScript.exitCode, 2u);
+    EXPECT_NE(badScript.log.find("line 1: unterminated quote"), std::string::npos) << badScript.log;
+}
+
+TEST_F(Walkhost, UnansweredMessageBoxDoesNotKeepWalkhostRunning)
+{
+    const ULONGLONG start = GetTickCount64();
+    const Outcome run = RunScript("event box\nexpect-plugins 1\n", 60000);
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(run.exitCode, 0u) << run.log;
+    EXPECT_LT(GetTickCount64() - start, 45000u);
+}
