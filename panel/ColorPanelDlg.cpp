@@ -1,0 +1,528 @@
+#include "ColorPanelDlg.h"
+
+#include "controls/HelpLauncher.h"
+#include "library/CombinationFile.h"
+#include "library/UserPrompt.h"
+#include "model/SurfaceMaterialStore.h"
+#include "res/resource.h"
+
+#include <cstdio>
+#include <exception>
+
+CColorPanelDlg* colorPanel = nullptr;
+
+const char* const CColorPanelDlg::kModeNames[3] = {"专家配色", "颜色循环", "选择贴图"};
+const char* const CColorPanelDlg::kSpaceTypePrompt = "空间类型：";
+const char* const CColorPanelDlg::kChooseSpaceTypePrompt = "请选择空间类型：";
+const char* const CColorPanelDlg::kCyclePrompts[3] = {"进行颜色循环：", "进行纯度循环：", "进行亮度循环："};
+const char* const CColorPanelDlg::kTexturePrompt = "进行材质贴图更换的贴图路径：";
+const char* const CColorPanelDlg::kAddToLibraryText = "加入图库";
+const char* const CColorPanelDlg::kClearTextureText = "清除贴图";
+const char* const CColorPanelDlg::kLibraryFileName = "Tintgrove.tgv";
+const char* const CColorPanelDlg::kHelpFileName = "tintgrove.chm";
+const char* const CColorPanelDlg::kLibraryBackupFormat =
+    "原图库文件不能读取，已改名保存为“%1”，新的图库另行保存。";
+const char* const CColorPanelDlg::kLibraryBackupFailedFormat =
+    "图库文件“%1”不能读取，也不能改名保存，为免覆盖，修改后的图库没有保存。";
+const char* const CColorPanelDlg::kLibrarySaveFailedFormat = "图库文件“%1”保存失败，所做的修改没有保存到文件中。";
+
+namespace {
+
+constexpr int kTreeDropHeight = 300;
+constexpr int kMenuGlyphWidth = 15;
+constexpr COLORREF kMenuGlyphMask = RGB(255, 0, 255);
+constexpr COLORREF kPureRed = 0x0000FF;
+constexpr UINT kHelpDisplayTopic = 0;  // HH_DISPLAY_TOPIC
+// The panel grows back only when it is clearly shorter than its full height.
+constexpr int kCollapsedMargin = -10;
+
+bool FileExists(const std::string& path)
+{
+    return GetFileAttributesW(fw::Widen(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+}  // namespace
+
+CColorPanelDlg::CColorPanelDlg()
+    : CDialog(IDD_COLOR_PANEL), promptText(kSpaceTypePrompt)
+{
+}
+
+CColorPanelDlg::~CColorPanelDlg() = default;
+
+std::string CColorPanelDlg::ModuleFolder()
+{
+    return fw::FolderOfPath(fw::ModuleFileName(fw::ThisModule()));
+}
+
+// ---- Message table -------------------------------------------------------
+
+const MessageMap& CColorPanelDlg::GetMessageMap() const
+{
+    using Self = CColorPanelDlg;
+    static const MessageMap map(CDialog::GetMessageMap(), {
+        on::Command(IDC_LIBRARY_BUTTON, &Self::OnLibraryButton),
+        on::Command(IDC_MODE_LIST, CBN_SELCHANGE, &Self::OnModeChanged),
+        on::Command(IDC_ITEM_INDEX, EN_CHANGE, &Self::OnIndexChanged),
+        on::Command(ID_CLASSIFY_CEILING, &Self::OnClassifyCeiling),
+        on::Command(ID_CLASSIFY_FLOOR, &Self::OnClassifyFloor),
+        on::Command(ID_CLASSIFY_WALL, &Self::OnClassifyWall),
+        on::Command(ID_CHOOSE_TEXTURE, &Self::OnChooseTextureMode),
+        on::Command(ID_COLOR_CHANGE, &Self::OnColorChangeMode),
+        on::Command(ID_RESTORE_MATERIAL, &Self::OnRestoreMaterial),
+        on::Command(ID_REMOVE_TEXTURE, &Self::OnRemoveTexture),
+        on::Command(IDC_HELP_BUTTON, &Self::OnHelp),
+        on::Command(IDC_CYCLE_HUE, &Self::OnCycleChannelClicked),
+        on::Command(IDC_CYCLE_SATURATION, &Self::OnCycleChannelClicked),
+        on::Command(IDC_CYCLE_BRIGHTNESS, &Self::OnCycleChannelClicked),
+        on::Message(WM_TREECOMBO_SELECT, &Self::OnTreeComboSelect),
+        on::Close(&Self::OnClose),
+    });
+    return map;
+}
+
+// ---- Data exchange -------------------------------------------------------
+
+void CColorPanelDlg::DoDataExchange(CDataExchange& dx)
+{
+    DDX_Control(dx, IDC_SPACE_TYPE, spaceTypeBox);
+    DDX_Control(dx, IDC_ITEM_MENU, itemMenuButton);
+    DDX_Control(dx, IDC_ITEM_COUNT, itemCountLabel);
+    DDX_Control(dx, IDC_MODE_LIST, modeList);
+    DDX_Control(dx, IDC_TEXTURE_FOLDER, textureFolderEdit);
+    DDX_CBIndex(dx, IDC_MODE_LIST, mode);
+    DDX_Text(dx, IDC_DESCRIPTION, description);
+    DDX_Text(dx, IDC_TEXTURE_FOLDER, textureFolder);
+    DDX_Text(dx, IDC_PROMPT_LABEL, promptText);
+    DDX_Text(dx, IDC_ITEM_INDEX, itemIndex);
+    DDX_Control(dx, IDC_HUE_SLIDER, hueSlider);
+    DDX_Control(dx, IDC_SATURATION_SLIDER, saturationSlider);
+    DDX_Control(dx, IDC_BRIGHTNESS_SLIDER, brightnessSlider);
+    DDX_CBString(dx, IDC_SPACE_TYPE, spaceType);
+    DDX_Radio(dx, IDC_CYCLE_HUE, cycleChannel);
+}
+
+void CColorPanelDlg::WriteFields()
+{
+    writingFields = true;
+    UpdateData(false);
+    writingFields = false;
+}
+
+// ---- Initialisation ------------------------------------------------------
+
+bool CColorPanelDlg::OnInitDialog()
+{
+    CDialog::OnInitDialog();
+
+    const RECT box = spaceTypeBox.GetClientRect();
+    spaceTypeBox.CreateTree(box.right - box.left, kTreeDropHeight);
+
+    libraryPath = ModuleFolder() + kLibraryFileName;
+
+    for (const char* name : kModeNames)
+        modeList.AddString(name);
+    mode = ModeExpert;
+
+    LoadSpaceTypes();
+
+    hueSlider.channel = 0;
+    hueSlider.SetColor(kPureRed);
+    hueSlider.SetMaxValue(360.0);
+    saturationSlider.channel = 1;
+    saturationSlider.SetMaxValue(1.0);
+    saturationSlider.values[1] = 0.1;
+    brightnessSlider.values[2] = 0.9;
+    brightnessSlider.channel = 2;
+    brightnessSlider.SetMaxValue(1.0);
+
+    // The colour starts defined: from a current material that survives from
+    // an earlier panel, as a pick would set it, else hue 0 and the floors.
+    if (!currentMaterials.empty()) {
+        const float* color = currentMaterials[0].color;
+        HV_RgbToHsv(color[0], color[1], color[2], &hue, &saturation, &brightness);
+        if (saturation < 0.05)
+            saturation = 0.05;
+        if (brightness < 0.05)
+            brightness = 0.05;
+    }
+
+    indexEdited = false;
+    WriteFields();
+
+    LoadCombinations();
+    UpdateLibraryButton();
+
+    const RECT window = GetWindowRect();
+    RECT help = {};
+    ::GetWindowRect(GetDlgItem(IDC_HELP_BUTTON), &help);
+    collapseHeight = window.bottom - help.top - 2;
+
+    BuildMenuIcon();
+    return true;
+}
+
+void CColorPanelDlg::LoadSpaceTypes()
+{
+    library.Empty();
+    libraryUnreadable = false;
+    if (!ReadCombinationFile(libraryPath, library)) {
+        // A file that is there but was not read (wrong signature, locked)
+        // must survive the next save of the empty-started library.
+        libraryUnreadable = FileExists(libraryPath);
+    }
+
+    spaceTypeBox.Empty();
+    firstCategoryItem = nullptr;
+    std::vector<std::string> categories;
+    ListRoomCategories(library, categories);
+    for (const std::string& category : categories) {
+        HTREEITEM item = spaceTypeBox.AddPath(category);
+        if (firstCategoryItem == nullptr)
+            firstCategoryItem = item;
+    }
+    if (firstCategoryItem != nullptr)
+        spaceTypeBox.Tree().SelectItem(firstCategoryItem);
+}
+
+void CColorPanelDlg::BuildMenuIcon()
+{
+    if (menuImages.Create(IDB_MENU_GLYPH, kMenuGlyphWidth, 0, kMenuGlyphMask))
+        menuIcon = menuImages.MakeIcon(0);
+    itemMenuButton.SetIcon(menuIcon);
+}
+
+void CColorPanelDlg::PrepareSliders()
+{
+    hueSlider.PrepareBuffer();
+    saturationSlider.PrepareBuffer();
+    brightnessSlider.PrepareBuffer();
+}
+
+// ---- The expert list -----------------------------------------------------
+
+std::string CColorPanelDlg::TreeItemPath(HTREEITEM item)
+{
+    CComboTree& tree = spaceTypeBox.Tree();
+    std::string path;
+    for (; item != nullptr; item = tree.GetParentItem(item))
+        path = tree.GetItemText(item) + (path.empty() ? "" : "/") + path;
+    return path;
+}
+
+void CColorPanelDlg::SetItemCountLabel()
+{
+    itemCountLabel.SetWindowText(std::to_string(itemCount));
+}
+
+void CColorPanelDlg::LoadCombinations()
+{
+    spaceType = spaceTypeBox.GetSelectedPath();
+    if (spaceType.empty() && firstCategoryItem != nullptr)
+        spaceType = TreeItemPath(firstCategoryItem);
+    spaceType += "/";
+
+    std::vector<std::string> names;
+    ListNamesInCategory(library, spaceType, names, matchIndices);
+    combinationLabels.clear();
+    for (int index : matchIndices) {
+        const CombinationRecord& record = library[index];
+        combinationLabels.push_back(FieldString(record.name) + ":" + FieldString(record.shortDescription));
+    }
+
+    itemCount = static_cast<int>(combinationLabels.size());
+    SetItemCountLabel();
+    itemIndex = 1;
+    WriteFields();
+    spaceTypeBox.SetWindowText(spaceType);
+    UpdateStepButtons();
+}
+
+LRESULT CColorPanelDlg::OnTreeComboSelect(WPARAM, LPARAM)
+{
+    LoadCombinations();
+    return 0;
+}
+
+// ---- Buttons and their states --------------------------------------------
+
+void CColorPanelDlg::UpdateLibraryButton()
+{
+    if (mode == ModeCycle)
+        return;
+    CWnd button;
+    button.Attach(GetDlgItem(IDC_LIBRARY_BUTTON));
+    if (mode == ModeExpert) {
+        button.SetWindowText(kAddToLibraryText);
+        button.EnableWindow(HasAllSurfaceClasses());
+    } else if (mode == ModeTexture) {
+        button.SetWindowText(kClearTextureText);
+        button.EnableWindow(true);
+    }
+    button.Detach();
+    UpdateStepButtons();
+}
+
+void CColorPanelDlg::UpdateStepButtons()
+{
+    const bool enable = !((mode == ModeExpert || mode == ModeTexture) && itemCount == 0);
+    for (int id : {IDC_PREVIOUS_ITEM, IDC_NEXT_ITEM, IDC_AUTO_CHANGE, IDC_ITEM_MENU})
+        ::EnableWindow(GetDlgItem(id), enable ? TRUE : FALSE);
+    DisablePendingControls();
+}
+
+void CColorPanelDlg::DisablePendingControls()
+{
+    auto disable = [this](int id) { ::EnableWindow(GetDlgItem(id), FALSE); };
+    if (!kCanAddToLibrary && mode == ModeExpert)
+        disable(IDC_LIBRARY_BUTTON);
+    if (!kCanStepItems) {
+        disable(IDC_PREVIOUS_ITEM);
+        disable(IDC_NEXT_ITEM);
+        disable(IDC_ITEM_MENU);
+    }
+    if (!kCanChangeAutomatically)
+        disable(IDC_AUTO_CHANGE);
+    if (!kCanCycleColors) {
+        disable(IDC_HUE_SLIDER);
+        disable(IDC_SATURATION_SLIDER);
+        disable(IDC_BRIGHTNESS_SLIDER);
+    }
+    if (!kCanChooseTextures)
+        disable(IDC_CHOOSE_FOLDER);
+}
+
+void CColorPanelDlg::ShowStepControls(bool show)
+{
+    const int stepShow = show ? SW_SHOW : SW_HIDE;
+    const int sliderShow = show ? SW_HIDE : SW_SHOW;
+    for (int id : {IDC_ITEM_INDEX, IDC_ITEM_COUNT, IDC_ITEM_MENU, IDC_LIBRARY_BUTTON, IDC_PREVIOUS_ITEM, IDC_NEXT_ITEM})
+        ::ShowWindow(GetDlgItem(id), stepShow);
+    for (int id : {IDC_HUE_SLIDER, IDC_SATURATION_SLIDER, IDC_BRIGHTNESS_SLIDER, IDC_CYCLE_HUE, IDC_CYCLE_SATURATION,
+                   IDC_CYCLE_BRIGHTNESS})
+        ::ShowWindow(GetDlgItem(id), sliderShow);
+}
+
+void CColorPanelDlg::RefreshSliders()
+{
+    for (CClrSlider* slider : {&hueSlider, &saturationSlider, &brightnessSlider}) {
+        slider->BuildGradient();
+        ::RedrawWindow(slider->m_hWnd, nullptr, nullptr, RDW_UPDATENOW | RDW_ERASE | RDW_INVALIDATE);
+    }
+}
+
+void CColorPanelDlg::ShowPickedColor(double pickedHue, double pickedSaturation, double pickedBrightness,
+                                     uint32_t packedColor)
+{
+    hue = pickedHue;
+    saturation = pickedSaturation;
+    brightness = pickedBrightness;
+    hueSlider.SetColor(packedColor);
+    saturationSlider.SetColor(packedColor);
+    brightnessSlider.SetColor(packedColor);
+    RefreshSliders();
+}
+
+// ---- Mode switch ---------------------------------------------------------
+
+void CColorPanelDlg::OnModeChanged()
+{
+    ReadFields();
+
+    auto show = [this](int id, bool visible) { ::ShowWindow(GetDlgItem(id), visible ? SW_SHOW : SW_HIDE); };
+    switch (mode) {
+    case ModeExpert:
+        show(IDC_SPACE_TYPE, true);
+        show(IDC_TEXTURE_FOLDER, false);
+        show(IDC_CHOOSE_FOLDER, false);
+        ShowStepControls(true);
+        promptText = kChooseSpaceTypePrompt;
+        SetDlgItemText(IDC_PROMPT_LABEL, promptText);
+        itemCount = 0;
+        SetItemCountLabel();
+        LoadCombinations();
+        UpdateLibraryButton();
+        break;
+    case ModeCycle:
+        show(IDC_SPACE_TYPE, false);
+        show(IDC_TEXTURE_FOLDER, false);
+        show(IDC_CHOOSE_FOLDER, false);
+        ShowStepControls(false);
+        description.clear();
+        SetDlgItemText(IDC_DESCRIPTION, description);
+        if (cycleChannel >= CycleHue && cycleChannel <= CycleBrightness)
+            promptText = kCyclePrompts[cycleChannel];
+        SetDlgItemText(IDC_PROMPT_LABEL, promptText);
+        ::EnableWindow(GetDlgItem(IDC_AUTO_CHANGE), TRUE);
+        DisablePendingControls();
+        break;
+    case ModeTexture:
+        show(IDC_SPACE_TYPE, false);
+        show(IDC_TEXTURE_FOLDER, true);
+        show(IDC_CHOOSE_FOLDER, true);
+        ShowStepControls(true);
+        promptText = kTexturePrompt;
+        SetDlgItemText(IDC_PROMPT_LABEL, promptText);
+        itemCount = 0;
+        SetItemCountLabel();
+        ChooseTextureFolder();
+        break;
+    default:
+        break;
+    }
+
+    WriteFields();
+
+    const RECT window = GetWindowRect();
+    const int width = window.right - window.left;
+    const int height = window.bottom - window.top;
+    if (mode == ModeExpert || mode == ModeTexture) {
+        if (!expanded) {
+            RECT number = {};
+            ::GetWindowRect(GetDlgItem(IDC_ITEM_NUMBER), &number);
+            if (window.bottom - number.bottom < kCollapsedMargin)
+                MoveWindow(window.left, window.top, width, height + collapseHeight, true);
+            expanded = true;
+        }
+    } else if (mode == ModeCycle && expanded) {
+        expanded = false;
+        MoveWindow(window.left, window.top, width, height - collapseHeight, true);
+    }
+}
+
+void CColorPanelDlg::SwitchMode(PanelMode newMode)
+{
+    if (currentMaterials.empty())
+        return;
+    mode = newMode;
+    WriteFields();
+    OnModeChanged();
+}
+
+void CColorPanelDlg::OnChooseTextureMode() { SwitchMode(ModeTexture); }
+void CColorPanelDlg::OnColorChangeMode() { SwitchMode(ModeCycle); }
+
+void CColorPanelDlg::ChooseTextureFolder()
+{
+    // The folder choice and the texture list arrive with texture
+    // replacement; until then the list stays empty and its controls off.
+    textureNames.clear();
+    itemCount = 0;
+    itemIndex = 1;
+    SetItemCountLabel();
+    SetDlgItemText(IDC_ITEM_INDEX, std::to_string(itemIndex));
+    indexEdited = false;
+    UpdateLibraryButton();
+}
+
+// ---- Commands ------------------------------------------------------------
+
+void CColorPanelDlg::Classify(SurfaceClass surfaceClass)
+{
+    if (!currentMaterialHandles.empty())
+        SetSurfaceClass(currentMaterialHandles[0], surfaceClass);
+    UpdateLibraryButton();
+}
+
+void CColorPanelDlg::OnClassifyCeiling() { Classify(Ceiling); }
+void CColorPanelDlg::OnClassifyFloor() { Classify(Floor); }
+void CColorPanelDlg::OnClassifyWall() { Classify(Wall); }
+
+void CColorPanelDlg::OnRestoreMaterial()
+{
+    if (!currentMaterialHandles.empty())
+        RestoreOriginalMaterial(originalMaterials, currentMaterialHandles[0]);
+}
+
+void CColorPanelDlg::ClearCurrentTexture()
+{
+    if (currentMaterials.empty() || currentMaterialHandles.empty())
+        return;
+    currentMaterials[0].mapFile[0] = "";
+    HV_SetMaterial(currentMaterialHandles[0], &currentMaterials[0]);
+    HV_CalculateSurfaceColor();
+    HV_Redraw();
+}
+
+void CColorPanelDlg::OnRemoveTexture() { ClearCurrentTexture(); }
+
+void CColorPanelDlg::OnLibraryButton()
+{
+    if (mode != ModeExpert)
+        ClearCurrentTexture();
+    // In expert mode the button adds the room's combination to the library;
+    // it stays disabled until that dialog is part of the panel.
+}
+
+void CColorPanelDlg::OnIndexChanged()
+{
+    if (!writingFields)
+        indexEdited = true;
+}
+
+void CColorPanelDlg::OnCycleChannelClicked()
+{
+    ReadFields();
+}
+
+void CColorPanelDlg::OnHelp()
+{
+    const std::string path = ModuleFolder() + kHelpFileName + helpTopic;
+    help::ShowHelp(m_hWnd, path.c_str(), kHelpDisplayTopic, 0);
+}
+
+// Enter and Escape do not end the floating panel; only its close box does,
+// through the close path below.
+void CColorPanelDlg::OnOK() {}
+void CColorPanelDlg::OnCancel() {}
+
+// ---- Close ---------------------------------------------------------------
+
+bool CColorPanelDlg::SaveLibrary()
+{
+    if (libraryUnreadable && FileExists(libraryPath)) {
+        std::string backup;
+        for (int n = 1; n < 100; ++n) {
+            std::string candidate = libraryPath + (n == 1 ? ".bak" : ".bak" + std::to_string(n));
+            if (!FileExists(candidate)) {
+                backup = std::move(candidate);
+                break;
+            }
+        }
+        if (backup.empty() || !MoveFileExW(fw::Widen(libraryPath).c_str(), fw::Widen(backup).c_str(),
+                                           MOVEFILE_WRITE_THROUGH)) {
+            Prompt(fw::ReplacePlaceholder(kLibraryBackupFailedFormat, libraryPath));
+            return false;
+        }
+        libraryUnreadable = false;
+        Prompt(fw::ReplacePlaceholder(kLibraryBackupFormat, backup));
+    }
+    if (!WriteCombinationFile(libraryPath, library)) {
+        Prompt(fw::ReplacePlaceholder(kLibrarySaveFailedFormat, libraryPath));
+        return false;
+    }
+    return true;
+}
+
+void CColorPanelDlg::OnClose()
+{
+    if (timerId != 0) {
+        KillTimer(1);
+        timerId = 0;
+    }
+    if (libraryModified)
+        SaveLibrary();
+    menuIcon.Destroy();
+    OriginalMaterialList().swap(originalMaterials);
+    HV_pluginFinished();
+    HV_ClearSelection();
+    HV_Redraw();
+    DestroyWindow();
+}
+
+void CColorPanelDlg::PostNcDestroy()
+{
+    if (colorPanel == this)
+        colorPanel = nullptr;
+    delete this;
+}

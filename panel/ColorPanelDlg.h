@@ -1,0 +1,181 @@
+// The floating tool panel "染界": a modeless dialog (template 1001) that the
+// host's "go" event opens. It works in three modes (expert colour schemes,
+// colour cycling, texture choice), receives the commands of the surface
+// classification menu, and owns the expert library, the remembered original
+// materials and the three colour sliders.
+//
+// The class is split over several files by subject: ColorPanelDlg.cpp holds
+// the window's life (initialisation, data exchange, the message table, the
+// mode switch, close); the colour engine (cycling, automatic change, scheme
+// application, textures, stepping) adds its member functions in files of its
+// own and its entries to the one message table.
+#pragma once
+
+#include "controls/TreeCombo.h"
+#include "framework/Framework.h"
+#include "library/CombinationLibrary.h"
+#include "model/SelectionRefresh.h"
+#include "panel/ClrSlider.h"
+
+#include <string>
+#include <vector>
+
+// The panel's mode; equals the index of the chosen entry of the mode list.
+enum PanelMode : int { ModeExpert = 0, ModeCycle = 1, ModeTexture = 2 };
+
+// The component that colour cycling changes; equals the index of the checked
+// radio button of the group 1025, 1026, 1027.
+enum CycleChannel : int { CycleHue = 0, CycleSaturation = 1, CycleBrightness = 2 };
+
+class CColorPanelDlg : public CDialog, public SelectionPanel {
+public:
+    CColorPanelDlg();
+    ~CColorPanelDlg() override;
+
+    // Prepares the hue, saturation and brightness sliders for drawing, in
+    // that order; called once the window exists.
+    void PrepareSliders();
+
+    // SelectionPanel: a pick shows the picked material's colour.
+    void ShowPickedColor(double hue, double saturation, double brightness, uint32_t packedColor) override;
+    OriginalMaterialList& RememberedMaterials() override { return originalMaterials; }
+
+    // Button 1002: "加入图库" enabled when ceiling, floor and wall are all
+    // classified (expert mode), "清除贴图" (texture mode); untouched in
+    // colour cycling. Then UpdateStepButtons.
+    void UpdateLibraryButton();
+    // "<<", ">>", "自动换色" and the item menu are enabled unless a list mode
+    // has an empty list.
+    void UpdateStepButtons();
+    // Shows the stepping controls and hides the sliders and radio buttons,
+    // or the opposite.
+    void ShowStepControls(bool show);
+    // Rebuilds each slider's gradient and repaints it at once.
+    void RefreshSliders();
+
+    // Writes the fields to the controls. The panel's own updates of the
+    // index box do not count as the user's typing.
+    void WriteFields();
+    // Reads the controls into the fields; false when a value was refused
+    // (the user has been told).
+    bool ReadFields() { return UpdateData(true); }
+
+    // Texts the panel shows (code page 936).
+    static const char* const kModeNames[3];
+    static const char* const kSpaceTypePrompt;       // at construction
+    static const char* const kChooseSpaceTypePrompt;  // in expert mode
+    static const char* const kCyclePrompts[3];       // by cycle channel
+    static const char* const kTexturePrompt;
+    static const char* const kAddToLibraryText;
+    static const char* const kClearTextureText;
+    static const char* const kLibraryFileName;  // "Tintgrove.tgv"
+    static const char* const kHelpFileName;     // "tintgrove.chm"
+    static const char* const kLibraryBackupFormat;    // %1: the backup file
+    static const char* const kLibraryBackupFailedFormat;  // %1: the library file
+    static const char* const kLibrarySaveFailedFormat;    // %1: the library file
+
+    // The module folder: the full path of the module's own file up to and
+    // including its last backslash.
+    static std::string ModuleFolder();
+
+    // Saves the library to libraryPath. An existing file that could not be
+    // read at load is first kept under a backup name (and the user is told),
+    // so it is never overwritten; a failed write is reported with the file's
+    // name. True when the library was written.
+    bool SaveLibrary();
+
+    // ---- Fields ------------------------------------------------------------
+    int mode = -1;  // a PanelMode; -1 until initialisation
+    std::string description;
+    std::string textureFolder;
+    std::string promptText;
+    int itemIndex = 1;
+    int itemCount = 0;
+    std::string spaceType;
+    int cycleChannel = CycleHue;  // a CycleChannel
+    UINT_PTR timerId = 0;
+    int collapseHeight = 0;
+    CombinationLibrary library;
+    std::string libraryPath;
+    std::vector<int> matchIndices;
+    bool libraryModified = false;
+    bool indexEdited = false;
+    bool expanded = true;
+    std::vector<std::string> textureNames;
+    std::vector<std::string> combinationLabels;
+    CIcon menuIcon;
+    std::string helpTopic;
+    HTREEITEM firstCategoryItem = nullptr;
+    OriginalMaterialList originalMaterials;
+    double hue = 0.0;
+    double saturation = 0.05;
+    double brightness = 0.05;
+
+    // The library file existed but could not be read when the panel opened;
+    // it is moved aside before the first save.
+    bool libraryUnreadable = false;
+
+    // ---- Controls ----------------------------------------------------------
+    CTreeCombo spaceTypeBox;  // 1007
+    CButton itemMenuButton;   // 1006
+    CStatic itemCountLabel;   // 1019
+    CComboBox modeList;       // 1003
+    CEdit textureFolderEdit;  // 1012
+    CClrSlider hueSlider;         // 1009
+    CClrSlider saturationSlider;  // 1011
+    CClrSlider brightnessSlider;  // 1014
+
+    // Operations that are not built into the panel yet. Their controls stay
+    // disabled, so nothing pretends to work; each flag is removed with the
+    // operation that lands.
+    static constexpr bool kCanAddToLibrary = false;      // button 1002 in expert mode
+    static constexpr bool kCanStepItems = false;         // "<<", ">>", item menu, index box
+    static constexpr bool kCanChangeAutomatically = false;  // "自动换色"
+    static constexpr bool kCanCycleColors = false;       // the three sliders
+    static constexpr bool kCanChooseTextures = false;    // "..." and the texture list
+
+protected:
+    bool OnInitDialog() override;
+    void DoDataExchange(CDataExchange& dx) override;
+    const MessageMap& GetMessageMap() const override;
+    void OnOK() override;
+    void OnCancel() override;
+    void PostNcDestroy() override;
+
+private:
+    // The message table's handlers, in the table's order.
+    void OnLibraryButton();
+    void OnModeChanged();
+    void OnIndexChanged();
+    void OnClassifyCeiling();
+    void OnClassifyFloor();
+    void OnClassifyWall();
+    void OnChooseTextureMode();
+    void OnColorChangeMode();
+    void OnRestoreMaterial();
+    void OnRemoveTexture();
+    void OnHelp();
+    void OnCycleChannelClicked();
+    LRESULT OnTreeComboSelect(WPARAM, LPARAM);
+    void OnClose();
+
+    void Classify(SurfaceClass surfaceClass);
+    void SwitchMode(PanelMode newMode);
+    void LoadSpaceTypes();
+    void LoadCombinations();
+    void ChooseTextureFolder();
+    void ClearCurrentTexture();
+    void BuildMenuIcon();
+    // Keeps the controls of operations not built yet disabled.
+    void DisablePendingControls();
+    // Path of a tree item of the space-type box, components joined by "/".
+    std::string TreeItemPath(HTREEITEM item);
+    void SetItemCountLabel();
+
+    CImageList menuImages;
+    bool writingFields = false;
+};
+
+// The one tool panel, or null when none is open. Set by the "go" event and
+// cleared when the panel's window is gone.
+extern CColorPanelDlg* colorPanel;

@@ -1,0 +1,111 @@
+#include "PluginEntry.h"
+
+#include "model/SurfaceMaterialStore.h"
+#include "panel/ColorPanelDlg.h"
+#include "res/resource.h"
+
+#include <cstring>
+
+const char* const kSceneEmptyMessage = "当前场景为空，请先调入场景!";
+const char* const kCreatePanelFailedMessage = "错误：创建对话框失败！";
+const char* const kPluginTitle = "染界";
+
+VRPluginCallBack pluginCallbacks = {
+    OnPickSurface,          // 0: left button down
+    OnIgnoredCallback,      // 1
+    OnPickSurfaceWithMenu,  // 2: right button down
+    OnIgnoredCallback,      // 3
+    OnIgnoredCallback,      // 4
+    OnIgnoredCallback,      // 5
+    OnHostEvent,            // 6: event strings
+};
+
+namespace {
+
+// Makes the plug-in's own manifest (resource 2: common controls version 6)
+// the active activation context while the panel's windows are created, so
+// they get the current look whatever the host's manifest says.
+class ModuleActivationContext {
+public:
+    ModuleActivationContext()
+    {
+        ACTCTXW context = {};
+        context.cbSize = sizeof context;
+        context.dwFlags = ACTCTX_FLAG_HMODULE_VALID | ACTCTX_FLAG_RESOURCE_NAME_VALID;
+        context.hModule = fw::ResourceInstance();
+        context.lpResourceName = MAKEINTRESOURCEW(2);
+        handle = CreateActCtxW(&context);
+        if (handle != INVALID_HANDLE_VALUE && !ActivateActCtx(handle, &cookie)) {
+            ReleaseActCtx(handle);
+            handle = INVALID_HANDLE_VALUE;
+        }
+    }
+    ~ModuleActivationContext()
+    {
+        if (handle != INVALID_HANDLE_VALUE) {
+            DeactivateActCtx(0, cookie);
+            ReleaseActCtx(handle);
+        }
+    }
+    ModuleActivationContext(const ModuleActivationContext&) = delete;
+    ModuleActivationContext& operator=(const ModuleActivationContext&) = delete;
+
+private:
+    HANDLE handle = INVALID_HANDLE_VALUE;
+    ULONG_PTR cookie = 0;
+};
+
+void ShowPluginMessage(const char* text)
+{
+    fw::ShowMessageBox(text, MB_OK, kPluginTitle);
+}
+
+void OpenPanel()
+{
+    if (HV_SceneEmpty()) {
+        ShowPluginMessage(kSceneEmptyMessage);
+        HV_pluginFinished();
+        return;
+    }
+    if (colorPanel != nullptr) {
+        colorPanel->ShowWindow(SW_SHOW);
+        return;
+    }
+
+    colorPanel = new CColorPanelDlg;
+    CClrSlider::Register();
+    bool created = false;
+    {
+        ModuleActivationContext context;
+        created = colorPanel->Create(IDD_COLOR_PANEL, nullptr);
+    }
+    if (!created) {
+        ShowPluginMessage(kCreatePanelFailedMessage);
+        delete colorPanel;
+        colorPanel = nullptr;
+        HV_pluginFinished();
+        return;
+    }
+    colorPanel->PrepareSliders();
+    colorPanel->ShowWindow(SW_SHOW);
+}
+
+}  // namespace
+
+void OnHostEvent(const char* event)
+{
+    try {
+        if (event == nullptr)
+            return;
+        if (std::strcmp(event, "go") == 0)
+            OpenPanel();
+        else if (std::strcmp(event, "FileOpened") == 0)
+            ClearSurfaceClasses();
+        else if (std::strcmp(event, "NewModelLoaded") == 0)
+            ClearSurfaceClasses();
+    } catch (...) {
+        // The host's call site cannot take an exception.
+    }
+}
+
+void OnIgnoredCallback(unsigned, int, int) {}

@@ -1,0 +1,69 @@
+// Picking a surface in the host's 3D view (slots 0 and 2) and the
+// classification menu that a right click opens.
+#include "PluginEntry.h"
+
+#include "model/SelectionRefresh.h"
+#include "model/SurfaceMaterialStore.h"
+#include "panel/ColorPanelDlg.h"
+#include "res/resource.h"
+
+namespace {
+
+// Makes the surface at (x, y) the one selected surface and refreshes the
+// current materials from it. False when no pick may happen or none was hit.
+bool PickSurface(int x, int y)
+{
+    if (colorPanel == nullptr || colorPanel->timerId != 0)
+        return false;
+    const unsigned surface = HV_SelectSurfaceAtPoint(x, y);
+    if (surface == 0)
+        return false;
+    selectedSurfaces.clear();
+    selectedSurfaces.push_back(surface);
+    HV_SetSelection(0, selectedSurfaces.data(), 1);
+    HV_Redraw();
+    RefreshSelectionMaterials(colorPanel);
+    return true;
+}
+
+// Tracks the first popup of menu 1001 at (x, y) with the panel as owner and
+// delivers the chosen command to the panel before returning.
+void ShowClassificationMenu(int x, int y)
+{
+    CMenu menu;
+    if (!menu.LoadMenu(IDR_SURFACE_MENU))
+        return;
+    CMenu popup = menu.GetSubMenu(0);
+    if (popup.GetSafeHmenu() == nullptr || colorPanel == nullptr)
+        return;
+    const HWND owner = colorPanel->m_hWnd;
+    // A popup menu closes on a click elsewhere only when its owner is in
+    // the foreground.
+    SetForegroundWindow(owner);
+    const UINT command =
+        popup.TrackPopupMenu(TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD, x, y, owner);
+    ::PostMessageW(owner, WM_NULL, 0, 0);
+    if (command != 0 && colorPanel != nullptr && colorPanel->m_hWnd == owner)
+        ::SendMessageW(owner, WM_COMMAND, MAKEWPARAM(command, 0), 0);
+}
+
+}  // namespace
+
+void OnPickSurface(unsigned, int x, int y)
+{
+    try {
+        PickSurface(x, y);
+    } catch (...) {
+        // The host's call site cannot take an exception.
+    }
+}
+
+void OnPickSurfaceWithMenu(unsigned, int x, int y)
+{
+    try {
+        if (PickSurface(x, y))
+            ShowClassificationMenu(x, y);
+    } catch (...) {
+        // The host's call site cannot take an exception.
+    }
+}

@@ -1,0 +1,51 @@
+// The plug-in module's application object and entry point. Loading binds the
+// host's exports and registers the callback table; a host that lacks an
+// export makes the load fail instead of a later crash.
+#include "HostBinding.h"
+#include "PluginEntry.h"
+
+#include "framework/Framework.h"
+#include "panel/ColorPanelDlg.h"
+
+namespace {
+
+class CTintgroveApp : public CWinApp {
+public:
+    CTintgroveApp() : CWinApp(kPluginTitle) {}
+
+    bool InitInstance() override
+    {
+        HV_registerPlugin(&pluginCallbacks);
+        fw::RoutePromptsToMessageBox();
+        return CWinApp::InitInstance();
+    }
+};
+
+CTintgroveApp* theApp = nullptr;
+
+}  // namespace
+
+BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID)
+{
+    try {
+        if (reason == DLL_PROCESS_ATTACH) {
+            DisableThreadLibraryCalls(instance);
+            if (!BindHost())
+                return FALSE;
+            theApp = new CTintgroveApp;
+            theApp->SetModuleInstance(instance);
+            if (!theApp->InitInstance()) {
+                delete theApp;
+                theApp = nullptr;
+                return FALSE;
+            }
+        } else if (reason == DLL_PROCESS_DETACH && theApp != nullptr) {
+            theApp->ExitInstance();
+            delete theApp;
+            theApp = nullptr;
+        }
+        return TRUE;
+    } catch (...) {
+        return FALSE;
+    }
+}

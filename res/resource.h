@@ -1,0 +1,56 @@
+// Resource identifiers of the plug-in: the tool panel (dialog 1001 and its
+// controls), the surface classification menu (1001) and its commands, the
+// item-menu glyph (bitmap 1003) and the string table. Shared by the .rc
+// files and the C++ code.
+#pragma once
+
+// Dialog template of the tool panel.
+#define IDD_COLOR_PANEL 1001
+
+// Controls of the tool panel, in template (tab) order.
+#define IDC_AUTO_CHANGE 1001       // "自动换色": start or stop the automatic change
+#define IDC_LIBRARY_BUTTON 1002    // "加入图库" in expert mode, "清除贴图" in texture mode
+#define IDC_MODE_LIST 1003         // drop-down list of the three modes
+#define IDC_PREVIOUS_ITEM 1004     // "<<"
+#define IDC_PROMPT_LABEL 1010      // shows promptText
+#define IDC_SPACE_TYPE 1007        // combo box with a tree drop-down
+#define IDC_HUE_SLIDER 1009
+#define IDC_TEXTURE_FOLDER 1012    // read-only edit: the texture folder
+#define IDC_DESCRIPTION 1013       // shows description
+#define IDC_ITEM_INDEX 1016        // index box
+#define IDC_NEXT_ITEM 1005         // ">>"
+#define IDC_CHOOSE_FOLDER 1018     // "..."
+#define IDC_ITEM_COUNT 1019        // shows itemCount
+#define IDC_ITEM_NUMBER 1020       // large display of the item number
+#define IDC_ITEM_MENU 1006         // icon button opening the item menu
+#define IDC_HELP_BUTTON 1021       // "？"
+#define IDC_SATURATION_SLIDER 1011
+#define IDC_BRIGHTNESS_SLIDER 1014
+#define IDC_CYCLE_HUE 1025         // radio group start
+#define IDC_CYCLE_SATURATION 1026
+#define IDC_CYCLE_BRIGHTNESS 1027
+
+// The surface classification menu; its first popup is "表面分类".
+#define IDR_SURFACE_MENU 1001
+#define ID_CLASSIFY_CEILING 32771
+#define ID_CLASSIFY_WALL 32772
+#define ID_CLASSIFY_FLOOR 32773
+#define ID_CHOOSE_TEXTURE 32774
+#define ID_RESTORE_MATERIAL 32775
+#define ID_COLOR_CHANGE 32801
+#define ID_REMOVE_TEXTURE 32802
+
+// Commands of the item menu (button 1006): entries 32776 + i for i = 0..19,
+// the query and the two paging entries.
+#define ID_ITEM_FIRST 32776
+#define ID_ITEM_LAST 32795
+#define ID_ITEM_QUERY 32798
+#define ID_ITEM_PREVIOUS_PAGE 32799
+#define ID_ITEM_NEXT_PAGE 32800
+
+// The 15 x 17 glyph of the item-menu button, magenta background.
+#define IDB_MENU_GLYPH 1003
+
+// Folder browser titles.
+#define IDS_TEXTURE_FOLDER_TITLE 102
+#define IDS_EXTRACT_FOLDER_TITLE 103

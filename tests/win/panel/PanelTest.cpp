@@ -1,0 +1,630 @@
+// The tool panel driven as the host drives it: "go" and the model events
+// through the plug-in's callback table, picks at points of the fake host's
+// scene, menu commands chosen through the popup-menu seam, and the panel's
+// controls through their window messages. Message boxes are read through the
+// framework's seam.
+#include "FakeHost.h"
+
+#include "controls/HelpLauncher.h"
+#include "framework/Framework.h"
+#include "library/CombinationFile.h"
+#include "model/SurfaceMaterialStore.h"
+#include "panel/ColorPanelDlg.h"
+#include "plugin/PluginEntry.h"
+#include "res/resource.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Box {
+    std::string text;
+    std::string caption;
+    UINT type;
+};
+
+struct MenuShown {
+    std::vector<std::pair<UINT, std::string>> items;  // id (0: separator) and text
+    UINT flags;
+    int x, y;
+    HWND owner;
+};
+
+std::string ReadBytes(const std::string& path)
+{
+    std::ifstream in(fw::Widen(path).c_str(), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void WriteBytes(const std::string& path, const std::string& bytes)
+{
+    std::ofstream out(fw::Widen(path).c_str(), std::ios::binary | std::ios::trunc);
+    out << bytes;
+}
+
+void Remove(const std::string& path) { DeleteFileW(fw::Widen(path).c_str()); }
+
+class Panel : public ::testing::Test {
+protected:
+    FakeHost& host = FakeHost::Get();
+    std::vector<Box> boxes;
+    std::vector<MenuShown> menus;
+    UINT menuAnswer = 0;
+    unsigned ceilingMaterial = 0, floorMaterial = 0, wallMaterial = 0, texturedMaterial = 0;
+    unsigned ceilingSurface = 0;
+    std::string libraryPath = CColorPanelDlg::ModuleFolder() + "Tintgrove.tgv";
+
+    void SetUp() override
+    {
+        host.Reset();
+        ResetSurfaceMaterialStore();
+        ceilingMaterial = host.AddMaterial(1.0f, 1.0f, 1.0f);
+        floorMaterial = host.AddMaterial(0.5f, 0.25f, 0.0f);
+        wallMaterial = host.AddMaterial(1.0f, 0.5f, 0.0f);
+        texturedMaterial = host.AddMaterial(0.0f, 0.0f, 0.0f, "oak.jpg");
+        ceilingSurface = host.AddSurface(ceilingMaterial, 100, 50);
+        host.AddSurface(floorMaterial, 100, 300);
+        host.AddSurface(wallMaterial, 20, 150);
+        host.AddSurface(wallMaterial, 180, 150);  // a second surface of the wall material
+        host.AddSurface(texturedMaterial, 60, 60);
+
+        fw::SetMessageBoxHandler([this](const std::string& text, const std::string& caption, UINT type) {
+            boxes.push_back({text, caption, type});
+            return IDOK;
+        });
+        fw::RoutePromptsToMessageBox();
+        fw::SetPopupMenuHandler([this](HMENU menu, UINT flags, int x, int y, HWND owner) {
+            MenuShown shown{{}, flags, x, y, owner};
+            CMenu view = CMenu::FromHandle(menu);
+            for (int i = 0; i < view.GetMenuItemCount(); ++i)
+                shown.items.emplace_back(view.GetMenuItemID(i), view.GetMenuString(i));
+            menus.push_back(shown);
+            return menuAnswer;
+        });
+
+        WriteStarterLibrary();
+    }
+
+    void TearDown() override
+    {
+        if (colorPanel != nullptr)
+            ::SendMessageW(colorPanel->m_hWnd, WM_CLOSE, 0, 0);
+        fw::PumpMessages();
+        EXPECT_EQ(colorPanel, nullptr);
+        fw::SetMessageBoxHandler(nullptr);
+        fw::SetPopupMenuHandler(nullptr);
+        Remove(libraryPath);
+        for (const char* suffix : {".bak", ".bak2"})
+            Remove(libraryPath + suffix);
+    }
+
+    // Two categories with two and one combinations, as a user's library holds them.
+    void WriteStarterLibrary()
+    {
+        CombinationLibrary library;
+        CombinationRecord record;
+        InitCombinationRecord(record, "暖色客厅", "住宅/客厅/", "米色墙面");
+        library.Append(record);
+        InitCombinationRecord(record, "冷色卧室", "住宅/卧室/", "浅蓝墙面");
+        library.Append(record);
+        InitCombinationRecord(record, "木地板客厅", "住宅/客厅/", "橡木地板");
+        library.Append(record);
+        ASSERT_EQ(WriteCombinationFile(libraryPath, library), 1);
+    }
+
+    CColorPanelDlg* Go()
+    {
+        pluginCallbacks.hostEvent("go");
+        return colorPanel;
+    }
+
+    HWND Item(int id) const { return ::GetDlgItem(colorPanel->m_hWnd, id); }
+    std::string ItemText(int id) const { return fw::GetText(Item(id)); }
+    bool Shown(int id) const { return (GetWindowLongW(Item(id), GWL_STYLE) & WS_VISIBLE) != 0; }
+    bool Enabled(int id) const { return ::IsWindowEnabled(Item(id)) != FALSE; }
+    int WindowHeight() const
+    {
+        RECT r;
+        ::GetWindowRect(colorPanel->m_hWnd, &r);
+        return r.bottom - r.top;
+    }
+
+    void Command(UINT id) { ::SendMessageW(colorPanel->m_hWnd, WM_COMMAND, MAKEWPARAM(id, 0), 0); }
+    void ChooseMode(int index)
+    {
+        ::SendMessageW(Item(IDC_MODE_LIST), CB_SETCURSEL, index, 0);
+        ::SendMessageW(colorPanel->m_hWnd, WM_COMMAND, MAKEWPARAM(IDC_MODE_LIST, CBN_SELCHANGE),
+                       reinterpret_cast<LPARAM>(Item(IDC_MODE_LIST)));
+    }
+    void LeftClick(int x, int y) { pluginCallbacks.leftButtonDown(0, x, y); }
+    void RightClick(int x, int y, UINT answer)
+    {
+        menuAnswer = answer;
+        pluginCallbacks.rightButtonDown(0, x, y);
+    }
+};
+
+// ---- "go" and the model events ---------------------------------------------
+
+TEST_F(Panel, GoOnAnEmptySceneSaysSoAndCreatesNothing)
+{
+    host.sceneEmpty = true;
+    EXPECT_EQ(Go(), nullptr);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, kSceneEmptyMessage);
+    EXPECT_EQ(boxes[0].text, "当前场景为空，请先调入场景!");
+    EXPECT_EQ(boxes[0].caption, "染界");
+    EXPECT_EQ(boxes[0].type & 0xF, static_cast<UINT>(MB_OK));
+    EXPECT_EQ(host.CountCalls("pluginFinished"), 1);
+}
+
+TEST_F(Panel, GoOpensThePanelInExpertModeWithTheLibrarysSpaceTypes)
+{
+    ASSERT_NE(Go(), nullptr);
+    EXPECT_TRUE(boxes.empty());
+    EXPECT_EQ(fw::GetText(colorPanel->m_hWnd), "染界");
+    EXPECT_TRUE(colorPanel->IsWindowVisible());
+
+    CComboBox& modes = colorPanel->modeList;
+    ASSERT_EQ(modes.GetCount(), 3);
+    EXPECT_EQ(modes.GetLBText(0), "专家配色");
+    EXPECT_EQ(modes.GetLBText(1), "颜色循环");
+    EXPECT_EQ(modes.GetLBText(2), "选择贴图");
+    EXPECT_EQ(modes.GetCurSel(), 0);
+    EXPECT_EQ(colorPanel->mode, ModeExpert);
+
+    // Expert mode: the space type and the stepping controls, no sliders.
+    for (int id : {IDC_SPACE_TYPE, IDC_ITEM_INDEX, IDC_ITEM_COUNT, IDC_ITEM_MENU, IDC_LIBRARY_BUTTON,
+                   IDC_PREVIOUS_ITEM, IDC_NEXT_ITEM, IDC_AUTO_CHANGE, IDC_HELP_BUTTON})
+        EXPECT_TRUE(Shown(id)) << id;
+    for (int id : {IDC_HUE_SLIDER, IDC_SATURATION_SLIDER, IDC_BRIGHTNESS_SLIDER, IDC_CYCLE_HUE, IDC_CYCLE_SATURATION,
+                   IDC_CYCLE_BRIGHTNESS, IDC_TEXTURE_FOLDER, IDC_CHOOSE_FOLDER})
+        EXPECT_FALSE(Shown(id)) << id;
+
+    // The first category is chosen and its combinations are listed.
+    EXPECT_EQ(colorPanel->library.GetCount(), 3);
+    EXPECT_EQ(colorPanel->spaceType, "住宅/客厅/");
+    EXPECT_EQ(ItemText(IDC_SPACE_TYPE), "住宅/客厅/");
+    EXPECT_EQ(colorPanel->matchIndices, (std::vector<int>{0, 2}));
+    EXPECT_EQ(colorPanel->combinationLabels,
+              (std::vector<std::string>{"暖色客厅:米色墙面", "木地板客厅:橡木地板"}));
+    EXPECT_EQ(colorPanel->itemCount, 2);
+    EXPECT_EQ(ItemText(IDC_ITEM_COUNT), "2");
+    EXPECT_EQ(ItemText(IDC_ITEM_INDEX), "1");
+    EXPECT_FALSE(colorPanel->indexEdited);
+    EXPECT_EQ(ItemText(IDC_PROMPT_LABEL), "空间类型：");
+    EXPECT_EQ(colorPanel->spaceTypeBox.Tree().GetCount(), 3u);  // 住宅, 客厅, 卧室
+
+    EXPECT_EQ(ItemText(IDC_LIBRARY_BUTTON), "加入图库");
+    EXPECT_FALSE(Enabled(IDC_LIBRARY_BUTTON));
+    EXPECT_EQ(colorPanel->hue, 0.0);
+    EXPECT_EQ(colorPanel->saturation, 0.05);
+    EXPECT_EQ(colorPanel->brightness, 0.05);
+    EXPECT_GT(colorPanel->collapseHeight, 0);
+    EXPECT_NE(reinterpret_cast<HICON>(::SendMessageW(Item(IDC_ITEM_MENU), BM_GETIMAGE, IMAGE_ICON, 0)), nullptr);
+    EXPECT_EQ(colorPanel->hueSlider.maxValue, 360.0);
+    EXPECT_EQ(colorPanel->hueSlider.channel, 0);
+    EXPECT_EQ(colorPanel->saturationSlider.values[1], 0.1);
+    EXPECT_EQ(colorPanel->brightnessSlider.values[2], 0.9);
+    EXPECT_EQ(colorPanel->brightnessSlider.bufferReady, 1);
+}
+
+TEST_F(Panel, ChoosingASpaceTypeListsItsCombinations)
+{
+    ASSERT_NE(Go(), nullptr);
+    CComboTree& tree = colorPanel->spaceTypeBox.Tree();
+    HTREEITEM home = tree.GetRootItem();
+    HTREEITEM bedroom = tree.GetNextSiblingItem(tree.GetChildItem(home));
+    ASSERT_EQ(tree.GetItemText(bedroom), "卧室");
+    tree.SelectItem(bedroom);
+    ::SendMessageW(colorPanel->m_hWnd, WM_TREECOMBO_SELECT, reinterpret_cast<WPARAM>(bedroom), 0);
+    EXPECT_EQ(colorPanel->spaceType, "住宅/卧室/");
+    EXPECT_EQ(colorPanel->combinationLabels, (std::vector<std::string>{"冷色卧室:浅蓝墙面"}));
+    EXPECT_EQ(ItemText(IDC_ITEM_COUNT), "1");
+
+    // A category node of its own has no combination: an empty list.
+    tree.SelectItem(home);
+    ::SendMessageW(colorPanel->m_hWnd, WM_TREECOMBO_SELECT, reinterpret_cast<WPARAM>(home), 0);
+    EXPECT_EQ(colorPanel->itemCount, 0);
+    for (int id : {IDC_PREVIOUS_ITEM, IDC_NEXT_ITEM, IDC_AUTO_CHANGE, IDC_ITEM_MENU})
+        EXPECT_FALSE(Enabled(id)) << id;
+}
+
+TEST_F(Panel, ASecondGoShowsTheSamePanelUnchanged)
+{
+    CColorPanelDlg* first = Go();
+    ASSERT_NE(first, nullptr);
+    ChooseMode(ModeCycle);
+    first->ShowWindow(SW_HIDE);
+    host.ClearCalls();
+    EXPECT_EQ(Go(), first);
+    EXPECT_TRUE(first->IsWindowVisible());
+    EXPECT_EQ(first->mode, ModeCycle);
+    EXPECT_EQ(host.CountCalls("pluginFinished"), 0);
+    EXPECT_TRUE(boxes.empty());
+}
+
+TEST_F(Panel, OnlyTheExactEventStringsAct)
+{
+    for (const char* event : {"Go", "GO", "go ", " go", "", "FileOpened ", "newmodelloaded"})
+        pluginCallbacks.hostEvent(event);
+    pluginCallbacks.hostEvent(nullptr);
+    EXPECT_EQ(colorPanel, nullptr);
+    EXPECT_TRUE(host.calls.empty());
+    EXPECT_TRUE(boxes.empty());
+}
+
+TEST_F(Panel, ModelEventsForgetTheClassificationButKeepTheCurrentMaterial)
+{
+    ASSERT_NE(Go(), nullptr);
+    for (const char* event : {"FileOpened", "NewModelLoaded"}) {
+        RightClick(100, 50, ID_CLASSIFY_CEILING);
+        ASSERT_EQ(surfaceClasses.size(), 1u);
+        host.ClearCalls();
+        pluginCallbacks.hostEvent(event);
+        EXPECT_TRUE(surfaceClasses.empty()) << event;
+        EXPECT_EQ(surfaceClasses.capacity(), 0u) << event;
+        ASSERT_EQ(currentMaterialHandles.size(), 1u);
+        EXPECT_EQ(currentMaterialHandles[0], ceilingMaterial);
+        EXPECT_EQ(selectedSurfaces, std::vector<unsigned>{ceilingSurface});
+        EXPECT_EQ(colorPanel->originalMaterials.size(), 1u);
+        EXPECT_TRUE(host.calls.empty()) << event;  // nothing visible happens
+    }
+}
+
+// ---- Picking ---------------------------------------------------------------
+
+TEST_F(Panel, APickSelectsTheSurfaceAndShowsItsColour)
+{
+    LeftClick(100, 300);  // no panel: nothing
+    EXPECT_TRUE(host.calls.empty());
+
+    ASSERT_NE(Go(), nullptr);
+    host.ClearCalls();
+    LeftClick(100, 300);
+    EXPECT_EQ(host.selection, std::vector<unsigned>{2});
+    EXPECT_EQ(selectedSurfaces, std::vector<unsigned>{2});
+    EXPECT_EQ(currentMaterialHandles, std::vector<unsigned>{floorMaterial});
+    EXPECT_EQ(host.CountCalls("SetSelection"), 1);
+    EXPECT_EQ(host.CountCalls("Redraw"), 1);
+    // (0.5, 0.25, 0): hue 30, saturation 1, brightness 0.5; the sliders show it.
+    EXPECT_NEAR(colorPanel->hue, 30.0, 1e-9);
+    EXPECT_NEAR(colorPanel->saturation, 1.0, 1e-9);
+    EXPECT_NEAR(colorPanel->brightness, 0.5, 1e-9);
+    EXPECT_NEAR(colorPanel->saturationSlider.values[0], 30.0, 0.5);
+    ASSERT_EQ(colorPanel->originalMaterials.size(), 1u);
+    EXPECT_EQ(colorPanel->originalMaterials[0].materialHandle, floorMaterial);
+
+    // A second pick leaves exactly the second surface selected; a miss changes nothing.
+    LeftClick(20, 150);
+    EXPECT_EQ(host.selection, std::vector<unsigned>{3});
+    EXPECT_EQ(currentMaterialHandles, std::vector<unsigned>{wallMaterial});
+    host.ClearCalls();
+    LeftClick(500, 500);
+    EXPECT_EQ(host.CountCalls("SetSelection"), 0);
+    EXPECT_EQ(host.CountCalls("GetMaterial"), 0);
+    EXPECT_EQ(selectedSurfaces, std::vector<unsigned>{3});
+    EXPECT_EQ(currentMaterialHandles, std::vector<unsigned>{wallMaterial});
+
+    // Another surface of a remembered material adds no second record.
+    LeftClick(180, 150);
+    EXPECT_EQ(colorPanel->originalMaterials.size(), 2u);
+
+    // A black material: floors on the panel, black on the sliders.
+    LeftClick(60, 60);
+    EXPECT_EQ(colorPanel->saturation, 0.05);
+    EXPECT_EQ(colorPanel->brightness, 0.05);
+    EXPECT_EQ(colorPanel->hueSlider.values[2], 0.0);
+}
+
+TEST_F(Panel, NoPickWhileTheAutomaticChangeRuns)
+{
+    ASSERT_NE(Go(), nullptr);
+    colorPanel->timerId = 1;
+    host.ClearCalls();
+    LeftClick(100, 50);
+    RightClick(100, 50, ID_CLASSIFY_CEILING);
+    EXPECT_TRUE(host.calls.empty());
+    EXPECT_TRUE(menus.empty());
+    EXPECT_TRUE(surfaceClasses.empty());
+    colorPanel->timerId = 0;
+}
+
+TEST_F(Panel, ARightClickPicksThenShowsTheClassificationMenuOwnedByThePanel)
+{
+    ASSERT_NE(Go(), nullptr);
+    RightClick(500, 500, ID_CLASSIFY_CEILING);  // empty space: no menu
+    EXPECT_TRUE(menus.empty());
+
+    RightClick(100, 50, ID_CLASSIFY_CEILING);
+    ASSERT_EQ(menus.size(), 1u);
+    const MenuShown& menu = menus[0];
+    EXPECT_EQ(menu.owner, colorPanel->m_hWnd);
+    EXPECT_EQ(menu.x, 100);
+    EXPECT_EQ(menu.y, 50);
+    EXPECT_TRUE(menu.flags & TPM_RIGHTBUTTON);
+    const std::vector<std::pair<UINT, std::string>> expected = {
+        {32771, "顶棚表面"}, {32772, "墙面表面"}, {32773, "地面表面"}, {0, ""},
+        {32801, "颜色变换"}, {32774, "选择贴图"}, {0, ""},
+        {32775, "恢复原有材质"}, {32802, "去除贴图信息"}};
+    EXPECT_EQ(menu.items, expected);
+    // The menu's command acted on the surface picked by the same click.
+    ASSERT_EQ(surfaceClasses.size(), 1u);
+    EXPECT_EQ(surfaceClasses[0].materialHandle, ceilingMaterial);
+    EXPECT_EQ(surfaceClasses[0].surfaceClass, Ceiling);
+
+    CMenu resource;
+    ASSERT_TRUE(resource.LoadMenu(IDR_SURFACE_MENU));
+    EXPECT_EQ(resource.GetMenuString(0), "表面分类");
+}
+
+// ---- Classification and button 1002 --------------------------------------
+
+TEST_F(Panel, ClassificationCommandsAndTheLibraryButton)
+{
+    ASSERT_NE(Go(), nullptr);
+    // Without a picked surface: no classification, the button is refreshed.
+    ::SetWindowTextW(Item(IDC_LIBRARY_BUTTON), L"x");
+    Command(ID_CLASSIFY_CEILING);
+    EXPECT_TRUE(surfaceClasses.empty());
+    EXPECT_EQ(ItemText(IDC_LIBRARY_BUTTON), "加入图库");
+
+    RightClick(100, 50, ID_CLASSIFY_CEILING);
+    RightClick(100, 300, ID_CLASSIFY_FLOOR);
+    EXPECT_FALSE(Enabled(IDC_LIBRARY_BUTTON));  // the wall is missing
+    RightClick(20, 150, ID_CLASSIFY_WALL);
+    EXPECT_TRUE(HasAllSurfaceClasses());
+    // Enabled once all three are there, as soon as adding to the library is part of the panel.
+    EXPECT_EQ(Enabled(IDC_LIBRARY_BUTTON), CColorPanelDlg::kCanAddToLibrary);
+
+    // The ceiling material classified again as wall moves to wall.
+    RightClick(100, 50, ID_CLASSIFY_WALL);
+    ASSERT_EQ(surfaceClasses.size(), 3u);
+    EXPECT_EQ(surfaceClasses[0].surfaceClass, Wall);
+    EXPECT_FALSE(HasAllSurfaceClasses());
+    EXPECT_FALSE(Enabled(IDC_LIBRARY_BUTTON));
+}
+
+TEST_F(Panel, RestoreAndRemoveTextureCommands)
+{
+    ASSERT_NE(Go(), nullptr);
+    Command(ID_RESTORE_MATERIAL);  // nothing picked: nothing happens
+    Command(ID_REMOVE_TEXTURE);
+    EXPECT_EQ(host.CountCalls("SetMaterial"), 0);
+
+    RightClick(60, 60, ID_REMOVE_TEXTURE);
+    EXPECT_STREQ(host.Material(texturedMaterial).mapFile[0].Text(), "");
+    EXPECT_EQ(host.CallsSince("SetMaterial"), "SetMaterial " + std::to_string(texturedMaterial) +
+                                                  "|CalculateSurfaceColor|Redraw");
+    EXPECT_EQ(host.Material(texturedMaterial).params1[3], colorPanel->originalMaterials[0].material.params1[3]);
+
+    RightClick(60, 60, ID_RESTORE_MATERIAL);
+    EXPECT_STREQ(host.Material(texturedMaterial).mapFile[0].Text(), "oak.jpg");
+}
+
+// ---- Mode switches ------------------------------------------------------------
+
+TEST_F(Panel, ColourCyclingHidesTheSteppingControlsAndShortensThePanel)
+{
+    ASSERT_NE(Go(), nullptr);
+    const int fullHeight = WindowHeight();
+    ChooseMode(ModeCycle);
+    EXPECT_EQ(colorPanel->mode, ModeCycle);
+    for (int id : {IDC_SPACE_TYPE, IDC_TEXTURE_FOLDER, IDC_CHOOSE_FOLDER, IDC_ITEM_INDEX, IDC_ITEM_COUNT,
+                   IDC_ITEM_MENU, IDC_LIBRARY_BUTTON, IDC_PREVIOUS_ITEM, IDC_NEXT_ITEM})
+        EXPECT_FALSE(Shown(id)) << id;
+    for (int id : {IDC_HUE_SLIDER, IDC_SATURATION_SLIDER, IDC_BRIGHTNESS_SLIDER, IDC_CYCLE_HUE, IDC_CYCLE_SATURATION,
+                   IDC_CYCLE_BRIGHTNESS})
+        EXPECT_TRUE(Shown(id)) << id;
+    EXPECT_EQ(ItemText(IDC_PROMPT_LABEL), "进行颜色循环：");
+    EXPECT_EQ(ItemText(IDC_DESCRIPTION), "");
+    EXPECT_FALSE(colorPanel->expanded);
+    EXPECT_EQ(WindowHeight(), fullHeight - colorPanel->collapseHeight);
+
+    // The radio buttons follow the click; the label changes at the next switch.
+    ::SendMessageW(Item(IDC_CYCLE_BRIGHTNESS), BM_CLICK, 0, 0);
+    EXPECT_EQ(colorPanel->cycleChannel, CycleBrightness);
+    EXPECT_EQ(ItemText(IDC_PROMPT_LABEL), "进行颜色循环：");
+    ChooseMode(ModeCycle);
+    EXPECT_EQ(ItemText(IDC_PROMPT_LABEL), "进行亮度循环：");
+    EXPECT_EQ(WindowHeight(), fullHeight - colorPanel->collapseHeight);  // not shortened twice
+    ::SendMessageW(Item(IDC_CYCLE_SATURATION), BM_CLICK, 0, 0);
+    ChooseMode(ModeCycle);
+    EXPECT_EQ(ItemText(IDC_PROMPT_LABEL), "进行纯度循环：");
+
+    ChooseMode(ModeExpert);
+    EXPECT_TRUE(colorPanel->expanded);
+    EXPECT_EQ(WindowHeight(), fullHeight);
+    EXPECT_EQ(ItemText(IDC_PROMPT_LABEL), "请选择空间类型：");
+    EXPECT_TRUE(Shown(IDC_SPACE_TYPE));
+    EXPECT_FALSE(Shown(IDC_HUE_SLIDER));
+    EXPECT_EQ(ItemText(IDC_ITEM_COUNT), "2");
+}
+
+TEST_F(Panel, TextureModeShowsTheFolderAndTurnsTheButtonIntoClearTexture)
+{
+    ASSERT_NE(Go(), nullptr);
+    const int fullHeight = WindowHeight();
+    ChooseMode(ModeCycle);
+    ChooseMode(ModeTexture);
+    EXPECT_EQ(WindowHeight(), fullHeight);
+    EXPECT_FALSE(Shown(IDC_SPACE_TYPE));
+    EXPECT_TRUE(Shown(IDC_TEXTURE_FOLDER));
+    EXPECT_TRUE(Shown(IDC_CHOOSE_FOLDER));
+    EXPECT_TRUE(Shown(IDC_ITEM_INDEX));
+    EXPECT_FALSE(Shown(IDC_HUE_SLIDER));
+    EXPECT_EQ(ItemText(IDC_PROMPT_LABEL), "进行材质贴图更换的贴图路径：");
+    EXPECT_EQ(ItemText(IDC_LIBRARY_BUTTON), "清除贴图");
+    EXPECT_TRUE(Enabled(IDC_LIBRARY_BUTTON));
+    EXPECT_EQ(ItemText(IDC_ITEM_COUNT), "0");
+    for (int id : {IDC_PREVIOUS_ITEM, IDC_NEXT_ITEM, IDC_AUTO_CHANGE, IDC_ITEM_MENU})
+        EXPECT_FALSE(Enabled(id)) << id;
+
+    // "清除贴图" takes the texture off the current material.
+    LeftClick(60, 60);
+    ::SendMessageW(Item(IDC_LIBRARY_BUTTON), BM_CLICK, 0, 0);
+    EXPECT_STREQ(host.Material(texturedMaterial).mapFile[0].Text(), "");
+}
+
+TEST_F(Panel, MenuModeSwitchesNeedAPickedSurface)
+{
+    ASSERT_NE(Go(), nullptr);
+    Command(ID_COLOR_CHANGE);
+    Command(ID_CHOOSE_TEXTURE);
+    EXPECT_EQ(colorPanel->mode, ModeExpert);
+    EXPECT_EQ(colorPanel->modeList.GetCurSel(), 0);
+
+    RightClick(100, 50, ID_COLOR_CHANGE);
+    EXPECT_EQ(colorPanel->mode, ModeCycle);
+    EXPECT_EQ(colorPanel->modeList.GetCurSel(), 1);
+    EXPECT_TRUE(Shown(IDC_HUE_SLIDER));
+    EXPECT_FALSE(colorPanel->expanded);
+
+    RightClick(100, 50, ID_CHOOSE_TEXTURE);
+    EXPECT_EQ(colorPanel->mode, ModeTexture);
+    EXPECT_EQ(colorPanel->modeList.GetCurSel(), 2);
+    EXPECT_TRUE(colorPanel->expanded);
+    EXPECT_EQ(ItemText(IDC_LIBRARY_BUTTON), "清除贴图");
+}
+
+TEST_F(Panel, ANonNumberInTheIndexBoxIsRefused)
+{
+    ASSERT_NE(Go(), nullptr);
+    ::SetWindowTextW(Item(IDC_ITEM_INDEX), L"abc");
+    EXPECT_TRUE(colorPanel->indexEdited);
+    colorPanel->description = "kept";
+    ChooseMode(ModeCycle);
+    ASSERT_FALSE(boxes.empty());
+    EXPECT_EQ(boxes[0].text, "请键入一个整数。");
+    EXPECT_EQ(colorPanel->itemIndex, 1);
+    // The panel's own writing of the index box is not the user's typing.
+    colorPanel->indexEdited = false;
+    colorPanel->WriteFields();
+    EXPECT_FALSE(colorPanel->indexEdited);
+}
+
+// ---- Help -------------------------------------------------------------------
+
+std::vector<std::wstring> helpPaths;
+std::vector<UINT> helpCommands;
+HWND WINAPI RecordHelp(HWND, const wchar_t* path, UINT command, DWORD_PTR)
+{
+    helpPaths.push_back(path ? path : L"");
+    helpCommands.push_back(command);
+    return nullptr;
+}
+bool NoRegistry(HKEY, const wchar_t*, std::wstring&) { return false; }
+HMODULE AnyModule(const wchar_t*) { return GetModuleHandleW(nullptr); }
+FARPROC HelpEntry(HMODULE, WORD) { return reinterpret_cast<FARPROC>(reinterpret_cast<void*>(&RecordHelp)); }
+
+TEST_F(Panel, HelpOpensTheHelpFileBesideTheModuleAtTheTopic)
+{
+    const help::BindingOps ops = {NoRegistry, AnyModule, HelpEntry};
+    help::ResetBinding(&ops);
+    helpPaths.clear();
+    helpCommands.clear();
+    ASSERT_NE(Go(), nullptr);
+    ::SendMessageW(Item(IDC_HELP_BUTTON), BM_CLICK, 0, 0);
+    colorPanel->helpTopic = "::/modes.htm";
+    ::SendMessageW(Item(IDC_HELP_BUTTON), BM_CLICK, 0, 0);
+    help::ResetBinding(nullptr);
+    const std::wstring folder = fw::Widen(CColorPanelDlg::ModuleFolder());
+    EXPECT_EQ(helpPaths, (std::vector<std::wstring>{folder + L"tintgrove.chm", folder + L"tintgrove.chm::/modes.htm"}));
+    EXPECT_EQ(helpCommands, (std::vector<UINT>{0, 0}));
+}
+
+// ---- Close ---------------------------------------------------------------------
+
+TEST_F(Panel, CloseEndsTheActivityAndTheNextGoStartsAfresh)
+{
+    ASSERT_NE(Go(), nullptr);
+    LeftClick(100, 300);
+    const std::string before = ReadBytes(libraryPath);
+    host.ClearCalls();
+    ::SendMessageW(colorPanel->m_hWnd, WM_CLOSE, 0, 0);
+    EXPECT_EQ(colorPanel, nullptr);
+    EXPECT_EQ(host.calls, (std::vector<std::string>{"pluginFinished", "ClearSelection", "Redraw"}));
+    EXPECT_EQ(ReadBytes(libraryPath), before);  // unchanged library: not written
+    EXPECT_TRUE(boxes.empty());
+
+    // The classification and the current material outlive the panel; the
+    // new panel's colour starts from that material and it remembers nothing.
+    ASSERT_NE(Go(), nullptr);
+    EXPECT_TRUE(colorPanel->originalMaterials.empty());
+    EXPECT_NEAR(colorPanel->hue, 30.0, 1e-9);
+    EXPECT_NEAR(colorPanel->brightness, 0.5, 1e-9);
+    Command(ID_RESTORE_MATERIAL);  // nothing remembered yet: nothing written
+    EXPECT_EQ(host.CountCalls("SetMaterial"), 0);
+}
+
+TEST_F(Panel, CloseWritesAModifiedLibrary)
+{
+    ASSERT_NE(Go(), nullptr);
+    CombinationRecord record;
+    InitCombinationRecord(record, "新方案", "办公/", "白墙");
+    colorPanel->library.Append(record);
+    colorPanel->libraryModified = true;
+    ::SendMessageW(colorPanel->m_hWnd, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(boxes.empty());
+    CombinationLibrary saved;
+    ASSERT_EQ(ReadCombinationFile(libraryPath, saved), 1);
+    ASSERT_EQ(saved.GetCount(), 4);
+    EXPECT_EQ(FieldString(saved[3].name), "新方案");
+}
+
+TEST_F(Panel, AFailedSaveIsReportedWithTheFileName)
+{
+    ASSERT_NE(Go(), nullptr);
+    colorPanel->libraryModified = true;
+    // Another program holds the file open without sharing it.
+    HANDLE held = CreateFileW(fw::Widen(libraryPath).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    ::SendMessageW(colorPanel->m_hWnd, WM_CLOSE, 0, 0);
+    CloseHandle(held);
+    EXPECT_EQ(colorPanel, nullptr);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "图库文件“" + libraryPath + "”保存失败，所做的修改没有保存到文件中。");
+    CombinationLibrary saved;
+    ASSERT_EQ(ReadCombinationFile(libraryPath, saved), 1);
+    EXPECT_EQ(saved.GetCount(), 3);
+}
+
+TEST_F(Panel, AnUnreadableLibraryIsKeptAsideBeforeTheFirstSave)
+{
+    const std::string foreign = "NOT_A_LIBRARY_FILE with some bytes the user may still need";
+    WriteBytes(libraryPath, foreign);
+    ASSERT_NE(Go(), nullptr);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, kNotOurFileMessage);
+    EXPECT_EQ(colorPanel->library.GetCount(), 0);
+    EXPECT_EQ(colorPanel->spaceTypeBox.Tree().GetCount(), 0u);
+    EXPECT_EQ(colorPanel->itemCount, 0);
+
+    CombinationRecord record;
+    InitCombinationRecord(record, "新方案", "办公/", "白墙");
+    colorPanel->library.Append(record);
+    colorPanel->libraryModified = true;
+    ::SendMessageW(colorPanel->m_hWnd, WM_CLOSE, 0, 0);
+    EXPECT_EQ(ReadBytes(libraryPath + ".bak"), foreign);
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes[1].text, "原图库文件不能读取，已改名保存为“" + libraryPath + ".bak”，新的图库另行保存。");
+    CombinationLibrary saved;
+    ASSERT_EQ(ReadCombinationFile(libraryPath, saved), 1);
+    EXPECT_EQ(saved.GetCount(), 1);
+
+    // A second unreadable file does not replace the first backup.
+    WriteBytes(libraryPath, "junk");
+    ASSERT_NE(Go(), nullptr);
+    colorPanel->libraryModified = true;
+    ::SendMessageW(colorPanel->m_hWnd, WM_CLOSE, 0, 0);
+    EXPECT_EQ(ReadBytes(libraryPath + ".bak"), foreign);
+    EXPECT_EQ(ReadBytes(libraryPath + ".bak2"), "junk");
+}
+
+}  // namespace
