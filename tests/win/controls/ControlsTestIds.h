@@ -1,0 +1,19 @@
+// Resource ids of the controls' test dialogs.
+#pragma once
+
+#define IDD_SLIDER_TRIO 200
+#define IDD_TREE_COMBO 201
+#define IDD_LABELS 202
+
+#define IDC_TEST_HUE 1101
+#define IDC_TEST_SATURATION 1102
+#define IDC_TEST_BRIGHTNESS 1103
+
+#define IDC_TEST_COMBO 1201
+#define IDC_TEST_EDIT 1202
+
+#define IDC_LABEL_LEFT 1031
+#define IDC_LABEL_MIDDLE 1034
+#define IDC_LABEL_CENTER 1301
+#define IDC_LABEL_RIGHT 1302
+#define IDC_LABEL_RIGHT_MIDDLE 1303
