@@ -11,14 +11,11 @@ using namespace librarydlg;
 
 namespace {
 
-// Browse flags of the extraction folder: file-system folders only, a status
-// line and an edit box.
-constexpr UINT kExtractBrowseFlags = BIF_RETURNONLYFSDIRS | BIF_STATUSTEXT | BIF_EDITBOX;
-
 // The wait cursor while a long operation runs, the previous one afterwards.
 class WaitCursor {
 public:
-    WaitCursor() : previous(::SetCursor(::LoadCursorW(nullptr, IDC_WAIT))) {}
+    // 32514 is IDC_WAIT as a wide resource name.
+    WaitCursor() : previous(::SetCursor(::LoadCursorW(nullptr, MAKEINTRESOURCEW(32514)))) {}
     ~WaitCursor() { ::SetCursor(previous); }
     WaitCursor(const WaitCursor&) = delete;
     WaitCursor& operator=(const WaitCursor&) = delete;
@@ -150,7 +147,7 @@ void CLibraryMaintenanceDlg::OnExtractTextures()
         Textures().CreateFolder("C:\\tintgrove");
 
     CStartFolderBrowser browser(m_hWnd, IDS_EXTRACT_FOLDER_TITLE);
-    browser.SetFlags(kExtractBrowseFlags);
+    browser.SetFlags(kFolderBrowseFlags);  // file-system folders, status line, edit box
     browser.SetStartFolder(defaultFolder);
     if (!browser.Browse())
         return;

@@ -37,6 +37,10 @@ void CReplaceConfirmDlg::DoDataExchange(CDataExchange& dx)
 
 bool CReplaceConfirmDlg::OnInitDialog()
 {
+    // The labels are attached through their own subclassing, which runs
+    // their set-up at once; the data exchange then finds them attached.
+    existingDescriptionLabel.SubclassDlgItem(IDC_REPLACE_OLD_DESCRIPTION, m_hWnd);
+    incomingDescriptionLabel.SubclassDlgItem(IDC_REPLACE_IN_DESCRIPTION, m_hWnd);
     CDialog::OnInitDialog();
     incomingDescriptionLabel.SetText(incomingDescription);
     existingDescriptionLabel.SetText(existingDescription);

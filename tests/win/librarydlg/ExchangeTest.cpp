@@ -1,0 +1,243 @@
+// Export, import and merge from dialog 131, with dialog 1006 answered as the user answers it.
+#include "DialogTestUi.h"
+#include "LibraryDialogIds.h"
+#include "LibraryDlgSupport.h"
+#include "LibraryMaintenanceDlg.h"
+#include "ReplaceConfirmDlg.h"
+
+#include <gtest/gtest.h>
+
+using namespace librarydlg;
+
+namespace {
+
+class ExchangeTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        folder = FreshFolder("exchange");
+        library.Append(TestRecord("r1", "c1/", "d1", "L1"));
+        library.Append(TestRecord("r2", "c2/", "d2", "L2"));
+        library.Append(TestRecord("r3", "c1/", "d3", "L3"));
+    }
+
+    INT_PTR Run(std::function<void(CLibraryMaintenanceDlg&)> action)
+    {
+        dialog = std::make_unique<CLibraryMaintenanceDlg>(library);
+        ui.dialogActions.push_back([this, action](CDialog&) { action(*dialog); });
+        return dialog->DoModal();
+    }
+
+    // Imports path in a fresh dialog run; answers are the results of the
+    // replace confirmations, in order.
+    void Import(const std::string& path, std::vector<int> answers)
+    {
+        Run([this, path, answers](CLibraryMaintenanceDlg& dlg) {
+            ui.filePaths.push_back(path);
+            for (int answer : answers)
+                ui.dialogActions.push_back([answer](CDialog& confirm) { confirm.EndDialog(answer); });
+            Click(dlg, IDC_MAINT_IMPORT);
+            status = TextOf(dlg, IDC_MAINT_STATUS);
+            Click(dlg, IDOK);
+        });
+    }
+
+    std::string Exchange(std::initializer_list<CombinationRecord> records)
+    {
+        std::string bytes = SignatureBytes();
+        for (const CombinationRecord& record : records)
+            bytes += RecordBytes(record);
+        return bytes;
+    }
+
+    std::vector<std::string> Names() const
+    {
+        std::vector<std::string> names;
+        for (const CombinationRecord& record : library)
+            names.push_back(FieldString(record.name));
+        return names;
+    }
+
+    DialogTestUi ui;
+    CombinationLibrary library;
+    std::unique_ptr<CLibraryMaintenanceDlg> dialog;
+    std::string folder;
+    std::string status;
+};
+
+TEST_F(ExchangeTest, TwoSelectiveExportsGoIntoOneFileAfterOneFileDialog)
+{
+    const std::string path = folder + "selected.tgv";
+    Run([&](CLibraryMaintenanceDlg& dlg) {
+        EXPECT_TRUE(IsEnabled(dlg, IDC_MAINT_EXPORT_ALL));
+        ui.filePaths.push_back(path);
+        Click(dlg, IDC_MAINT_EXPORT_SELECTED);
+        EXPECT_EQ(TextOf(dlg, IDC_MAINT_STATUS), "当前名称为<r1>的记录导出成功！");
+        EXPECT_FALSE(IsEnabled(dlg, IDC_MAINT_EXPORT_ALL));
+
+        HTREEITEM c2 = dlg.selector.Tree().GetNextSiblingItem(dlg.selector.Tree().GetRootItem());
+        HTREEITEM r2 = dlg.selector.Tree().GetChildItem(c2);
+        dlg.selector.Tree().SelectItem(r2);
+        dlg.SendMessage(WM_TREECOMBO_SELECT, reinterpret_cast<WPARAM>(r2), 0);
+        Click(dlg, IDC_MAINT_EXPORT_SELECTED);
+        EXPECT_EQ(TextOf(dlg, IDC_MAINT_STATUS), "当前名称为<r2>的记录导出成功！");
+        EXPECT_EQ(dlg.exportFolder, folder);
+        Click(dlg, IDOK);
+    });
+    ASSERT_EQ(ui.fileRequests.size(), 1u);
+    const fw::FileDialogRequest& request = ui.fileRequests[0];
+    EXPECT_TRUE(request.save);
+    EXPECT_EQ(request.title, "选择导出的染界配色文件");
+    EXPECT_EQ(request.filter, "染界配色文件 (*.tgv)|*.tgv |All Files (*.*)|*.*||");
+    EXPECT_EQ(request.defaultExtension, "tgv");
+    EXPECT_EQ(request.initialFile, "Untitled");
+    EXPECT_TRUE(request.flags & OFN_OVERWRITEPROMPT);
+    EXPECT_TRUE(request.flags & OFN_HIDEREADONLY);
+    EXPECT_EQ(ui.BoxTexts(), (std::vector<std::string>{"是否复制贴图文件？", "是否复制贴图文件？"}));
+    EXPECT_EQ(ui.boxes[0].caption, "请确认");
+    dialog.reset();  // closes the export file
+    EXPECT_EQ(ReadFileBytes(path), Exchange({library[0], library[1]}));
+}
+
+TEST_F(ExchangeTest, ExportFileThatCannotBeCreatedIsReportedAndNothingIsClaimed)
+{
+    const std::string path = folder + "missing\\sub\\out.tgv";
+    Run([&](CLibraryMaintenanceDlg& dlg) {
+        ui.filePaths.push_back(path);
+        Click(dlg, IDC_MAINT_EXPORT_SELECTED);
+        EXPECT_TRUE(IsEnabled(dlg, IDC_MAINT_EXPORT_ALL));
+        ui.filePaths.push_back(path);
+        Click(dlg, IDC_MAINT_EXPORT_ALL);
+        EXPECT_EQ(TextOf(dlg, IDC_MAINT_STATUS), "");
+        Click(dlg, IDOK);
+    });
+    const std::string message = Format(kExportFailedFormat, path.c_str());
+    EXPECT_EQ(ui.BoxTexts(), (std::vector<std::string>{message, message}));
+    EXPECT_NE(message.find(path), std::string::npos);
+    EXPECT_FALSE(FileExists(path));
+}
+
+TEST_F(ExchangeTest, WholeExportThenImportWithAllReplacesEveryRecordInPlace)
+{
+    const std::string path = folder + "whole.tgv";
+    const CombinationLibrary exported = library;
+    Run([&](CLibraryMaintenanceDlg& dlg) {
+        ui.filePaths.push_back(path);
+        Click(dlg, IDC_MAINT_EXPORT_ALL);
+        EXPECT_EQ(TextOf(dlg, IDC_MAINT_STATUS), "记录导出完毕,导出文件为" + path + "！");
+        EXPECT_EQ(dlg.exportPath, "");
+        Click(dlg, IDOK);
+    });
+    EXPECT_EQ(ReadFileBytes(path), Exchange({library[0], library[1], library[2]}));
+    EXPECT_EQ(ui.BoxTexts(), std::vector<std::string>{"是否复制贴图文件？"});
+
+    for (int i = 0; i < library.GetCount(); ++i)
+        SetField(library[i].shortDescription, "changed");
+    ui.boxes.clear();
+    std::vector<std::string> shown;
+    Run([&](CLibraryMaintenanceDlg& dlg) {
+        ui.filePaths.push_back(path);
+        ui.dialogActions.push_back([&](CDialog& confirm) {
+            for (int id : {IDC_REPLACE_IN_NAME, IDC_REPLACE_IN_CATEGORY, IDC_REPLACE_IN_DESCRIPTION,
+                           IDC_REPLACE_OLD_NAME, IDC_REPLACE_OLD_CATEGORY, IDC_REPLACE_OLD_DESCRIPTION})
+                shown.push_back(TextOf(confirm, id));
+            Click(confirm, IDC_REPLACE_ALL);
+        });
+        Click(dlg, IDC_MAINT_IMPORT);
+        EXPECT_EQ(TextOf(dlg, IDC_MAINT_STATUS), "导入成功，导入新组合0个，覆盖更新3个！");
+        Click(dlg, IDOK);
+    });
+    EXPECT_EQ(shown, (std::vector<std::string>{"r1", "c1/", "d1", "r1", "c1/", "changed"}));
+    EXPECT_EQ(dialog->libraryChanged, 1);
+    ASSERT_EQ(library.GetCount(), 3);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(RecordBytes(library[i]), RecordBytes(exported[i])) << i;
+    ASSERT_EQ(ui.fileRequests.size(), 2u);
+    EXPECT_FALSE(ui.fileRequests[1].save);
+    EXPECT_EQ(ui.fileRequests[1].title, "选择要导入的染界配色文件");
+    EXPECT_EQ(ui.fileRequests[1].filter, "染界配色文件 (*.tgv)|*.tgv|All Files (*.*)|*.*||");
+    EXPECT_EQ(ui.fileRequests[1].defaultExtension, "");
+    EXPECT_EQ(ui.fileRequests[1].initialFile, "");
+    EXPECT_TRUE(ui.boxes.empty());
+}
+
+TEST_F(ExchangeTest, NoneSkipsEveryLaterConflictButAddsNewRecords)
+{
+    const std::string path = folder + "none.tgv";
+    WriteFileBytes(path, Exchange({TestRecord("R1", "C1/", "x"), TestRecord("new", "c9/", "n"),
+                                   TestRecord("r3", "c1/", "x")}));
+    Import(path, {IDC_REPLACE_NONE});
+    EXPECT_EQ(ui.dialogsSeen, (std::vector<UINT>{IDD_LIBRARY_MAINTENANCE, IDD_REPLACE_CONFIRM}));
+    EXPECT_EQ(status, "导入成功，导入新组合1个，覆盖更新0个！");
+    EXPECT_EQ(Names(), (std::vector<std::string>{"r1", "r2", "r3", "new"}));
+    EXPECT_EQ(FieldString(library[0].shortDescription), "d1");
+    EXPECT_EQ(FieldString(library[2].shortDescription), "d3");
+}
+
+TEST_F(ExchangeTest, NoSkipsOnlyThatRecordAndTheNextConflictAsksAgain)
+{
+    const std::string path = folder + "no.tgv";
+    WriteFileBytes(path, Exchange({TestRecord("r1", "c1/", "x1"), TestRecord("r2", "c2/", "x2")}));
+    Import(path, {IDC_REPLACE_NO, IDOK});
+    EXPECT_EQ(ui.dialogsSeen,
+              (std::vector<UINT>{IDD_LIBRARY_MAINTENANCE, IDD_REPLACE_CONFIRM, IDD_REPLACE_CONFIRM}));
+    EXPECT_EQ(status, "导入成功，导入新组合0个，覆盖更新1个！");
+    EXPECT_EQ(FieldString(library[0].shortDescription), "d1");
+    EXPECT_EQ(FieldString(library[1].shortDescription), "x2");
+}
+
+TEST_F(ExchangeTest, CancelKeepsTheRecordsMergedBeforeAndCountsAsAChange)
+{
+    const std::string path = folder + "cancel.tgv";
+    WriteFileBytes(path, Exchange({TestRecord("x", "c9/"), TestRecord("r2", "c2/", "x2"), TestRecord("y", "c9/")}));
+    Import(path, {IDCANCEL});
+    EXPECT_EQ(status, "");
+    EXPECT_EQ(Names(), (std::vector<std::string>{"r1", "r2", "r3", "x"}));
+    EXPECT_EQ(FieldString(library[1].shortDescription), "d2");
+    EXPECT_EQ(dialog->libraryChanged, 1);
+}
+
+TEST_F(ExchangeTest, SignatureOnlyFileImportsNothingButCompletes)
+{
+    const std::string path = folder + "empty.tgv";
+    WriteFileBytes(path, SignatureBytes());
+    Import(path, {});
+    EXPECT_EQ(status, "导入成功，导入新组合0个，覆盖更新0个！");
+    EXPECT_EQ(library.GetCount(), 3);
+    EXPECT_EQ(dialog->libraryChanged, 1);
+}
+
+TEST_F(ExchangeTest, WrongSignatureOrMissingFileChangesNothing)
+{
+    const std::string wrong = folder + "wrong.tgv";
+    std::string bytes = Exchange({TestRecord("x", "c9/")});
+    bytes[0] = 'z';
+    WriteFileBytes(wrong, bytes);
+    Import(wrong, {});
+    EXPECT_EQ(dialog->libraryChanged, 0);
+    EXPECT_EQ(status, "");
+
+    const std::string missing = folder + "absent.tgv";
+    Import(missing, {});
+    EXPECT_EQ(dialog->libraryChanged, 0);
+    EXPECT_EQ(library.GetCount(), 3);
+    EXPECT_EQ(ui.BoxTexts(), (std::vector<std::string>{"不是合适的染界文件！",
+                                                        Format(kImportOpenFailedFormat, missing.c_str())}));
+}
+
+TEST_F(ExchangeTest, CancelledFileDialogsDoNothing)
+{
+    Run([&](CLibraryMaintenanceDlg& dlg) {
+        Click(dlg, IDC_MAINT_EXPORT_SELECTED);
+        Click(dlg, IDC_MAINT_EXPORT_ALL);
+        Click(dlg, IDC_MAINT_IMPORT);
+        EXPECT_TRUE(IsEnabled(dlg, IDC_MAINT_EXPORT_ALL));
+        EXPECT_EQ(TextOf(dlg, IDC_MAINT_STATUS), "");
+        Click(dlg, IDOK);
+    });
+    EXPECT_EQ(ui.fileRequests.size(), 3u);
+    EXPECT_TRUE(ui.boxes.empty());
+    EXPECT_EQ(dialog->libraryChanged, 0);
+}
+
+}  // namespace
