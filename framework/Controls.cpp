@@ -218,6 +218,11 @@ DWORD_PTR CListBox::GetItemData(int index) const
 
 bool CTreeCtrl::Create(DWORD style, const RECT& rect, HWND parent, UINT id, DWORD exStyle)
 {
+    static const bool registered = [] {
+        INITCOMMONCONTROLSEX init{sizeof(INITCOMMONCONTROLSEX), ICC_TREEVIEW_CLASSES};
+        return InitCommonControlsEx(&init) != FALSE;
+    }();
+    (void)registered;
     return CreateEx(exStyle, "SysTreeView32", "", style, rect, parent, id);
 }
 

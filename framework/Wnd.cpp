@@ -74,10 +74,27 @@ CWnd::~CWnd()
     }
 }
 
+namespace {
+// comctl32 exports GetWindowSubclass by ordinal only (411), so the import
+// libraries do not know it by name.
+using GetWindowSubclassFunction = BOOL(WINAPI*)(HWND, SUBCLASSPROC, UINT_PTR, DWORD_PTR*);
+GetWindowSubclassFunction GetWindowSubclassEntry()
+{
+    static const GetWindowSubclassFunction entry = [] {
+        const HMODULE comctl = GetModuleHandleW(L"comctl32.dll");
+        const FARPROC proc = comctl ? GetProcAddress(comctl, MAKEINTRESOURCEA(411)) : nullptr;
+        return reinterpret_cast<GetWindowSubclassFunction>(reinterpret_cast<void (*)()>(proc));
+    }();
+    return entry;
+}
+}  // namespace
+
 CWnd* CWnd::FromHandle(HWND wnd)
 {
     DWORD_PTR refData = 0;
-    if (wnd && GetWindowSubclass(wnd, SubclassProc, kSubclassId, &refData)) return reinterpret_cast<CWnd*>(refData);
+    const GetWindowSubclassFunction getSubclass = GetWindowSubclassEntry();
+    if (wnd && getSubclass && getSubclass(wnd, SubclassProc, kSubclassId, &refData))
+        return reinterpret_cast<CWnd*>(refData);
     return nullptr;
 }
 
