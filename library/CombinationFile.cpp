@@ -86,13 +86,10 @@ int ReadCombinationFile(const std::string& path, CombinationLibrary& library)
 
 bool WriteRecords(File& file, const CombinationLibrary& library)
 {
-    bool ok = true;
-    for (const CombinationRecord& record : library) {
-        if (!WriteAll(file, &record, sizeof record)) {
-            ok = false;
-            break;
-        }
-    }
+    // The records lie contiguously in memory with their gaps zero, exactly as
+    // the file holds them: one write takes them all.
+    bool ok = library.IsEmpty() ||
+              WriteAll(file, library.begin(), sizeof(CombinationRecord) * static_cast<std::size_t>(library.GetCount()));
     ok = file.Flush() && ok;
     ok = file.Close() && ok;
     return ok;

@@ -2,31 +2,95 @@
 
 #include "Cp936Text.h"
 
+#include <algorithm>
+#include <cstdlib>
 #include <cstring>
+#include <functional>
+#include <new>
 #include <unordered_set>
+#include <utility>
+
+CombinationLibrary::CombinationLibrary(const CombinationLibrary& other)
+{
+    Reserve(other.count);
+    if (other.count > 0)
+        std::memcpy(records, other.records, sizeof(CombinationRecord) * static_cast<std::size_t>(other.count));
+    count = other.count;
+}
+
+CombinationLibrary::CombinationLibrary(CombinationLibrary&& other) noexcept
+    : records(other.records), count(other.count), capacity(other.capacity)
+{
+    other.records = nullptr;
+    other.count = other.capacity = 0;
+}
+
+CombinationLibrary& CombinationLibrary::operator=(CombinationLibrary other) noexcept
+{
+    std::swap(records, other.records);
+    std::swap(count, other.count);
+    std::swap(capacity, other.capacity);
+    return *this;
+}
+
+CombinationLibrary::~CombinationLibrary()
+{
+    std::free(records);
+}
+
+void CombinationLibrary::Reserve(int wanted)
+{
+    if (wanted <= capacity)
+        return;
+    void* grown = std::realloc(records, sizeof(CombinationRecord) * static_cast<std::size_t>(wanted));
+    if (!grown)
+        throw std::bad_alloc();
+    records = static_cast<CombinationRecord*>(grown);
+    capacity = wanted;
+}
+
+void CombinationLibrary::Grow(int needed)
+{
+    if (needed > capacity)
+        Reserve(std::max(needed, capacity < 8 ? 8 : capacity + capacity / 2));
+}
 
 void CombinationLibrary::Append(const CombinationRecord& record)
 {
-    records.push_back(record);
-    ClearGaps(records.back());
+    const std::less<const CombinationRecord*> before;
+    if (!before(&record, records) && before(&record, records + count)) {
+        InsertAt(count, record);  // a record of this library: InsertAt copies it first
+        return;
+    }
+    Grow(count + 1);
+    std::memcpy(records + count, &record, sizeof record);
+    ClearGaps(records[count]);
+    ++count;
 }
 
 void CombinationLibrary::InsertAt(int index, const CombinationRecord& record)
 {
-    auto it = records.insert(records.begin() + index, record);
-    ClearGaps(*it);
+    // The record may lie inside this library: copy it before the array moves.
+    const CombinationRecord copy = record;
+    Grow(count + 1);
+    std::memmove(records + index + 1, records + index, sizeof(CombinationRecord) * static_cast<std::size_t>(count - index));
+    std::memcpy(records + index, &copy, sizeof copy);
+    ClearGaps(records[index]);
+    ++count;
 }
 
 void CombinationLibrary::RemoveAt(int index)
 {
-    records.erase(records.begin() + index);
+    std::memmove(records + index, records + index + 1,
+                 sizeof(CombinationRecord) * static_cast<std::size_t>(count - index - 1));
+    --count;
 }
 
 void CombinationLibrary::ReplaceAt(int index, const CombinationRecord& record)
 {
-    CombinationRecord& target = records[static_cast<std::size_t>(index)];
+    CombinationRecord& target = records[index];
     if (&target != &record)
-        std::memcpy(&target, &record, sizeof record);
+        std::memmove(&target, &record, sizeof record);
     ClearGaps(target);
 }
 

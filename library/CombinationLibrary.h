@@ -11,12 +11,18 @@ struct OriginalMaterial;
 
 class CombinationLibrary {
 public:
-    int GetCount() const { return static_cast<int>(records.size()); }
-    bool IsEmpty() const { return records.empty(); }
-    const CombinationRecord& operator[](int index) const { return records[static_cast<std::size_t>(index)]; }
-    CombinationRecord& operator[](int index) { return records[static_cast<std::size_t>(index)]; }
-    const CombinationRecord* begin() const { return records.data(); }
-    const CombinationRecord* end() const { return records.data() + records.size(); }
+    CombinationLibrary() = default;
+    CombinationLibrary(const CombinationLibrary& other);
+    CombinationLibrary(CombinationLibrary&& other) noexcept;
+    CombinationLibrary& operator=(CombinationLibrary other) noexcept;
+    ~CombinationLibrary();
+
+    int GetCount() const { return count; }
+    bool IsEmpty() const { return count == 0; }
+    const CombinationRecord& operator[](int index) const { return records[index]; }
+    CombinationRecord& operator[](int index) { return records[index]; }
+    const CombinationRecord* begin() const { return records; }
+    const CombinationRecord* end() const { return records + count; }
 
     // Copies take every field (each slot's slotWord too); the alignment gaps
     // are not copied and stay zero.
@@ -26,11 +32,16 @@ public:
     // Overwrites the record at index in place: the same order and contents as
     // RemoveAt followed by InsertAt at that index, without moving the array.
     void ReplaceAt(int index, const CombinationRecord& record);
-    void Empty() { records.clear(); }
-    void Reserve(int count) { records.reserve(static_cast<std::size_t>(count)); }
+    void Empty() { count = 0; }
+    void Reserve(int capacity);
 
 private:
-    std::vector<CombinationRecord> records;
+    // Records are trivially copyable, so the array grows with realloc, which
+    // for large arrays moves pages instead of copying bytes.
+    CombinationRecord* records = nullptr;
+    int count = 0;
+    int capacity = 0;
+    void Grow(int needed);
 };
 
 // Index of the first record whose category and name equal the given ones

@@ -34,6 +34,10 @@ MergeResult MergeCombinationFile(const std::string& path, CombinationLibrary& li
     // The first index of every (name, category) key, as FindCombination would
     // give it, kept up to date as records are appended. A replace keeps the
     // key of the record it overwrites, so the map stays valid.
+    // Room for every incoming record at once, so appends never move the array.
+    const int64_t incoming = reader.RecordCount();
+    if (incoming > 0 && incoming < (int64_t(1) << 24))
+        library.Reserve(library.GetCount() + static_cast<int>(incoming));
     std::unordered_map<std::string, int> firstIndex;
     firstIndex.reserve(static_cast<std::size_t>(library.GetCount() + reader.RecordCount()));
     for (int i = 0; i < library.GetCount(); ++i)
@@ -41,21 +45,21 @@ MergeResult MergeCombinationFile(const std::string& path, CombinationLibrary& li
 
     bool replaceAll = false;
     bool skipAll = false;
-    CombinationRecord incoming;
+    CombinationRecord record;
     result.status = MergeStatus::Completed;
-    while (reader.Next(incoming)) {
-        std::string key = IdentityKey(incoming);
+    while (reader.Next(record)) {
+        std::string key = IdentityKey(record);
         auto found = firstIndex.find(key);
         if (found == firstIndex.end()) {
             firstIndex.emplace(std::move(key), library.GetCount());
-            library.Append(incoming);
+            library.Append(record);
             ++result.added;
             continue;
         }
         const int index = found->second;
         bool replace = replaceAll;
         if (!replaceAll && !skipAll) {
-            switch (decide ? decide(incoming, library[index]) : MergeDecision::Cancel) {
+            switch (decide ? decide(record, library[index]) : MergeDecision::Cancel) {
             case MergeDecision::Replace:
                 replace = true;
                 break;
@@ -75,7 +79,7 @@ MergeResult MergeCombinationFile(const std::string& path, CombinationLibrary& li
             }
         }
         if (replace) {
-            library.ReplaceAt(index, incoming);
+            library.ReplaceAt(index, record);
             ++result.replaced;
         }
     }
