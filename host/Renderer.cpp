@@ -92,7 +92,10 @@ void FillTriangle(const ScreenVertex& a, const ScreenVertex& b, const ScreenVert
             const size_t i = row + x;
             if (iz <= frame.depth[i])
                 continue;
-            uint32_t color = paint.color;
+            // Light falls off gently with distance, so a large flat surface
+            // still reads as a plane in depth.
+            const int falloff = std::clamp(static_cast<int>(256 * (1.12 - 0.04 / iz)), 170, 256);
+            uint32_t color = Scale(paint.color, falloff);
             if (paint.texture) {
                 const double u = (w0 * a.uz + w1 * b.uz + w2 * c.uz) / iz;
                 const double v = (w0 * a.vz + w1 * b.vz + w2 * c.vz) / iz;
@@ -103,7 +106,7 @@ void FillTriangle(const ScreenVertex& a, const ScreenVertex& b, const ScreenVert
                     tx += t.width;
                 if (ty < 0)
                     ty += t.height;
-                color = Scale(t.pixels[static_cast<size_t>(ty) * t.width + tx], paint.light);
+                color = Scale(t.pixels[static_cast<size_t>(ty) * t.width + tx], paint.light * falloff >> 8);
             }
             if (paint.selected)
                 color = Highlight(color, x, y);
@@ -145,9 +148,9 @@ double Shade(const Vec3& normal, const Vec3& pointOnPolygon, const Vec3& eye)
     Vec3 n = normal;
     if (Dot(n, eye - pointOnPolygon) < 0)
         n = n * -1;
-    static const Vec3 key = Normalize(Vec3(0.35, 0.9, 0.55));
-    static const Vec3 fill = Normalize(Vec3(-0.6, -0.5, -0.35));
-    return std::min(1.0, 0.38 + 0.45 * std::max(0.0, Dot(n, key)) + 0.22 * std::max(0.0, Dot(n, fill)));
+    static const Vec3 key = Normalize(Vec3(0.3, 0.9, 0.6));
+    static const Vec3 fill = Normalize(Vec3(-0.8, -0.45, -0.25));
+    return std::min(1.0, 0.5 + 0.42 * std::max(0.0, Dot(n, key)) + 0.32 * std::max(0.0, Dot(n, fill)));
 }
 
 void RenderScene(const Scene& scene, const Camera& camera, const std::vector<unsigned>& selected,
