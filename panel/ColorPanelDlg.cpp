@@ -471,10 +471,10 @@ void CColorPanelDlg::OnHelp()
     help::ShowHelp(m_hWnd, path.c_str(), kHelpDisplayTopic, 0);
 }
 
-// Enter and Escape do not end the floating panel; only its close box does,
-// through the close path below.
+// Enter does not end the floating panel; Escape (IDCANCEL) closes it as its
+// close box does, through the close path below.
 void CColorPanelDlg::OnOK() {}
-void CColorPanelDlg::OnCancel() {}
+void CColorPanelDlg::OnCancel() { OnClose(); }
 
 // ---- Close ---------------------------------------------------------------
 

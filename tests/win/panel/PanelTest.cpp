@@ -57,7 +57,7 @@ protected:
     std::vector<MenuShown> menus;
     UINT menuAnswer = 0;
     unsigned ceilingMaterial = 0, floorMaterial = 0, wallMaterial = 0, texturedMaterial = 0;
-    unsigned ceilingSurface = 0;
+    unsigned ceilingSurface = 0, floorSurface = 0, wallSurface = 0;
     std::string libraryPath = CColorPanelDlg::ModuleFolder() + "Tintgrove.tgv";
 
     void SetUp() override
@@ -69,8 +69,8 @@ protected:
         wallMaterial = host.AddMaterial(1.0f, 0.5f, 0.0f);
         texturedMaterial = host.AddMaterial(0.0f, 0.0f, 0.0f, "oak.jpg");
         ceilingSurface = host.AddSurface(ceilingMaterial, 100, 50);
-        host.AddSurface(floorMaterial, 100, 300);
-        host.AddSurface(wallMaterial, 20, 150);
+        floorSurface = host.AddSurface(floorMaterial, 100, 300);
+        wallSurface = host.AddSurface(wallMaterial, 20, 150);
         host.AddSurface(wallMaterial, 180, 150);  // a second surface of the wall material
         host.AddSurface(texturedMaterial, 60, 60);
 
@@ -288,8 +288,8 @@ TEST_F(Panel, APickSelectsTheSurfaceAndShowsItsColour)
     ASSERT_NE(Go(), nullptr);
     host.ClearCalls();
     LeftClick(100, 300);
-    EXPECT_EQ(host.selection, std::vector<unsigned>{2});
-    EXPECT_EQ(selectedSurfaces, std::vector<unsigned>{2});
+    EXPECT_EQ(host.selection, std::vector<unsigned>{floorSurface});
+    EXPECT_EQ(selectedSurfaces, std::vector<unsigned>{floorSurface});
     EXPECT_EQ(currentMaterialHandles, std::vector<unsigned>{floorMaterial});
     EXPECT_EQ(host.CountCalls("SetSelection"), 1);
     EXPECT_EQ(host.CountCalls("Redraw"), 1);
@@ -303,13 +303,13 @@ TEST_F(Panel, APickSelectsTheSurfaceAndShowsItsColour)
 
     // A second pick leaves exactly the second surface selected; a miss changes nothing.
     LeftClick(20, 150);
-    EXPECT_EQ(host.selection, std::vector<unsigned>{3});
+    EXPECT_EQ(host.selection, std::vector<unsigned>{wallSurface});
     EXPECT_EQ(currentMaterialHandles, std::vector<unsigned>{wallMaterial});
     host.ClearCalls();
     LeftClick(500, 500);
     EXPECT_EQ(host.CountCalls("SetSelection"), 0);
     EXPECT_EQ(host.CountCalls("GetMaterial"), 0);
-    EXPECT_EQ(selectedSurfaces, std::vector<unsigned>{3});
+    EXPECT_EQ(selectedSurfaces, std::vector<unsigned>{wallSurface});
     EXPECT_EQ(currentMaterialHandles, std::vector<unsigned>{wallMaterial});
 
     // Another surface of a remembered material adds no second record.

@@ -1,0 +1,112 @@
+// Loads the real Tintgrove.dll into this test executable, which exports the
+// host functions through the fake host as walkhost does, and drives it
+// through the callback table it registers.
+#include "FakeHost.h"
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+
+namespace {
+
+std::wstring ExeFolder()
+{
+    wchar_t path[MAX_PATH];
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring p(path);
+    return p.substr(0, p.find_last_of(L'\\') + 1);
+}
+
+std::wstring PluginPath() { return ExeFolder() + L"..\\bin\\plugins\\Tintgrove.dll"; }
+
+void Pump()
+{
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
+
+// Number of names and functions in a module's export directory.
+DWORD ExportCount(HMODULE module)
+{
+    auto base = reinterpret_cast<const BYTE*>(module);
+    auto dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
+    auto nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
+    const IMAGE_DATA_DIRECTORY& dir = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_EXPORT];
+    if (dir.VirtualAddress == 0 || dir.Size == 0)
+        return 0;
+    auto exports = reinterpret_cast<const IMAGE_EXPORT_DIRECTORY*>(base + dir.VirtualAddress);
+    return exports->NumberOfFunctions + exports->NumberOfNames;
+}
+
+TEST(PluginDll, LoadsRegistersItsTableOpensThePanelAndClosesIt)
+{
+    FakeHost& host = FakeHost::Get();
+    host.Reset();
+    const unsigned material = host.AddMaterial(0.2f, 0.4f, 0.6f);
+    const unsigned surface = host.AddSurface(material, 30, 40);
+
+    HMODULE plugin = LoadLibraryW(PluginPath().c_str());
+    ASSERT_NE(plugin, nullptr) << GetLastError();
+    EXPECT_EQ(ExportCount(plugin), 0u);
+    ASSERT_NE(host.registered, nullptr);
+    EXPECT_EQ(host.calls, std::vector<std::string>{"registerPlugin"});  // nothing else at load
+    const VRPluginCallBack* table = host.registered;
+    for (auto slot : {table->leftButtonDown, table->leftButtonUp, table->rightButtonDown, table->rightButtonUp,
+                      table->mouseMove, table->doubleClick})
+        EXPECT_NE(slot, nullptr);
+    ASSERT_NE(table->hostEvent, nullptr);
+
+    // No panel yet: clicks and the ignored slots do nothing.
+    table->leftButtonDown(0, 30, 40);
+    table->leftButtonUp(0, 30, 40);
+    table->mouseMove(0, 30, 40);
+    table->doubleClick(0, 30, 40);
+    EXPECT_EQ(host.calls.size(), 1u);
+
+    table->hostEvent("go");
+    HWND panel = FindWindowW(nullptr, L"\x67D3\x754C");  // 染界
+    ASSERT_NE(panel, nullptr);
+    DWORD process = 0;
+    GetWindowThreadProcessId(panel, &process);
+    EXPECT_EQ(process, GetCurrentProcessId());
+    EXPECT_TRUE(IsWindowVisible(panel));
+    EXPECT_EQ(SendDlgItemMessageW(panel, 1003, CB_GETCOUNT, 0, 0), 3);
+    EXPECT_EQ(SendDlgItemMessageW(panel, 1003, CB_GETCURSEL, 0, 0), 0);
+
+    table->leftButtonDown(0, 30, 40);
+    EXPECT_EQ(host.selection, std::vector<unsigned>{surface});
+
+    host.ClearCalls();
+    SendMessageW(panel, WM_CLOSE, 0, 0);
+    Pump();
+    EXPECT_FALSE(IsWindow(panel));
+    EXPECT_EQ(host.CountCalls("pluginFinished"), 1);
+    EXPECT_EQ(host.CountCalls("ClearSelection"), 1);
+
+    // After the panel is gone a click picks nothing.
+    host.ClearCalls();
+    table->leftButtonDown(0, 30, 40);
+    EXPECT_TRUE(host.calls.empty());
+    FreeLibrary(plugin);
+}
+
+TEST(PluginDll, RefusesToLoadIntoAHostThatLacksAnExport)
+{
+    std::wstring cmd = L"\"" + ExeFolder() + L"plugin_host_without_redraw.exe\" \"" + PluginPath() + L"\"";
+    STARTUPINFOW si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi = {};
+    ASSERT_TRUE(CreateProcessW(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
+    ASSERT_EQ(WaitForSingleObject(pi.hProcess, 60000), WAIT_OBJECT_0);
+    DWORD code = 99;
+    GetExitCodeProcess(pi.hProcess, &code);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    EXPECT_EQ(code, 0u) << "1: loaded without HV_Redraw; 2: plug-in not found";
+}
+
+}  // namespace
