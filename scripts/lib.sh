@@ -29,6 +29,18 @@ tg_wine_prefix() {
     timeout 60 wineserver -w
     touch "$WINEPREFIX/.tg-ready"
   fi
+  # Chinese is drawn with the CJK font from Debian: "宋体" (the dialogs' font)
+  # and SimSun (which wine's system font falls back to for Chinese, in
+  # captions and message boxes) are replaced by it. The names are passed as
+  # UTF-8, hence the locale.
+  if [ ! -f "$WINEPREFIX/.tg-fonts" ]; then
+    local face
+    for face in 宋体 新宋体 SimSun NSimSun; do
+      LC_ALL=C.UTF-8 timeout 60 wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$face" /d 'WenQuanYi Micro Hei' /f >/dev/null 2>&1
+    done
+    timeout 60 wineserver -w
+    touch "$WINEPREFIX/.tg-fonts"
+  fi
 }
 
 tg_configure_build() {  # preset [binary dir]
