@@ -231,6 +231,8 @@ int RunTgv(const std::vector<std::string>& args, std::istream& in, std::ostream&
                  "(.tgv)",
                  "tgv"};
     app.require_subcommand(1);
+    // Paths may start with "/" (wine, MSYS): no "/option" style on Windows.
+    app.allow_windows_style_options(false);
     app.set_help_all_flag("--help-all", "Show the help of every command");
 
     std::string file, source, output, exchange, policy = "ask", target, name, category;

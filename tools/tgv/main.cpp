@@ -4,10 +4,9 @@
 #include <iostream>
 
 #ifdef _WIN32
-#include "TextEncoding.h"
+#include <windows.h>
 
 #include <shellapi.h>
-#include <windows.h>
 
 namespace {
 std::string WideToUtf8(const wchar_t* text)
