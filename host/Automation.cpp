@@ -27,8 +27,8 @@ struct Signal {
 
 class Runner {
 public:
-    Runner(HWND window, std::wstring script, std::wstring log)
-        : window_(window), scriptPath_(std::move(script)), logPath_(std::move(log)) {}
+    Runner(HWND window, std::wstring script, std::wstring log, std::wstring notice)
+        : window_(window), scriptPath_(std::move(script)), logPath_(std::move(log)), notice_(std::move(notice)) {}
 
     int Run();
 
@@ -62,6 +62,7 @@ private:
     HWND window_;
     std::wstring scriptPath_;
     std::wstring logPath_;
+    std::wstring notice_;
     HANDLE logFile_ = INVALID_HANDLE_VALUE;
     std::string error_;
 };
@@ -586,6 +587,12 @@ bool Runner::Execute(const ScriptCommand& c)
             return loaded ? true : Fail("the model was not loaded: " + *error);
         return !loaded ? true : Fail("the model was loaded");
     }
+    if (n == "menu-command") {
+        if (!need(1, "menu-command ID"))
+            return false;
+        PostMessageW(window_, WM_COMMAND, MAKEWPARAM(std::atoi(a[0].c_str()), 0), 0);
+        return Sync() ? true : Fail("the host did not handle the command in time");
+    }
     if (n == "close-scene")
         return OnUi([] { App().CloseScene(); }) ? true : Fail("the host did not answer");
     if (n == "camera") {
@@ -662,6 +669,8 @@ int Runner::Run()
     if (!logPath_.empty())
         logFile_ = CreateFileW(logPath_.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (!notice_.empty())
+        Log(WideToUtf8(notice_));
     std::vector<unsigned char> bytes;
     std::vector<ScriptCommand> commands;
     std::string parseError;
@@ -700,10 +709,11 @@ int Runner::Run()
     return status;
 }
 
-void StartScript(HWND mainWindow, const std::wstring& scriptPath, const std::wstring& logPath)
+void StartScript(HWND mainWindow, const std::wstring& scriptPath, const std::wstring& logPath,
+                 const std::wstring& startupNotice)
 {
-    std::thread([mainWindow, scriptPath, logPath] {
-        Runner runner(mainWindow, scriptPath, logPath);
+    std::thread([mainWindow, scriptPath, logPath, startupNotice] {
+        Runner runner(mainWindow, scriptPath, logPath, startupNotice);
         const int status = runner.Run();
         PostToUi(mainWindow, [status] {
             App().exitCode = status;

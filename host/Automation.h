@@ -11,6 +11,8 @@
 namespace walkhost {
 
 // Starts the script thread. `logPath` empty: the log goes to standard output.
-void StartScript(HWND mainWindow, const std::wstring& scriptPath, const std::wstring& logPath);
+// `startupNotice` (the start-up problems, if any) is written to the log first.
+void StartScript(HWND mainWindow, const std::wstring& scriptPath, const std::wstring& logPath,
+                 const std::wstring& startupNotice);
 
 }  // namespace walkhost

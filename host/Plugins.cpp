@@ -4,6 +4,14 @@
 
 namespace walkhost {
 
+std::wstring PluginProblemsMessage(const std::vector<std::wstring>& problems)
+{
+    std::wstring text = L"Some plug-ins could not be loaded:\n";
+    for (const std::wstring& p : problems)
+        text += L"\n" + p;
+    return text;
+}
+
 std::vector<std::wstring> PluginSet::LoadFolder(const std::wstring& folder)
 {
     std::vector<std::wstring> problems;

@@ -17,6 +17,9 @@ struct LoadedPlugin {
     VRPluginCallBack* table = nullptr;
 };
 
+// The message that lists the plug-ins that could not be loaded.
+std::wstring PluginProblemsMessage(const std::vector<std::wstring>& problems);
+
 class PluginSet {
 public:
     // Loads every *.dll of the folder in name order. Returns one line per

@@ -56,7 +56,7 @@ inline uint32_t Scale(uint32_t c, int light)
 inline uint32_t Highlight(uint32_t c, int x, int y)
 {
     const int band = ((x + y) / 8) & 1;
-    const int keep = band ? 128 : 80;  // of 256
+    const int keep = band ? 150 : 110;  // of 256
     const uint32_t r = (((c >> 16) & 255) * keep + 255 * (256 - keep)) >> 8;
     const uint32_t g = (((c >> 8) & 255) * keep + 190 * (256 - keep)) >> 8;
     const uint32_t b = ((c & 255) * keep + 0 * (256 - keep)) >> 8;

@@ -57,14 +57,12 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show)
     if (!model.empty())
         app.OpenModel(model, script.empty());
 
-    if (!script.empty()) {
-        StartScript(app.window, script, log);
-    } else if (!problems.empty()) {
-        std::wstring text = L"Some plug-ins could not be loaded:\n";
-        for (const std::wstring& p : problems)
-            text += L"\n" + p;
-        MessageBoxW(app.window, text.c_str(), L"walkhost", MB_OK | MB_ICONWARNING);
-    }
+    // A script run writes the problems to its log instead of stopping at a message box.
+    const std::wstring problemText = problems.empty() ? std::wstring() : PluginProblemsMessage(problems);
+    if (!script.empty())
+        StartScript(app.window, script, log, problemText);
+    else if (!problems.empty())
+        MessageBoxW(app.window, problemText.c_str(), L"walkhost", MB_OK | MB_ICONWARNING);
 
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {

@@ -3,6 +3,7 @@
 #include "Camera.h"
 #include "DemoScene.h"
 #include "Hsv.h"
+#include "Image.h"
 #include "ObjModel.h"
 #include "Picking.h"
 #include "Renderer.h"
@@ -10,6 +11,7 @@
 #include "Script.h"
 
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <algorithm>
 #include <cmath>
@@ -201,9 +203,9 @@ TEST(ObjLoader, MalformedMaterialLibraryIsRefused)
 
 namespace {
 
-Polygon Square(double z, double size = 1)
+walkhost::Polygon Square(double z, double size = 1)
 {
-    Polygon p;
+    walkhost::Polygon p;
     p.points = {{-size, -size, z}, {size, -size, z}, {size, size, z}, {-size, size, z}};
     p.uvs.resize(4);
     p.normal = {0, 0, 1};
@@ -408,4 +410,60 @@ TEST(Script, WordsQuotesAndComments)
     EXPECT_EQ(commands[2].args, (std::vector<std::string>{"\xE6\x9F\x93\xE7\x95\x8C", "1001", ""}));
     EXPECT_FALSE(ParseScript("ok\nanswer \"open\n", commands, error));
     EXPECT_NE(error.find("line 2"), std::string::npos);
+}
+
+namespace {
+
+std::vector<unsigned char> ReadBytes(const std::wstring& path)
+{
+    std::vector<unsigned char> bytes;
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return bytes;
+    bytes.resize(GetFileSize(file, nullptr));
+    DWORD got = 0;
+    if (!bytes.empty() && !ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr))
+        bytes.clear();
+    CloseHandle(file);
+    return bytes;
+}
+
+// The textures beside walkhost.exe in the build tree.
+std::wstring TexturePath(const wchar_t* name)
+{
+    wchar_t exe[MAX_PATH] = L"";
+    GetModuleFileNameW(nullptr, exe, MAX_PATH);
+    std::wstring path = exe;
+    return path.substr(0, path.find_last_of(L'\\') + 1) + L"..\\bin\\textures\\" + name;
+}
+
+}  // namespace
+
+TEST(Image, PngAndBmpRoundTripAndTheSampleTexturesDecode)
+{
+    Image image;
+    image.width = 3;
+    image.height = 2;
+    image.pixels = {0xff0000, 0x00ff00, 0x0000ff, 0x123456, 0xffffff, 0x000000};
+    for (const char* name : {"a.png", "a.bmp", "A.BMP"}) {
+        const std::vector<unsigned char> bytes = EncodeForName(image, name);
+        ASSERT_FALSE(bytes.empty());
+        EXPECT_EQ(bytes[1], std::string(name).find("png") != std::string::npos ? 'P' : 'M') << name;
+        Image back;
+        ASSERT_TRUE(DecodeImage(bytes, back)) << name;
+        EXPECT_EQ(back.width, 3);
+        EXPECT_EQ(back.height, 2);
+        EXPECT_EQ(back.pixels, image.pixels) << name;
+    }
+    Image jpeg, bmp;
+    ASSERT_TRUE(DecodeImage(ReadBytes(TexturePath(L"oak_floor.jpg")), jpeg));
+    EXPECT_EQ(jpeg.width, 256);
+    ASSERT_TRUE(DecodeImage(ReadBytes(TexturePath(L"rug.bmp")), bmp));
+    EXPECT_EQ(bmp.height, 128);
+    std::vector<unsigned char> broken = ReadBytes(TexturePath(L"oak_floor.jpg"));
+    broken.resize(40);
+    Image none;
+    EXPECT_FALSE(DecodeImage(broken, none));
+    EXPECT_FALSE(DecodeImage({}, none));
+    EXPECT_FALSE(DecodeImage(std::vector<unsigned char>{'h', 'e', 'l', 'l', 'o'}, none));
 }

@@ -63,7 +63,7 @@ protected:
 
     // Runs walkhost with the test plug-in and the script (UTF-8); `$` in the
     // script stands for the work folder.
-    Outcome RunScript(std::string script, DWORD timeoutMs = 120000)
+    Outcome RunScript(std::string script, DWORD timeoutMs = 120000, std::wstring plugins = TestFolder() + L"host-plugins")
     {
         const std::string folder = Narrow(dir_);
         for (size_t at = script.find('$'); at != std::string::npos; at = script.find('$', at + folder.size()))
@@ -75,7 +75,7 @@ protected:
         DeleteFileW(pluginLog.c_str());
         SetEnvironmentVariableW(L"WALKHOST_TESTPLUGIN_LOG", pluginLog.c_str());
         const std::wstring exe = TestFolder() + L"..\\bin\\walkhost.exe";
-        std::wstring command = L"\"" + exe + L"\" --plugins \"" + TestFolder() + L"host-plugins\" --script \"" +
+        std::wstring command = L"\"" + exe + L"\" --plugins \"" + plugins + L"\" --script \"" +
                                scriptPath + L"\" --log \"" + logPath + L"\"";
         STARTUPINFOW si{};
         si.cb = sizeof(si);
@@ -215,4 +215,25 @@ TEST_F(Walkhost, UnansweredMessageBoxDoesNotKeepWalkhostRunning)
     ASSERT_TRUE(run.finished);
     EXPECT_EQ(run.exitCode, 0u) << run.log;
     EXPECT_LT(GetTickCount64() - start, 45000u);
+}
+
+TEST_F(Walkhost, PluginsThatCannotLoadAreReportedAndTheMenuDrivesTheRest)
+{
+    const std::wstring plugins = dir_ + L"plugins";  // no trailing backslash: it would quote the quote
+    CreateDirectoryW(plugins.c_str(), nullptr);
+    ASSERT_TRUE(CopyFileW((TestFolder() + L"host-plugins\\TestPlugin.dll").c_str(), (plugins + L"\\TestPlugin.dll").c_str(), FALSE));
+    ASSERT_TRUE(CopyFileW((TestFolder() + L"host-plugins-extra\\RefusingPlugin.dll").c_str(),
+                          (plugins + L"\\RefusingPlugin.dll").c_str(), FALSE));
+    WriteFile(plugins + L"\\garbage.dll", "not a library");
+    // 201: "go" to the first plug-in, 200: "go" to all, 102: close scene, 301: reset view.
+    const Outcome run = RunScript("expect-plugins 1\nmenu-command 201\nmenu-command 200\nmenu-command 102\n"
+                                  "expect-empty 1\nmenu-command 301\nevent empty?\n",
+                                  120000, plugins);
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(run.exitCode, 0u) << run.log;
+    EXPECT_NE(run.log.find("Some plug-ins could not be loaded:\n\nRefusingPlugin.dll: could not be loaded (error "),
+              std::string::npos)
+        << run.log;
+    EXPECT_NE(run.log.find("garbage.dll: could not be loaded (error "), std::string::npos) << run.log;
+    ExpectInOrder(run.pluginLog, {"loaded", "event go", "empty 0", "event go", "event empty?", "empty 1"});
 }
