@@ -14,10 +14,26 @@
 #include <limits>
 #include <sstream>
 
+#ifdef TG_STARTER_BESIDE_TEST
+#include <windows.h>
+#endif
+
 namespace fs = std::filesystem;
 using namespace testlib;
 
 namespace {
+
+// The starter library's readable source, as a UTF-8 path.
+std::string StarterSource()
+{
+#ifdef TG_STARTER_BESIDE_TEST
+    wchar_t module[MAX_PATH];
+    GetModuleFileNameW(nullptr, module, MAX_PATH);
+    return (fs::path(module).parent_path() / "starter-library.json").u8string();
+#else
+    return TG_STARTER_SOURCE;
+#endif
+}
 
 struct TgvTest : ::testing::Test {
     fs::path dir;
@@ -67,7 +83,7 @@ struct TgvTest : ::testing::Test {
 
 TEST_F(TgvTest, StarterLibraryRoundTripsThroughTheReadableForm)
 {
-    ASSERT_EQ(Run({"build", TG_STARTER_SOURCE, "-o", P("a.tgv")}), 0) << err;
+    ASSERT_EQ(Run({"build", StarterSource(), "-o", P("a.tgv")}), 0) << err;
     ASSERT_EQ(Run({"dump", P("a.tgv"), "-o", P("b.json")}), 0) << err;
     ASSERT_EQ(Run({"build", P("b.json"), "-o", P("c.tgv")}), 0) << err;
     const Bytes a = ReadBytes("a.tgv");
