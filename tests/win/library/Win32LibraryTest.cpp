@@ -3,6 +3,7 @@
 // safe saves that survive a locked target, and AutoCAD's texture folders
 // read from registry keys the test writes and removes again.
 #include "CombinationFile.h"
+#include "LibraryExchange.h"
 #include "LibraryTestSupport.h"
 #include "TextureExtraction.h"
 #include "Win32Text.h"
@@ -107,6 +108,20 @@ TEST(Win32Files, SaveAndLoadUnderAChinesePath)
     EXPECT_EQ(dir.CountEntries(), 1);  // no temporary file left
     EXPECT_EQ(ReadCombinationFile(dir.path.substr(0, dir.path.size() - 1), back), 0);  // a folder
     EXPECT_EQ(WriteCombinationFile(dir.path + "没有\\x.tgv", lib), 0);
+}
+
+TEST(Win32Files, SelectiveExportAppendsToTheRealFile)
+{
+    Scratch dir;
+    const std::string path = dir.path + "导出.tgv";
+    WriteWhole(path, Bytes(100, 9));
+    ExportFile exportFile;
+    ASSERT_TRUE(exportFile.Create(path));
+    EXPECT_TRUE(exportFile.Append(MakeRecord("一", "a/")));
+    EXPECT_TRUE(exportFile.Append(MakeRecord("二", "a/")));
+    EXPECT_EQ(ReadWhole(path), FileBytes({RecordBytes("一", "a/"), RecordBytes("二", "a/")}));  // readable while open
+    exportFile.Close();
+    EXPECT_EQ(dir.CountEntries(), 1);
 }
 
 TEST(Win32Files, LockedTargetKeepsTheOldFile)
