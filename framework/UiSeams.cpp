@@ -143,7 +143,9 @@ int ShowMessageBox(const std::string& text, UINT type, const std::string& captio
 {
     const std::string shown = caption.empty() ? ApplicationTitle() : caption;
     if (MessageBoxSlot()) return MessageBoxSlot()(text, shown, type);
-    return MessageBoxW(owner, Widen(text).c_str(), Widen(shown).c_str(), type);
+    // Without an owner the box is modal to the thread's active window (the
+    // panel, or the host's window), as a user expects.
+    return MessageBoxW(owner ? owner : GetActiveWindow(), Widen(text).c_str(), Widen(shown).c_str(), type);
 }
 
 void RoutePromptsToMessageBox()

@@ -18,8 +18,13 @@ struct ThreadState {
     HHOOK hook = nullptr;
     int windows = 0;        // bound windows on this thread
     bool ownLoop = false;   // a framework loop is fetching the message and pre-translates itself
+    int frames = 0;         // framework window procedures running (nested) on this thread
 };
 thread_local ThreadState t_state;
+// Objects unbound by WM_NCDESTROY whose PostNcDestroy is still to run,
+// linked through CWnd::nextFinished_ (plain pointers: nothing to destroy at
+// thread exit).
+thread_local CWnd* t_finished = nullptr;
 
 LRESULT CALLBACK GetMessageHook(int code, WPARAM wParam, LPARAM lParam)
 {
@@ -66,6 +71,15 @@ bool PeekOwn(MSG& msg)
 
 CWnd::~CWnd()
 {
+    // Gone before its PostNcDestroy was due (a dialog on the stack of a handler).
+    if (finishing_) {
+        for (CWnd** link = &t_finished; *link; link = &(*link)->nextFinished_) {
+            if (*link == this) {
+                *link = nextFinished_;
+                break;
+            }
+        }
+    }
     if (bound_) {
         const HWND wnd = m_hWnd;
         const bool destroy = createdHere_;
@@ -331,6 +345,7 @@ LRESULT CALLBACK CWnd::SubclassProc(HWND wnd, UINT message, WPARAM wParam, LPARA
     const CurrentMessage current{message, wParam, lParam};
     const CurrentMessage* outer = self->current_;
     self->current_ = &current;
+    ++t_state.frames;
     LRESULT result = 0;
     try {
         result = self->WindowProc(message, wParam, lParam);
@@ -342,9 +357,24 @@ LRESULT CALLBACK CWnd::SubclassProc(HWND wnd, UINT message, WPARAM wParam, LPARA
     self->current_ = outer;
     if (message == WM_NCDESTROY && self->m_hWnd == wnd) {
         self->Unbind();
-        try {
-            self->PostNcDestroy();
-        } catch (...) {
+        if (!self->finishing_) {
+            self->finishing_ = true;
+            self->nextFinished_ = t_finished;
+            t_finished = self;
+        }
+    }
+    // PostNcDestroy may delete an object, so it waits until no framework
+    // window procedure is running on the thread: a handler that destroyed its
+    // own window (or its parent) still runs on a live object.
+    if (--t_state.frames == 0) {
+        while (CWnd* done = t_finished) {
+            t_finished = done->nextFinished_;
+            done->finishing_ = false;
+            done->nextFinished_ = nullptr;
+            try {
+                done->PostNcDestroy();
+            } catch (...) {
+            }
         }
     }
     return result;

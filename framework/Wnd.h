@@ -95,8 +95,10 @@ public:
     // its parents up to the top-level window.
     virtual bool PreTranslateMessage(MSG* msg);
 
-    // Called after the window is gone and the object unbound (WM_NCDESTROY);
-    // a heap object that manages its own life may delete itself here.
+    // Called after the window is gone and the object unbound (WM_NCDESTROY),
+    // once no framework window procedure is running on the thread any more
+    // (so a handler that destroyed its own window finishes first); a heap
+    // object that manages its own life may delete itself here.
     virtual void PostNcDestroy() {}
 
 protected:
@@ -129,6 +131,9 @@ private:
     bool bound_ = false;
     bool createdHere_ = false;
     const CurrentMessage* current_ = nullptr;
+    bool finishing_ = false;         // PostNcDestroy is due
+    CWnd* nextFinished_ = nullptr;   // the thread's list of those
+
 };
 
 namespace fw {

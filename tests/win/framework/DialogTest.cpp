@@ -288,6 +288,84 @@ TEST(ModelessDialog, DeletesItselfWhenItsWindowIsGone)
     EXPECT_FALSE(fw::MessageHookInstalled());
 }
 
+// Destroys its own window from a handler, the way a panel closes itself.
+class CClosingDialog : public CDialog {
+public:
+    static std::vector<std::string> events;
+    CClosingDialog() : CDialog(IDD_PLAIN) {}
+    ~CClosingDialog() override { events.push_back("deleted"); }
+
+protected:
+    const MessageMap& GetMessageMap() const override
+    {
+        static const MessageMap map(CDialog::GetMessageMap(), {on::Message(WM_TEST_FINISH, &CClosingDialog::OnFinish)});
+        return map;
+    }
+    void PostNcDestroy() override
+    {
+        events.push_back("post nc destroy");
+        delete this;
+    }
+
+private:
+    LRESULT OnFinish(WPARAM, LPARAM)
+    {
+        DestroyWindow();
+        events.push_back(m_hWnd ? "handler: still bound" : "handler: unbound, object alive");
+        return 0;
+    }
+};
+std::vector<std::string> CClosingDialog::events;
+
+TEST(ModelessDialog, PostNcDestroyWaitsForTheHandlerThatDestroyedTheWindow)
+{
+    CClosingDialog::events.clear();
+    auto* dialog = new CClosingDialog;
+    ASSERT_TRUE(dialog->Create());
+    const HWND wnd = *dialog;
+    SendMessageW(wnd, WM_TEST_FINISH, 0, 0);
+    EXPECT_FALSE(IsWindow(wnd));
+    EXPECT_EQ(CClosingDialog::events,
+              (std::vector<std::string>{"handler: unbound, object alive", "post nc destroy", "deleted"}));
+}
+
+TEST(ModalDialog, OnTheStackOfAHandlerItIsNotFinishedLater)
+{
+    // A modal dialog run (and gone) inside another window's handler.
+    CClosingDialog::events.clear();
+    auto* outer = new CClosingDialog;
+    ASSERT_TRUE(outer->Create());
+    {
+        ModalHookScope hook([&](CDialog& running) { running.SendDlgItemMessage(IDCANCEL, BM_CLICK); });
+        // WM_CHAR on a subclassed edit of the outer dialog runs the modal
+        // dialog, so it ends inside a framework window procedure.
+        class CRunningEdit : public CEdit {
+        public:
+            int result = 0;
+
+        protected:
+            const MessageMap& GetMessageMap() const override
+            {
+                static const MessageMap map(CEdit::GetMessageMap(), {on::Char(&CRunningEdit::OnChar)});
+                return map;
+            }
+
+        private:
+            void OnChar(UINT, UINT, UINT)
+            {
+                CTestDialog modal;
+                result = static_cast<int>(modal.DoModal());
+            }
+        };
+        CRunningEdit edit;
+        ASSERT_TRUE(edit.SubclassDlgItem(IDC_NAME, *outer));
+        edit.SendMessage(WM_CHAR, 'x', 1);
+        EXPECT_EQ(edit.result, IDCANCEL);
+    }
+    outer->DestroyWindow();
+    EXPECT_EQ(CClosingDialog::events, (std::vector<std::string>{"post nc destroy", "deleted"}));
+}
+
 TEST(ModelessDialog, CreateFailsCleanlyForAMissingTemplate)
 {
     CDialog dialog(4242);
