@@ -196,6 +196,9 @@ TEST_F(AddCombinationTest, InvalidInputKeepsTheDialogOpenAndEnterDoesNotClose)
         ::PostMessageW(nameBox, WM_KEYUP, VK_RETURN, 0xC0000001);
         fw::PumpMessages();
         EXPECT_EQ(ui.boxes.size(), 5u);
+        // OK did not run: the members still hold what the last OK read.
+        EXPECT_EQ(AsAdd(dialog).description.size(), 500u);
+        EXPECT_EQ(AsAdd(dialog).category, "住宅/客厅");
         Click(dialog, IDCANCEL);
     });
 

@@ -1,5 +1,6 @@
 // Export, import and merge from dialog 131, with dialog 1006 answered as the user answers it.
 #include "DialogTestUi.h"
+#include "FileLayer.h"
 #include "LibraryDialogIds.h"
 #include "LibraryDlgSupport.h"
 #include "LibraryMaintenanceDlg.h"
@@ -7,9 +8,51 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 using namespace librarydlg;
 
 namespace {
+
+// The platform's files, except that writes fail once a file opened in
+// failMode has taken budget bytes: a full disk in the middle of an export.
+class FullDiskLayer : public FileLayer {
+public:
+    OpenMode failMode = OpenMode::Append;
+    std::size_t budget = 0;
+
+    std::unique_ptr<File> Open(const std::string& path, OpenMode mode) override
+    {
+        std::unique_ptr<File> file = PlatformFiles().Open(path, mode);
+        if (!file || mode != failMode)
+            return file;
+        return std::make_unique<LimitedFile>(std::move(file), budget);
+    }
+    bool Replace(const std::string& from, const std::string& to) override { return PlatformFiles().Replace(from, to); }
+    bool Remove(const std::string& path) override { return PlatformFiles().Remove(path); }
+    bool Exists(const std::string& path) override { return PlatformFiles().Exists(path); }
+
+private:
+    class LimitedFile : public File {
+    public:
+        LimitedFile(std::unique_ptr<File> f, std::size_t left) : file(std::move(f)), budget(left) {}
+        std::size_t Read(void* buffer, std::size_t size) override { return file->Read(buffer, size); }
+        std::size_t Write(const void* buffer, std::size_t size) override
+        {
+            const std::size_t n = std::min(size, budget);
+            budget -= n;
+            return n == 0 ? 0 : file->Write(buffer, n);
+        }
+        bool Flush() override { return file->Flush(); }
+        int64_t Size() override { return file->Size(); }
+        bool Close() override { return file->Close(); }
+        bool IsOpen() const override { return file->IsOpen(); }
+
+    private:
+        std::unique_ptr<File> file;
+        std::size_t budget;
+    };
+};
 
 class ExchangeTest : public ::testing::Test {
 protected:
@@ -115,6 +158,45 @@ TEST_F(ExchangeTest, ExportFileThatCannotBeCreatedIsReportedAndNothingIsClaimed)
     EXPECT_EQ(ui.BoxTexts(), (std::vector<std::string>{message, message}));
     EXPECT_NE(message.find(path), std::string::npos);
     EXPECT_FALSE(FileExists(path));
+}
+
+TEST_F(ExchangeTest, FailedExportWritesAreReportedAndNothingIsClaimed)
+{
+    FullDiskLayer disk;
+    FileLayer* previous = SetFileLayer(&disk);
+    const std::string selected = folder + "selected.tgv";
+    const std::string whole = folder + "whole.tgv";
+    WriteFileBytes(whole, "the old export");
+    Run([&](CLibraryMaintenanceDlg& dlg) {
+        // Half a record fits: the append fails and the next press asks for a file again.
+        disk.failMode = OpenMode::Append;
+        disk.budget = 6000;
+        ui.filePaths.push_back(selected);
+        Click(dlg, IDC_MAINT_EXPORT_SELECTED);
+        EXPECT_EQ(TextOf(dlg, IDC_MAINT_STATUS), "");
+        disk.budget = 1u << 20;
+        ui.filePaths.push_back(selected);
+        Click(dlg, IDC_MAINT_EXPORT_SELECTED);
+        EXPECT_EQ(TextOf(dlg, IDC_MAINT_STATUS), "当前名称为<r1>的记录导出成功！");
+        Click(dlg, IDOK);
+    });
+    // The whole export fails in its third record and leaves the old file.
+    Run([&](CLibraryMaintenanceDlg& dlg) {
+        disk.failMode = OpenMode::CreateNew;
+        disk.budget = 32 + 2 * 12480 + 100;
+        ui.filePaths.push_back(whole);
+        Click(dlg, IDC_MAINT_EXPORT_ALL);
+        EXPECT_EQ(TextOf(dlg, IDC_MAINT_STATUS), "");
+        Click(dlg, IDOK);
+    });
+    SetFileLayer(previous);
+    EXPECT_EQ(ui.BoxTexts(), (std::vector<std::string>{Format(kExportFailedFormat, selected.c_str()),
+                                                        "是否复制贴图文件？",
+                                                        Format(kExportFailedFormat, whole.c_str())}));
+    EXPECT_EQ(ui.fileRequests.size(), 3u);
+    dialog.reset();
+    EXPECT_EQ(ReadFileBytes(selected), Exchange({library[0]}));
+    EXPECT_EQ(ReadFileBytes(whole), "the old export");
 }
 
 TEST_F(ExchangeTest, WholeExportThenImportWithAllReplacesEveryRecordInPlace)
