@@ -118,6 +118,12 @@ const MessageMap& CTreeCombo::GetMessageMap() const
     return map;
 }
 
+CTreeCombo::~CTreeCombo()
+{
+    if (tree.m_hWnd != nullptr)
+        tree.DestroyWindow();
+}
+
 bool CTreeCombo::CreateTree(int width, int height)
 {
     const RECT client = GetClientRect();

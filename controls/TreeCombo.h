@@ -42,6 +42,8 @@ private:
 class CTreeCombo : public CComboBox {
 public:
     CTreeCombo() = default;
+    // Destroys the drop-down while the box object is whole.
+    ~CTreeCombo() override;
 
     // Creates the drop-down tree, hidden, owned by the box's parent; width and
     // height default to the box's client width and 100 pixels when not
@@ -81,6 +83,6 @@ private:
     bool MoveSelection(bool forward);
 
     friend class CComboTree;
+    treepath::PathIndex index;  // before the tree, which clears it when destroyed
     CComboTree tree;
-    treepath::PathIndex index;
 };

@@ -220,10 +220,11 @@ TEST_F(TreeComboTest, ClickingTheBoxWhileOpenClosesItForGood)
     ClickBox();
     ASSERT_TRUE(Tree().IsWindowVisible());
     Tree().SetFocus();
-    // The pointer is over the box: losing the focus to it leaves the tree
-    // open, and the box's own click then closes it.
+    // The pointer is over the box's arrow: losing the focus to the box
+    // leaves the tree open, and the box's own click then closes it.
     const RECT box = dialog.box.GetWindowRect();
-    ::SetCursorPos(box.left + 5, (box.top + box.bottom) / 2);
+    ::SetCursorPos(box.right - 5, (box.top + box.bottom) / 2);
+    ASSERT_EQ(::WindowFromPoint(POINT{box.right - 5, (box.top + box.bottom) / 2}), dialog.box.m_hWnd);
     dialog.box.SetFocus();
     EXPECT_TRUE(Tree().IsWindowVisible());
     ClickBox();
@@ -232,7 +233,7 @@ TEST_F(TreeComboTest, ClickingTheBoxWhileOpenClosesItForGood)
     // Elsewhere, losing the focus closes the tree.
     ClickBox();
     Tree().SetFocus();
-    ::SetCursorPos(box.left + 5, box.bottom + 200);
+    ::SetCursorPos(box.left + 5, box.bottom + 400);
     ::SetFocus(dialog.GetDlgItem(IDC_TEST_EDIT));
     EXPECT_FALSE(Tree().IsWindowVisible());
     EXPECT_TRUE(dialog.selections.empty());
@@ -248,7 +249,8 @@ TEST_F(TreeComboTest, ClickingAnItemClosesTheTreeAndNotifiesWithIt)
     ASSERT_EQ(dialog.selections.size(), 1u);
     EXPECT_EQ(dialog.selections[0].item, c);
     EXPECT_EQ(dialog.selections[0].path, "a/c");
-    EXPECT_EQ(::GetFocus(), dialog.box.m_hWnd);
+    const HWND focus = ::GetFocus();
+    EXPECT_TRUE(focus == dialog.box.m_hWnd || ::IsChild(dialog.box.m_hWnd, focus)) << "the focus is back on the box";
 }
 
 TEST_F(TreeComboTest, TheSelectionFollowsTheMouse)
@@ -296,7 +298,9 @@ TEST_F(TreeComboTest, EscapeClosesWithoutNoticeAndEnterClosesAndNotifies)
 TEST_F(TreeComboTest, ArrowKeysInTheBoxWalkTheVisibleItemsAndNotify)
 {
     AddSample();  // visible order: a, b, c, 住宅 (collapsed)
-    const HWND box = dialog.box.m_hWnd;
+    // The keys reach the box's edit field, which has the focus in an editable box.
+    const HWND box = ::GetWindow(dialog.box.m_hWnd, GW_CHILD);
+    ASSERT_NE(box, nullptr);
     Key(box, VK_DOWN);  // nothing selected yet: the first item
     Key(box, VK_DOWN);
     Key(box, VK_RIGHT);
@@ -342,4 +346,21 @@ TEST(TreeComboLife, DestroyingTheDialogDeletesTheTreeAndItsItems)
     dialog.DestroyWindow();
     EXPECT_FALSE(::IsWindow(tree));
     EXPECT_EQ(dialog.box.Tree().m_hWnd, nullptr);
+}
+
+TEST(TreeComboLife, ABoxObjectThatGoesFirstTakesItsTreeAlong)
+{
+    CComboHostDlg dialog;
+    ASSERT_TRUE(dialog.Create());
+    HWND tree = nullptr;
+    {
+        CTreeCombo box;
+        ASSERT_TRUE(box.Subclass(::CreateWindowExW(0, L"COMBOBOX", L"", WS_CHILD | CBS_DROPDOWN, 0, 0, 100, 100,
+                                                   dialog.m_hWnd, nullptr, nullptr, nullptr)));
+        ASSERT_TRUE(box.CreateTree(0, 0));
+        box.AddPath("a/b");
+        tree = box.Tree().m_hWnd;
+    }
+    EXPECT_FALSE(::IsWindow(tree));
+    dialog.DestroyWindow();
 }
