@@ -6,6 +6,7 @@
 #include "Script.h"
 #include "WinText.h"
 
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -519,6 +520,49 @@ bool Runner::Execute(const ScriptCommand& c)
             return true;
         }
         return Sync() ? true : Fail("the window did not handle the command in time");
+    }
+    if (n == "close-window") {
+        if (!need(1, "close-window CAPTION [TIMEOUT-MS]"))
+            return false;
+        HWND target = nullptr;
+        const DWORD timeout = TimeoutArg(a, 1);
+        if (!WindowByCaption(a[0], timeout, target))
+            return false;
+        PostMessageW(target, WM_CLOSE, 0, 0);
+        if (WaitFor([target] { return IsWindow(target) && IsWindowVisible(target) ? nullptr : HWND(1); }, timeout) ==
+            nullptr)
+            return Fail("window '" + a[0] + "' did not close");
+        return Sync() ? true : Fail("the host did not go on after the window closed");
+    }
+    if (n == "key") {
+        if (!need(2, "key CAPTION KEY [ID] [TIMEOUT-MS]"))
+            return false;
+        static const std::pair<const char*, UINT> kKeys[] = {
+            {"Escape", VK_ESCAPE}, {"Enter", VK_RETURN}, {"Tab", VK_TAB},     {"Space", VK_SPACE},
+            {"Up", VK_UP},         {"Down", VK_DOWN},    {"Left", VK_LEFT},   {"Right", VK_RIGHT},
+            {"Home", VK_HOME},     {"End", VK_END},      {"PageUp", VK_PRIOR}, {"PageDown", VK_NEXT},
+            {"Delete", VK_DELETE}, {"F1", VK_F1}};
+        UINT key = 0;
+        for (const auto& k : kKeys)
+            if (_stricmp(k.first, a[1].c_str()) == 0)
+                key = k.second;
+        if (!key && a[1].size() == 1 && std::isalnum(static_cast<unsigned char>(a[1][0])))
+            key = static_cast<UINT>(std::toupper(static_cast<unsigned char>(a[1][0])));
+        if (!key)
+            return Fail("unknown key '" + a[1] + "'");
+        HWND target = nullptr;
+        if (!WindowByCaption(a[0], TimeoutArg(a, 3), target))
+            return false;
+        if (a.size() > 2 && std::atoi(a[2].c_str()) != 0) {
+            target = GetDlgItem(target, std::atoi(a[2].c_str()));
+            if (!target)
+                return Fail("window '" + a[0] + "' has no control " + a[2]);
+        }
+        // Posted, so the key goes through the host's message loop and the
+        // plug-in's keyboard hook, as typed keys do.
+        PostMessageW(target, WM_KEYDOWN, key, 1);
+        PostMessageW(target, WM_KEYUP, key, static_cast<LPARAM>(0xC0000001u));
+        return Sync() ? true : Fail("the host did not handle the key in time");
     }
     if (n == "answer")
         return need(1, "answer BUTTON [TEXT-PART] [TIMEOUT-MS]") &&

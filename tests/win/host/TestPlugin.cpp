@@ -63,6 +63,54 @@ void Paint(unsigned surface, float r, float g, float b, const char* map)
     p_HV_Redraw();
 }
 
+std::string Utf8(const wchar_t* text)
+{
+    char buffer[512] = "";
+    WideCharToMultiByte(CP_UTF8, 0, text, -1, buffer, sizeof(buffer), nullptr, nullptr);
+    return buffer;
+}
+
+// A small window with an edit box (100) and a button (101), for the script
+// commands that drive windows by caption and control id.
+LRESULT CALLBACK TestWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
+{
+    switch (msg) {
+    case WM_CREATE:
+        CreateWindowExW(0, L"EDIT", L"", WS_CHILD | WS_VISIBLE | WS_BORDER, 10, 10, 200, 24, hwnd,
+                        reinterpret_cast<HMENU>(100), nullptr, nullptr);
+        CreateWindowExW(0, L"BUTTON", L"Press", WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON, 10, 40, 80, 24, hwnd,
+                        reinterpret_cast<HMENU>(101), nullptr, nullptr);
+        return 0;
+    case WM_COMMAND:
+        if (LOWORD(wp) == 101 && HIWORD(wp) == BN_CLICKED) {
+            wchar_t text[128] = L"";
+            GetDlgItemTextW(hwnd, 100, text, 128);
+            Log("button " + Utf8(text));
+        }
+        return 0;
+    case WM_KEYDOWN:
+        Log("key " + std::to_string(wp));
+        return 0;
+    case WM_CLOSE:
+        Log("close");
+        DestroyWindow(hwnd);
+        return 0;
+    default:
+        return DefWindowProcW(hwnd, msg, wp, lp);
+    }
+}
+
+void OpenTestWindow()
+{
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = TestWindowProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"WalkhostTestPluginWindow";
+    RegisterClassW(&wc);
+    CreateWindowExW(WS_EX_TOOLWINDOW, wc.lpszClassName, L"Test window", WS_POPUP | WS_CAPTION | WS_VISIBLE, 50, 50,
+                    240, 120, HostWindow(), nullptr, wc.hInstance, nullptr);
+}
+
 void OnEvent(const char* event)
 {
     const std::string name = event ? event : "(null)";
@@ -89,6 +137,8 @@ void OnEvent(const char* event)
         const int answer = MessageBoxW(HostWindow(), L"\u8BF7\u786E\u8BA4\u8981\u7EE7\u7EED\u5417\uFF1F", L"\u8BF7\u786E\u8BA4",
                                        MB_YESNO | MB_ICONQUESTION);
         Log("box " + std::to_string(answer));
+    } else if (name == "window") {
+        OpenTestWindow();
     } else if (name == "finish") {
         p_HV_pluginFinished();
         p_HV_ClearSelection();

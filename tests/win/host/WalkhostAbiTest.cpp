@@ -237,3 +237,25 @@ TEST_F(Walkhost, PluginsThatCannotLoadAreReportedAndTheMenuDrivesTheRest)
     EXPECT_NE(run.log.find("garbage.dll: could not be loaded (error "), std::string::npos) << run.log;
     ExpectInOrder(run.pluginLog, {"loaded", "event go", "empty 0", "event go", "event empty?", "empty 1"});
 }
+
+TEST_F(Walkhost, ScriptDrivesAPluginWindowByCaptionAndControlId)
+{
+    const Outcome run = RunScript(
+        "event window\n"
+        "wait-window \"Test window\"\n"
+        "settext \"Test window\" 100 \"\xE4\xB8\xAD\xE6\x96\x87 text\"\n"
+        "expect-text \"Test window\" 100 \"\xE4\xB8\xAD\xE6\x96\x87 text\"\n"
+        "press \"Test window\" 101\n"
+        "settext \"Test window\" 100 second\n"
+        "click-button \"Test window\" 101\n"
+        "key \"Test window\" Escape\n"
+        "key \"Test window\" q\n"
+        "close-window \"Test window\"\n"
+        "wait-gone \"Test window\" 2000\n"
+        "expect-text \"Test window\" 100 x 300\n");
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(run.exitCode, 1u) << run.log;  // the window is gone at the last step
+    EXPECT_NE(run.log.find("script: 11 of 12 steps passed"), std::string::npos) << run.log;
+    ExpectInOrder(run.pluginLog, {"event window", "button \xE4\xB8\xAD\xE6\x96\x87 text", "button second", "key 27",
+                                  "key 81", "close"});
+}
