@@ -2,6 +2,7 @@
 
 #include "Cp936Text.h"
 #include "Text.h"
+#include "Wnd.h"
 
 namespace {
 CWinApp* g_app = nullptr;  // this module's application object
@@ -16,6 +17,8 @@ CWinApp::CWinApp(std::string title)
 CWinApp::~CWinApp()
 {
     if (g_app == this) g_app = nullptr;
+    // The module is being unloaded: no hook may point into it afterwards.
+    fw::detail::RemoveMessageHook();
 }
 
 CWinApp* CWinApp::Current()

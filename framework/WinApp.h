@@ -12,6 +12,8 @@ class CWinApp {
 public:
     // title: the caption of message boxes that give none of their own.
     explicit CWinApp(std::string title = std::string());
+    // Also removes the thread's pre-translation hook (the module is going);
+    // the next window bound on the thread installs it again.
     virtual ~CWinApp();
     CWinApp(const CWinApp&) = delete;
     CWinApp& operator=(const CWinApp&) = delete;

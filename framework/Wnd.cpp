@@ -46,7 +46,8 @@ LRESULT CALLBACK GetMessageHook(int code, WPARAM wParam, LPARAM lParam)
 
 void WindowBound()
 {
-    if (t_state.windows++ == 0 && !t_state.hook)
+    ++t_state.windows;
+    if (!t_state.hook)
         t_state.hook = SetWindowsHookExW(WH_GETMESSAGE, GetMessageHook, nullptr, GetCurrentThreadId());
 }
 
@@ -405,6 +406,12 @@ namespace detail {
 bool PeekForOwnLoop(MSG& msg)
 {
     return PeekOwn(msg);
+}
+
+void RemoveMessageHook()
+{
+    if (t_state.hook) UnhookWindowsHookEx(t_state.hook);
+    t_state.hook = nullptr;
 }
 
 bool PumpOnce(DWORD waitMs)

@@ -160,6 +160,9 @@ bool PumpOnce(DWORD waitMs);
 // PeekMessage(PM_REMOVE) for a framework loop that pre-translates itself
 // (the thread hook stays out of it).
 bool PeekForOwnLoop(MSG& msg);
+// Removes the thread's message hook whatever windows remain: the module is
+// going away (its hook procedure with it).
+void RemoveMessageHook();
 }
 
 template <class F>
