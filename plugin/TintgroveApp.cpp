@@ -25,7 +25,7 @@ CTintgroveApp* theApp = nullptr;
 
 }  // namespace
 
-BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID)
+BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved)
 {
     try {
         if (reason == DLL_PROCESS_ATTACH) {
@@ -40,6 +40,11 @@ BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID)
                 return FALSE;
             }
         } else if (reason == DLL_PROCESS_DETACH && theApp != nullptr) {
+            // Unloaded by the host while the panel is open: its window must
+            // not outlive the code of its window procedure. (At process exit
+            // the windows go with the process.)
+            if (reserved == nullptr && colorPanel != nullptr)
+                ::DestroyWindow(colorPanel->m_hWnd);
             theApp->ExitInstance();
             delete theApp;
             theApp = nullptr;

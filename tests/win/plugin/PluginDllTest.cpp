@@ -94,6 +94,49 @@ TEST(PluginDll, LoadsRegistersItsTableOpensThePanelAndClosesIt)
     FreeLibrary(plugin);
 }
 
+TEST(PluginDll, UnloadingWithThePanelOpenTakesItsWindowAlong)
+{
+    FakeHost& host = FakeHost::Get();
+    host.Reset();
+    HMODULE plugin = LoadLibraryW(PluginPath().c_str());
+    ASSERT_NE(plugin, nullptr) << GetLastError();
+    ASSERT_NE(host.registered, nullptr);
+    host.registered->hostEvent("go");
+    HWND panel = FindWindowW(nullptr, L"\x67D3\x754C");
+    ASSERT_NE(panel, nullptr);
+    FreeLibrary(plugin);
+    EXPECT_FALSE(IsWindow(panel));
+    Pump();
+}
+
+TEST(PluginDll, HelpFileTextureFolderAndVersion)
+{
+    const std::wstring folder = ExeFolder() + L"..\\bin\\plugins\\";
+    HANDLE chm = CreateFileW((folder + L"tintgrove.chm").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                             OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(chm, INVALID_HANDLE_VALUE);
+    char magic[4] = {};
+    DWORD read = 0;
+    ReadFile(chm, magic, 4, &read, nullptr);
+    CloseHandle(chm);
+    EXPECT_EQ(std::string(magic, read), "ITSF");  // a compiled HTML help file
+    EXPECT_NE(GetFileAttributesW((folder + L"map").c_str()) & FILE_ATTRIBUTE_DIRECTORY, 0u);
+
+    DWORD handle = 0;
+    const DWORD size = GetFileVersionInfoSizeW(PluginPath().c_str(), &handle);
+    ASSERT_GT(size, 0u);
+    std::string data(size, '\0');
+    ASSERT_TRUE(GetFileVersionInfoW(PluginPath().c_str(), 0, size, &data[0]));
+    wchar_t* product = nullptr;
+    UINT length = 0;
+    ASSERT_TRUE(VerQueryValueW(data.data(), L"\\StringFileInfo\\080404b0\\ProductName",
+                               reinterpret_cast<void**>(&product), &length));
+    EXPECT_EQ(std::wstring(product), L"\x67D3\x754C");
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    ASSERT_TRUE(VerQueryValueW(data.data(), L"\\", reinterpret_cast<void**>(&fixed), &length));
+    EXPECT_EQ(fixed->dwFileType, static_cast<DWORD>(VFT_DLL));
+}
+
 TEST(PluginDll, RefusesToLoadIntoAHostThatLacksAnExport)
 {
     std::wstring cmd = L"\"" + ExeFolder() + L"plugin_host_without_redraw.exe\" \"" + PluginPath() + L"\"";
