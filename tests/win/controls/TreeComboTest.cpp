@@ -23,6 +23,7 @@ public:
         std::string path;
     };
     std::vector<Selection> selections;
+    std::vector<WPARAM> captionStates;  // every WM_NCACTIVATE's flag
     CTreeCombo box;
 
 protected:
@@ -30,6 +31,7 @@ protected:
     {
         static const MessageMap map(CDialog::GetMessageMap(), {
             on::Message(WM_TREECOMBO_SELECT, &CComboHostDlg::OnTreeComboSelect),
+            on::Message(WM_NCACTIVATE, &CComboHostDlg::OnNcActivate),
         });
         return map;
     }
@@ -43,6 +45,11 @@ protected:
     }
 
 private:
+    LRESULT OnNcActivate(WPARAM wParam, LPARAM)
+    {
+        captionStates.push_back(wParam);
+        return Default();
+    }
     LRESULT OnTreeComboSelect(WPARAM wParam, LPARAM)
     {
         selections.push_back({reinterpret_cast<HTREEITEM>(wParam), box.GetSelectedPath()});
@@ -196,9 +203,12 @@ TEST_F(TreeComboTest, EmptyRemovesEveryItemAndForgetsThePaths)
 TEST_F(TreeComboTest, ClickingTheBoxOpensAndClosesTheTreeBelowIt)
 {
     AddSample();
+    dialog.captionStates.clear();
     ClickBox();
     ASSERT_TRUE(Tree().IsWindowVisible());
     EXPECT_TRUE(dialog.box.IsDroppedDown());
+    ASSERT_FALSE(dialog.captionStates.empty());
+    EXPECT_EQ(dialog.captionStates.back(), static_cast<WPARAM>(TRUE)) << "the dialog's caption stays active";
     EXPECT_FALSE(dialog.box.GetDroppedState()) << "the box's own list never opens";
     const RECT box = dialog.box.GetWindowRect();
     const RECT tree = Tree().GetWindowRect();
