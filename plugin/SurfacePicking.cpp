@@ -36,13 +36,11 @@ void ShowClassificationMenu(int x, int y)
     CMenu popup = menu.GetSubMenu(0);
     if (popup.GetSafeHmenu() == nullptr || colorPanel == nullptr)
         return;
+    // The host's window keeps the activation (the click came from it, on
+    // this thread); the command is handed to the panel before returning.
     const HWND owner = colorPanel->m_hWnd;
-    // A popup menu closes on a click elsewhere only when its owner is in
-    // the foreground.
-    SetForegroundWindow(owner);
     const UINT command =
         popup.TrackPopupMenu(TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD, x, y, owner);
-    ::PostMessageW(owner, WM_NULL, 0, 0);
     if (command != 0 && colorPanel != nullptr && colorPanel->m_hWnd == owner)
         ::SendMessageW(owner, WM_COMMAND, MAKEWPARAM(command, 0), 0);
 }
