@@ -426,6 +426,9 @@ TEST_F(Panel, ColourCyclingHidesTheSteppingControlsAndShortensThePanel)
     EXPECT_EQ(ItemText(IDC_DESCRIPTION), "");
     EXPECT_FALSE(colorPanel->expanded);
     EXPECT_EQ(WindowHeight(), fullHeight - colorPanel->collapseHeight);
+    // Controls whose operations are not part of the panel yet stay off.
+    EXPECT_EQ(Enabled(IDC_AUTO_CHANGE), CColorPanelDlg::kCanChangeAutomatically);
+    EXPECT_EQ(Enabled(IDC_HUE_SLIDER), CColorPanelDlg::kCanCycleColors);
 
     // The radio buttons follow the click; the label changes at the next switch.
     ::SendMessageW(Item(IDC_CYCLE_BRIGHTNESS), BM_CLICK, 0, 0);
@@ -561,6 +564,18 @@ TEST_F(Panel, CloseEndsTheActivityAndTheNextGoStartsAfresh)
     EXPECT_NEAR(colorPanel->brightness, 0.5, 1e-9);
     Command(ID_RESTORE_MATERIAL);  // nothing remembered yet: nothing written
     EXPECT_EQ(host.CountCalls("SetMaterial"), 0);
+}
+
+TEST_F(Panel, EscapeClosesThePanelAndEnterDoesNot)
+{
+    ASSERT_NE(Go(), nullptr);
+    Command(IDOK);
+    ASSERT_NE(colorPanel, nullptr);
+    EXPECT_TRUE(colorPanel->IsWindowVisible());
+    host.ClearCalls();
+    Command(IDCANCEL);
+    EXPECT_EQ(colorPanel, nullptr);
+    EXPECT_EQ(host.calls, (std::vector<std::string>{"pluginFinished", "ClearSelection", "Redraw"}));
 }
 
 TEST_F(Panel, CloseWritesAModifiedLibrary)
