@@ -1,6 +1,7 @@
 #include "LibraryMaintenanceDlg.h"
 
 #include "LibraryDialogIds.h"
+#include "LibraryDlgWindow.h"
 #include "LibraryDlgSupport.h"
 
 using namespace librarydlg;
@@ -45,6 +46,7 @@ void CLibraryMaintenanceDlg::DoDataExchange(CDataExchange& dx)
 bool CLibraryMaintenanceDlg::OnInitDialog()
 {
     CDialog::OnInitDialog();
+    CenterDialog(m_hWnd);
     selector.CreateTree(0, kDropDownHeight);
     FillSelector();
     return true;
