@@ -6,6 +6,7 @@
 #include <commdlg.h>
 #include <windowsx.h>
 
+#include <algorithm>
 #include <string>
 
 namespace walkhost {
@@ -199,8 +200,13 @@ HWND CreateMainWindow(HINSTANCE instance, int clientWidth, int clientHeight)
     const DWORD style = WS_OVERLAPPEDWINDOW;
     RECT rc{0, 0, clientWidth, clientHeight};
     AdjustWindowRect(&rc, style, TRUE);
-    HWND hwnd = CreateWindowExW(0, wc.lpszClassName, L"walkhost - demo apartment", style, 0, 0, rc.right - rc.left,
-                                rc.bottom - rc.top, nullptr, bar, instance, nullptr);
+    // Centred on the screen, so a plug-in's window at the screen's corner
+    // leaves the menu bar in sight.
+    const int w = rc.right - rc.left, h = rc.bottom - rc.top;
+    const int x = std::max(0, (GetSystemMetrics(SM_CXSCREEN) - w) / 2);
+    const int y = std::max(0, (GetSystemMetrics(SM_CYSCREEN) - h) / 2);
+    HWND hwnd = CreateWindowExW(0, wc.lpszClassName, L"walkhost - demo apartment", style, x, y, w, h, nullptr, bar,
+                                instance, nullptr);
     return hwnd;
 }
 
