@@ -255,6 +255,7 @@ std::string BaseName(const std::string& name)
 // Keeps the real time of every run by name for the ratios.
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
+    RatioReporter() : ConsoleReporter(::isatty(1) ? OO_ColorTabular : OO_Tabular) {}
     std::map<std::string, double> times;
     void ReportRuns(const std::vector<Run>& runs) override
     {
