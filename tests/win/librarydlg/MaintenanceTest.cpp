@@ -133,6 +133,8 @@ TEST_F(MaintenanceTest, TextsThatDoNotFitTheRecordAreRefusedWhole)
         Type(dlg, IDC_MAINT_SHORT_DESCRIPTION, "d1");
         Type(dlg, IDC_MAINT_SELECTOR, "c1/" + std::string(100, 'n'));
         Click(dlg, IDC_MAINT_MODIFY);
+        Type(dlg, IDC_MAINT_SELECTOR, std::string(499, 'c') + "/r1");
+        Click(dlg, IDC_MAINT_MODIFY);
         EXPECT_EQ(TextOf(dlg, IDC_MAINT_STATUS), "");
         Click(dlg, IDOK);
     });
@@ -140,6 +142,7 @@ TEST_F(MaintenanceTest, TextsThatDoNotFitTheRecordAreRefusedWhole)
                                  Format(kTextTooLongFormat, "更多说明", 999),
                                  Format(kTextTooLongFormat, "简单说明", 499),
                                  Format(kTextTooLongFormat, "组合名称", 99),
+                                 Format(kTextTooLongFormat, "房间类别", 499),
                              }));
     EXPECT_EQ(RecordBytes(library[0]), RecordBytes(before));
     EXPECT_EQ(dialog->libraryChanged, 0);
