@@ -467,3 +467,41 @@ TEST(Image, PngAndBmpRoundTripAndTheSampleTexturesDecode)
     EXPECT_FALSE(DecodeImage({}, none));
     EXPECT_FALSE(DecodeImage(std::vector<unsigned char>{'h', 'e', 'l', 'l', 'o'}, none));
 }
+
+TEST(Camera, WalkingTurningAndLookingMoveTheViewAsTheKeysSay)
+{
+    Camera c;
+    c.position = {0, 1.6, 0};
+    c.Walk(1);  // yaw 0 looks north, along -z
+    EXPECT_NEAR(c.position.z, -1, 1e-12);
+    EXPECT_NEAR(c.position.x, 0, 1e-12);
+    c.Turn(3.14159265358979 / 2);  // a right turn faces east
+    c.Walk(2);
+    EXPECT_NEAR(c.position.x, 2, 1e-9);
+    c.Strafe(1);  // sideways to the right: south
+    EXPECT_NEAR(c.position.z, 0, 1e-9);
+    c.Look(0.3);
+    const double before = c.position.y;
+    c.Walk(1);  // walking stays level even when looking up
+    EXPECT_DOUBLE_EQ(c.position.y, before);
+    c.Look(10);
+    EXPECT_LT(c.pitch, 1.5708);
+    c.Look(-20);
+    EXPECT_GT(c.pitch, -1.5708);
+
+    // The ray through the centre of the view is the view direction, and a
+    // point straight ahead is in front of the camera at its distance.
+    Camera d;
+    d.width = 101;
+    d.height = 51;
+    const Vec3 centre = d.RayThrough(50, 25);
+    EXPECT_NEAR(centre.x, 0, 1e-12);
+    EXPECT_NEAR(centre.y, 0, 1e-12);
+    EXPECT_NEAR(centre.z, -1, 1e-12);
+    const Vec3 ahead = d.ToView(d.position + Vec3(0, 0, -3));
+    EXPECT_NEAR(ahead.z, 3, 1e-12);
+    EXPECT_NEAR(ahead.x, 0, 1e-12);
+    // A pixel right of the centre looks right of the view direction.
+    EXPECT_GT(d.RayThrough(90, 25).x, 0);
+    EXPECT_GT(d.RayThrough(50, 2).y, 0);  // rows grow downwards
+}
