@@ -57,6 +57,10 @@ void Paint(unsigned surface, float r, float g, float b, const char* map)
     m.color[1] = g;
     m.color[2] = b;
     m.mapFile[0] = map;
+    m.mapFile[5] = "bump.bmp";  // members the host does not draw are carried along
+    m.params1[3] = 77;
+    m.triples[5][2] = -9;
+    m.vector.x = 1.5;
     OriginalMaterial copy = m;  // held and copied by value through the host's string
     p_HV_SetMaterial(material, &copy);
     p_HV_CalculateSurfaceColor();
@@ -137,6 +141,14 @@ void OnEvent(const char* event)
         const int answer = MessageBoxW(HostWindow(), L"\u8BF7\u786E\u8BA4\u8981\u7EE7\u7EED\u5417\uFF1F", L"\u8BF7\u786E\u8BA4",
                                        MB_YESNO | MB_ICONQUESTION);
         Log("box " + std::to_string(answer));
+    } else if (name == "carried") {
+        OriginalMaterial m;
+        const int ok = p_HV_GetMaterial(3, &m);
+        const int bad = p_HV_GetMaterial(999, &m);
+        char line[160];
+        std::snprintf(line, sizeof(line), "carried %d %d %s %d %d %.1f", ok, bad, m.mapFile[5].Text(), m.params1[3],
+                      m.triples[5][2], m.vector.x);
+        Log(line);
     } else if (name == "window") {
         OpenTestWindow();
     } else if (name == "finish") {

@@ -61,6 +61,31 @@ protected:
         CreateDirectoryW(dir_.c_str(), nullptr);
     }
 
+    void TearDown() override
+    {
+        if (!HasFailure())
+            RemoveTree(dir_);  // kept when a test failed, for a look at the files
+    }
+
+    static void RemoveTree(const std::wstring& folder)
+    {
+        WIN32_FIND_DATAW found;
+        HANDLE find = FindFirstFileW((folder + L"*").c_str(), &found);
+        if (find != INVALID_HANDLE_VALUE) {
+            do {
+                const std::wstring name = found.cFileName;
+                if (name == L"." || name == L"..")
+                    continue;
+                if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                    RemoveTree(folder + name + L"\\");
+                else
+                    DeleteFileW((folder + name).c_str());
+            } while (FindNextFileW(find, &found));
+            FindClose(find);
+        }
+        RemoveDirectoryW(folder.c_str());
+    }
+
     // Runs walkhost with the test plug-in and the script (UTF-8); `$` in the
     // script stands for the work folder.
     Outcome RunScript(std::string script, DWORD timeoutMs = 120000, std::wstring plugins = TestFolder() + L"host-plugins")
@@ -137,6 +162,7 @@ TEST_F(Walkhost, PluginBindsReceivesEventsAndChangesMaterials)
         "expect-material living.wall.north 1 0 0\n"
         "expect-material living.wall.west 1 0 0\n"
         "expect-material living.floor 0.62 0.45 0.30 oak_floor.jpg\n"
+        "event carried\n"
         "rclick living.ceiling\n"
         "menu \xE9\xA1\xB6\xE6\xA3\x9A\xE8\xA1\xA8\xE9\x9D\xA2\n"
         "expect-material living.ceiling 0.2 0.4 0.9 tiles.bmp\n"
@@ -159,7 +185,7 @@ TEST_F(Walkhost, PluginBindsReceivesEventsAndChangesMaterials)
         "click-at 10 10\n");
     ASSERT_TRUE(run.finished) << run.log;
     EXPECT_EQ(run.exitCode, 0u) << run.log;
-    EXPECT_NE(run.log.find("script: 31 of 31 steps passed"), std::string::npos) << run.log;
+    EXPECT_NE(run.log.find("script: 32 of 32 steps passed"), std::string::npos) << run.log;
     ExpectInOrder(run.pluginLog, {
         "loaded",
         "event go", "empty 0",
@@ -167,6 +193,7 @@ TEST_F(Walkhost, PluginBindsReceivesEventsAndChangesMaterials)
         "event hsv", "hsv 210.0 1.00 1.00 rgb 0.00 0.50 1.00",
         "left 2 material 2", "leftup",
         "right 3", "menu 1",
+        "event carried", "carried 1 0 bump.bmp 77 -9 1.5",
         "right 1", "menu 2",
         "event box", "box 6",
         "double",
