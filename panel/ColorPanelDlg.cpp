@@ -62,8 +62,12 @@ const MessageMap& CColorPanelDlg::GetMessageMap() const
     using Self = CColorPanelDlg;
     static const MessageMap map(CDialog::GetMessageMap(), {
         on::Command(IDC_LIBRARY_BUTTON, &Self::OnLibraryButton),
+        on::Command(IDC_AUTO_CHANGE, &Self::ToggleAutoChange),
         on::Command(IDC_MODE_LIST, CBN_SELCHANGE, &Self::OnModeChanged),
+        on::Command(IDC_PREVIOUS_ITEM, &Self::OnPreviousItem),
+        on::Command(IDC_NEXT_ITEM, &Self::OnNextItem),
         on::Command(IDC_ITEM_INDEX, EN_CHANGE, &Self::OnIndexChanged),
+        on::Timer(&Self::OnCycleTick),
         on::Command(ID_CLASSIFY_CEILING, &Self::OnClassifyCeiling),
         on::Command(ID_CLASSIFY_FLOOR, &Self::OnClassifyFloor),
         on::Command(ID_CLASSIFY_WALL, &Self::OnClassifyWall),
@@ -71,11 +75,20 @@ const MessageMap& CColorPanelDlg::GetMessageMap() const
         on::Command(ID_COLOR_CHANGE, &Self::OnColorChangeMode),
         on::Command(ID_RESTORE_MATERIAL, &Self::OnRestoreMaterial),
         on::Command(ID_REMOVE_TEXTURE, &Self::OnRemoveTexture),
+        on::Command(IDC_CHOOSE_FOLDER, &Self::ChooseTextureFolder),
+        on::Command(IDC_ITEM_MENU, &Self::ShowItemMenu),
+        on::CommandRange(ID_ITEM_FIRST, ID_ITEM_LAST, &Self::OnItemEntry),
+        on::Command(ID_ITEM_QUERY, &Self::OnItemQuery),
+        on::Command(ID_ITEM_PREVIOUS_PAGE, &Self::OnPreviousPage),
+        on::Command(ID_ITEM_NEXT_PAGE, &Self::OnNextPage),
         on::Command(IDC_HELP_BUTTON, &Self::OnHelp),
         on::Command(IDC_CYCLE_HUE, &Self::OnCycleChannelClicked),
         on::Command(IDC_CYCLE_SATURATION, &Self::OnCycleChannelClicked),
         on::Command(IDC_CYCLE_BRIGHTNESS, &Self::OnCycleChannelClicked),
         on::Message(WM_TREECOMBO_SELECT, &Self::OnTreeComboSelect),
+        on::Notify(IDC_HUE_SLIDER, NM_CLRSLIDER_CHANGED, &Self::OnSliderChanged),
+        on::Notify(IDC_SATURATION_SLIDER, NM_CLRSLIDER_CHANGED, &Self::OnSliderChanged),
+        on::Notify(IDC_BRIGHTNESS_SLIDER, NM_CLRSLIDER_CHANGED, &Self::OnSliderChanged),
         on::Close(&Self::OnClose),
     });
     return map;
@@ -215,29 +228,6 @@ void CColorPanelDlg::SetItemCountLabel()
     itemCountLabel.SetWindowText(std::to_string(itemCount));
 }
 
-void CColorPanelDlg::LoadCombinations()
-{
-    spaceType = spaceTypeBox.GetSelectedPath();
-    if (spaceType.empty() && firstCategoryItem != nullptr)
-        spaceType = TreeItemPath(firstCategoryItem);
-    spaceType += "/";
-
-    std::vector<std::string> names;
-    ListNamesInCategory(library, spaceType, names, matchIndices);
-    combinationLabels.clear();
-    for (int index : matchIndices) {
-        const CombinationRecord& record = library[index];
-        combinationLabels.push_back(FieldString(record.name) + ":" + FieldString(record.shortDescription));
-    }
-
-    itemCount = static_cast<int>(combinationLabels.size());
-    SetItemCountLabel();
-    itemIndex = 1;
-    WriteFields();
-    spaceTypeBox.SetWindowText(spaceType);
-    UpdateStepButtons();
-}
-
 LRESULT CColorPanelDlg::OnTreeComboSelect(WPARAM, LPARAM)
 {
     LoadCombinations();
@@ -268,28 +258,16 @@ void CColorPanelDlg::UpdateStepButtons()
     const bool enable = !((mode == ModeExpert || mode == ModeTexture) && itemCount == 0);
     for (int id : {IDC_PREVIOUS_ITEM, IDC_NEXT_ITEM, IDC_AUTO_CHANGE, IDC_ITEM_MENU})
         ::EnableWindow(GetDlgItem(id), enable ? TRUE : FALSE);
+    // The item menu stays off while the automatic change runs.
+    if (timerId != 0)
+        ::EnableWindow(GetDlgItem(IDC_ITEM_MENU), FALSE);
     DisablePendingControls();
 }
 
 void CColorPanelDlg::DisablePendingControls()
 {
-    auto disable = [this](int id) { ::EnableWindow(GetDlgItem(id), FALSE); };
     if (!kCanAddToLibrary && mode == ModeExpert)
-        disable(IDC_LIBRARY_BUTTON);
-    if (!kCanStepItems) {
-        disable(IDC_PREVIOUS_ITEM);
-        disable(IDC_NEXT_ITEM);
-        disable(IDC_ITEM_MENU);
-    }
-    if (!kCanChangeAutomatically)
-        disable(IDC_AUTO_CHANGE);
-    if (!kCanCycleColors) {
-        disable(IDC_HUE_SLIDER);
-        disable(IDC_SATURATION_SLIDER);
-        disable(IDC_BRIGHTNESS_SLIDER);
-    }
-    if (!kCanChooseTextures)
-        disable(IDC_CHOOSE_FOLDER);
+        ::EnableWindow(GetDlgItem(IDC_LIBRARY_BUTTON), FALSE);
 }
 
 void CColorPanelDlg::ShowStepControls(bool show)
@@ -328,6 +306,8 @@ void CColorPanelDlg::ShowPickedColor(double pickedHue, double pickedSaturation, 
 void CColorPanelDlg::OnModeChanged()
 {
     ReadFields();
+    if (timerId != 0)
+        ToggleAutoChange();
 
     auto show = [this](int id, bool visible) { ::ShowWindow(GetDlgItem(id), visible ? SW_SHOW : SW_HIDE); };
     switch (mode) {
@@ -402,19 +382,6 @@ void CColorPanelDlg::SwitchMode(PanelMode newMode)
 void CColorPanelDlg::OnChooseTextureMode() { SwitchMode(ModeTexture); }
 void CColorPanelDlg::OnColorChangeMode() { SwitchMode(ModeCycle); }
 
-void CColorPanelDlg::ChooseTextureFolder()
-{
-    // The folder choice and the texture list arrive with texture
-    // replacement; until then the list stays empty and its controls off.
-    textureNames.clear();
-    itemCount = 0;
-    itemIndex = 1;
-    SetItemCountLabel();
-    SetDlgItemText(IDC_ITEM_INDEX, std::to_string(itemIndex));
-    indexEdited = false;
-    UpdateLibraryButton();
-}
-
 // ---- Commands ------------------------------------------------------------
 
 void CColorPanelDlg::Classify(SurfaceClass surfaceClass)
@@ -427,22 +394,6 @@ void CColorPanelDlg::Classify(SurfaceClass surfaceClass)
 void CColorPanelDlg::OnClassifyCeiling() { Classify(Ceiling); }
 void CColorPanelDlg::OnClassifyFloor() { Classify(Floor); }
 void CColorPanelDlg::OnClassifyWall() { Classify(Wall); }
-
-void CColorPanelDlg::OnRestoreMaterial()
-{
-    if (!currentMaterialHandles.empty())
-        RestoreOriginalMaterial(originalMaterials, currentMaterialHandles[0]);
-}
-
-void CColorPanelDlg::ClearCurrentTexture()
-{
-    if (currentMaterials.empty() || currentMaterialHandles.empty())
-        return;
-    currentMaterials[0].mapFile[0] = "";
-    HV_SetMaterial(currentMaterialHandles[0], &currentMaterials[0]);
-    HV_CalculateSurfaceColor();
-    HV_Redraw();
-}
 
 void CColorPanelDlg::OnRemoveTexture() { ClearCurrentTexture(); }
 

@@ -78,6 +78,72 @@ public:
     // including its last backslash.
     static std::string ModuleFolder();
 
+    // ---- Colour cycling (ColorCycling.cpp) ----------------------------------
+    // One step of the component cycleChannel of the current colour, written
+    // to the current material and shown on the sliders.
+    void CycleColorStep();
+    // Puts r, g, b (0 to 1) on the current material, removing its texture
+    // map; nothing without a current material.
+    void WriteColor(double r, double g, double b);
+
+    // ---- Restore (RestoreColors.cpp) -----------------------------------------
+    // Expert mode: every classified material back to its remembered state;
+    // the other modes: the current material. Sets the description.
+    void RestoreAll();
+    static const char* const kRoomRestoredText;
+    static const char* const kSurfaceRestoredText;
+
+    // ---- Automatic change (AutoChange.cpp) -----------------------------------
+    // Starts the timer that steps the current mode, or stops it.
+    void ToggleAutoChange();
+    static const char* const kAutoChangeText;
+    static const char* const kStopText;
+    static constexpr UINT_PTR kCycleTimerId = 1;
+    static constexpr UINT kExpertInterval = 2000;
+    static constexpr UINT kCycleInterval = 500;
+    static constexpr UINT kTextureInterval = 1500;
+
+    // ---- Expert schemes (ExpertScheme.cpp) -----------------------------------
+    // Lists the combinations of the chosen space type.
+    void LoadCombinations();
+    // Combination itemIndex onto every classified material of its class.
+    void ApplyCombination();
+    static std::string CombinationLabel(const CombinationRecord& record);
+    static const char* const kQueryFailedFormat;
+    static const char* const kQueryNameFormat;
+    static const char* const kQueryDescriptionFormat;
+
+    // ---- Textures (TextureReplacement.cpp) -----------------------------------
+    // The "map" folder the texture list starts from when none was chosen.
+    static std::string DefaultTextureFolder();
+    // Asks for the texture folder (starting at the present one) and lists it.
+    void ChooseTextureFolder();
+    // Lists the "*.jpg" then the "*.bmp" files of textureFolder.
+    void ListTextureFolder();
+    // Texture itemIndex onto the current material.
+    void ApplyTexture();
+    // Takes the texture map off the current material.
+    void ClearCurrentTexture();
+    static const char* const kTextureQueryFailedFormat;
+
+    // ---- Item stepping (ItemStepping.cpp) ------------------------------------
+    void StepIndexBack();
+    void StepIndexForward();
+    // Applies item itemIndex of the current list, shows its number, steps.
+    void ApplyCurrentItem(bool backward);
+    // itemIndex in large red digits on label 1020.
+    void DrawItemNumber();
+    static void PaintItemNumber(HDC dc, const RECT& area, int number);
+    void ShowItemMenu();
+    static const char* const kOutOfRangeMessage;
+    static const char* const kQueryMenuText;
+    static const char* const kPreviousPageText;
+    static const char* const kNextPageText;
+    static const char* const kCombinationEntryFormat;
+    static const char* const kTextureEntryFormat;
+    static const char* const kChooseCombinationText;
+    static const char* const kChooseTextureText;
+
     // Saves the library to libraryPath. An existing file that could not be
     // read at load is first kept under a backup name (and the user is told),
     // so it is never overwritten; a failed write is reported with the file's
@@ -129,10 +195,6 @@ public:
     // disabled, so nothing pretends to work; each flag is removed with the
     // operation that lands.
     static constexpr bool kCanAddToLibrary = false;      // button 1002 in expert mode
-    static constexpr bool kCanStepItems = false;         // "<<", ">>", item menu, index box
-    static constexpr bool kCanChangeAutomatically = false;  // "自动换色"
-    static constexpr bool kCanCycleColors = false;       // the three sliders
-    static constexpr bool kCanChooseTextures = false;    // "..." and the texture list
 
 protected:
     bool OnInitDialog() override;
@@ -158,13 +220,25 @@ private:
     void OnCycleChannelClicked();
     LRESULT OnTreeComboSelect(WPARAM, LPARAM);
     void OnClose();
+    // The colour engine's handlers, in the table's order.
+    void OnPreviousItem();
+    void OnNextItem();
+    void OnCycleTick(UINT_PTR id);
+    void OnItemEntry(UINT id);
+    void OnItemQuery();
+    void OnPreviousPage();
+    void OnNextPage();
+    void OnSliderChanged(NMHDR* header);
 
     void Classify(SurfaceClass surfaceClass);
     void SwitchMode(PanelMode newMode);
     void LoadSpaceTypes();
-    void LoadCombinations();
-    void ChooseTextureFolder();
-    void ClearCurrentTexture();
+    // The stepping of "<<" (backward) and ">>".
+    void StepButton(bool backward);
+    // Item menu query: expert combinations or texture names; true when the
+    // list was replaced.
+    bool QueryCombinations();
+    bool QueryTextures();
     void BuildMenuIcon();
     // Keeps the controls of operations not built yet disabled.
     void DisablePendingControls();
@@ -175,6 +249,10 @@ private:
     CImageList menuImages;
     bool writingFields = false;
 };
+
+// Direction of saturation and brightness cycling, +1 or -1; shared by both,
+// +1 at load, kept across cycling runs and panels.
+extern int cycleDirection;
 
 // The one tool panel, or null when none is open. Set by the "go" event and
 // cleared when the panel's window is gone.

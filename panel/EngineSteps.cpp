@@ -92,4 +92,20 @@ std::string DefaultTextureFolderOf(const std::string& moduleFolder,
     return moduleFolder + "map";
 }
 
+std::string FillFormat(const char* format, const std::string& first, const std::string& second)
+{
+    std::string out;
+    int next = 0;
+    for (const char* p = format; *p != '\0'; ++p) {
+        if (p[0] == '%' && p[1] == 's') {
+            out += next == 0 ? first : next == 1 ? second : std::string();
+            ++next;
+            ++p;
+        } else {
+            out += *p;
+        }
+    }
+    return out;
+}
+
 }  // namespace engine

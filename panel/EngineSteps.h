@@ -63,4 +63,8 @@ inline bool SeparatorAfterEntry(int entry) { return entry % 5 == 0; }
 std::string DefaultTextureFolderOf(const std::string& moduleFolder,
                                    const std::function<bool(const std::string&)>& folderExists);
 
+// Fills the "%s" conversions of a message format with first and second, in
+// that order (a third and later "%s" stay empty); other text is copied.
+std::string FillFormat(const char* format, const std::string& first, const std::string& second = std::string());
+
 }  // namespace engine

@@ -51,6 +51,13 @@
 // The 15 x 17 glyph of the item-menu button, magenta background.
 #define IDB_MENU_GLYPH 1003
 
+// The fuzzy query dialog and its controls.
+#define IDD_FUZZY_QUERY 1004
+#define IDC_QUERY_NAME 1020             // what the name must contain
+#define IDC_QUERY_DESCRIPTION 1013      // what the description must contain
+#define IDC_QUERY_USE_NAME 1023         // "需要" beside the name
+#define IDC_QUERY_USE_DESCRIPTION 1024  // "需要" beside the description
+
 // Folder browser titles.
 #define IDS_TEXTURE_FOLDER_TITLE 102
 #define IDS_EXTRACT_FOLDER_TITLE 103

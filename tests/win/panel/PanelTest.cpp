@@ -56,6 +56,8 @@ protected:
     std::vector<Box> boxes;
     std::vector<MenuShown> menus;
     UINT menuAnswer = 0;
+    std::string folderAnswer;
+    std::vector<fw::FolderBrowseTrace> browses;
     unsigned ceilingMaterial = 0, floorMaterial = 0, wallMaterial = 0, texturedMaterial = 0;
     unsigned ceilingSurface = 0, floorSurface = 0, wallSurface = 0;
     std::string libraryPath = CColorPanelDlg::ModuleFolder() + "Tintgrove.tgv";
@@ -88,6 +90,12 @@ protected:
             return menuAnswer;
         });
 
+        // The folder browser answers folderAnswer (empty: cancel).
+        fw::SetFolderBrowseHandler([this](BROWSEINFOW& info) {
+            browses.emplace_back();
+            return fw::AnswerFolderBrowse(info, folderAnswer, &browses.back());
+        });
+
         WriteStarterLibrary();
     }
 
@@ -99,6 +107,8 @@ protected:
         EXPECT_EQ(colorPanel, nullptr);
         fw::SetMessageBoxHandler(nullptr);
         fw::SetPopupMenuHandler(nullptr);
+        fw::SetFolderBrowseHandler(nullptr);
+        fw::SetModalDialogHook(nullptr);
         Remove(libraryPath);
         for (const char* suffix : {".bak", ".bak2"})
             Remove(libraryPath + suffix);
@@ -426,9 +436,8 @@ TEST_F(Panel, ColourCyclingHidesTheSteppingControlsAndShortensThePanel)
     EXPECT_EQ(ItemText(IDC_DESCRIPTION), "");
     EXPECT_FALSE(colorPanel->expanded);
     EXPECT_EQ(WindowHeight(), fullHeight - colorPanel->collapseHeight);
-    // Controls whose operations are not part of the panel yet stay off.
-    EXPECT_EQ(Enabled(IDC_AUTO_CHANGE), CColorPanelDlg::kCanChangeAutomatically);
-    EXPECT_EQ(Enabled(IDC_HUE_SLIDER), CColorPanelDlg::kCanCycleColors);
+    EXPECT_TRUE(Enabled(IDC_AUTO_CHANGE));
+    EXPECT_TRUE(Enabled(IDC_HUE_SLIDER));
 
     // The radio buttons follow the click; the label changes at the next switch.
     ::SendMessageW(Item(IDC_CYCLE_BRIGHTNESS), BM_CLICK, 0, 0);
