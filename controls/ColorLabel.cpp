@@ -78,6 +78,11 @@ void CColorLabel::SetUp()
 
 CColorLabel& CColorLabel::SetText(const std::string& newText)
 {
+    // A label bound through DDX_Control sets itself up on its first message;
+    // that must happen before the new text is stored, or the set-up would
+    // read the old window text over it.
+    if (!setUp && m_hWnd != nullptr)
+        SetUp();
     text = newText;
     {
         SettingText raised(settingText);

@@ -175,3 +175,29 @@ TEST(ColorLabelBinding, SubclassingByItsOwnCallRunsTheSetUpAtOnce)
     ::DestroyWindow(extra);
     host.DestroyWindow();
 }
+
+namespace {
+
+// Sets a label's text in OnInitDialog, right after data exchange bound it and
+// before any message has reached it.
+class CLabelTextAtInitDlg : public CLabelsDlg {
+protected:
+    bool OnInitDialog() override
+    {
+        const bool result = CLabelsDlg::OnInitDialog();
+        left.SetText("新的说明");
+        return result;
+    }
+};
+
+}  // namespace
+
+TEST(ColorLabelBinding, TextSetRightAfterDataExchangeIsKept)
+{
+    CLabelTextAtInitDlg dialog;
+    ASSERT_TRUE(dialog.Create());
+    EXPECT_EQ(dialog.left.Text(), "新的说明");
+    EXPECT_EQ(dialog.left.GetWindowText(), "新的说明");
+    EXPECT_EQ(dialog.left.Alignment(), 0x09u);  // the set-up still ran
+    dialog.DestroyWindow();
+}
