@@ -54,11 +54,13 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show)
     RebuildPluginMenu(app.window);
     ShowWindow(app.window, script.empty() ? show : SW_SHOWNORMAL);
     UpdateWindow(app.window);
-    if (!model.empty())
-        app.OpenModel(model, script.empty());
+    const bool modelLoaded = model.empty() || app.OpenModel(model, script.empty());
 
     // A script run writes the problems to its log instead of stopping at a message box.
-    const std::wstring problemText = problems.empty() ? std::wstring() : PluginProblemsMessage(problems);
+    std::wstring problemText = problems.empty() ? std::wstring() : PluginProblemsMessage(problems);
+    if (!modelLoaded)
+        problemText += (problemText.empty() ? L"" : L"\n") + (L"The model could not be opened: " + model + L": ") +
+                       Utf8ToWide(app.lastLoadError);
     if (!script.empty())
         StartScript(app.window, script, log, problemText);
     else if (!problems.empty())

@@ -88,7 +88,8 @@ protected:
 
     // Runs walkhost with the test plug-in and the script (UTF-8); `$` in the
     // script stands for the work folder.
-    Outcome RunScript(std::string script, DWORD timeoutMs = 120000, std::wstring plugins = TestFolder() + L"host-plugins")
+    Outcome RunScript(std::string script, DWORD timeoutMs = 120000, std::wstring plugins = TestFolder() + L"host-plugins",
+                      const std::wstring& extraArguments = L"")
     {
         const std::string folder = Narrow(dir_);
         for (size_t at = script.find('$'); at != std::string::npos; at = script.find('$', at + folder.size()))
@@ -101,7 +102,7 @@ protected:
         SetEnvironmentVariableW(L"WALKHOST_TESTPLUGIN_LOG", pluginLog.c_str());
         const std::wstring exe = TestFolder() + L"..\\bin\\walkhost.exe";
         std::wstring command = L"\"" + exe + L"\" --plugins \"" + plugins + L"\" --script \"" +
-                               scriptPath + L"\" --log \"" + logPath + L"\"";
+                               scriptPath + L"\" --log \"" + logPath + L"\" " + extraArguments;
         STARTUPINFOW si{};
         si.cb = sizeof(si);
         PROCESS_INFORMATION pi{};
@@ -285,4 +286,21 @@ TEST_F(Walkhost, ScriptDrivesAPluginWindowByCaptionAndControlId)
     EXPECT_NE(run.log.find("script: 11 of 12 steps passed"), std::string::npos) << run.log;
     ExpectInOrder(run.pluginLog, {"event window", "button \xE4\xB8\xAD\xE6\x96\x87 text", "button second", "key 27",
                                   "key 81", "close"});
+}
+
+TEST_F(Walkhost, ModelNamedOnTheCommandLineIsLoadedOrReported)
+{
+    WriteFile(dir_ + L"room.obj", kRoomObj);
+    WriteFile(dir_ + L"room.mtl", kRoomMtl);
+    const Outcome good = RunScript("expect-material wall 0.9 0.9 0.8\nexpect-empty 0\n", 120000,
+                                   TestFolder() + L"host-plugins", L"--size 640x480 \"" + dir_ + L"room.obj\"");
+    EXPECT_EQ(good.exitCode, 0u) << good.log;
+    // Loaded before the script starts: the plug-in heard of it.
+    ExpectInOrder(good.pluginLog, {"loaded", "event FileOpened", "event NewModelLoaded"});
+
+    const Outcome bad = RunScript("expect-material living.floor 0.62 0.45 0.30\n", 120000,
+                                  TestFolder() + L"host-plugins", L"\"" + dir_ + L"gone.obj\"");
+    EXPECT_EQ(bad.exitCode, 0u) << bad.log;  // the demo scene stays
+    EXPECT_NE(bad.log.find("The model could not be opened: "), std::string::npos) << bad.log;
+    EXPECT_NE(bad.log.find("gone.obj: the file cannot be read"), std::string::npos) << bad.log;
 }
