@@ -160,4 +160,13 @@ TEST(DefaultTextureFolder, OtherwiseTheMapFolderInsideTheModuleFolder)
     EXPECT_EQ(DefaultTextureFolderOf("plugin\\", none), "plugin\\map");
 }
 
+TEST(FillFormat, FillsTheConversionsInOrder)
+{
+    EXPECT_EQ(FillFormat("a%sb%sc", "1", "2"), "a1b2c");
+    EXPECT_EQ(FillFormat("%s %s", "", ""), " ");
+    EXPECT_EQ(FillFormat("<%s>", "x%sy"), "<x%sy>");  // a value is not a format
+    EXPECT_EQ(FillFormat("%s%s%s", "a", "b"), "ab");
+    EXPECT_EQ(FillFormat("100%", "a"), "100%");
+}
+
 }  // namespace

@@ -1,0 +1,164 @@
+// The fixture of the panel tests: a fake host scene with a ceiling, a floor,
+// a wall (two surfaces) and a textured material, a starter library beside
+// the module, and the framework's seams answering message boxes, popup
+// menus and the folder browser for the user.
+#pragma once
+
+#include "FakeHost.h"
+
+#include "controls/HelpLauncher.h"
+#include "framework/Framework.h"
+#include "library/CombinationFile.h"
+#include "model/SurfaceMaterialStore.h"
+#include "panel/ColorPanelDlg.h"
+#include "plugin/PluginEntry.h"
+#include "res/resource.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace panel_test {
+
+struct Box {
+    std::string text;
+    std::string caption;
+    UINT type;
+};
+
+struct MenuShown {
+    std::vector<std::pair<UINT, std::string>> items;  // id (0: separator) and text
+    UINT flags;
+    int x, y;
+    HWND owner;
+};
+
+inline std::string ReadBytes(const std::string& path)
+{
+    std::ifstream in(fw::Widen(path).c_str(), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+inline void WriteBytes(const std::string& path, const std::string& bytes)
+{
+    std::ofstream out(fw::Widen(path).c_str(), std::ios::binary | std::ios::trunc);
+    out << bytes;
+}
+
+inline void Remove(const std::string& path) { DeleteFileW(fw::Widen(path).c_str()); }
+
+class Panel : public ::testing::Test {
+protected:
+    FakeHost& host = FakeHost::Get();
+    std::vector<Box> boxes;
+    std::vector<MenuShown> menus;
+    UINT menuAnswer = 0;
+    std::string folderAnswer;
+    std::vector<fw::FolderBrowseTrace> browses;
+    unsigned ceilingMaterial = 0, floorMaterial = 0, wallMaterial = 0, texturedMaterial = 0;
+    unsigned ceilingSurface = 0, floorSurface = 0, wallSurface = 0;
+    std::string libraryPath = CColorPanelDlg::ModuleFolder() + "Tintgrove.tgv";
+
+    void SetUp() override
+    {
+        host.Reset();
+        ResetSurfaceMaterialStore();
+        ceilingMaterial = host.AddMaterial(1.0f, 1.0f, 1.0f);
+        floorMaterial = host.AddMaterial(0.5f, 0.25f, 0.0f);
+        wallMaterial = host.AddMaterial(1.0f, 0.5f, 0.0f);
+        texturedMaterial = host.AddMaterial(0.0f, 0.0f, 0.0f, "oak.jpg");
+        ceilingSurface = host.AddSurface(ceilingMaterial, 100, 50);
+        floorSurface = host.AddSurface(floorMaterial, 100, 300);
+        wallSurface = host.AddSurface(wallMaterial, 20, 150);
+        host.AddSurface(wallMaterial, 180, 150);  // a second surface of the wall material
+        host.AddSurface(texturedMaterial, 60, 60);
+
+        fw::SetMessageBoxHandler([this](const std::string& text, const std::string& caption, UINT type) {
+            boxes.push_back({text, caption, type});
+            return IDOK;
+        });
+        fw::RoutePromptsToMessageBox();
+        fw::SetPopupMenuHandler([this](HMENU menu, UINT flags, int x, int y, HWND owner) {
+            MenuShown shown{{}, flags, x, y, owner};
+            CMenu view = CMenu::FromHandle(menu);
+            for (int i = 0; i < view.GetMenuItemCount(); ++i)
+                shown.items.emplace_back(view.GetMenuItemID(i), view.GetMenuString(i));
+            menus.push_back(shown);
+            return menuAnswer;
+        });
+
+        // The folder browser answers folderAnswer (empty: cancel).
+        fw::SetFolderBrowseHandler([this](BROWSEINFOW& info) {
+            browses.emplace_back();
+            return fw::AnswerFolderBrowse(info, folderAnswer, &browses.back());
+        });
+
+        WriteStarterLibrary();
+    }
+
+    void TearDown() override
+    {
+        if (colorPanel != nullptr)
+            ::SendMessageW(colorPanel->m_hWnd, WM_CLOSE, 0, 0);
+        fw::PumpMessages();
+        EXPECT_EQ(colorPanel, nullptr);
+        fw::SetMessageBoxHandler(nullptr);
+        fw::SetPopupMenuHandler(nullptr);
+        fw::SetFolderBrowseHandler(nullptr);
+        fw::SetModalDialogHook(nullptr);
+        Remove(libraryPath);
+        for (const char* suffix : {".bak", ".bak2"})
+            Remove(libraryPath + suffix);
+    }
+
+    // Two categories with two and one combinations, as a user's library holds them.
+    void WriteStarterLibrary()
+    {
+        CombinationLibrary library;
+        CombinationRecord record;
+        InitCombinationRecord(record, "暖色客厅", "住宅/客厅/", "米色墙面");
+        library.Append(record);
+        InitCombinationRecord(record, "冷色卧室", "住宅/卧室/", "浅蓝墙面");
+        library.Append(record);
+        InitCombinationRecord(record, "木地板客厅", "住宅/客厅/", "橡木地板");
+        library.Append(record);
+        ASSERT_EQ(WriteCombinationFile(libraryPath, library), 1);
+    }
+
+    CColorPanelDlg* Go()
+    {
+        pluginCallbacks.hostEvent("go");
+        return colorPanel;
+    }
+
+    HWND Item(int id) const { return ::GetDlgItem(colorPanel->m_hWnd, id); }
+    std::string ItemText(int id) const { return fw::GetText(Item(id)); }
+    bool Shown(int id) const { return (GetWindowLongW(Item(id), GWL_STYLE) & WS_VISIBLE) != 0; }
+    bool Enabled(int id) const { return ::IsWindowEnabled(Item(id)) != FALSE; }
+    int WindowHeight() const
+    {
+        RECT r;
+        ::GetWindowRect(colorPanel->m_hWnd, &r);
+        return r.bottom - r.top;
+    }
+
+    void Command(UINT id) { ::SendMessageW(colorPanel->m_hWnd, WM_COMMAND, MAKEWPARAM(id, 0), 0); }
+    void ChooseMode(int index)
+    {
+        ::SendMessageW(Item(IDC_MODE_LIST), CB_SETCURSEL, index, 0);
+        ::SendMessageW(colorPanel->m_hWnd, WM_COMMAND, MAKEWPARAM(IDC_MODE_LIST, CBN_SELCHANGE),
+                       reinterpret_cast<LPARAM>(Item(IDC_MODE_LIST)));
+    }
+    void LeftClick(int x, int y) { pluginCallbacks.leftButtonDown(0, x, y); }
+    void RightClick(int x, int y, UINT answer)
+    {
+        menuAnswer = answer;
+        pluginCallbacks.rightButtonDown(0, x, y);
+    }
+};
+
+}  // namespace panel_test
