@@ -480,6 +480,25 @@ TEST_F(Engine, TheTextureListHoldsTheJpegFilesThenTheBitmaps)
     EXPECT_STREQ(host.Material(floorMaterial).mapFile[0].Text(), "");
 }
 
+TEST_F(Engine, TypedZeroInTextureModeRestoresTheCurrentSurface)
+{
+    MakeTextures({"b.jpg", "c.jpg"});
+    folderAnswer = textureDir;
+    ASSERT_NE(Go(), nullptr);
+    LeftClick(60, 60);  // black with "oak.jpg"
+    ChooseMode(ModeTexture);
+    Next();
+    ASSERT_NE(std::string(host.Material(texturedMaterial).mapFile[0].Text()), "oak.jpg");
+    Type(L"0");
+    Next();
+    EXPECT_STREQ(host.Material(texturedMaterial).mapFile[0].Text(), "oak.jpg");
+    EXPECT_EQ(colorPanel->description, "恢复表面原有配色");
+    // Shown with the next write of the fields; the next ">>" applies texture 1.
+    Next();
+    EXPECT_EQ(std::string(host.Material(texturedMaterial).mapFile[0].Text()),
+              textureDir + "\\" + colorPanel->textureNames[0]);
+}
+
 TEST_F(Engine, CancellingTheFirstFolderChoiceListsTheDefaultMapFolder)
 {
     const std::string folder = CColorPanelDlg::ModuleFolder();

@@ -156,3 +156,60 @@ TEST(PanelResources, FolderBrowserTitles)
 }
 
 }  // namespace
+
+namespace {
+
+// Dialog 1004: the fuzzy query, its frame and its controls in tab order.
+TEST(FuzzyQueryTemplate, FrameCaptionAndControlsInTabOrder)
+{
+    HWND dialog =
+        CreateDialogParamW(fw::ResourceInstance(), MAKEINTRESOURCEW(IDD_FUZZY_QUERY), nullptr, PlainDialogProc, 0);
+    ASSERT_NE(dialog, nullptr) << GetLastError();
+    EXPECT_EQ(fw::GetText(dialog), "模糊查询");
+    const LONG style = GetWindowLongW(dialog, GWL_STYLE);
+    EXPECT_TRUE(style & WS_CAPTION);
+    EXPECT_TRUE(style & WS_SYSMENU);
+    EXPECT_TRUE(GetWindowLongW(dialog, GWL_EXSTYLE) & WS_EX_DLGMODALFRAME);
+    RECT client;
+    GetClientRect(dialog, &client);
+    RECT units = {0, 0, 187, 81};
+    MapDialogRect(dialog, &units);
+    EXPECT_EQ(client.right, units.right);
+    EXPECT_EQ(client.bottom, units.bottom);
+
+    struct Control {
+        int id;
+        const char* text;
+        int x, y, width, height;
+    };
+    const Control expected[] = {
+        {IDOK, "确定", 43, 60, 50, 14},          {IDCANCEL, "取消", 105, 60, 50, 14},
+        {-1, "名称中包含：", 9, 13, 49, 8},      {-1, "说明中包含：", 9, 33, 49, 8},
+        {1020, "", 59, 10, 80, 13},              {1013, "", 59, 32, 80, 13},
+        {1023, "需要", 148, 13, 32, 10},         {1024, "需要", 148, 33, 32, 10},
+    };
+    HWND child = GetWindow(dialog, GW_CHILD);
+    for (const Control& c : expected) {
+        ASSERT_NE(child, nullptr) << c.text;
+        EXPECT_EQ(GetDlgCtrlID(child), c.id) << c.text;
+        EXPECT_EQ(fw::GetText(child), c.text);
+        RECT r;
+        GetWindowRect(child, &r);
+        MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);
+        RECT want = {c.x, c.y, c.width, c.height};
+        MapDialogRect(dialog, &want);
+        EXPECT_EQ(r.left, want.left) << c.text;
+        EXPECT_EQ(r.top, want.top) << c.text;
+        EXPECT_EQ(r.right - r.left, want.right) << c.text;
+        child = GetWindow(child, GW_HWNDNEXT);
+    }
+    EXPECT_EQ(child, nullptr);
+    EXPECT_TRUE(GetWindowLongW(GetDlgItem(dialog, IDOK), GWL_STYLE) & BS_DEFPUSHBUTTON);
+    for (int id : {1020, 1013})
+        EXPECT_TRUE(GetWindowLongW(GetDlgItem(dialog, id), GWL_STYLE) & ES_AUTOHSCROLL) << id;
+    for (int id : {1023, 1024})
+        EXPECT_EQ(GetWindowLongW(GetDlgItem(dialog, id), GWL_STYLE) & BS_TYPEMASK, BS_AUTOCHECKBOX) << id;
+    DestroyWindow(dialog);
+}
+
+}  // namespace
