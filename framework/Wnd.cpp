@@ -5,6 +5,8 @@
 
 #include <commctrl.h>
 
+#include <utility>
+
 namespace {
 
 // Identifies this framework's subclass among others on the same window. The
@@ -347,6 +349,9 @@ LRESULT CALLBACK CWnd::SubclassProc(HWND wnd, UINT message, WPARAM wParam, LPARA
     const CurrentMessage* outer = self->current_;
     self->current_ = &current;
     ++t_state.frames;
+    // A loop run by a handler (a message box, a modal dialog) is not the
+    // loop that was fetching: its messages get pre-translated again.
+    const bool ownLoop = std::exchange(t_state.ownLoop, false);
     LRESULT result = 0;
     try {
         result = self->WindowProc(message, wParam, lParam);
@@ -356,6 +361,7 @@ LRESULT CALLBACK CWnd::SubclassProc(HWND wnd, UINT message, WPARAM wParam, LPARA
         result = 0;
     }
     self->current_ = outer;
+    t_state.ownLoop = ownLoop;
     if (message == WM_NCDESTROY && self->m_hWnd == wnd) {
         self->Unbind();
         if (!self->finishing_) {
