@@ -13,8 +13,8 @@ namespace fw {
 
 constexpr UINT kTextCodePage = 936;
 
-// Code page 936 bytes to UTF-16. Malformed bytes become U+FFFD-like
-// replacement characters, as Windows decodes them; the result never fails.
+// Code page 936 bytes to UTF-16. Malformed bytes are replaced the way
+// Windows decodes them; the conversion itself never fails.
 std::wstring Widen(std::string_view text);
 
 // UTF-16 to code page 936. Characters code page 936 cannot hold become '?'.

@@ -119,6 +119,43 @@ TEST(Reflection, AChildKeepsItsOwnNotification)
     dialog.DestroyWindow();
 }
 
+// A control that answers its own click notification.
+class CSelfAnsweringControl : public CTestControl {
+public:
+    int answered = 0;
+
+protected:
+    const MessageMap& GetMessageMap() const override
+    {
+        static const MessageMap map(CTestControl::GetMessageMap(), {
+            on::ReflectNotify(NM_TESTCTL_CLICKED, &CSelfAnsweringControl::OnClicked),
+        });
+        return map;
+    }
+
+private:
+    LRESULT OnClicked(NMHDR* header)
+    {
+        ++answered;
+        return static_cast<LRESULT>(header->idFrom) + 1;
+    }
+};
+
+TEST(Reflection, AChildAnswersItsOwnNotifyFirst)
+{
+    CTestDialog dialog;
+    ASSERT_TRUE(dialog.Create(IDD_TEST));
+    dialog.log.clear();
+    dialog.custom.UnsubclassWindow();
+    CSelfAnsweringControl control;
+    ASSERT_TRUE(control.SubclassDlgItem(IDC_CUSTOM, dialog));
+    NMHDR header{control, IDC_CUSTOM, NM_TESTCTL_CLICKED};
+    EXPECT_EQ(dialog.SendMessage(WM_NOTIFY, IDC_CUSTOM, reinterpret_cast<LPARAM>(&header)), IDC_CUSTOM + 1);
+    EXPECT_EQ(control.answered, 1);
+    EXPECT_TRUE(dialog.log.empty());
+    dialog.DestroyWindow();
+}
+
 TEST(Subclassing, TheObjectSeesTheControlsMessagesAndCanDefer)
 {
     CTestDialog dialog;
