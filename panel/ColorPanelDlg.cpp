@@ -113,6 +113,7 @@ void CColorPanelDlg::DoDataExchange(CDataExchange& dx)
     DDX_Control(dx, IDC_BRIGHTNESS_SLIDER, brightnessSlider);
     DDX_CBString(dx, IDC_SPACE_TYPE, spaceType);
     DDX_Radio(dx, IDC_CYCLE_HUE, cycleChannel);
+    DDX_Control(dx, IDC_ITEM_NUMBER, itemNumberLabel);
 }
 
 void CColorPanelDlg::WriteFields()

@@ -16,6 +16,7 @@
 #include "library/CombinationLibrary.h"
 #include "model/SelectionRefresh.h"
 #include "panel/ClrSlider.h"
+#include "panel/ItemNumberLabel.h"
 
 #include <string>
 #include <vector>
@@ -133,7 +134,6 @@ public:
     void ApplyCurrentItem(bool backward);
     // itemIndex in large red digits on label 1020.
     void DrawItemNumber();
-    static void PaintItemNumber(HDC dc, const RECT& area, int number);
     void ShowItemMenu();
     static const char* const kOutOfRangeMessage;
     static const char* const kQueryMenuText;
@@ -190,6 +190,7 @@ public:
     CClrSlider hueSlider;         // 1009
     CClrSlider saturationSlider;  // 1011
     CClrSlider brightnessSlider;  // 1014
+    CItemNumberLabel itemNumberLabel;  // 1020
 
     // Operations that are not built into the panel yet. Their controls stay
     // disabled, so nothing pretends to work; each flag is removed with the

@@ -20,10 +20,6 @@ const char* const CColorPanelDlg::kChooseTextureText = "选择贴图文件：";
 
 namespace {
 
-constexpr int kNumberPointSize = 48;
-constexpr COLORREF kNumberColor = 0x0000FF;  // red
-const char* const kNumberFont = "宋体";
-
 // "第%d个：%s" and its texture form, filled with a number and a name.
 std::string MenuEntryText(const char* format, int number, const std::string& name)
 {
@@ -66,29 +62,7 @@ void CColorPanelDlg::ApplyCurrentItem(bool backward)
         StepIndexForward();
 }
 
-void CColorPanelDlg::PaintItemNumber(HDC dc, const RECT& area, int number)
-{
-    CDC target(dc);
-    target.FillSolidRect(area, ::GetSysColor(COLOR_BTNFACE));
-    CFont font;
-    font.CreatePointFont(kNumberPointSize * 10, kNumberFont, dc);
-    CSelectGuard selected(dc, font);
-    target.SetTextColor(kNumberColor);
-    target.SetBkMode(TRANSPARENT);
-    RECT text = area;
-    target.DrawText(std::to_string(number), text, DT_CENTER | DT_TOP | DT_SINGLELINE);
-}
-
-void CColorPanelDlg::DrawItemNumber()
-{
-    HWND label = GetDlgItem(IDC_ITEM_NUMBER);
-    if (label == nullptr)
-        return;
-    RECT area;
-    ::GetClientRect(label, &area);
-    CClientDC dc(label);
-    PaintItemNumber(dc, area, itemIndex);
-}
+void CColorPanelDlg::DrawItemNumber() { itemNumberLabel.ShowNumber(itemIndex); }
 
 void CColorPanelDlg::StepButton(bool backward)
 {

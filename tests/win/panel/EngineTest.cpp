@@ -153,6 +153,21 @@ TEST_F(Engine, ACombinationGoesOnEveryClassifiedMaterialOfItsClass)
     EXPECT_EQ(colorPanel->helpTopic, "::/scheme2.htm");
     EXPECT_EQ(ItemText(IDC_ITEM_INDEX), "2");
     EXPECT_EQ(colorPanel->itemIndex, 3);
+    EXPECT_TRUE(colorPanel->itemNumberLabel.HasNumber());
+    EXPECT_EQ(colorPanel->itemNumberLabel.Number(), 2);
+
+    // A repaint of the label draws the number again.
+    HWND label = Item(IDC_ITEM_NUMBER);
+    ::RedrawWindow(label, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    RECT area;
+    ::GetClientRect(label, &area);
+    HDC dc = ::GetDC(label);
+    int red = 0;
+    for (int y = 0; y < area.bottom; ++y)
+        for (int x = 0; x < area.right; ++x)
+            red += ::GetPixel(dc, x, y) == RGB(255, 0, 0) ? 1 : 0;
+    ::ReleaseDC(label, dc);
+    EXPECT_GT(red, 20);
 }
 
 TEST_F(Engine, StepButtonsWrapAndFollowTheIndexBox)
@@ -255,6 +270,7 @@ TEST_F(Engine, WithoutClassifiedSurfacesTheStepsChangeNothing)
     Previous();
     EXPECT_EQ(host.CountCalls("SetMaterial"), 0);
     EXPECT_EQ(ItemText(IDC_ITEM_INDEX), "1");
+    EXPECT_FALSE(colorPanel->itemNumberLabel.HasNumber());
 }
 
 TEST_F(Engine, AnEmptyListAppliesNothing)
@@ -743,7 +759,7 @@ TEST(ItemNumber, IsDrawnInRedOnTheButtonFace)
     ASSERT_TRUE(bitmap.CreateDIBSection32(dc, 160, 70, &bits));
     CSelectGuard selected(dc, bitmap);
     const RECT area = {0, 0, 160, 70};
-    CColorPanelDlg::PaintItemNumber(dc, area, 7);
+    CItemNumberLabel::Paint(dc, area, 7);
     GdiFlush();
     int red = 0;
     for (int y = 0; y < 70; ++y)
