@@ -144,9 +144,13 @@ void CColorPanelDlg::ShowItemMenu()
 
 void CColorPanelDlg::OnItemEntry(UINT id)
 {
+    // Only the entries a menu of this list can hold; a page has at most
+    // itemCount of them.
+    const int offset = static_cast<int>(id - ID_ITEM_FIRST);
+    if (offset >= itemCount)
+        return;
     ReadFields();
-    itemIndex = engine::NumberAfter(engine::ClampToList(itemIndex, itemCount), static_cast<int>(id - ID_ITEM_FIRST),
-                                    itemCount);
+    itemIndex = engine::NumberAfter(engine::ClampToList(itemIndex, itemCount), offset, itemCount);
     ApplyCurrentItem(true);
 }
 

@@ -629,6 +629,15 @@ TEST_F(Engine, TextureEntriesNameTheFiles)
     ASSERT_EQ(menus[0].items.size(), 4u);
     EXPECT_EQ(menus[0].items[2].second, "第1个贴图：oak_wood.jpg");
     EXPECT_EQ(ItemText(IDC_DESCRIPTION), "选择贴图文件：");
+
+    // A command of an entry this list cannot have is ignored.
+    host.ClearCalls();
+    Command(ID_ITEM_FIRST + 1);
+    EXPECT_EQ(host.CountCalls("SetMaterial"), 0);
+    EXPECT_EQ(ItemText(IDC_ITEM_INDEX), "1");
+    // The one entry applies the one texture.
+    Command(ID_ITEM_FIRST);
+    EXPECT_EQ(std::string(host.Material(floorMaterial).mapFile[0].Text()), textureDir + "\\oak_wood.jpg");
 }
 
 // ---- The fuzzy query ------------------------------------------------------------------
