@@ -5,6 +5,8 @@
 
 void MaterialToSlot(const OriginalMaterial& material, MaterialSlot& slot)
 {
+    // Every byte zero, the gaps included: the file holds the bytes as they lie.
+    // cppcheck-suppress memsetClassFloat
     std::memset(&slot, 0, sizeof slot);
     for (int i = 0; i < 6; ++i) {
         // A host path longer than the field is cut at a character boundary.
