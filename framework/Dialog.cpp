@@ -27,8 +27,10 @@ HWND CDialog::CreateFromTemplate(UINT templateId, HWND parent)
     parent_ = parent;
     CDialog* const outer = t_creating;
     t_creating = this;
+    creating_ = true;
     const HWND wnd = CreateDialogParamW(fw::ResourceInstance(), MAKEINTRESOURCEW(templateId), parent, DialogProc,
                                         reinterpret_cast<LPARAM>(this));
+    creating_ = false;
     t_creating = outer;
     return wnd;
 }

@@ -12,7 +12,8 @@ public:
     ~CDialog() override;
 
     // Modeless: creates the window from the template in the resource
-    // instance; shows it only if the template says so. False on failure.
+    // instance; shows it only if the template says so. False on failure
+    // (then PostNcDestroy has not run: the caller still owns the object).
     bool Create(UINT templateId, HWND parent = nullptr);
     bool Create() { return Create(templateId_, parent_); }
 

@@ -364,7 +364,7 @@ LRESULT CALLBACK CWnd::SubclassProc(HWND wnd, UINT message, WPARAM wParam, LPARA
     t_state.ownLoop = ownLoop;
     if (message == WM_NCDESTROY && self->m_hWnd == wnd) {
         self->Unbind();
-        if (!self->finishing_) {
+        if (!self->finishing_ && !self->creating_) {
             self->finishing_ = true;
             self->nextFinished_ = t_finished;
             t_finished = self;

@@ -117,6 +117,9 @@ protected:
     virtual bool OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
 
     bool Bind(HWND wnd);
+    // While set, a window destroyed during its creation does not end in
+    // PostNcDestroy: the creator reports the failure and still owns the object.
+    bool creating_ = false;
 
 private:
     struct CurrentMessage {

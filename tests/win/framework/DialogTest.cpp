@@ -366,6 +366,18 @@ TEST(ModalDialog, OnTheStackOfAHandlerItIsNotFinishedLater)
     EXPECT_EQ(CClosingDialog::events, (std::vector<std::string>{"post nc destroy", "deleted"}));
 }
 
+TEST(ModelessDialog, AFailedCreateLeavesTheObjectToItsCreator)
+{
+    // A control class nobody registered: the window is made, then destroyed.
+    const int before = CSelfDeletingDialog::alive;
+    auto* dialog = new CSelfDeletingDialog;
+    EXPECT_FALSE(dialog->Create(IDD_BROKEN));
+    EXPECT_EQ(CSelfDeletingDialog::alive, before + 1);  // not deleted by PostNcDestroy
+    EXPECT_EQ(dialog->m_hWnd, nullptr);
+    delete dialog;
+    EXPECT_FALSE(fw::MessageHookInstalled());
+}
+
 TEST(ModelessDialog, CreateFailsCleanlyForAMissingTemplate)
 {
     CDialog dialog(4242);

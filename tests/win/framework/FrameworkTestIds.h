@@ -3,6 +3,7 @@
 
 #define IDD_TEST 100
 #define IDD_PLAIN 101
+#define IDD_BROKEN 102
 #define IDM_TEST 200
 #define IDS_TITLE 300
 
