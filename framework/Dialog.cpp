@@ -74,7 +74,8 @@ INT_PTR CDialog::DoModal()
     if (ownerDisabled) ::EnableWindow(owner, FALSE);
     if (!ending_ && m_hWnd) ShowWindow(SW_SHOW);
 
-    const DWORD limit = fw::detail::RunModalDialogHook(*this);
+    // A dialog that ended during its initialisation is not handed to the hook.
+    const DWORD limit = (!ending_ && m_hWnd) ? fw::detail::RunModalDialogHook(*this) : INFINITE;
     const ULONGLONG start = GetTickCount64();
     while (!ending_ && m_hWnd) {
         DWORD wait = INFINITE;
