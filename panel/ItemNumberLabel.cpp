@@ -31,6 +31,22 @@ void CItemNumberLabel::Paint(HDC dc, const RECT& area, int value)
     target.DrawText(std::to_string(value), text, DT_CENTER | DT_TOP | DT_SINGLELINE);
 }
 
+void CItemNumberLabel::PaintBuffered(HDC dc) const
+{
+    // Drawn off screen and copied in one block, so the number does not flicker.
+    const RECT area = GetClientRect();
+    const int width = area.right - area.left, height = area.bottom - area.top;
+    CMemoryDC buffer(dc);
+    CBitmap image;
+    if (width <= 0 || height <= 0 || !image.CreateCompatibleBitmap(dc, width, height)) {
+        Paint(dc, area, number);
+        return;
+    }
+    CSelectGuard selected(buffer, image);
+    Paint(buffer, area, number);
+    ::BitBlt(dc, 0, 0, width, height, buffer, 0, 0, SRCCOPY);
+}
+
 void CItemNumberLabel::ShowNumber(int value)
 {
     number = value;
@@ -38,7 +54,7 @@ void CItemNumberLabel::ShowNumber(int value)
     if (m_hWnd == nullptr)
         return;
     CClientDC dc(m_hWnd);
-    Paint(dc, GetClientRect(), number);
+    PaintBuffered(dc);
 }
 
 void CItemNumberLabel::OnPaint()
@@ -48,5 +64,5 @@ void CItemNumberLabel::OnPaint()
         return;
     }
     CPaintDC dc(m_hWnd);
-    Paint(dc, GetClientRect(), number);
+    PaintBuffered(dc);
 }

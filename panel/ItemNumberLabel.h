@@ -22,6 +22,7 @@ protected:
 
 private:
     void OnPaint();
+    void PaintBuffered(HDC dc) const;
 
     bool hasNumber = false;
     int number = 0;
