@@ -98,7 +98,7 @@ void CAddCombinationDlg::OnLibraryMaintenance()
         libraryChanged = 1;
 }
 
-bool RunAddCombination(HWND owner, CombinationLibrary& library, const std::string& libraryPath,
+bool RunAddCombination(HWND owner, CombinationLibrary& library, const std::function<bool()>& saveLibrary,
                        bool* libraryModified)
 {
     OriginalMaterial materials[3];
@@ -131,7 +131,7 @@ bool RunAddCombination(HWND owner, CombinationLibrary& library, const std::strin
     }
     if (libraryModified)
         *libraryModified = true;
-    // A failed save is made good by the panel, which saves again at close.
-    WriteCombinationFile(libraryPath, library);
+    // A failed save leaves the library modified, so the panel saves it again at close.
+    saveLibrary();
     return true;
 }

@@ -7,6 +7,7 @@
 #include "controls/TreeCombo.h"
 #include "framework/Framework.h"
 
+#include <functional>
 #include <string>
 
 class CAddCombinationDlg : public CDialog {
@@ -38,9 +39,10 @@ private:
 
 // The tool panel's button 1002 in expert mode: takes the first classified
 // ceiling, floor and wall material from the host, runs dialog 130, replaces
-// or appends the combination and saves the library to libraryPath at once.
+// or appends the combination and saves the library at once with
+// saveLibrary (the panel's save, which reports its own failures).
 // Sets *libraryModified when the library changed (also through the
 // maintenance dialog); never clears it. owner owns the message boxes.
 // Returns true when a combination was stored.
-bool RunAddCombination(HWND owner, CombinationLibrary& library, const std::string& libraryPath,
+bool RunAddCombination(HWND owner, CombinationLibrary& library, const std::function<bool()>& saveLibrary,
                        bool* libraryModified);

@@ -1,6 +1,7 @@
 #include "ColorPanelDlg.h"
 
 #include "controls/HelpLauncher.h"
+#include "library/AddCombinationDlg.h"
 #include "library/CombinationFile.h"
 #include "library/UserPrompt.h"
 #include "model/SurfaceMaterialStore.h"
@@ -262,13 +263,6 @@ void CColorPanelDlg::UpdateStepButtons()
     // The item menu stays off while the automatic change runs.
     if (timerId != 0)
         ::EnableWindow(GetDlgItem(IDC_ITEM_MENU), FALSE);
-    DisablePendingControls();
-}
-
-void CColorPanelDlg::DisablePendingControls()
-{
-    if (!kCanAddToLibrary && mode == ModeExpert)
-        ::EnableWindow(GetDlgItem(IDC_LIBRARY_BUTTON), FALSE);
 }
 
 void CColorPanelDlg::ShowStepControls(bool show)
@@ -335,7 +329,6 @@ void CColorPanelDlg::OnModeChanged()
             promptText = kCyclePrompts[cycleChannel];
         SetDlgItemText(IDC_PROMPT_LABEL, promptText);
         ::EnableWindow(GetDlgItem(IDC_AUTO_CHANGE), TRUE);
-        DisablePendingControls();
         break;
     case ModeTexture:
         show(IDC_SPACE_TYPE, false);
@@ -400,10 +393,11 @@ void CColorPanelDlg::OnRemoveTexture() { ClearCurrentTexture(); }
 
 void CColorPanelDlg::OnLibraryButton()
 {
-    if (mode != ModeExpert)
+    if (mode != ModeExpert) {
         ClearCurrentTexture();
-    // In expert mode the button adds the room's combination to the library;
-    // it stays disabled until that dialog is part of the panel.
+        return;
+    }
+    RunAddCombination(m_hWnd, library, [this] { return SaveLibrary(); }, &libraryModified);
 }
 
 void CColorPanelDlg::OnIndexChanged()

@@ -192,11 +192,6 @@ public:
     CClrSlider brightnessSlider;  // 1014
     CItemNumberLabel itemNumberLabel;  // 1020
 
-    // Operations that are not built into the panel yet. Their controls stay
-    // disabled, so nothing pretends to work; each flag is removed with the
-    // operation that lands.
-    static constexpr bool kCanAddToLibrary = false;      // button 1002 in expert mode
-
 protected:
     bool OnInitDialog() override;
     void DoDataExchange(CDataExchange& dx) override;
@@ -241,8 +236,6 @@ private:
     bool QueryCombinations();
     bool QueryTextures();
     void BuildMenuIcon();
-    // Keeps the controls of operations not built yet disabled.
-    void DisablePendingControls();
     // Path of a tree item of the space-type box, components joined by "/".
     std::string TreeItemPath(HTREEITEM item);
     void SetItemCountLabel();

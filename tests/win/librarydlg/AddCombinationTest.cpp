@@ -71,6 +71,7 @@ protected:
     DialogTestUi ui;
     CombinationLibrary library;
     std::string path;
+    const std::function<bool()> save = [this] { return WriteCombinationFile(path, library) != 0; };
     bool modified = false;
 };
 
@@ -90,7 +91,7 @@ TEST_F(AddCombinationTest, MissingClassIsNamedAndNoDialogOpens)
     for (const Case& c : cases) {
         ClassifiedRoom(c.ceiling, c.floor, c.wall);
         ui.boxes.clear();
-        EXPECT_FALSE(RunAddCombination(nullptr, library, path, &modified));
+        EXPECT_FALSE(RunAddCombination(nullptr, library, save, &modified));
         ASSERT_EQ(ui.boxes.size(), 1u);
         EXPECT_EQ(ui.boxes[0].text, std::string("存在没有指定的材料") + c.word + ",系统不能入库！");
         EXPECT_EQ(ui.boxes[0].type & MB_TYPEMASK, static_cast<UINT>(MB_OK));
@@ -107,7 +108,7 @@ TEST_F(AddCombinationTest, NewCombinationIsAppendedFromTheFirstClassifiedMateria
     library.Append(TestRecord("已有", "住宅/卧室/"));
     ui.dialogActions.push_back(Fill("明亮客厅", "暖色调的客厅", "住宅/客厅"));
 
-    EXPECT_TRUE(RunAddCombination(nullptr, library, path, &modified));
+    EXPECT_TRUE(RunAddCombination(nullptr, library, save, &modified));
 
     EXPECT_EQ(ui.dialogsSeen, std::vector<UINT>{IDD_ADD_COMBINATION});
     EXPECT_TRUE(ui.boxes.empty());
@@ -163,7 +164,7 @@ TEST_F(AddCombinationTest, CategoryTreeOffersEveryCategoryOnceAndPickingFillsThe
         Click(dialog, IDOK);
     });
 
-    EXPECT_TRUE(RunAddCombination(nullptr, library, path, &modified));
+    EXPECT_TRUE(RunAddCombination(nullptr, library, save, &modified));
     ASSERT_EQ(library.GetCount(), 5);
     EXPECT_EQ(FieldString(library[4].roomCategory), "住宅/卧室/");
 }
@@ -202,7 +203,7 @@ TEST_F(AddCombinationTest, InvalidInputKeepsTheDialogOpenAndEnterDoesNotClose)
         Click(dialog, IDCANCEL);
     });
 
-    EXPECT_FALSE(RunAddCombination(nullptr, library, path, &modified));
+    EXPECT_FALSE(RunAddCombination(nullptr, library, save, &modified));
     const std::string tooLongName = Format(kTextTooLongFormat, "组合名称", 99);
     const std::string tooLongDescription = Format(kTextTooLongFormat, "组合说明", 499);
     EXPECT_EQ(ui.BoxTexts(), (std::vector<std::string>{
@@ -228,7 +229,7 @@ TEST_F(AddCombinationTest, SameNameAndCategoryInOtherLetterCaseAsksAndReplacesIn
     // Declined: nothing changes and nothing is written.
     ui.dialogActions.push_back(Fill("LIVING", "new", "home/ROOM"));
     ui.boxAnswers = {IDNO};
-    EXPECT_FALSE(RunAddCombination(nullptr, library, path, &modified));
+    EXPECT_FALSE(RunAddCombination(nullptr, library, save, &modified));
     ASSERT_EQ(ui.boxes.size(), 1u);
     EXPECT_EQ(ui.boxes[0].text, "相同名称、房间类别的组合已经存在，替换吗？");
     EXPECT_EQ(ui.boxes[0].caption, "请确认");
@@ -240,7 +241,7 @@ TEST_F(AddCombinationTest, SameNameAndCategoryInOtherLetterCaseAsksAndReplacesIn
     // Accepted: rebuilt in place, every other field back to a new record's.
     ui.dialogActions.push_back(Fill("LIVING", "new", "home/ROOM/"));
     ui.boxAnswers = {IDYES};
-    EXPECT_TRUE(RunAddCombination(nullptr, library, path, &modified));
+    EXPECT_TRUE(RunAddCombination(nullptr, library, save, &modified));
     ASSERT_EQ(library.GetCount(), 2);
     EXPECT_EQ(FieldString(library[0].name), "LIVING");
     EXPECT_EQ(FieldString(library[0].roomCategory), "home/ROOM/");
@@ -272,7 +273,7 @@ TEST_F(AddCombinationTest, ChangeMadeInMaintenanceIsKeptWhenTheDialogIsCancelled
         Click(dialog, IDCANCEL);
     });
 
-    EXPECT_FALSE(RunAddCombination(nullptr, library, path, &modified));
+    EXPECT_FALSE(RunAddCombination(nullptr, library, save, &modified));
     EXPECT_EQ(ui.dialogsSeen, (std::vector<UINT>{IDD_ADD_COMBINATION, IDD_LIBRARY_MAINTENANCE,
                                                  IDD_LIBRARY_MAINTENANCE}));
     ASSERT_EQ(library.GetCount(), 1);

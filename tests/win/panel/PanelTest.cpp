@@ -4,6 +4,7 @@
 // controls through their window messages. Message boxes are read through the
 // framework's seam.
 #include "PanelFixture.h"
+#include "res/LibraryDialogIds.h"
 
 namespace {
 
@@ -239,8 +240,7 @@ TEST_F(Panel, ClassificationCommandsAndTheLibraryButton)
     EXPECT_FALSE(Enabled(IDC_LIBRARY_BUTTON));  // the wall is missing
     RightClick(20, 150, ID_CLASSIFY_WALL);
     EXPECT_TRUE(HasAllSurfaceClasses());
-    // Enabled once all three are there, as soon as adding to the library is part of the panel.
-    EXPECT_EQ(Enabled(IDC_LIBRARY_BUTTON), CColorPanelDlg::kCanAddToLibrary);
+    EXPECT_TRUE(Enabled(IDC_LIBRARY_BUTTON));
 
     // The ceiling material classified again as wall moves to wall.
     RightClick(100, 50, ID_CLASSIFY_WALL);
@@ -498,6 +498,61 @@ TEST_F(Panel, AnUnreadableLibraryIsKeptAsideBeforeTheFirstSave)
     ::SendMessageW(colorPanel->m_hWnd, WM_CLOSE, 0, 0);
     EXPECT_EQ(ReadBytes(libraryPath + ".bak"), foreign);
     EXPECT_EQ(ReadBytes(libraryPath + ".bak2"), "junk");
+}
+
+}  // namespace
+
+namespace {
+
+// Types into dialog 130 and presses OK, as the user does.
+void FillAddDialog(CDialog& dialog, const char* name, const char* category)
+{
+    ::SetDlgItemTextW(dialog.m_hWnd, IDC_ADD_NAME, fw::Widen(name).c_str());
+    ::SetDlgItemTextW(dialog.m_hWnd, IDC_ADD_DESCRIPTION, L"desc");
+    ::SetDlgItemTextW(dialog.m_hWnd, IDC_ADD_CATEGORY, fw::Widen(category).c_str());
+    ::SendMessageW(::GetDlgItem(dialog.m_hWnd, IDOK), BM_CLICK, 0, 0);
+}
+
+TEST_F(Panel, TheLibraryButtonStoresTheClassifiedRoomAndSavesAtOnce)
+{
+    ASSERT_NE(Go(), nullptr);
+    RightClick(100, 50, ID_CLASSIFY_CEILING);
+    RightClick(100, 300, ID_CLASSIFY_FLOOR);
+    RightClick(20, 150, ID_CLASSIFY_WALL);
+    ASSERT_TRUE(Enabled(IDC_LIBRARY_BUTTON));
+    fw::SetModalDialogHook([](CDialog& dialog) { FillAddDialog(dialog, "新客厅", "住宅/客厅"); });
+
+    Command(IDC_LIBRARY_BUTTON);
+
+    EXPECT_TRUE(boxes.empty());
+    EXPECT_TRUE(colorPanel->libraryModified);
+    CombinationLibrary saved;
+    ASSERT_EQ(ReadCombinationFile(libraryPath, saved), 1);
+    ASSERT_EQ(saved.GetCount(), 4);
+    EXPECT_EQ(FieldString(saved[3].name), "新客厅");
+    EXPECT_EQ(FieldString(saved[3].roomCategory), "住宅/客厅/");
+    EXPECT_FLOAT_EQ(saved[3].materials[Wall].color[1], 0.5f);
+}
+
+TEST_F(Panel, AnAddWhoseSaveFailsIsReportedAndSavedAgainAtClose)
+{
+    ASSERT_NE(Go(), nullptr);
+    RightClick(100, 50, ID_CLASSIFY_CEILING);
+    RightClick(100, 300, ID_CLASSIFY_FLOOR);
+    RightClick(20, 150, ID_CLASSIFY_WALL);
+    fw::SetModalDialogHook([](CDialog& dialog) { FillAddDialog(dialog, "新客厅", "住宅/客厅"); });
+    HANDLE held = CreateFileW(fw::Widen(libraryPath).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    Command(IDC_LIBRARY_BUTTON);
+    CloseHandle(held);
+
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "图库文件“" + libraryPath + "”保存失败，所做的修改没有保存到文件中。");
+    EXPECT_EQ(colorPanel->library.GetCount(), 4);  // the library in memory keeps the record
+    ::SendMessageW(colorPanel->m_hWnd, WM_CLOSE, 0, 0);
+    CombinationLibrary saved;
+    ASSERT_EQ(ReadCombinationFile(libraryPath, saved), 1);
+    EXPECT_EQ(saved.GetCount(), 4);
 }
 
 }  // namespace
