@@ -191,7 +191,8 @@ const Image* HostApp::TextureFor(const Material& material)
     if (it != textures_.end())
         return it->second.get();
     // A relative name is looked up beside the model, then in the textures
-    // folder beside walkhost.
+    // folder beside walkhost, then in the plug-ins' texture folder (where a
+    // library's combinations keep their maps by name).
     const std::wstring wide = Cp936ToWide(name);
     std::vector<std::wstring> candidates;
     if (IsAbsolutePath(wide)) {
@@ -199,6 +200,7 @@ const Image* HostApp::TextureFor(const Material& material)
     } else {
         candidates.push_back(Cp936ToWide(scene.textureFolder) + wide);
         candidates.push_back(ExeFolder() + L"textures\\" + wide);
+        candidates.push_back(ExeFolder() + L"plugins\\map\\" + wide);
     }
     std::unique_ptr<Image> image;
     for (const std::wstring& path : candidates) {
