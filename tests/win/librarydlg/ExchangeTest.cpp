@@ -1,5 +1,5 @@
 // Export, import and merge from dialog 131, with dialog 1006 answered as the user answers it.
-#include "DialogTestUi.h"
+#include "MaintenanceFixture.h"
 #include "FileLayer.h"
 #include "LibraryDialogIds.h"
 #include "LibraryDlgSupport.h"
@@ -54,21 +54,12 @@ private:
     };
 };
 
-class ExchangeTest : public ::testing::Test {
+class ExchangeTest : public MaintenanceFixture {
 protected:
     void SetUp() override
     {
+        MaintenanceFixture::SetUp();
         folder = FreshFolder("exchange");
-        library.Append(TestRecord("r1", "c1/", "d1", "L1"));
-        library.Append(TestRecord("r2", "c2/", "d2", "L2"));
-        library.Append(TestRecord("r3", "c1/", "d3", "L3"));
-    }
-
-    INT_PTR Run(std::function<void(CLibraryMaintenanceDlg&)> action)
-    {
-        dialog = std::make_unique<CLibraryMaintenanceDlg>(library);
-        ui.dialogActions.push_back([this, action](CDialog&) { action(*dialog); });
-        return dialog->DoModal();
     }
 
     // Imports path in a fresh dialog run; answers are the results of the
@@ -101,9 +92,6 @@ protected:
         return names;
     }
 
-    DialogTestUi ui;
-    CombinationLibrary library;
-    std::unique_ptr<CLibraryMaintenanceDlg> dialog;
     std::string folder;
     std::string status;
 };

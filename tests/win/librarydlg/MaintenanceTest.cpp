@@ -1,5 +1,5 @@
 // Dialog 131: browsing, modifying, moving and deleting combinations.
-#include "DialogTestUi.h"
+#include "MaintenanceFixture.h"
 #include "LibraryDialogIds.h"
 #include "LibraryDlgSupport.h"
 #include "LibraryMaintenanceDlg.h"
@@ -10,33 +10,14 @@ using namespace librarydlg;
 
 namespace {
 
-class MaintenanceTest : public ::testing::Test {
+class MaintenanceTest : public MaintenanceFixture {
 protected:
-    void SetUp() override
-    {
-        library.Append(TestRecord("r1", "c1/", "d1", "L1"));
-        library.Append(TestRecord("r2", "c2/", "d2", "L2"));
-        library.Append(TestRecord("r3", "c1/", "d3", "L3"));
-    }
-
-    // Runs the dialog on the library with one action; returns its result.
-    INT_PTR Run(std::function<void(CLibraryMaintenanceDlg&)> action)
-    {
-        dialog = std::make_unique<CLibraryMaintenanceDlg>(library);
-        ui.dialogActions.push_back([this, action](CDialog&) { action(*dialog); });
-        return dialog->DoModal();
-    }
-
     // Picks a tree item as the user does with the drop-down.
     static void Pick(CLibraryMaintenanceDlg& dlg, HTREEITEM item)
     {
         dlg.selector.Tree().SelectItem(item);
         dlg.SendMessage(WM_TREECOMBO_SELECT, reinterpret_cast<WPARAM>(item), 0);
     }
-
-    DialogTestUi ui;
-    CombinationLibrary library;
-    std::unique_ptr<CLibraryMaintenanceDlg> dialog;
 };
 
 TEST_F(MaintenanceTest, OpensWithEveryRecordInTheTreeAndTheFirstLoaded)
