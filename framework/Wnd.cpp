@@ -273,6 +273,34 @@ LRESULT CWnd::SendDlgItemMessage(int id, UINT message, WPARAM wParam, LPARAM lPa
     return ::SendDlgItemMessageW(m_hWnd, id, message, wParam, lParam);
 }
 
+void CWnd::CenterWindow()
+{
+    RECT area;
+    HWND owner = ::GetWindow(m_hWnd, GW_OWNER);
+    if (owner && ::IsWindowVisible(owner) && !::IsIconic(owner)) {
+        ::GetWindowRect(owner, &area);
+    } else {
+        HWND active = ::GetForegroundWindow();
+        MONITORINFO monitor{};
+        monitor.cbSize = sizeof monitor;
+        if (!::GetMonitorInfoW(::MonitorFromWindow(active ? active : m_hWnd, MONITOR_DEFAULTTOPRIMARY), &monitor))
+            return;
+        area = monitor.rcWork;
+    }
+    RECT window;
+    ::GetWindowRect(m_hWnd, &window);
+    const int width = window.right - window.left;
+    const int height = window.bottom - window.top;
+    int x = area.left + (area.right - area.left - width) / 2;
+    int y = area.top + (area.bottom - area.top - height) / 2;
+    // Never off the top-left of the area: the caption stays reachable.
+    if (x < area.left)
+        x = area.left;
+    if (y < area.top)
+        y = area.top;
+    ::SetWindowPos(m_hWnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 LRESULT CWnd::Default()
 {
     if (!current_ || !m_hWnd) return 0;

@@ -64,6 +64,9 @@ public:
     int GetDlgCtrlID() const { return ::GetDlgCtrlID(m_hWnd); }
     HWND GetParent() const { return ::GetParent(m_hWnd); }
     bool ShowWindow(int command) { return ::ShowWindow(m_hWnd, command) != FALSE; }
+    // Centres the window over its owner, or, without a visible owner, over the
+    // work area of the monitor of the active window; never off its top-left.
+    void CenterWindow();
     bool IsWindowVisible() const { return ::IsWindowVisible(m_hWnd) != FALSE; }
     bool EnableWindow(bool enable = true) { return ::EnableWindow(m_hWnd, enable ? TRUE : FALSE) != FALSE; }
     bool IsWindowEnabled() const { return ::IsWindowEnabled(m_hWnd) != FALSE; }

@@ -2,7 +2,6 @@
 
 #include "CombinationFile.h"
 #include "LibraryDialogIds.h"
-#include "LibraryDlgWindow.h"
 #include "LibraryDlgSupport.h"
 #include "LibraryMaintenanceDlg.h"
 #include "model/SurfaceMaterialStore.h"
@@ -42,7 +41,7 @@ void CAddCombinationDlg::DoDataExchange(CDataExchange& dx)
 bool CAddCombinationDlg::OnInitDialog()
 {
     CDialog::OnInitDialog();
-    CenterDialog(m_hWnd);
+    CenterWindow();
     categoryBox.CreateTree(0, kDropDownHeight);
     std::vector<std::string> categories;
     ListRoomCategories(library, categories);

@@ -1,7 +1,6 @@
 #include "LibraryMaintenanceDlg.h"
 
 #include "LibraryDialogIds.h"
-#include "LibraryDlgWindow.h"
 #include "LibraryDlgSupport.h"
 
 using namespace librarydlg;
@@ -46,7 +45,7 @@ void CLibraryMaintenanceDlg::DoDataExchange(CDataExchange& dx)
 bool CLibraryMaintenanceDlg::OnInitDialog()
 {
     CDialog::OnInitDialog();
-    CenterDialog(m_hWnd);
+    CenterWindow();
     selector.CreateTree(0, kDropDownHeight);
     FillSelector();
     return true;

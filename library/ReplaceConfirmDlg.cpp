@@ -2,7 +2,6 @@
 
 #include "CombinationRecord.h"
 #include "LibraryDialogIds.h"
-#include "LibraryDlgWindow.h"
 
 CReplaceConfirmDlg::CReplaceConfirmDlg(HWND parent) : CDialog(IDD_REPLACE_CONFIRM, parent) {}
 
@@ -43,7 +42,7 @@ bool CReplaceConfirmDlg::OnInitDialog()
     existingDescriptionLabel.SubclassDlgItem(IDC_REPLACE_OLD_DESCRIPTION, m_hWnd);
     incomingDescriptionLabel.SubclassDlgItem(IDC_REPLACE_IN_DESCRIPTION, m_hWnd);
     CDialog::OnInitDialog();
-    CenterDialog(m_hWnd);
+    CenterWindow();
     incomingDescriptionLabel.SetText(incomingDescription);
     existingDescriptionLabel.SetText(existingDescription);
     return true;

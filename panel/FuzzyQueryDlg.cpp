@@ -27,6 +27,7 @@ void CFuzzyQueryDlg::DoDataExchange(CDataExchange& dx)
 bool CFuzzyQueryDlg::OnInitDialog()
 {
     CDialog::OnInitDialog();
+    CenterWindow();
     if (nameOnly != 0) {
         // Only the name can be used, and it must be.
         useName = 1;

@@ -214,3 +214,30 @@ TEST(Subclassing, CreatedWindowsGoWithTheirObject)
     EXPECT_FALSE(IsWindow(wnd));
 }
 }  // namespace
+
+TEST(WindowPlacement, CentresOverTheOwnerOrTheWorkArea)
+{
+    CWnd owner;
+    ASSERT_TRUE(owner.CreateEx(0, "STATIC", "", WS_POPUP | WS_VISIBLE, RECT{100, 100, 500, 400}, nullptr, 0));
+    CWnd owned;
+    ASSERT_TRUE(owned.CreateEx(0, "STATIC", "", WS_POPUP, RECT{0, 0, 100, 50}, owner.m_hWnd, 0));
+    owned.CenterWindow();
+    RECT r = owned.GetWindowRect();
+    EXPECT_EQ(r.left, 250);
+    EXPECT_EQ(r.top, 225);
+
+    // Without an owner: the work area of a monitor; a window larger than the
+    // area keeps its top-left corner inside it.
+    CWnd alone;
+    ASSERT_TRUE(alone.CreateEx(0, "STATIC", "", WS_POPUP, RECT{0, 0, 5000, 5000}, nullptr, 0));
+    alone.CenterWindow();
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    ASSERT_TRUE(::GetMonitorInfoW(::MonitorFromWindow(alone.m_hWnd, MONITOR_DEFAULTTOPRIMARY), &monitor));
+    r = alone.GetWindowRect();
+    EXPECT_EQ(r.left, monitor.rcWork.left);
+    EXPECT_EQ(r.top, monitor.rcWork.top);
+    alone.DestroyWindow();
+    owned.DestroyWindow();
+    owner.DestroyWindow();
+}
