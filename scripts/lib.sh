@@ -4,7 +4,7 @@
 TG_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 TG_PACKAGES=(cmake g++ clang libgtest-dev libgmock-dev googletest libbenchmark-dev
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64 xvfb xauth
-  fonts-wqy-microhei imagemagick libstb-dev libcli11-dev nlohmann-json3-dev fp-utils)
+  fonts-wqy-microhei fonts-wine imagemagick libstb-dev libcli11-dev nlohmann-json3-dev fp-utils)
 
 tg_install() {
   local missing=()
@@ -15,7 +15,9 @@ tg_install() {
   echo "installing: ${missing[*]}"
   local sudo=""; [ "$(id -u)" -ne 0 ] && sudo=sudo
   $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+  # With their recommended packages: wine draws with its fonts and the X
+  # extensions it recommends, as on the machines the tests were written on.
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}" >/dev/null
 }
 
 # Creates the wine prefix of a build tree once: no Mono/Gecko installer may
