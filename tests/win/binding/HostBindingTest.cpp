@@ -1,4 +1,5 @@
 #include "FakeHost.h"
+#include "WinTestProcess.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -7,13 +8,7 @@
 
 namespace {
 
-std::wstring Beside(const wchar_t* file)
-{
-    wchar_t path[MAX_PATH];
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring p(path);
-    return p.substr(0, p.find_last_of(L'\\') + 1) + file;
-}
+std::wstring Beside(const wchar_t* file) { return TestExeFolder() + file; }
 
 TEST(HostBinding, PluginLoadsAndCallsThroughTheHostsExports)
 {
@@ -42,18 +37,8 @@ TEST(HostBinding, PluginLoadsAndCallsThroughTheHostsExports)
 
 TEST(HostBinding, PluginRefusesToLoadWhenAnExportIsMissing)
 {
-    std::wstring cmd = L"\"" + Beside(L"missing_export_host.exe") + L"\"";
-    STARTUPINFOW si = {};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi = {};
-    const std::wstring dir = Beside(L"");
-    ASSERT_TRUE(CreateProcessW(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, dir.c_str(), &si, &pi));
-    ASSERT_EQ(WaitForSingleObject(pi.hProcess, 60000), WAIT_OBJECT_0);
-    DWORD code = 99;
-    GetExitCodeProcess(pi.hProcess, &code);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-    EXPECT_EQ(code, 0u) << "1: loaded without HV_Redraw; 2: probe plug-in not found";
+    EXPECT_EQ(LoadIntoHostWithoutRedraw(Beside(L"binding_probe.dll")), 0u)
+        << "1: loaded without HV_Redraw; 2: probe plug-in not found";
 }
 
 }  // namespace

@@ -5,44 +5,22 @@
 #include "panel/ClrSlider.h"
 
 #include "ControlsTestIds.h"
+#include "SliderTrioDlg.h"
 
 #include <cstdlib>
 
 namespace {
 
-class CTrioDlg : public CDialog {
-public:
-    CTrioDlg() : CDialog(IDD_SLIDER_TRIO) {}
-    CClrSlider hue, saturation, brightness;
-
+class CTrioDlg : public CSliderTrioDlg {
 protected:
     const MessageMap& GetMessageMap() const override
     {
-        static const MessageMap map(CDialog::GetMessageMap(), {
+        static const MessageMap map(CSliderTrioDlg::GetMessageMap(), {
             on::Notify(IDC_TEST_HUE, NM_CLRSLIDER_CHANGED, &CTrioDlg::OnChanged),
             on::Notify(IDC_TEST_SATURATION, NM_CLRSLIDER_CHANGED, &CTrioDlg::OnChanged),
             on::Notify(IDC_TEST_BRIGHTNESS, NM_CLRSLIDER_CHANGED, &CTrioDlg::OnChanged),
         });
         return map;
-    }
-    void DoDataExchange(CDataExchange& dx) override
-    {
-        DDX_Control(dx, IDC_TEST_HUE, hue);
-        DDX_Control(dx, IDC_TEST_SATURATION, saturation);
-        DDX_Control(dx, IDC_TEST_BRIGHTNESS, brightness);
-    }
-    bool OnInitDialog() override
-    {
-        CDialog::OnInitDialog();
-        hue.channel = 0;
-        hue.SetMaxValue(360.0);
-        saturation.channel = 1;
-        brightness.channel = 2;
-        for (CClrSlider* s : {&hue, &saturation, &brightness}) {
-            s->SetColor(RGB(200, 120, 40));
-            s->PrepareBuffer();
-        }
-        return true;
     }
 
 private:

@@ -1,6 +1,7 @@
 #include "panel/ClrSlider.h"
 
 #include "ControlsTestIds.h"
+#include "SliderTrioDlg.h"
 #include "TestWindows.h"
 
 #include <gtest/gtest.h>
@@ -286,37 +287,6 @@ TEST(SliderSize, ASliderWithoutWidthChangesNothing)
     EXPECT_EQ(other.ThumbX(), 0);
 }
 
-namespace {
-
-// The panel's way: a dialog template names the class, data exchange binds it.
-class CSliderTrioDlg : public CDialog {
-public:
-    CSliderTrioDlg() : CDialog(IDD_SLIDER_TRIO) {}
-    CClrSlider hue, saturation, brightness;
-
-protected:
-    void DoDataExchange(CDataExchange& dx) override
-    {
-        DDX_Control(dx, IDC_TEST_HUE, hue);
-        DDX_Control(dx, IDC_TEST_SATURATION, saturation);
-        DDX_Control(dx, IDC_TEST_BRIGHTNESS, brightness);
-    }
-    bool OnInitDialog() override
-    {
-        CDialog::OnInitDialog();
-        hue.channel = 0;
-        hue.SetMaxValue(360.0);
-        saturation.channel = 1;
-        brightness.channel = 2;
-        for (CClrSlider* s : {&hue, &saturation, &brightness}) {
-            s->SetColor(RGB(200, 120, 40));
-            s->PrepareBuffer();
-        }
-        return true;
-    }
-};
-
-}  // namespace
 
 TEST(SliderDialog, TheTemplateCreatesTheSlidersByClassName)
 {

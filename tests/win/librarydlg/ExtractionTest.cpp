@@ -1,7 +1,7 @@
 // Texture extraction from dialog 131: button 1004 with the folder browser,
 // and the extraction offered after the exports. The AutoCAD search folders
 // are set up in the Wine registry.
-#include "DialogTestUi.h"
+#include "MaintenanceFixture.h"
 #include "LibraryDialogIds.h"
 #include "LibraryDlgSupport.h"
 #include "LibraryMaintenanceDlg.h"
@@ -34,8 +34,9 @@ void RemoveAcadKeys()
     RegDeleteTreeW(HKEY_CURRENT_USER, kUserAcadKey);
 }
 
-class ExtractionTest : public ::testing::Test {
+class ExtractionTest : public MaintenanceFixture {
 protected:
+    // Each test puts its own records in the library.
     void SetUp() override
     {
         folder = FreshFolder("extract");
@@ -54,16 +55,6 @@ protected:
     }
     void TearDown() override { RemoveAcadKeys(); }
 
-    INT_PTR Run(std::function<void(CLibraryMaintenanceDlg&)> action)
-    {
-        dialog = std::make_unique<CLibraryMaintenanceDlg>(library);
-        ui.dialogActions.push_back([this, action](CDialog&) { action(*dialog); });
-        return dialog->DoModal();
-    }
-
-    DialogTestUi ui;
-    CombinationLibrary library;
-    std::unique_ptr<CLibraryMaintenanceDlg> dialog;
     std::string folder, maps1, maps2, source;
 };
 

@@ -2,6 +2,7 @@
 // host functions through the fake host as walkhost does, and drives it
 // through the callback table it registers.
 #include "FakeHost.h"
+#include "WinTestProcess.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -10,15 +11,7 @@
 
 namespace {
 
-std::wstring ExeFolder()
-{
-    wchar_t path[MAX_PATH];
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring p(path);
-    return p.substr(0, p.find_last_of(L'\\') + 1);
-}
-
-std::wstring PluginPath() { return ExeFolder() + L"..\\bin\\plugins\\Tintgrove.dll"; }
+std::wstring PluginPath() { return TestExeFolder() + L"..\\bin\\plugins\\Tintgrove.dll"; }
 
 void Pump()
 {
@@ -111,7 +104,7 @@ TEST(PluginDll, UnloadingWithThePanelOpenTakesItsWindowAlong)
 
 TEST(PluginDll, HelpFileTextureFolderAndVersion)
 {
-    const std::wstring folder = ExeFolder() + L"..\\bin\\plugins\\";
+    const std::wstring folder = TestExeFolder() + L"..\\bin\\plugins\\";
     HANDLE chm = CreateFileW((folder + L"tintgrove.chm").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                              OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(chm, INVALID_HANDLE_VALUE);
@@ -139,17 +132,7 @@ TEST(PluginDll, HelpFileTextureFolderAndVersion)
 
 TEST(PluginDll, RefusesToLoadIntoAHostThatLacksAnExport)
 {
-    std::wstring cmd = L"\"" + ExeFolder() + L"plugin_host_without_redraw.exe\" \"" + PluginPath() + L"\"";
-    STARTUPINFOW si = {};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi = {};
-    ASSERT_TRUE(CreateProcessW(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
-    ASSERT_EQ(WaitForSingleObject(pi.hProcess, 60000), WAIT_OBJECT_0);
-    DWORD code = 99;
-    GetExitCodeProcess(pi.hProcess, &code);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-    EXPECT_EQ(code, 0u) << "1: loaded without HV_Redraw; 2: plug-in not found";
+    EXPECT_EQ(LoadIntoHostWithoutRedraw(PluginPath()), 0u) << "1: loaded without HV_Redraw; 2: plug-in not found";
 }
 
 }  // namespace
