@@ -19,6 +19,14 @@ function(tg_add_subareas)
   endforeach()
 endfunction()
 
+# ccache, where the machine has it, so rebuilds of several checkouts share
+# their objects.
+find_program(TG_CCACHE ccache)
+if(TG_CCACHE)
+  set(CMAKE_C_COMPILER_LAUNCHER ${TG_CCACHE})
+  set(CMAKE_CXX_COMPILER_LAUNCHER ${TG_CCACHE})
+endif()
+
 # Warnings and text encoding for every target of the project.
 add_compile_options(-Wall -Wextra -Wshadow -Wimplicit-fallthrough)
 if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")

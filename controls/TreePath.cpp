@@ -1,6 +1,6 @@
 #include "TreePath.h"
 
-#include "library/Cp936Text.h"
+#include "text/Cp936Text.h"
 
 #include <cstring>
 

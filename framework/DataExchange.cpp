@@ -1,6 +1,6 @@
 #include "DataExchange.h"
 
-#include "Cp936Text.h"
+#include "text/Cp936Text.h"
 #include "Text.h"
 #include "UiSeams.h"
 #include "Wnd.h"

@@ -1,7 +1,7 @@
 #include "UiSeams.h"
 
 #include "Text.h"
-#include "UserPrompt.h"
+#include "text/UserPrompt.h"
 #include "WinApp.h"
 
 #include <commdlg.h>

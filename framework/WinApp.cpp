@@ -1,6 +1,6 @@
 #include "WinApp.h"
 
-#include "Cp936Text.h"
+#include "text/Cp936Text.h"
 #include "Text.h"
 #include "Wnd.h"
 

@@ -1,9 +1,9 @@
 #include "ColorPanelDlg.h"
 
 #include "controls/HelpLauncher.h"
-#include "library/AddCombinationDlg.h"
+#include "librarydlg/AddCombinationDlg.h"
 #include "library/CombinationFile.h"
-#include "library/UserPrompt.h"
+#include "text/UserPrompt.h"
 #include "model/SurfaceMaterialStore.h"
 #include "res/resource.h"
 

@@ -3,7 +3,7 @@
 #include "ColorPanelDlg.h"
 
 #include "controls/FolderBrowser.h"
-#include "library/Cp936Text.h"
+#include "text/Cp936Text.h"
 #include "panel/EngineSteps.h"
 #include "panel/FuzzyQueryDlg.h"
 #include "res/resource.h"

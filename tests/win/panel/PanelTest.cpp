@@ -4,7 +4,7 @@
 // controls through their window messages. Message boxes are read through the
 // framework's seam.
 #include "PanelFixture.h"
-#include "res/LibraryDialogIds.h"
+#include "librarydlg/LibraryDialogIds.h"
 
 namespace {
 
