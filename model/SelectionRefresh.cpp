@@ -1,21 +1,13 @@
 #include "SelectionRefresh.h"
 
+#include "library/Colour.h"
+
 #include <algorithm>
 
 namespace {
 constexpr double kMinimumSaturation = 0.05;
 constexpr double kMinimumBrightness = 0.05;
-
-uint32_t Channel(double c)
-{
-    return static_cast<uint32_t>(static_cast<long long>(c * 255.0)) & 0xFFu;
-}
 }  // namespace
-
-uint32_t PackColor(double r, double g, double b)
-{
-    return Channel(r) | (Channel(g) << 8) | (Channel(b) << 16);
-}
 
 void RefreshSelectionMaterials(SelectionPanel* panel)
 {
@@ -40,6 +32,6 @@ void RefreshSelectionMaterials(SelectionPanel* panel)
     HV_RgbToHsv(r, g, b, &hue, &saturation, &brightness);
     saturation = std::max(saturation, kMinimumSaturation);
     brightness = std::max(brightness, kMinimumBrightness);
-    panel->ShowPickedColor(hue, saturation, brightness, PackColor(r, g, b));
+    panel->ShowPickedColor(hue, saturation, brightness, PackColour(r, g, b));
     RememberOriginalMaterial(panel->RememberedMaterials(), currentMaterialHandles[0]);
 }

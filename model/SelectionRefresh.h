@@ -20,10 +20,6 @@ protected:
     ~SelectionPanel() = default;
 };
 
-// Packs r, g, b (0 to 1) into a colour reference, each component times 255
-// truncated toward zero, low eight bits kept.
-uint32_t PackColor(double r, double g, double b);
-
 // Reads the materials of selectedSurfaces into currentMaterialHandles and
 // currentMaterials (distinct handles, in selection order). With a panel and
 // at least one material: shows the first material's colour on the panel and

@@ -2,6 +2,7 @@
 // current material by its hue, saturation or brightness.
 #include "ColorPanelDlg.h"
 
+#include "library/Colour.h"
 #include "panel/EngineSteps.h"
 #include "res/resource.h"
 
@@ -57,7 +58,7 @@ void CColorPanelDlg::CycleColorStep()
     WriteColor(r, g, b);
 
     // The sliders follow the truncated colour, as a pick shows it.
-    const COLORREF packed = engine::PackTruncated(r, g, b);
+    const COLORREF packed = PackColour(r, g, b);
     hueSlider.SetColor(packed);
     saturationSlider.SetColor(packed);
     brightnessSlider.SetColor(packed);

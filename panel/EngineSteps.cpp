@@ -17,12 +17,6 @@ void Swing(double& value, int& direction)
     }
 }
 
-std::uint32_t Byte(double component)
-{
-    // Truncation toward zero, then the low eight bits.
-    return static_cast<std::uint32_t>(static_cast<long long>(component * 255.0)) & 0xFFu;
-}
-
 }  // namespace
 
 void CycleStep(CycleColor& color, int channel, int& direction)
@@ -42,11 +36,6 @@ void CycleStep(CycleColor& color, int channel, int& direction)
     default:
         break;
     }
-}
-
-std::uint32_t PackTruncated(double r, double g, double b)
-{
-    return (Byte(b) << 16) | (Byte(g) << 8) | Byte(r);
 }
 
 int StepBack(int index, int count)

@@ -29,10 +29,6 @@ constexpr double kComponentBottom = 0.04;
 // which flips direction. Other channels change nothing.
 void CycleStep(CycleColor& color, int channel, int& direction);
 
-// A colour reference (red in the low byte) of r, g, b from 0 to 1: each
-// times 255, truncated toward zero, low eight bits kept.
-std::uint32_t PackTruncated(double r, double g, double b);
-
 // index - 1; below 1 becomes count.
 int StepBack(int index, int count);
 // index + 1; above count becomes 1.

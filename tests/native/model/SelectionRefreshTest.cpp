@@ -37,13 +37,6 @@ protected:
     RecordingPanel panel;
 };
 
-TEST_F(SelectionRefreshTest, PackedColourTruncatesEachComponent)
-{
-    EXPECT_EQ(PackColor(1.0, 0.5, 0.0), 0x007FFFu);  // 127.5 becomes 127, not 128
-    EXPECT_EQ(PackColor(0.0, 0.0, 1.0), 0xFF0000u);
-    EXPECT_EQ(PackColor(0.999, 0.0, 0.0), 0xFEu);
-}
-
 TEST_F(SelectionRefreshTest, ShowsTheFirstMaterialsColourAndRemembersIt)
 {
     const unsigned m = host.AddMaterial(1.0f, 0.5f, 0.0f, "brick.jpg");

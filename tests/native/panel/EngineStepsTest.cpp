@@ -81,15 +81,6 @@ TEST(CycleStep, AnUnknownChannelChangesNothing)
     EXPECT_EQ(direction, -1);
 }
 
-TEST(PackTruncated, TruncatesEachComponentAndPutsRedLow)
-{
-    EXPECT_EQ(PackTruncated(1.0, 0.0, 0.0), 0x0000FFu);
-    EXPECT_EQ(PackTruncated(0.0, 0.0, 1.0), 0xFF0000u);
-    // 0.999 * 255 = 254.7: truncated, not rounded.
-    EXPECT_EQ(PackTruncated(0.999, 0.5, 0.0039), (0u << 16) | (127u << 8) | 254u);
-    EXPECT_EQ(PackTruncated(0.0, 0.0, 0.0), 0u);
-}
-
 TEST(Numbering, StepsWrapBetweenTheLastNumberAnd1)
 {
     EXPECT_EQ(StepForward(5, 5), 1);
