@@ -92,6 +92,13 @@ CColorLabel& CColorLabel::SetText(const std::string& newText)
     return *this;
 }
 
+void CColorLabel::SetTextColour(COLORREF colour)
+{
+    textColour = colour;
+    if (m_hWnd != nullptr)
+        Invalidate(true);
+}
+
 LRESULT CColorLabel::OnSetText(WPARAM, LPARAM lParam)
 {
     if (settingText == 0) {
@@ -144,7 +151,7 @@ void CColorLabel::OnPaint()
 
     CSelectGuard selectFont(dc, font);
     const int oldMode = dc.SetBkMode(TRANSPARENT);
-    dc.SetTextColor(::GetSysColor(COLOR_WINDOWTEXT));
+    dc.SetTextColor(textColour != CLR_INVALID ? textColour : ::GetSysColor(COLOR_WINDOWTEXT));
 
     UINT horizontal = DT_LEFT;
     if ((alignment & AlignCenter) != 0)

@@ -34,6 +34,11 @@ public:
     const std::string& Text() const { return text; }
     UINT Alignment() const { return alignment; }
 
+    // The colour the text is drawn in; CLR_INVALID (the default) draws it in
+    // the system's window-text colour.
+    void SetTextColour(COLORREF colour);
+    COLORREF TextColour() const { return textColour; }
+
     // Drawn for multi-line text that is not top-aligned.
     static const char kMultiLinePlaceholder[];
 
@@ -55,4 +60,5 @@ private:
     int settingText = 0;
     std::string text;
     bool setUp = false;
+    COLORREF textColour = CLR_INVALID;
 };

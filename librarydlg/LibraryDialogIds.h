@@ -39,6 +39,15 @@
 #define IDC_REPLACE_OLD_NAME 1032
 #define IDC_REPLACE_OLD_CATEGORY 1033
 #define IDC_REPLACE_OLD_DESCRIPTION 1034
+// Under each description: the ceiling, wall and floor of the record as colour
+// swatches, each with its caption above and its texture file name beneath.
+// Incoming record first, then the stored one; within each, ceiling, wall, floor.
+#define IDC_REPLACE_IN_SWATCH_FIRST 1035    // 1035..1037
+#define IDC_REPLACE_OLD_SWATCH_FIRST 1038   // 1038..1040
+#define IDC_REPLACE_IN_TEXTURE_FIRST 1041   // 1041..1043
+#define IDC_REPLACE_OLD_TEXTURE_FIRST 1044  // 1044..1046
+#define IDC_REPLACE_IN_SURFACE_FIRST 1047   // 1047..1049: "顶棚", "墙面", "地面"
+#define IDC_REPLACE_OLD_SURFACE_FIRST 1050  // 1050..1052
 
 // String table: the title of the folder browser for texture extraction
 #define IDS_EXTRACT_FOLDER_TITLE 103
