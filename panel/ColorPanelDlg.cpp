@@ -91,6 +91,8 @@ const MessageMap& CColorPanelDlg::GetMessageMap() const
         on::Notify(IDC_SATURATION_SLIDER, NM_CLRSLIDER_CHANGED, &Self::OnSliderChanged),
         on::Notify(IDC_BRIGHTNESS_SLIDER, NM_CLRSLIDER_CHANGED, &Self::OnSliderChanged),
         on::Close(&Self::OnClose),
+        on::Command(ID_LIBRARY_MAINTENANCE, &Self::OnLibraryMaintenance),
+        on::Message(WM_SYSCOMMAND, &Self::OnSysCommand),
     });
     return map;
 }
@@ -174,6 +176,8 @@ bool CColorPanelDlg::OnInitDialog()
     collapseHeight = window.bottom - help.top - 2;
 
     BuildMenuIcon();
+    AppendMaintenanceMenuEntry();
+    PlaceOnOpen();
     return true;
 }
 
@@ -186,17 +190,26 @@ void CColorPanelDlg::LoadSpaceTypes()
         // must survive the next save of the empty-started library.
         libraryUnreadable = FileExists(libraryPath);
     }
+    FillSpaceTypes(std::string());
+}
 
+void CColorPanelDlg::FillSpaceTypes(const std::string& keep)
+{
     spaceTypeBox.Empty();
     firstCategoryItem = nullptr;
+    HTREEITEM kept = nullptr;
     std::vector<std::string> categories;
     ListRoomCategories(library, categories);
     for (const std::string& category : categories) {
         HTREEITEM item = spaceTypeBox.AddPath(category);
         if (firstCategoryItem == nullptr)
             firstCategoryItem = item;
+        if (!keep.empty() && kept == nullptr && TreeItemPath(item) == keep)
+            kept = item;
     }
-    if (firstCategoryItem != nullptr)
+    if (kept != nullptr)
+        spaceTypeBox.Tree().SelectItem(kept);
+    else if (firstCategoryItem != nullptr)
         spaceTypeBox.Tree().SelectItem(firstCategoryItem);
 }
 
@@ -463,6 +476,7 @@ void CColorPanelDlg::OnClose()
     HV_pluginFinished();
     HV_ClearSelection();
     HV_Redraw();
+    RememberPlacement();
     DestroyWindow();
 }
 

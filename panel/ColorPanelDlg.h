@@ -144,6 +144,28 @@ public:
     static const char* const kChooseCombinationText;
     static const char* const kChooseTextureText;
 
+    // ---- Library maintenance from the system menu (PanelLibraryMaintenance.cpp)
+    // Adds "图库维护..." (ID_LIBRARY_MAINTENANCE) to the panel's system menu,
+    // among the panel's own entries after one separator.
+    void AppendMaintenanceMenuEntry();
+    // Dialog 131 on the panel's library; a reported change sets libraryModified.
+    void OnLibraryMaintenance();
+    static const char* const kMaintenanceMenuText;
+
+    // ---- Placement (PanelPlacement.cpp) --------------------------------------
+    // The first panel of the session opens beside the host's 3D view; later
+    // ones where the last one was closed.
+    void PlaceOnOpen();
+    void RememberPlacement();
+    // The session forgets where the panel stood (the next opens beside the host).
+    static void ForgetPlacement();
+    // The host's main window: the largest visible, unowned, captioned
+    // top-level window of this thread other than the panel; null if none.
+    HWND FindHostWindow() const;
+    // Top-left corner for a panel of the given size beside a host window
+    // whose view (client area) is given, all in screen coordinates.
+    static POINT PlaceBeside(const RECT& hostWindow, const RECT& hostView, SIZE panel, const RECT& workArea);
+
     // Saves the library to libraryPath. An existing file that could not be
     // read at load is first kept under a backup name (and the user is told),
     // so it is never overwritten; a failed write is reported with the file's
@@ -229,6 +251,11 @@ private:
     void Classify(SurfaceClass surfaceClass);
     void SwitchMode(PanelMode newMode);
     void LoadSpaceTypes();
+    // Fills the space-type tree from the library's categories and chooses
+    // the category keep (a tree path) when it is still there, else the first.
+    void FillSpaceTypes(const std::string& keep);
+    // A panel command chosen in the system menu reaches the panel as WM_COMMAND.
+    LRESULT OnSysCommand(WPARAM, LPARAM);
     // The stepping of "<<" (backward) and ">>".
     void StepButton(bool backward);
     // Item menu query: expert combinations or texture names; true when the

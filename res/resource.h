@@ -61,3 +61,6 @@
 // Folder browser titles.
 #define IDS_TEXTURE_FOLDER_TITLE 102
 #define IDS_EXTRACT_FOLDER_TITLE 103
+
+// System menu of the panel: library maintenance (dialog 131).
+#define ID_LIBRARY_MAINTENANCE 32832

@@ -1,0 +1,184 @@
+// Where the panel opens beside a host window, and library maintenance reached
+// from the panel's system menu.
+#include "PanelFixture.h"
+#include "librarydlg/LibraryDialogIds.h"
+#include "librarydlg/LibraryMaintenanceDlg.h"
+
+namespace {
+
+using namespace panel_test;
+
+// A host main window of the test's thread: captioned, with a menu bar.
+class HostWindow {
+public:
+    HostWindow(int x, int y, int width, int height)
+    {
+        menu = CreateMenu();
+        AppendMenuW(menu, MF_STRING, 100, L"File");
+        wnd = CreateWindowExW(0, L"STATIC", L"walk", WS_OVERLAPPEDWINDOW | WS_VISIBLE, x, y, width, height, nullptr,
+                              menu, GetModuleHandleW(nullptr), nullptr);
+        fw::PumpMessages();
+    }
+    ~HostWindow() { DestroyWindow(wnd); }
+    RECT Window() const
+    {
+        RECT r;
+        GetWindowRect(wnd, &r);
+        return r;
+    }
+    RECT View() const
+    {
+        RECT r;
+        GetClientRect(wnd, &r);
+        MapWindowPoints(wnd, nullptr, reinterpret_cast<POINT*>(&r), 2);
+        return r;
+    }
+    HWND wnd;
+    HMENU menu;
+};
+
+RECT PanelRect()
+{
+    RECT r;
+    GetWindowRect(colorPanel->m_hWnd, &r);
+    return r;
+}
+
+class PanelPlacement : public Panel {
+protected:
+    void SetUp() override
+    {
+        Panel::SetUp();
+        CColorPanelDlg::ForgetPlacement();
+    }
+    void TearDown() override
+    {
+        Panel::TearDown();
+        CColorPanelDlg::ForgetPlacement();
+    }
+};
+
+TEST_F(PanelPlacement, TheFirstPanelOpensBesideTheHostsViewNotOverItsCaptionOrMenu)
+{
+    HostWindow walk(100, 80, 600, 400);
+    ASSERT_NE(Go(), nullptr);
+    const RECT panel = PanelRect();
+    const RECT view = walk.View();
+    EXPECT_EQ(panel.left, walk.Window().right);
+    EXPECT_EQ(panel.top, view.top);
+    EXPECT_GT(view.top, walk.Window().top + GetSystemMetrics(SM_CYCAPTION));  // below caption and menu
+}
+
+TEST_F(PanelPlacement, AHostReachingTheScreensRightEdgeGetsThePanelInsideItsViewsRightEdge)
+{
+    const int screen = GetSystemMetrics(SM_CXSCREEN);
+    HostWindow walk(screen - 700, 50, 700, 500);
+    ASSERT_NE(Go(), nullptr);
+    const RECT panel = PanelRect();
+    const RECT view = walk.View();
+    EXPECT_EQ(panel.right, view.right);
+    EXPECT_EQ(panel.top, view.top);
+    EXPECT_LE(panel.right, screen);
+}
+
+TEST_F(PanelPlacement, ThePlacementStaysInsideTheWorkArea)
+{
+    const RECT work{0, 0, 1280, 1024};
+    const SIZE panel{160, 260};
+    // Host low on the screen: the panel moves up to stay visible.
+    POINT p = CColorPanelDlg::PlaceBeside(RECT{10, 900, 600, 1000}, RECT{14, 950, 596, 996}, panel, work);
+    EXPECT_EQ(p.x, 600);
+    EXPECT_EQ(p.y, 1024 - 260);
+    // Host wider than the screen, starting left of it.
+    p = CColorPanelDlg::PlaceBeside(RECT{-50, 40, 1400, 900}, RECT{-46, 80, 1396, 896}, panel, work);
+    EXPECT_EQ(p.x, 1280 - 160);
+    EXPECT_EQ(p.y, 80);
+}
+
+TEST_F(PanelPlacement, LaterPanelsOpenWhereTheUserLeftTheLastOne)
+{
+    HostWindow walk(100, 80, 600, 400);
+    ASSERT_NE(Go(), nullptr);
+    SetWindowPos(colorPanel->m_hWnd, nullptr, 300, 260, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    SendMessageW(colorPanel->m_hWnd, WM_CLOSE, 0, 0);
+    fw::PumpMessages();
+    ASSERT_EQ(colorPanel, nullptr);
+    ASSERT_NE(Go(), nullptr);
+    EXPECT_EQ(PanelRect().left, 300);
+    EXPECT_EQ(PanelRect().top, 260);
+}
+
+// ---- Library maintenance from the system menu -------------------------------
+
+std::vector<std::string> SystemMenuTexts(HWND wnd, std::vector<UINT>* ids = nullptr)
+{
+    CMenu menu = CMenu::FromHandle(GetSystemMenu(wnd, FALSE));
+    std::vector<std::string> texts;
+    for (int i = 0; i < menu.GetMenuItemCount(); ++i) {
+        texts.push_back(menu.GetMenuString(i));
+        if (ids)
+            ids->push_back(menu.GetMenuItemID(i));
+    }
+    return texts;
+}
+
+TEST_F(Panel, TheSystemMenuEndsWithLibraryMaintenanceAfterASeparator)
+{
+    ASSERT_NE(Go(), nullptr);
+    std::vector<UINT> ids;
+    const std::vector<std::string> texts = SystemMenuTexts(colorPanel->m_hWnd, &ids);
+    ASSERT_GE(ids.size(), 2u);
+    EXPECT_EQ(ids.back(), 32832u);
+    EXPECT_EQ(texts.back(), "图库维护...");
+    EXPECT_EQ(ids[ids.size() - 2], 0u);  // separator
+    // The entry is added once, however often the menu is asked for.
+    colorPanel->AppendMaintenanceMenuEntry();
+    EXPECT_EQ(SystemMenuTexts(colorPanel->m_hWnd).size(), texts.size());
+}
+
+TEST_F(Panel, MaintenanceFromTheSystemMenuEditsThePanelsLibraryAndMarksItModified)
+{
+    ASSERT_NE(Go(), nullptr);
+    CombinationLibrary* seen = nullptr;
+    fw::SetModalDialogHook([&](CDialog& dialog) {
+        ASSERT_EQ(dialog.TemplateId(), static_cast<UINT>(IDD_LIBRARY_MAINTENANCE));
+        auto& maintenance = static_cast<CLibraryMaintenanceDlg&>(dialog);
+        seen = &maintenance.library;
+        // The first record, "暖色客厅", is loaded: delete it.
+        fw::SetMessageBoxHandler([](const std::string&, const std::string&, UINT) { return IDYES; });
+        ::SendMessageW(::GetDlgItem(dialog.m_hWnd, IDC_MAINT_DELETE), BM_CLICK, 0, 0);
+        ::SendMessageW(::GetDlgItem(dialog.m_hWnd, IDOK), BM_CLICK, 0, 0);
+    });
+    // Chosen in the system menu, as the user does.
+    ::SendMessageW(colorPanel->m_hWnd, WM_SYSCOMMAND, ID_LIBRARY_MAINTENANCE, 0);
+    EXPECT_EQ(seen, &colorPanel->library);
+    EXPECT_TRUE(colorPanel->libraryModified);
+    ASSERT_EQ(colorPanel->library.GetCount(), 2);
+    // The expert list no longer points at the deleted record.
+    EXPECT_EQ(colorPanel->matchIndices, (std::vector<int>{1}));
+    EXPECT_EQ(colorPanel->combinationLabels, (std::vector<std::string>{"木地板客厅:橡木地板"}));
+    EXPECT_EQ(ItemText(IDC_ITEM_COUNT), "1");
+
+    // Closing saves it.
+    ::SendMessageW(colorPanel->m_hWnd, WM_CLOSE, 0, 0);
+    fw::PumpMessages();
+    CombinationLibrary saved;
+    ASSERT_EQ(ReadCombinationFile(libraryPath, saved), 1);
+    EXPECT_EQ(saved.GetCount(), 2);
+}
+
+TEST_F(Panel, MaintenanceThatChangesNothingLeavesTheLibraryUnmodified)
+{
+    ASSERT_NE(Go(), nullptr);
+    int runs = 0;
+    fw::SetModalDialogHook([&](CDialog& dialog) {
+        ++runs;
+        ::SendMessageW(::GetDlgItem(dialog.m_hWnd, IDOK), BM_CLICK, 0, 0);
+    });
+    Command(ID_LIBRARY_MAINTENANCE);
+    EXPECT_EQ(runs, 1);
+    EXPECT_FALSE(colorPanel->libraryModified);
+    EXPECT_EQ(colorPanel->matchIndices, (std::vector<int>{0, 2}));
+}
+
+}  // namespace
