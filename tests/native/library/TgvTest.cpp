@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <fstream>
 #include <limits>
+#include <set>
 #include <sstream>
 
 #ifdef TG_STARTER_BESIDE_TEST
@@ -98,6 +99,22 @@ TEST_F(TgvTest, StarterLibraryRoundTripsThroughTheReadableForm)
     EXPECT_EQ(Run({"check", P("a.tgv")}), 0) << out;
     EXPECT_EQ(Run({"info", P("a.tgv")}), 0);
     EXPECT_NE(out.find("problems:   0"), std::string::npos);
+}
+
+TEST_F(TgvTest, EveryStarterCombinationCarriesItsOwnChineseLongDescription)
+{
+    ASSERT_EQ(Run({"build", StarterSource(), "-o", P("a.tgv")}), 0) << err;
+    CombinationLibrary lib;
+    ASSERT_EQ(ReadCombinationFile(P("a.tgv"), lib), 1);
+    std::set<std::string> seen;
+    for (const CombinationRecord& record : lib) {
+        const std::string text = FieldString(record.longDescription);
+        EXPECT_NE(text, "No Des") << FieldString(record.name);
+        // Real sentences in code page 936 (double-byte characters), not a placeholder.
+        EXPECT_GE(text.size(), 40u) << FieldString(record.name);
+        EXPECT_GE(static_cast<unsigned char>(text[0]), 0x81u) << FieldString(record.name);
+        EXPECT_TRUE(seen.insert(text).second) << "repeated for " << FieldString(record.name);
+    }
 }
 
 TEST_F(TgvTest, EveryByteOfAnOddRecordSurvivesDumpAndBuild)
