@@ -43,6 +43,24 @@ tg_wine_prefix() {
     timeout 60 wineserver -w
     touch "$WINEPREFIX/.tg-fonts"
   fi
+  tg_wine_marlett
+}
+
+# Caption buttons (minimise, maximise, close) are drawn with the Marlett
+# symbol font. Debian's wine ships it in its data folder but registers only
+# its bitmap fonts, so without this the buttons fall back to a text font and
+# show the letters "0 1 r". Wine loads every font in the prefix's Fonts folder.
+tg_wine_marlett() {
+  local fonts="$WINEPREFIX/drive_c/windows/Fonts" source
+  [ -f "$fonts/marlett.ttf" ] && return 0
+  for source in /usr/share/wine/fonts/marlett.ttf /usr/lib/wine/fonts/marlett.ttf \
+      /usr/lib/x86_64-linux-gnu/wine/fonts/marlett.ttf /opt/wine*/share/wine/fonts/marlett.ttf; do
+    if [ -f "$source" ]; then
+      mkdir -p "$fonts" && cp "$source" "$fonts/marlett.ttf"
+      return 0
+    fi
+  done
+  echo "warning: wine's marlett.ttf not found (package fonts-wine): caption buttons will show letters" >&2
 }
 
 tg_configure_build() {  # preset [binary dir]
