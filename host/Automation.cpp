@@ -637,6 +637,16 @@ bool Runner::Execute(const ScriptCommand& c)
         PostMessageW(window_, WM_COMMAND, MAKEWPARAM(std::atoi(a[0].c_str()), 0), 0);
         return Sync() ? true : Fail("the host did not handle the command in time");
     }
+    if (n == "syscommand") {
+        if (!need(2, "syscommand CAPTION ID [TIMEOUT-MS]"))
+            return false;
+        HWND target = nullptr;
+        if (!WindowByCaption(a[0], TimeoutArg(a, 2), target))
+            return false;
+        // As if chosen in the window's system menu.
+        PostMessageW(target, WM_SYSCOMMAND, static_cast<WPARAM>(std::atoi(a[1].c_str())), 0);
+        return Sync() ? true : Fail("the window did not handle the command in time");
+    }
     if (n == "close-scene")
         return OnUi([] { App().CloseScene(); }) ? true : Fail("the host did not answer");
     if (n == "camera") {

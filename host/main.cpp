@@ -1,5 +1,5 @@
 // walkhost: the reference walk-through host. Usage:
-//   walkhost [MODEL.obj] [--script FILE [--log FILE]] [--plugins FOLDER] [--size WIDTHxHEIGHT]
+//   walkhost [MODEL.obj] [--script FILE [--log FILE]] [--plugins FOLDER] [--size WIDTHxHEIGHT] [--go]
 #include "Automation.h"
 #include "HostApp.h"
 #include "MainWindow.h"
@@ -18,6 +18,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show)
     LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
     std::wstring script, log, model, plugins = ExeFolder() + L"plugins";
     int width = 1024, height = 768;
+    bool go = false;  // send "go" to the plug-ins once the window is up
     for (int i = 1; argv && i < argc; ++i) {
         const std::wstring arg = argv[i];
         const bool hasValue = i + 1 < argc;
@@ -25,6 +26,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show)
             script = argv[++i];
         else if (arg == L"--log" && hasValue)
             log = argv[++i];
+        else if (arg == L"--go")
+            go = true;
         else if (arg == L"--plugins" && hasValue)
             plugins = argv[++i];
         else if (arg == L"--size" && hasValue) {
@@ -65,6 +68,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show)
         StartScript(app.window, script, log, problemText);
     else if (!problems.empty())
         MessageBoxW(app.window, problemText.c_str(), L"walkhost", MB_OK | MB_ICONWARNING);
+    if (go && script.empty())
+        PostMessageW(app.window, WM_COMMAND, MAKEWPARAM(200, 0), 0);  // Plug-ins → "go"
 
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {

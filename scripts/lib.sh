@@ -4,7 +4,8 @@
 TG_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 TG_PACKAGES=(cmake g++ clang libclang-rt-14-dev libgtest-dev libgmock-dev googletest libbenchmark-dev
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64 xvfb xauth
-  fonts-wqy-microhei fonts-wine imagemagick libstb-dev libcli11-dev nlohmann-json3-dev fp-utils)
+  fonts-wqy-microhei fonts-wine imagemagick libstb-dev libcli11-dev nlohmann-json3-dev fp-utils
+  locales)
 
 tg_install() {
   local missing=()
@@ -66,4 +67,16 @@ tg_wine_marlett() {
 tg_configure_build() {  # preset [binary dir]
   local preset=$1 dir=${2:-$TG_ROOT/build/$1}
   cmake --preset "$preset" -S "$TG_ROOT" -B "$dir" >/dev/null && cmake --build "$dir" -j2
+}
+
+# The Simplified Chinese locale wine runs under for a Chinese user's set-up
+# (code page 936, Chinese common dialogs and message-box buttons). Generated
+# once from the locales package's sources; prints its name, or fails.
+TG_ZH_LOCALE=zh_CN.UTF-8
+tg_zh_locale() {
+  if ! locale -a 2>/dev/null | grep -qix 'zh_CN\.utf-\?8'; then
+    local sudo=""; [ "$(id -u)" -ne 0 ] && sudo=sudo
+    $sudo localedef -i zh_CN -f UTF-8 "$TG_ZH_LOCALE" >/dev/null 2>&1 || return 1
+  fi
+  echo "$TG_ZH_LOCALE"
 }
