@@ -61,6 +61,10 @@ LRESULT CColorPanelDlg::OnSysCommand(WPARAM wParam, LPARAM)
 
 void CColorPanelDlg::OnLibraryMaintenance()
 {
+    // The automatic change would go on applying combinations from the
+    // library while the dialog deletes and moves them.
+    if (timerId != 0)
+        ToggleAutoChange();
     CLibraryMaintenanceDlg maintenance(library, nullptr);
     maintenance.DoModal();
     if (!maintenance.libraryChanged)

@@ -170,6 +170,9 @@ TEST_F(Panel, MaintenanceFromTheSystemMenuEditsThePanelsLibraryAndMarksItModifie
 TEST_F(Panel, MaintenanceThatChangesNothingLeavesTheLibraryUnmodified)
 {
     ASSERT_NE(Go(), nullptr);
+    // A running automatic change stops before the dialog can change the library under it.
+    Command(IDC_AUTO_CHANGE);
+    ASSERT_NE(colorPanel->timerId, 0u);
     int runs = 0;
     fw::SetModalDialogHook([&](CDialog& dialog) {
         ++runs;
@@ -177,6 +180,7 @@ TEST_F(Panel, MaintenanceThatChangesNothingLeavesTheLibraryUnmodified)
     });
     Command(ID_LIBRARY_MAINTENANCE);
     EXPECT_EQ(runs, 1);
+    EXPECT_EQ(colorPanel->timerId, 0u);
     EXPECT_FALSE(colorPanel->libraryModified);
     EXPECT_EQ(colorPanel->matchIndices, (std::vector<int>{0, 2}));
 }
