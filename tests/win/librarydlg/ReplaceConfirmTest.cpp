@@ -94,6 +94,11 @@ TEST_F(ReplaceConfirm, TheLeftBoxHoldsTheIncomingRecordAndTheRightOneTheStoredRe
         EXPECT_EQ(TextOf(dlg, IDC_REPLACE_IN_DESCRIPTION), "新的说明");
         EXPECT_EQ(TextOf(dlg, IDC_REPLACE_OLD_DESCRIPTION), "旧的说明");
         EXPECT_EQ(TextOf(dlg, IDC_REPLACE_OLD_CATEGORY), "住宅/客厅/");
+        // Each side labels its material row "材质".
+        int materialLabels = 0;
+        for (HWND child = GetWindow(dlg.m_hWnd, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+            materialLabels += fw::GetText(child) == "材质" ? 1 : 0;
+        EXPECT_EQ(materialLabels, 2);
         // Swatch captions in the order ceiling, wall, floor on both sides.
         for (int first : {IDC_REPLACE_IN_SURFACE_FIRST, IDC_REPLACE_OLD_SURFACE_FIRST}) {
             EXPECT_EQ(TextOf(dlg, first), "顶棚");
