@@ -235,6 +235,25 @@ bool Runner::ClickSurface(const std::string& name, UINT down, UINT up, WPARAM fl
     return ClickAt(point->x, point->y, down, up, flags);
 }
 
+namespace {
+
+// A script's caption may name alternatives separated by "|" (a dialog of
+// wine's own is captioned in the locale's language).
+bool CaptionMatches(const std::wstring& text, const std::wstring& wanted)
+{
+    size_t start = 0;
+    for (;;) {
+        const size_t bar = wanted.find(L'|', start);
+        if (text == wanted.substr(start, bar == std::wstring::npos ? std::wstring::npos : bar - start))
+            return true;
+        if (bar == std::wstring::npos)
+            return false;
+        start = bar + 1;
+    }
+}
+
+}  // namespace
+
 bool Runner::WindowByCaption(const std::string& caption, DWORD timeout, HWND& found)
 {
     const std::wstring wanted = Utf8ToWide(caption);
@@ -248,7 +267,7 @@ bool Runner::WindowByCaption(const std::string& caption, DWORD timeout, HWND& fo
             EnumWindows(
                 [](HWND hwnd, LPARAM lp) -> BOOL {
                     auto* s = reinterpret_cast<Search*>(lp);
-                    if (OwnWindow(hwnd) && WindowText(hwnd) == s->wanted) {
+                    if (OwnWindow(hwnd) && CaptionMatches(WindowText(hwnd), s->wanted)) {
                         s->found = hwnd;
                         return FALSE;
                     }
@@ -577,8 +596,21 @@ bool Runner::Execute(const ScriptCommand& c)
         const std::wstring wanted = Utf8ToWide(a[0]);
         const bool gone = WaitFor(
             [&wanted] {
-                HWND found = FindWindowW(nullptr, wanted.c_str());
-                return found && IsWindowVisible(found) ? nullptr : HWND(1);
+                struct Search {
+                    const std::wstring* wanted;
+                    bool shown = false;
+                } search{&wanted};
+                EnumWindows(
+                    [](HWND hwnd, LPARAM lp) -> BOOL {
+                        auto* s = reinterpret_cast<Search*>(lp);
+                        if (IsWindowVisible(hwnd) && CaptionMatches(WindowText(hwnd), *s->wanted)) {
+                            s->shown = true;
+                            return FALSE;
+                        }
+                        return TRUE;
+                    },
+                    reinterpret_cast<LPARAM>(&search));
+                return search.shown ? nullptr : HWND(1);
             },
             TimeoutArg(a, 1));
         return gone ? true : Fail("window '" + a[0] + "' is still there");
