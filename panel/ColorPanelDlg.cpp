@@ -5,6 +5,7 @@
 #include "library/CombinationFile.h"
 #include "text/UserPrompt.h"
 #include "model/SurfaceMaterialStore.h"
+#include "panel/SchemeOverviewDlg.h"
 #include "res/resource.h"
 
 #include <cstdio>
@@ -29,6 +30,20 @@ const char* const CColorPanelDlg::kLibrarySaveFailedFormat = "图库文件“%1�
 
 namespace {
 
+// WM_SYSCOMMAND ID_SCHEME_OVERVIEW from the system menu opens the overview;
+// every other system command is declined here and goes on as usual.
+MessageEntry OverviewSysCommand()
+{
+    return MessageEntry{MessageKind::Message, WM_SYSCOMMAND, 0, 0, 0,
+                        [](CWnd& wnd, WPARAM wParam, LPARAM, LRESULT& result) {
+                            if ((wParam & 0xFFF0) != ID_SCHEME_OVERVIEW)
+                                return false;
+                            static_cast<CColorPanelDlg&>(wnd).OpenOverview();
+                            result = 0;
+                            return true;
+                        }};
+}
+
 constexpr int kTreeDropHeight = 300;
 constexpr int kMenuGlyphWidth = 15;
 constexpr COLORREF kMenuGlyphMask = RGB(255, 0, 255);
@@ -49,7 +64,11 @@ CColorPanelDlg::CColorPanelDlg()
 {
 }
 
-CColorPanelDlg::~CColorPanelDlg() = default;
+CColorPanelDlg::~CColorPanelDlg()
+{
+    if (overview != nullptr)
+        overview->Orphan();
+}
 
 std::string CColorPanelDlg::ModuleFolder()
 {
@@ -91,6 +110,8 @@ const MessageMap& CColorPanelDlg::GetMessageMap() const
         on::Notify(IDC_SATURATION_SLIDER, NM_CLRSLIDER_CHANGED, &Self::OnSliderChanged),
         on::Notify(IDC_BRIGHTNESS_SLIDER, NM_CLRSLIDER_CHANGED, &Self::OnSliderChanged),
         on::Close(&Self::OnClose),
+        on::Command(ID_SCHEME_OVERVIEW, &Self::OpenOverview),
+        OverviewSysCommand(),
     });
     return map;
 }
@@ -174,6 +195,7 @@ bool CColorPanelDlg::OnInitDialog()
     collapseHeight = window.bottom - help.top - 2;
 
     BuildMenuIcon();
+    AddOverviewMenuEntry();
     return true;
 }
 
@@ -346,6 +368,7 @@ void CColorPanelDlg::OnModeChanged()
     }
 
     WriteFields();
+    OverviewListChanged();
 
     const RECT window = GetWindowRect();
     const int width = window.right - window.left;
@@ -398,6 +421,7 @@ void CColorPanelDlg::OnLibraryButton()
         return;
     }
     RunAddCombination(m_hWnd, library, [this] { return SaveLibrary(); }, &libraryModified);
+    OverviewLibraryChanged();
 }
 
 void CColorPanelDlg::OnIndexChanged()
@@ -458,6 +482,11 @@ void CColorPanelDlg::OnClose()
     }
     if (libraryModified)
         SaveLibrary();
+    if (overview != nullptr) {
+        CSchemeOverviewDlg* closing = overview;
+        overview = nullptr;
+        closing->CloseWithPanel();
+    }
     menuIcon.Destroy();
     OriginalMaterialList().swap(originalMaterials);
     HV_pluginFinished();
