@@ -227,9 +227,21 @@ void CSchemeOverviewDlg::ListChanged()
     searchFolders_.push_back(WithoutTrailingBackslash(CColorPanelDlg::DefaultTextureFolder()));
     foundMaps_.clear();
 
+    // One item per card, its text asked for when shown; the list view
+    // places them in rows for the window's width.
     quiet_ = true;
-    ListView_SetItemState(list_.m_hWnd, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
-    ListView_SetItemCountEx(list_.m_hWnd, count_, 0);
+    list_.SendMessage(WM_SETREDRAW, FALSE);
+    ListView_DeleteAllItems(list_.m_hWnd);
+    ListView_SetItemCount(list_.m_hWnd, count_);
+    LVITEMW item{};
+    item.mask = LVIF_TEXT | LVIF_IMAGE;
+    item.pszText = LPSTR_TEXTCALLBACKW;
+    item.iImage = I_IMAGECALLBACK;
+    for (int i = 0; i < count_; ++i) {
+        item.iItem = i;
+        ::SendMessageW(list_.m_hWnd, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
+    }
+    list_.SendMessage(WM_SETREDRAW, TRUE);
     quiet_ = false;
     marked_ = count_ > 0 ? std::clamp(panel_.itemIndex, 1, count_) : 0;
     roomNote_.clear();

@@ -1,6 +1,6 @@
 // The scheme overview "配色一览": every item of the panel's current list at
-// once, as cards in a list view (control 1050, icon view, owner data, drawn
-// by the window itself). Expert mode shows each combination as a room in
+// once, as cards in a list view (control 1050, icon view, texts asked for
+// when shown, cards drawn by the window itself). Expert mode shows each combination as a room in
 // three bands with its light-reflectance values; texture mode shows each
 // texture file. Choosing a card applies that item as the panel's item menu
 // does. With "实景" checked, the visible combinations are put on the host's
