@@ -521,6 +521,16 @@ bool Runner::Execute(const ScriptCommand& c)
         }
         return Sync() ? true : Fail("the window did not handle the command in time");
     }
+    if (n == "syscommand") {
+        // A system-menu command, as choosing the window's system-menu entry sends it.
+        if (!need(2, "syscommand CAPTION ID [TIMEOUT-MS]"))
+            return false;
+        HWND target = nullptr;
+        if (!WindowByCaption(a[0], TimeoutArg(a, 2), target))
+            return false;
+        PostMessageW(target, WM_SYSCOMMAND, static_cast<WPARAM>(std::strtoul(a[1].c_str(), nullptr, 10)), 0);
+        return Sync() ? true : Fail("the window did not handle the command in time");
+    }
     if (n == "close-window") {
         if (!need(1, "close-window CAPTION [TIMEOUT-MS]"))
             return false;

@@ -70,9 +70,25 @@ bool CSchemeOverviewDlg::Open(const RECT* placement)
     (void)registered;
     if (!Create(IDD_SCHEME_OVERVIEW, panel_.m_hWnd))
         return false;
-    if (placement != nullptr)
+    if (placement != nullptr) {
         MoveWindow(placement->left, placement->top, placement->right - placement->left,
                    placement->bottom - placement->top, true);
+    } else {
+        // First time: beside the panel, on the screen the panel is on.
+        const RECT owner = panel_.GetWindowRect();
+        const RECT own = GetWindowRect();
+        MONITORINFO monitor{};
+        monitor.cbSize = sizeof monitor;
+        ::GetMonitorInfoW(::MonitorFromWindow(panel_.m_hWnd, MONITOR_DEFAULTTONEAREST), &monitor);
+        const RECT& area = monitor.rcWork;
+        const int width = own.right - own.left, height = own.bottom - own.top;
+        int x = owner.right + kMargin;
+        if (x + width > area.right)
+            x = std::max(area.left, owner.left - kMargin - width);
+        const int y = std::clamp(static_cast<int>(owner.top), static_cast<int>(area.top),
+                                 std::max(static_cast<int>(area.top), static_cast<int>(area.bottom) - height));
+        SetWindowPos(nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
     ShowWindow(SW_SHOW);
     return true;
 }

@@ -25,8 +25,8 @@ struct Picture {
 
 class CThumbnailPainter {
 public:
-    static constexpr int kWidth = 96;
-    static constexpr int kHeight = 72;
+    static constexpr int kWidth = 120;
+    static constexpr int kHeight = 90;
 
     // The decoded picture of a texture file, or null when it cannot be read;
     // remembered for the painter's life.
