@@ -129,7 +129,9 @@ bool CSchemeOverviewDlg::OnInitDialog()
     const RECT client = GetClientRect();
     Layout(client.right, client.bottom);
     ListChanged();
-    return true;
+    // The arrow keys move through the cards from the start.
+    ::SetFocus(list_.m_hWnd);
+    return false;
 }
 
 void CSchemeOverviewDlg::CloseWithPanel()

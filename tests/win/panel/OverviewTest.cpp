@@ -397,6 +397,12 @@ TEST_F(Overview, ACardAppliesItsItemAsTheItemMenuDoes)
     fw::PumpUntil([this] { return Applied() == 2; }, 3000);
     EXPECT_EQ(Applied(), 2);
     EXPECT_EQ(ItemText(IDC_ITEM_INDEX), "2");
+
+    // The arrow keys move to the next card and apply it.
+    ::PostMessageW(List(), WM_KEYDOWN, VK_RIGHT, 0);
+    fw::PumpUntil([this] { return Applied() == 3; }, 3000);
+    EXPECT_EQ(Applied(), 3);
+    EXPECT_EQ(colorPanel->overview->Marked(), 3);
     EXPECT_TRUE(boxes.empty());
 }
 
@@ -597,6 +603,36 @@ TEST_F(Overview, ABlankCaptureKeepsTheBandsAndNoRoomWithoutClasses)
     EXPECT_FALSE(overview->HasRoomView(1));
     EXPECT_FALSE(overview->HasRoomView(2));
     EXPECT_EQ(overview->NoteText(), "");
+
+    // The view picked in is gone: nothing to capture, and the window says so.
+    ::SendMessageW(::GetDlgItem(overview->m_hWnd, IDC_ROOM_VIEWS), BM_CLICK, 0, 0);
+    ::DestroyWindow(view);
+    view = nullptr;
+    const std::string before = Materials();
+    ::SendMessageW(::GetDlgItem(overview->m_hWnd, IDC_ROOM_VIEWS), BM_CLICK, 0, 0);
+    EXPECT_FALSE(overview->Capturing());
+    EXPECT_EQ(overview->NoteText(), "找不到三维视图窗口，请先在三维视图中点选表面。");
+    EXPECT_EQ(Materials(), before);
+}
+
+TEST_F(Overview, ALibraryChangeRedrawsEveryCard)
+{
+    WriteLibrary(2);
+    ASSERT_NE(Go(), nullptr);
+    CSchemeOverviewDlg* overview = Open();
+    ASSERT_NE(overview, nullptr);
+    EXPECT_EQ(overview->CardAt(1).lrvLine, "LRV 0/0/0");
+    const uint32_t wallBefore = overview->ThumbnailAt(1).pixels[CThumbnailPainter::kWidth * CThumbnailPainter::kHeight / 2];
+    // The first combination's wall becomes white.
+    CombinationRecord& record = colorPanel->library[colorPanel->matchIndices[0]];
+    for (float& c : record.materials[Wall].color)
+        c = 1.0f;
+    SetField(record.name, "白墙");
+    colorPanel->OverviewLibraryChanged();
+    EXPECT_EQ(overview->CardAt(1).lrvLine, "LRV 0/100/0");
+    EXPECT_EQ(overview->CardAt(1).title, "1 白墙");
+    EXPECT_NE(overview->ThumbnailAt(1).pixels[CThumbnailPainter::kWidth * CThumbnailPainter::kHeight / 2], wallBefore);
+    EXPECT_EQ(overview->ThumbnailAt(1).pixels[CThumbnailPainter::kWidth * CThumbnailPainter::kHeight / 2], 0xFFFFFFu);
 }
 
 }  // namespace
