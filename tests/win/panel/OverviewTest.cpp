@@ -636,3 +636,31 @@ TEST_F(Overview, ALibraryChangeRedrawsEveryCard)
 }
 
 }  // namespace
+
+namespace {
+
+using namespace panel_test;
+
+TEST_F(Overview, AQueryNarrowsTheCardsToItsResult)
+{
+    WriteLibrary(5);
+    ASSERT_NE(Go(), nullptr);
+    CSchemeOverviewDlg* overview = Open();
+    ASSERT_NE(overview, nullptr);
+    ASSERT_EQ(Count(), 5);
+    fw::SetModalDialogHook(
+        [](CDialog& query) {
+            ::SetDlgItemTextW(query.m_hWnd, IDC_QUERY_DESCRIPTION, L"说明3");
+            ::SendMessageW(::GetDlgItem(query.m_hWnd, IDOK), BM_CLICK, 0, 0);
+        },
+        3000);
+    menuAnswer = ID_ITEM_QUERY;
+    ::SendMessageW(Item(IDC_ITEM_MENU), BM_CLICK, 0, 0);
+    fw::PumpMessages();
+    fw::SetModalDialogHook(nullptr);
+    ASSERT_EQ(colorPanel->matchIndices, (std::vector<int>{2}));
+    EXPECT_EQ(Texts(), (std::vector<std::string>{"1 方案3"}));
+    EXPECT_EQ(overview->Marked(), 1);
+}
+
+}  // namespace
