@@ -49,7 +49,10 @@ std::string WithoutTrailingBackslash(std::string folder)
 void CSchemeOverviewDlg::NoteHostView(int x, int y)
 {
     hostViewPoint = POINT{x, y};
-    hostView = ::WindowFromPoint(hostViewPoint);
+    const HWND under = ::WindowFromPoint(hostViewPoint);
+    // One of the plug-in's own windows over the point is not the view.
+    if (under != nullptr && CWnd::FromHandle(::GetAncestor(under, GA_ROOT)) == nullptr)
+        hostView = under;
 }
 
 HWND CSchemeOverviewDlg::HostView()

@@ -37,6 +37,7 @@ constexpr int kWallEnd = CThumbnailPainter::kHeight * 3 / 4;
 constexpr uint32_t kUnreadableGrey = 0xC0C0C0;
 constexpr int kHatchStep = 6;
 constexpr std::size_t kLargestTextureFile = 64u << 20;
+constexpr int kKeptTextureSize = 512;
 
 uint32_t Pack(double r, double g, double b)
 {
@@ -98,6 +99,13 @@ const Picture* CThumbnailPainter::Texture(const std::string& path)
                 picture->pixels[i] = (uint32_t{rgb[i * 3]} << 16) | (uint32_t{rgb[i * 3 + 1]} << 8) | rgb[i * 3 + 2];
         }
         stbi_image_free(rgb);
+        // Cards are small: a large picture is kept at a size that still
+        // fills a band sharply, not at full size.
+        if (picture && (picture->width > kKeptTextureSize || picture->height > kKeptTextureSize)) {
+            const double scale = static_cast<double>(kKeptTextureSize) / std::max(picture->width, picture->height);
+            *picture = Scaled(*picture, std::max(1, static_cast<int>(picture->width * scale)),
+                              std::max(1, static_cast<int>(picture->height * scale)));
+        }
     }
     return textures_.emplace(path, std::move(picture)).first->second.get();
 }

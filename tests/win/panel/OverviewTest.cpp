@@ -476,9 +476,52 @@ TEST_F(Overview, CardsShowTheLrvLineAndMarkClosePairs)
     EXPECT_GE(wallRows * 3, bands.height);
 }
 
-TEST_F(Overview, AMissingTextureIsHatchedOverItsColour)
+// A 2 x 2 picture of one colour as a 24-bit BMP file.
+std::string SolidBmp(uint8_t r, uint8_t g, uint8_t b)
 {
-    WriteLibrary(1);  // the floor names floor1.jpg, found nowhere
+    std::string bytes = "BM";
+    auto put32 = [&bytes](uint32_t v) {
+        for (int i = 0; i < 4; ++i)
+            bytes += static_cast<char>((v >> (8 * i)) & 0xFF);
+    };
+    auto put16 = [&bytes](uint16_t v) {
+        bytes += static_cast<char>(v & 0xFF);
+        bytes += static_cast<char>(v >> 8);
+    };
+    put32(70);
+    put32(0);
+    put32(54);
+    put32(40);
+    put32(2);
+    put32(2);
+    put16(1);
+    put16(24);
+    put32(0);
+    put32(16);
+    put32(2835);
+    put32(2835);
+    put32(0);
+    put32(0);
+    for (int row = 0; row < 2; ++row) {
+        for (int x = 0; x < 2; ++x) {
+            bytes += static_cast<char>(b);
+            bytes += static_cast<char>(g);
+            bytes += static_cast<char>(r);
+        }
+        bytes += std::string(2, '\0');
+    }
+    return bytes;
+}
+
+TEST_F(Overview, AFoundTextureFillsItsBandAndAMissingOneIsHatched)
+{
+    const std::string texture = CColorPanelDlg::ModuleFolder() + "overview-wall.bmp";
+    WriteBytes(texture, SolidBmp(10, 200, 30));
+    CombinationLibrary library;
+    CombinationRecord found = Combination(1, "住宅/客厅/");  // floor1.jpg: found nowhere
+    SetField(found.materials[Wall].mapFile[0], texture);      // a stored path that is there
+    library.Append(found);
+    ASSERT_EQ(WriteCombinationFile(libraryPath, library), 1);
     ASSERT_NE(Go(), nullptr);
     CSchemeOverviewDlg* overview = Open();
     ASSERT_NE(overview, nullptr);
@@ -491,7 +534,8 @@ TEST_F(Overview, AMissingTextureIsHatchedOverItsColour)
     }
     EXPECT_EQ(floorColours.size(), 2u);  // its colour and the hatch
     EXPECT_TRUE(floorColours.count(0x000300u));
-    EXPECT_EQ(wallColours, (std::set<uint32_t>{0x000003u}));
+    EXPECT_EQ(wallColours, (std::set<uint32_t>{0x0AC81Eu}));
+    Remove(texture);
 }
 
 // ---- Room views -------------------------------------------------------------------
