@@ -37,6 +37,20 @@ HWND hostView = nullptr;
 // surface counts with its colour's value.
 std::optional<double> TextureFileLrv(const std::string& /*path*/) { return std::nullopt; }
 
+// A card's pictures and values depend only on the combination's three
+// material slots: they are cached under a hash of those bytes, so a record
+// that changes, moves or is deleted in the library never shows an old card.
+std::string MaterialsKey(const CombinationRecord& record)
+{
+    uint64_t hash = 1469598103934665603ull;  // FNV-1a
+    const auto* bytes = reinterpret_cast<const unsigned char*>(&record.materials);
+    for (std::size_t i = 0; i < sizeof record.materials; ++i) {
+        hash ^= bytes[i];
+        hash *= 1099511628211ull;
+    }
+    return "r" + std::to_string(hash);
+}
+
 std::string WithoutTrailingBackslash(std::string folder)
 {
     if (!folder.empty() && folder.back() == '\\')
@@ -330,8 +344,10 @@ int CSchemeOverviewDlg::RecordOf(int number) const
 
 std::string CSchemeOverviewDlg::CardKey(int number) const
 {
-    if (mode_ == ModeExpert)
-        return "r" + std::to_string(RecordOf(number));
+    if (mode_ == ModeExpert) {
+        const int record = RecordOf(number);
+        return record >= 0 ? MaterialsKey(panel_.library[record]) : std::string();
+    }
     if (mode_ == ModeTexture && number >= 1 && number <= static_cast<int>(panel_.textureNames.size()))
         return "t" + panel_.textureFolder + panel_.textureNames[static_cast<std::size_t>(number - 1)];
     return std::string();
@@ -381,8 +397,8 @@ CSchemeOverviewDlg::Card CSchemeOverviewDlg::CardAt(int number)
 
 bool CSchemeOverviewDlg::HasRoomView(int number) const
 {
-    const int record = RecordOf(number);
-    return record >= 0 && roomViews_.count(record) != 0;
+    const std::string key = CardKey(number);
+    return RecordOf(number) >= 0 && roomViews_.count(key) != 0;
 }
 
 const Picture& CSchemeOverviewDlg::ThumbnailAt(int number)
@@ -390,7 +406,7 @@ const Picture& CSchemeOverviewDlg::ThumbnailAt(int number)
     static const Picture none;
     const int record = RecordOf(number);
     if (record >= 0 && IsDlgButtonChecked(IDC_ROOM_VIEWS) == BST_CHECKED) {
-        auto view = roomViews_.find(record);
+        auto view = roomViews_.find(CardKey(number));
         if (view != roomViews_.end())
             return view->second;
     }
@@ -614,7 +630,7 @@ void CSchemeOverviewDlg::OnCaptureTick(UINT_PTR id)
         const Picture shot = CaptureWindowClient(view);
         // A blank capture keeps the card's bands.
         if (!shot.Empty())
-            roomViews_[record] = CThumbnailPainter::Scaled(shot, CThumbnailPainter::kWidth, CThumbnailPainter::kHeight);
+            roomViews_[CardKey(number)] = CThumbnailPainter::Scaled(shot, CThumbnailPainter::kWidth, CThumbnailPainter::kHeight);
         RECT bounds{};
         bounds.left = LVIR_BOUNDS;
         if (::SendMessageW(list_.m_hWnd, LVM_GETITEMRECT, static_cast<WPARAM>(number - 1),

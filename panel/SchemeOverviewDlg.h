@@ -37,7 +37,9 @@ public:
 
     // The panel's list was rebuilt or narrowed, or its mode changed.
     void ListChanged();
-    // The library changed: every card is drawn afresh.
+    // The library changed: every card is drawn afresh (cards are cached by
+    // their combination's materials, so this frees memory more than it
+    // corrects anything).
     void LibraryChanged();
     // The panel shows item number (1-based) as its current one: the card
     // is marked and selected, nothing is applied.
@@ -121,7 +123,7 @@ private:
 
     CThumbnailPainter painter_;
     std::map<std::string, Picture> thumbnails_;  // by CardKey
-    std::map<int, Picture> roomViews_;           // by library index
+    std::map<std::string, Picture> roomViews_;   // by CardKey
     std::vector<std::string> searchFolders_;
     std::map<std::string, std::string> foundMaps_;  // stored map name -> found path
     std::map<std::string, Card> cards_;             // LRV values by CardKey

@@ -672,8 +672,15 @@ TEST_F(Overview, ALibraryChangeRedrawsEveryCard)
     for (float& c : record.materials[Wall].color)
         c = 1.0f;
     SetField(record.name, "白墙");
-    colorPanel->OverviewLibraryChanged();
+    // A rebuilt list shows it, as after the library was read again.
+    colorPanel->LoadCombinations();
     EXPECT_EQ(overview->CardAt(1).lrvLine, "LRV 0/100/0");
+    EXPECT_EQ(overview->CardAt(1).title, "1 白墙");
+    // So does a reported change.
+    for (float& c : record.materials[Floor].color)
+        c = 1.0f;
+    colorPanel->OverviewLibraryChanged();
+    EXPECT_EQ(overview->CardAt(1).lrvLine, "LRV 0/100/100");
     EXPECT_EQ(overview->CardAt(1).title, "1 白墙");
     EXPECT_NE(overview->ThumbnailAt(1).pixels[CThumbnailPainter::kWidth * CThumbnailPainter::kHeight / 2], wallBefore);
     EXPECT_EQ(overview->ThumbnailAt(1).pixels[CThumbnailPainter::kWidth * CThumbnailPainter::kHeight / 2], 0xFFFFFFu);
