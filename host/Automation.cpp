@@ -540,6 +540,32 @@ bool Runner::Execute(const ScriptCommand& c)
         }
         return Sync() ? true : Fail("the window did not handle the command in time");
     }
+    if (n == "wait-hidden") {
+        // Waits until control ID of the window is hidden (a progress bar
+        // that goes away when the work it shows is done).
+        if (!need(2, "wait-hidden CAPTION ID [TIMEOUT-MS]"))
+            return false;
+        HWND dialog = nullptr;
+        const DWORD timeout = TimeoutArg(a, 2);
+        if (!WindowByCaption(a[0], timeout, dialog))
+            return false;
+        HWND control = GetDlgItem(dialog, std::atoi(a[1].c_str()));
+        if (!control)
+            return Fail("window '" + a[0] + "' has no control " + a[1]);
+        if (WaitFor([control] { return IsWindowVisible(control) ? nullptr : HWND(1); }, timeout) == nullptr)
+            return Fail("control " + a[1] + " is still shown");
+        return Sync() ? true : Fail("the host did not go on");
+    }
+    if (n == "syscommand") {
+        // A system-menu command, as choosing the window's system-menu entry sends it.
+        if (!need(2, "syscommand CAPTION ID [TIMEOUT-MS]"))
+            return false;
+        HWND target = nullptr;
+        if (!WindowByCaption(a[0], TimeoutArg(a, 2), target))
+            return false;
+        PostMessageW(target, WM_SYSCOMMAND, static_cast<WPARAM>(std::strtoul(a[1].c_str(), nullptr, 10)), 0);
+        return Sync() ? true : Fail("the window did not handle the command in time");
+    }
     if (n == "close-window") {
         if (!need(1, "close-window CAPTION [TIMEOUT-MS]"))
             return false;

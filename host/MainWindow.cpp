@@ -25,11 +25,10 @@ constexpr int kPluginMenuPosition = 1;
 constexpr double kStep = 0.2;        // metres per key press
 constexpr double kTurn = 0.0872665;  // 5 degrees
 
-void Paint(HWND hwnd)
+// Draws the current frame into dc (a paint or a print request).
+void DrawFrame(HWND hwnd, HDC dc)
 {
     HostApp& app = App();
-    PAINTSTRUCT ps;
-    HDC dc = BeginPaint(hwnd, &ps);
     app.RenderIfNeeded();
     const Image& image = app.frame.color;
     BITMAPINFO info{};
@@ -48,6 +47,13 @@ void Paint(HWND hwnd)
         DrawTextW(dc, L"Empty scene. File \u2192 Open model\u2026 loads a Wavefront OBJ file.", -1, &rc,
                   DT_CENTER | DT_VCENTER | DT_SINGLELINE);
     }
+}
+
+void Paint(HWND hwnd)
+{
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(hwnd, &ps);
+    DrawFrame(hwnd, dc);
     EndPaint(hwnd, &ps);
 }
 
@@ -130,6 +136,8 @@ LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
     try {
         switch (msg) {
         case WM_PAINT: Paint(hwnd); return 0;
+        // PrintWindow (a plug-in capturing the view) draws the same frame.
+        case WM_PRINTCLIENT: DrawFrame(hwnd, reinterpret_cast<HDC>(wp)); return 0;
         case WM_ERASEBKGND: return 1;
         case WM_SIZE:
             if (LOWORD(lp) > 0 && HIWORD(lp) > 0) {

@@ -179,3 +179,20 @@ ExtractionResult ExtractRecordTextures(const CombinationRecord& record, const st
     GetAutoCadMapFolders(folders);
     return Extract(&record, &record + 1, targetFolder, folders, true);
 }
+
+std::string FindMapFile(const std::string& storedName, const std::vector<std::string>& folders)
+{
+    TexturePlatform& platform = Textures();
+    const std::string fileName = FileNamePart(storedName);
+    if (IsUnsafeFileName(fileName))
+        return std::string();
+    if (cp936::FindFirstChar(storedName, '\\') != std::string::npos && storedName[0] != '\\' &&
+        platform.FileExists(storedName))
+        return storedName;
+    for (const std::string& folder : folders) {
+        const std::string candidate = folder + "\\" + fileName;
+        if (platform.FileExists(candidate))
+            return candidate;
+    }
+    return std::string();
+}

@@ -72,3 +72,8 @@ ExtractionResult ExtractLibraryTextures(const CombinationLibrary& library, const
                                         const std::vector<std::string>& folders);
 // The maps of one record; adds to an existing not-found list.
 ExtractionResult ExtractRecordTextures(const CombinationRecord& record, const std::string& targetFolder);
+
+// Where extraction finds the file of a stored map name: the stored path when
+// it carries one (a backslash, not at the start) and the file is there, else
+// the first search folder that holds its file-name part. Empty when none does.
+std::string FindMapFile(const std::string& storedName, const std::vector<std::string>& folders);

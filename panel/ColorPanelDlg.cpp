@@ -5,6 +5,7 @@
 #include "library/CombinationFile.h"
 #include "text/UserPrompt.h"
 #include "model/SurfaceMaterialStore.h"
+#include "panel/SchemeOverviewDlg.h"
 #include "res/resource.h"
 
 #include <cstdio>
@@ -49,7 +50,11 @@ CColorPanelDlg::CColorPanelDlg()
 {
 }
 
-CColorPanelDlg::~CColorPanelDlg() = default;
+CColorPanelDlg::~CColorPanelDlg()
+{
+    if (overview != nullptr)
+        overview->Orphan();
+}
 
 std::string CColorPanelDlg::ModuleFolder()
 {
@@ -93,6 +98,7 @@ const MessageMap& CColorPanelDlg::GetMessageMap() const
         on::Close(&Self::OnClose),
         on::Command(ID_LIBRARY_MAINTENANCE, &Self::OnLibraryMaintenance),
         on::Message(WM_SYSCOMMAND, &Self::OnSysCommand),
+        on::Command(ID_SCHEME_OVERVIEW, &Self::OpenOverview),
     });
     return map;
 }
@@ -178,6 +184,7 @@ bool CColorPanelDlg::OnInitDialog()
     BuildMenuIcon();
     AppendMaintenanceMenuEntry();
     PlaceOnOpen();
+    AddOverviewMenuEntry();
     return true;
 }
 
@@ -359,6 +366,7 @@ void CColorPanelDlg::OnModeChanged()
     }
 
     WriteFields();
+    OverviewListChanged();
 
     const RECT window = GetWindowRect();
     const int width = window.right - window.left;
@@ -411,6 +419,7 @@ void CColorPanelDlg::OnLibraryButton()
         return;
     }
     RunAddCombination(m_hWnd, library, [this] { return SaveLibrary(); }, &libraryModified);
+    OverviewLibraryChanged();
 }
 
 void CColorPanelDlg::OnIndexChanged()
@@ -471,6 +480,11 @@ void CColorPanelDlg::OnClose()
     }
     if (libraryModified)
         SaveLibrary();
+    if (overview != nullptr) {
+        CSchemeOverviewDlg* closing = overview;
+        overview = nullptr;
+        closing->CloseWithPanel();
+    }
     menuIcon.Destroy();
     OriginalMaterialList().swap(originalMaterials);
     HV_pluginFinished();

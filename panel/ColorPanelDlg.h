@@ -21,6 +21,8 @@
 #include <string>
 #include <vector>
 
+class CSchemeOverviewDlg;
+
 // The panel's mode; equals the index of the chosen entry of the mode list.
 enum PanelMode : int { ModeExpert = 0, ModeCycle = 1, ModeTexture = 2 };
 
@@ -166,6 +168,24 @@ public:
     // whose view (client area) is given, all in screen coordinates.
     static POINT PlaceBeside(const RECT& hostWindow, const RECT& hostView, SIZE panel, const RECT& workArea);
 
+    // ---- Scheme overview (SchemeOverviewDlg.cpp, ColorPanelDlg.cpp) ---------
+    // Opens the overview window, or brings it forward when it is open.
+    void OpenOverview();
+    // Item number of the current list applied exactly as the item menu's
+    // entry for it does.
+    void ApplyListItem(int number);
+    // Tell an open overview that the list, the library or the current item
+    // changed.
+    void OverviewListChanged();
+    void OverviewLibraryChanged();
+    void OverviewMarkCurrent(int number);
+    // Ctrl+G, the overview's key in the panel and in the overview.
+    static bool IsOverviewKey(const MSG& msg);
+    static const char* const kOverviewMenuText;
+    CSchemeOverviewDlg* overview = nullptr;
+    RECT overviewPlacement = {};
+    bool overviewPlaced = false;
+
     // Saves the library to libraryPath. An existing file that could not be
     // read at load is first kept under a backup name (and the user is told),
     // so it is never overwritten; a failed write is reported with the file's
@@ -221,6 +241,7 @@ protected:
     void OnOK() override;
     void OnCancel() override;
     void PostNcDestroy() override;
+    bool PreTranslateMessage(MSG* msg) override;
 
 private:
     // The message table's handlers, in the table's order.
@@ -266,6 +287,8 @@ private:
     // Path of a tree item of the space-type box, components joined by "/".
     std::string TreeItemPath(HTREEITEM item);
     void SetItemCountLabel();
+    // The overview's entry at the end of the system menu.
+    void AddOverviewMenuEntry();
 
     CImageList menuImages;
     bool writingFields = false;

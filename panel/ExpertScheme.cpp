@@ -38,6 +38,7 @@ void CColorPanelDlg::LoadCombinations()
     WriteFields();
     spaceTypeBox.SetWindowText(spaceType);
     UpdateStepButtons();
+    OverviewListChanged();
 }
 
 void CColorPanelDlg::ApplyCombination()

@@ -53,8 +53,10 @@ void CColorPanelDlg::ApplyCurrentItem(bool backward)
         if (!currentMaterials.empty() && itemCount > 0)
             ApplyTexture();
     }
-    if (mode == ModeExpert || mode == ModeTexture)
+    if (mode == ModeExpert || mode == ModeTexture) {
         DrawItemNumber();
+        OverviewMarkCurrent(itemIndex);
+    }
     WriteFields();
     if (backward)
         StepIndexBack();
@@ -182,4 +184,5 @@ void CColorPanelDlg::OnItemQuery()
     SetDlgItemText(IDC_ITEM_INDEX, std::to_string(itemIndex));
     indexEdited = false;
     UpdateStepButtons();
+    OverviewListChanged();
 }

@@ -33,10 +33,10 @@ void CColorPanelDlg::AppendMaintenanceMenuEntry()
     if (menu == nullptr || PositionOf(menu, ID_LIBRARY_MAINTENANCE) >= 0)
         return;
     const std::wstring text = fw::Widen(kMaintenanceMenuText);
-    const int overview = PositionOf(menu, kSchemeOverviewCommand);
+    const int overviewEntry = PositionOf(menu, kSchemeOverviewCommand);
     const int reload = PositionOf(menu, kReloadLibraryCommand);
-    if (overview >= 0 && (reload < 0 || reload < overview)) {
-        ::InsertMenuW(menu, static_cast<UINT>(overview), MF_BYPOSITION | MF_STRING, ID_LIBRARY_MAINTENANCE,
+    if (overviewEntry >= 0 && (reload < 0 || reload < overviewEntry)) {
+        ::InsertMenuW(menu, static_cast<UINT>(overviewEntry), MF_BYPOSITION | MF_STRING, ID_LIBRARY_MAINTENANCE,
                       text.c_str());
     } else if (reload >= 0) {
         ::InsertMenuW(menu, static_cast<UINT>(reload + 1), MF_BYPOSITION | MF_STRING, ID_LIBRARY_MAINTENANCE,

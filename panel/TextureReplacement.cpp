@@ -72,6 +72,7 @@ void CColorPanelDlg::ListTextureFolder()
     SetDlgItemText(IDC_ITEM_INDEX, std::to_string(itemIndex));
     indexEdited = false;
     UpdateLibraryButton();
+    OverviewListChanged();
 }
 
 void CColorPanelDlg::ApplyTexture()

@@ -5,6 +5,7 @@
 #include "model/SelectionRefresh.h"
 #include "model/SurfaceMaterialStore.h"
 #include "panel/ColorPanelDlg.h"
+#include "panel/SchemeOverviewDlg.h"
 #include "res/resource.h"
 
 namespace {
@@ -18,6 +19,9 @@ bool PickSurface(int x, int y)
     const unsigned surface = HV_SelectSurfaceAtPoint(x, y);
     if (surface == 0)
         return false;
+    // The window under the pick is the host's 3D view (the overview's room
+    // views capture it).
+    CSchemeOverviewDlg::NoteHostView(x, y);
     selectedSurfaces.clear();
     selectedSurfaces.push_back(surface);
     HV_SetSelection(0, selectedSurfaces.data(), 1);

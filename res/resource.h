@@ -64,3 +64,12 @@
 
 // System menu of the panel: library maintenance (dialog 131).
 #define ID_LIBRARY_MAINTENANCE 32832
+
+// The scheme overview "配色一览": its command (panel system menu, Ctrl+G),
+// its window template and controls.
+#define ID_SCHEME_OVERVIEW 32816
+#define IDD_SCHEME_OVERVIEW 1040
+#define IDC_OVERVIEW_LIST 1050      // list view of the cards
+#define IDC_ROOM_VIEWS 1051         // "实景" check box
+#define IDC_CAPTURE_PROGRESS 1052   // progress of the room-view captures
+#define IDC_OVERVIEW_NOTE 1053      // why the list is empty, or why no room views

@@ -185,3 +185,20 @@ TEST_F(ExtractionTest, EmptyFolderPieceSearchesTheDriveRoot)
     EXPECT_EQ(fake.copies, std::vector<std::string>{"\\root.jpg>T\\root.jpg"});
     EXPECT_EQ(List(), "");
 }
+
+TEST_F(ExtractionTest, FindMapFileLooksWhereTheCopyWould)
+{
+    const std::vector<std::string> folders = {"A", "B", "C"};
+    fake.files = {"B\\wood.jpg", "C\\wood.jpg", "D:\\own\\stone.jpg", "C\\stone.jpg"};
+    // A bare name: the first search folder that holds it.
+    EXPECT_EQ(FindMapFile("wood.jpg", folders), "B\\wood.jpg");
+    // A stored path whose file is there wins over the folders.
+    EXPECT_EQ(FindMapFile("D:\\own\\stone.jpg", folders), "D:\\own\\stone.jpg");
+    // A stored path whose file is missing falls back to the folders by file name.
+    EXPECT_EQ(FindMapFile("E:\\gone\\wood.jpg", folders), "B\\wood.jpg");
+    // Nowhere, no folders, or a name that is no file name: none.
+    EXPECT_EQ(FindMapFile("tile.bmp", folders), "");
+    EXPECT_EQ(FindMapFile("wood.jpg", {}), "");
+    EXPECT_EQ(FindMapFile("x\\..", folders), "");
+    EXPECT_EQ(FindMapFile("a/wood.jpg", {"B"}), "");
+}

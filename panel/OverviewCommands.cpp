@@ -1,0 +1,91 @@
+// The panel's side of the scheme overview: opening it, applying the item a
+// card stands for, telling it what changed, and its entry in the system menu.
+#include "ColorPanelDlg.h"
+
+#include "panel/SchemeOverviewDlg.h"
+#include "res/resource.h"
+
+const char* const CColorPanelDlg::kOverviewMenuText = "配色一览...\tCtrl+G";
+
+namespace {
+
+// Entries other parts of the panel put in the same group of the system menu,
+// after one separator and before the overview's.
+constexpr UINT kReloadLibraryCommand = 32848;
+constexpr UINT kLibraryMaintenanceCommand = 32832;
+
+bool MenuHolds(HMENU menu, UINT command)
+{
+    return ::GetMenuState(menu, command, MF_BYCOMMAND) != static_cast<UINT>(-1);
+}
+
+}  // namespace
+
+void CColorPanelDlg::OpenOverview()
+{
+    if (overview != nullptr) {
+        overview->ShowWindow(SW_SHOWNORMAL);
+        ::SetWindowPos(overview->m_hWnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+        ::SetActiveWindow(overview->m_hWnd);
+        return;
+    }
+    auto* window = new CSchemeOverviewDlg(*this);
+    overview = window;
+    if (!window->Open(overviewPlaced ? &overviewPlacement : nullptr)) {
+        overview = nullptr;
+        delete window;
+    }
+}
+
+void CColorPanelDlg::ApplyListItem(int number)
+{
+    if (number < 1 || number > itemCount || (mode != ModeExpert && mode != ModeTexture))
+        return;
+    ReadFields();
+    itemIndex = number;
+    ApplyCurrentItem(true);
+}
+
+void CColorPanelDlg::OverviewListChanged()
+{
+    if (overview != nullptr)
+        overview->ListChanged();
+}
+
+void CColorPanelDlg::OverviewLibraryChanged()
+{
+    if (overview != nullptr)
+        overview->LibraryChanged();
+}
+
+void CColorPanelDlg::OverviewMarkCurrent(int number)
+{
+    if (overview != nullptr)
+        overview->MarkCurrent(number);
+}
+
+bool CColorPanelDlg::IsOverviewKey(const MSG& msg)
+{
+    return msg.message == WM_KEYDOWN && msg.wParam == 'G' && ::GetKeyState(VK_CONTROL) < 0 &&
+           ::GetKeyState(VK_MENU) >= 0 && ::GetKeyState(VK_SHIFT) >= 0;
+}
+
+bool CColorPanelDlg::PreTranslateMessage(MSG* msg)
+{
+    if (IsOverviewKey(*msg)) {
+        SendMessage(WM_COMMAND, MAKEWPARAM(ID_SCHEME_OVERVIEW, 0), 0);
+        return true;
+    }
+    return CDialog::PreTranslateMessage(msg);
+}
+
+void CColorPanelDlg::AddOverviewMenuEntry()
+{
+    CMenu menu = CMenu::FromHandle(::GetSystemMenu(m_hWnd, FALSE));
+    if (menu.GetSafeHmenu() == nullptr || MenuHolds(menu.GetSafeHmenu(), ID_SCHEME_OVERVIEW))
+        return;
+    if (!MenuHolds(menu.GetSafeHmenu(), kReloadLibraryCommand) &&
+        !MenuHolds(menu.GetSafeHmenu(), kLibraryMaintenanceCommand))
+        menu.AppendSeparator();
+    menu.AppendMenu(MF_STRING, ID_SCHEME_OVERVIEW, kOverviewMenuText);
+}

@@ -1,0 +1,661 @@
+#include "SchemeOverviewDlg.h"
+
+#include "ColorPanelDlg.h"
+#include "library/CombinationLibrary.h"
+#include "library/TextureExtraction.h"
+#include "model/SurfaceMaterialStore.h"
+#include "res/resource.h"
+
+#include <algorithm>
+#include <set>
+
+const char* const CSchemeOverviewDlg::kCaption = "配色一览";
+const char* const CSchemeOverviewDlg::kRoomViewsText = "实景";
+const char* const CSchemeOverviewDlg::kCycleModeNote = "颜色循环方式没有可以一览的配色或贴图，请切换到专家配色或选择贴图。";
+const char* const CSchemeOverviewDlg::kEmptyExpertNote = "当前空间类型中没有配色方案。";
+const char* const CSchemeOverviewDlg::kEmptyTextureNote = "贴图路径中没有贴图文件。";
+const char* const CSchemeOverviewDlg::kRoomViewsNeedClassesNote = "实景需要先在三维视图中点选并分类顶棚、地面和墙面。";
+const char* const CSchemeOverviewDlg::kRoomViewsNeedViewNote = "找不到三维视图窗口，请先在三维视图中点选表面。";
+
+namespace {
+
+constexpr UINT_PTR kCaptureTimer = 2;
+constexpr UINT kCaptureInterval = 10;
+constexpr int kMargin = 6;
+constexpr int kToolbarHeight = 22;
+constexpr int kMinimumWidth = 320;
+constexpr int kMinimumHeight = 240;
+constexpr int kTextLine = 15;
+constexpr COLORREF kMarkColour = RGB(220, 0, 0);
+constexpr COLORREF kLowContrastColour = RGB(200, 0, 0);
+
+POINT hostViewPoint{0, 0};
+HWND hostView = nullptr;
+
+// The mean light reflectance of a texture file's pixels, from the library's
+// texture reader; until that reader is linked into the panel a textured
+// surface counts with its colour's value.
+std::optional<double> TextureFileLrv(const std::string& /*path*/) { return std::nullopt; }
+
+// A card's pictures and values depend only on the combination's three
+// material slots: they are cached under a hash of those bytes, so a record
+// that changes, moves or is deleted in the library never shows an old card.
+std::string MaterialsKey(const CombinationRecord& record)
+{
+    uint64_t hash = 1469598103934665603ull;  // FNV-1a
+    const auto* bytes = reinterpret_cast<const unsigned char*>(&record.materials);
+    for (std::size_t i = 0; i < sizeof record.materials; ++i) {
+        hash ^= bytes[i];
+        hash *= 1099511628211ull;
+    }
+    return "r" + std::to_string(hash);
+}
+
+std::string WithoutTrailingBackslash(std::string folder)
+{
+    if (!folder.empty() && folder.back() == '\\')
+        folder.pop_back();
+    return folder;
+}
+
+}  // namespace
+
+void CSchemeOverviewDlg::NoteHostView(int x, int y)
+{
+    hostViewPoint = POINT{x, y};
+    const HWND under = ::WindowFromPoint(hostViewPoint);
+    // One of the plug-in's own windows over the point is not the view.
+    if (under != nullptr && CWnd::FromHandle(::GetAncestor(under, GA_ROOT)) == nullptr)
+        hostView = under;
+}
+
+HWND CSchemeOverviewDlg::HostView()
+{
+    return hostView != nullptr && ::IsWindow(hostView) ? hostView : nullptr;
+}
+
+CSchemeOverviewDlg::CSchemeOverviewDlg(CColorPanelDlg& panel) : CDialog(IDD_SCHEME_OVERVIEW), panel_(panel) {}
+
+CSchemeOverviewDlg::~CSchemeOverviewDlg() = default;
+
+bool CSchemeOverviewDlg::Open(const RECT* placement)
+{
+    static const bool registered = [] {
+        INITCOMMONCONTROLSEX init{sizeof(INITCOMMONCONTROLSEX), ICC_LISTVIEW_CLASSES | ICC_PROGRESS_CLASS};
+        return ::InitCommonControlsEx(&init) != FALSE;
+    }();
+    (void)registered;
+    if (!Create(IDD_SCHEME_OVERVIEW, panel_.m_hWnd))
+        return false;
+    if (placement != nullptr) {
+        MoveWindow(placement->left, placement->top, placement->right - placement->left,
+                   placement->bottom - placement->top, true);
+    } else {
+        // First time: beside the panel, on the screen the panel is on.
+        const RECT owner = panel_.GetWindowRect();
+        const RECT own = GetWindowRect();
+        MONITORINFO monitor{};
+        monitor.cbSize = sizeof monitor;
+        ::GetMonitorInfoW(::MonitorFromWindow(panel_.m_hWnd, MONITOR_DEFAULTTONEAREST), &monitor);
+        const RECT& area = monitor.rcWork;
+        const int width = own.right - own.left, height = own.bottom - own.top;
+        int x = owner.right + kMargin;
+        if (x + width > area.right)
+            x = std::max(area.left, owner.left - kMargin - width);
+        const int y = std::clamp(static_cast<int>(owner.top), static_cast<int>(area.top),
+                                 std::max(static_cast<int>(area.top), static_cast<int>(area.bottom) - height));
+        SetWindowPos(nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    ShowWindow(SW_SHOW);
+    return true;
+}
+
+// ---- Message table -------------------------------------------------------
+
+const MessageMap& CSchemeOverviewDlg::GetMessageMap() const
+{
+    using Self = CSchemeOverviewDlg;
+    static const MessageMap map(CDialog::GetMessageMap(), {
+        on::Notify(IDC_OVERVIEW_LIST, LVN_GETDISPINFOW, &Self::OnGetDispInfo),
+        on::Notify(IDC_OVERVIEW_LIST, NM_CUSTOMDRAW, &Self::OnCustomDraw),
+        on::Notify(IDC_OVERVIEW_LIST, LVN_ITEMCHANGED, &Self::OnItemChanged),
+        on::Command(IDC_ROOM_VIEWS, &Self::OnRoomViewsClicked),
+        on::Timer(&Self::OnCaptureTick),
+        on::Size(&Self::OnSize),
+        on::Message(WM_GETMINMAXINFO, &Self::OnGetMinMaxInfo),
+        on::Destroy(&Self::OnDestroy),
+    });
+    return map;
+}
+
+// ---- Life ----------------------------------------------------------------
+
+bool CSchemeOverviewDlg::OnInitDialog()
+{
+    CDialog::OnInitDialog();
+    list_.Attach(GetDlgItem(IDC_OVERVIEW_LIST));
+    textFont_.CreatePointFont(90, "宋体");
+    ListView_SetExtendedListViewStyle(list_.m_hWnd, LVS_EX_DOUBLEBUFFER);
+    // An empty image list of thumbnail size makes room for the thumbnail
+    // above the text; the cards are drawn by the window itself.
+    cardImages_.Create(CThumbnailPainter::kWidth, CThumbnailPainter::kHeight, ILC_COLOR32, 0, 1);
+    ListView_SetImageList(list_.m_hWnd, cardImages_.GetSafeHandle(), LVSIL_NORMAL);
+    ListView_SetIconSpacing(list_.m_hWnd, kCardWidth, kCardHeight);
+    ::ShowWindow(GetDlgItem(IDC_CAPTURE_PROGRESS), SW_HIDE);
+
+    const RECT client = GetClientRect();
+    Layout(client.right, client.bottom);
+    ListChanged();
+    // The arrow keys move through the cards from the start.
+    ::SetFocus(list_.m_hWnd);
+    return false;
+}
+
+void CSchemeOverviewDlg::CloseWithPanel()
+{
+    orphaned_ = true;
+    if (m_hWnd != nullptr)
+        DestroyWindow();
+}
+
+void CSchemeOverviewDlg::OnDestroy()
+{
+    StopCaptures(true);
+    KillTimer(kCaptureTimer);
+    if (!orphaned_) {
+        panel_.overviewPlacement = GetWindowRect();
+        panel_.overviewPlaced = true;
+    }
+    ListView_SetImageList(list_.m_hWnd, nullptr, LVSIL_NORMAL);
+    list_.Detach();
+}
+
+void CSchemeOverviewDlg::PostNcDestroy()
+{
+    if (!orphaned_ && panel_.overview == this)
+        panel_.overview = nullptr;
+    delete this;
+}
+
+// Enter applies the selected card again; Escape stops running captures, or
+// else closes the window, as its close box does.
+void CSchemeOverviewDlg::OnOK()
+{
+    const int selected = ListView_GetNextItem(list_.m_hWnd, -1, LVNI_SELECTED);
+    if (selected >= 0)
+        panel_.ApplyListItem(selected + 1);
+}
+
+void CSchemeOverviewDlg::OnCancel()
+{
+    if (Capturing()) {
+        StopCaptures(true);
+        return;
+    }
+    DestroyWindow();
+}
+
+bool CSchemeOverviewDlg::PreTranslateMessage(MSG* msg)
+{
+    if (CColorPanelDlg::IsOverviewKey(*msg)) {
+        panel_.SendMessage(WM_COMMAND, MAKEWPARAM(ID_SCHEME_OVERVIEW, 0), 0);
+        return true;
+    }
+    return CDialog::PreTranslateMessage(msg);
+}
+
+// ---- Size ------------------------------------------------------------------
+
+void CSchemeOverviewDlg::OnSize(UINT type, int width, int height)
+{
+    if (type != SIZE_MINIMIZED)
+        Layout(width, height);
+}
+
+LRESULT CSchemeOverviewDlg::OnGetMinMaxInfo(WPARAM, LPARAM lParam)
+{
+    auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
+    info->ptMinTrackSize.x = kMinimumWidth;
+    info->ptMinTrackSize.y = kMinimumHeight;
+    return 0;
+}
+
+void CSchemeOverviewDlg::Layout(int width, int height)
+{
+    RECT check{};
+    HWND box = GetDlgItem(IDC_ROOM_VIEWS);
+    ::GetWindowRect(box, &check);
+    const int checkWidth = check.right - check.left;
+    ::MoveWindow(box, kMargin, kMargin, checkWidth, kToolbarHeight - 4, TRUE);
+    const int progressLeft = kMargin * 2 + checkWidth;
+    const int progressWidth = std::max(0, std::min(160, width - progressLeft - kMargin));
+    ::MoveWindow(GetDlgItem(IDC_CAPTURE_PROGRESS), progressLeft, kMargin + 2, progressWidth, kToolbarHeight - 8, TRUE);
+    const int noteLeft = progressLeft + progressWidth + kMargin;
+    ::MoveWindow(GetDlgItem(IDC_OVERVIEW_NOTE), noteLeft, kMargin + 3, std::max(0, width - noteLeft - kMargin),
+                 kToolbarHeight - 6, TRUE);
+    const int listTop = kMargin * 2 + kToolbarHeight - 4;
+    ::MoveWindow(list_.m_hWnd, kMargin, listTop, std::max(0, width - 2 * kMargin),
+                 std::max(0, height - listTop - kMargin), TRUE);
+    // Icon view places the cards afresh for the new width.
+    ListView_Arrange(list_.m_hWnd, LVA_DEFAULT);
+}
+
+// ---- Following the panel ---------------------------------------------------
+
+void CSchemeOverviewDlg::ListChanged()
+{
+    if (Capturing())
+        StopCaptures(true);
+    mode_ = panel_.mode;
+    if (mode_ == ModeExpert)
+        count_ = static_cast<int>(panel_.matchIndices.size());
+    else if (mode_ == ModeTexture)
+        count_ = static_cast<int>(panel_.textureNames.size());
+    else
+        count_ = 0;
+
+    // Texture files are looked for as extraction finds them, then in the
+    // panel's texture folder and the "map" folder beside the plug-in.
+    GetAutoCadMapFolders(searchFolders_);
+    if (!panel_.textureFolder.empty())
+        searchFolders_.push_back(WithoutTrailingBackslash(panel_.textureFolder));
+    searchFolders_.push_back(WithoutTrailingBackslash(CColorPanelDlg::DefaultTextureFolder()));
+    foundMaps_.clear();
+
+    // One item per card, its text asked for when shown; the list view
+    // places them in rows for the window's width.
+    quiet_ = true;
+    list_.SendMessage(WM_SETREDRAW, FALSE);
+    ListView_DeleteAllItems(list_.m_hWnd);
+    ListView_SetItemCount(list_.m_hWnd, count_);
+    LVITEMW item{};
+    item.mask = LVIF_TEXT | LVIF_IMAGE;
+    item.pszText = LPSTR_TEXTCALLBACKW;
+    item.iImage = I_IMAGECALLBACK;
+    for (int i = 0; i < count_; ++i) {
+        item.iItem = i;
+        ::SendMessageW(list_.m_hWnd, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
+    }
+    list_.SendMessage(WM_SETREDRAW, TRUE);
+    quiet_ = false;
+    marked_ = count_ > 0 ? std::clamp(panel_.itemIndex, 1, count_) : 0;
+    roomNote_.clear();
+    UpdateNote();
+    list_.Invalidate();
+}
+
+void CSchemeOverviewDlg::LibraryChanged()
+{
+    thumbnails_.clear();
+    roomViews_.clear();
+    cards_.clear();
+    painter_.Forget();
+    ListChanged();
+}
+
+void CSchemeOverviewDlg::MarkCurrent(int number)
+{
+    // The panel has just put its own item on the model: that is what is
+    // shown now, so captures stop without putting anything back.
+    if (Capturing())
+        StopCaptures(false);
+    marked_ = number >= 1 && number <= count_ ? number : 0;
+    SelectQuietly(marked_);
+    list_.Invalidate(false);
+}
+
+void CSchemeOverviewDlg::SelectQuietly(int number)
+{
+    quiet_ = true;
+    ListView_SetItemState(list_.m_hWnd, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+    if (number >= 1 && number <= count_) {
+        ListView_SetItemState(list_.m_hWnd, number - 1, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+        ListView_EnsureVisible(list_.m_hWnd, number - 1, FALSE);
+    }
+    quiet_ = false;
+}
+
+std::string CSchemeOverviewDlg::NoteText() const
+{
+    if (count_ == 0) {
+        if (mode_ == ModeCycle)
+            return kCycleModeNote;
+        return mode_ == ModeTexture ? kEmptyTextureNote : kEmptyExpertNote;
+    }
+    return roomNote_;
+}
+
+void CSchemeOverviewDlg::UpdateNote()
+{
+    const std::string note = NoteText();
+    SetDlgItemText(IDC_OVERVIEW_NOTE, note);
+    ::ShowWindow(GetDlgItem(IDC_OVERVIEW_NOTE), note.empty() ? SW_HIDE : SW_SHOW);
+}
+
+// ---- Cards -----------------------------------------------------------------
+
+int CSchemeOverviewDlg::RecordOf(int number) const
+{
+    if (mode_ != ModeExpert || number < 1 || number > static_cast<int>(panel_.matchIndices.size()))
+        return -1;
+    const int index = panel_.matchIndices[static_cast<std::size_t>(number - 1)];
+    return index >= 0 && index < panel_.library.GetCount() ? index : -1;
+}
+
+std::string CSchemeOverviewDlg::CardKey(int number) const
+{
+    if (mode_ == ModeExpert) {
+        const int record = RecordOf(number);
+        return record >= 0 ? MaterialsKey(panel_.library[record]) : std::string();
+    }
+    if (mode_ == ModeTexture && number >= 1 && number <= static_cast<int>(panel_.textureNames.size()))
+        return "t" + panel_.textureFolder + panel_.textureNames[static_cast<std::size_t>(number - 1)];
+    return std::string();
+}
+
+std::string CSchemeOverviewDlg::FindTexture(const std::string& storedName)
+{
+    auto found = foundMaps_.find(storedName);
+    if (found == foundMaps_.end())
+        found = foundMaps_.emplace(storedName, FindMapFile(storedName, searchFolders_)).first;
+    return found->second;
+}
+
+std::optional<double> CSchemeOverviewDlg::TextureLrv(const std::string& storedName)
+{
+    const std::string path = FindTexture(storedName);
+    if (path.empty())
+        return std::nullopt;
+    return TextureFileLrv(path);
+}
+
+CSchemeOverviewDlg::Card CSchemeOverviewDlg::CardAt(int number)
+{
+    Card card;
+    if (number < 1 || number > count_)
+        return card;
+    const int record = RecordOf(number);
+    if (record >= 0) {
+        const std::string key = CardKey(number);
+        auto cached = cards_.find(key);
+        if (cached == cards_.end()) {
+            Card values;
+            values.combination = true;
+            values.lrv = CombinationLrvs(panel_.library[record],
+                                         [this](const std::string& name) { return TextureLrv(name); });
+            values.marks = LowContrastPairs(values.lrv);
+            values.lrvLine = LrvLine(values.lrv);
+            cached = cards_.emplace(key, values).first;
+        }
+        card = cached->second;
+        card.title = std::to_string(number) + " " + FieldString(panel_.library[record].name);
+    } else if (mode_ == ModeTexture) {
+        card.title = std::to_string(number) + " " + panel_.textureNames[static_cast<std::size_t>(number - 1)];
+    }
+    return card;
+}
+
+bool CSchemeOverviewDlg::HasRoomView(int number) const
+{
+    const std::string key = CardKey(number);
+    return RecordOf(number) >= 0 && roomViews_.count(key) != 0;
+}
+
+const Picture& CSchemeOverviewDlg::ThumbnailAt(int number)
+{
+    static const Picture none;
+    const int record = RecordOf(number);
+    if (record >= 0 && IsDlgButtonChecked(IDC_ROOM_VIEWS) == BST_CHECKED) {
+        auto view = roomViews_.find(CardKey(number));
+        if (view != roomViews_.end())
+            return view->second;
+    }
+    const std::string key = CardKey(number);
+    if (key.empty())
+        return none;
+    auto cached = thumbnails_.find(key);
+    if (cached != thumbnails_.end())
+        return cached->second;
+    Picture picture;
+    if (record >= 0) {
+        const CombinationRecord& combination = panel_.library[record];
+        std::string found[3];
+        for (int slot = 0; slot < 3; ++slot) {
+            const std::string map = FieldString(combination.materials[slot].mapFile[0]);
+            if (!map.empty())
+                found[slot] = FindTexture(map);
+        }
+        picture = painter_.Bands(combination.materials, found);
+    } else {
+        picture = painter_.TextureCard(panel_.textureFolder + panel_.textureNames[static_cast<std::size_t>(number - 1)]);
+    }
+    return thumbnails_.emplace(key, std::move(picture)).first->second;
+}
+
+LRESULT CSchemeOverviewDlg::OnGetDispInfo(NMHDR* header)
+{
+    auto* info = reinterpret_cast<NMLVDISPINFOW*>(header);
+    if ((info->item.mask & LVIF_TEXT) != 0 && info->item.pszText != nullptr && info->item.cchTextMax > 0) {
+        const std::wstring text = fw::Widen(CardAt(info->item.iItem + 1).title);
+        const std::size_t length = std::min(text.size(), static_cast<std::size_t>(info->item.cchTextMax - 1));
+        std::copy_n(text.begin(), length, info->item.pszText);
+        info->item.pszText[length] = L'\0';
+    }
+    if ((info->item.mask & LVIF_IMAGE) != 0)
+        info->item.iImage = -1;
+    return 0;
+}
+
+LRESULT CSchemeOverviewDlg::OnItemChanged(NMHDR* header)
+{
+    const auto* change = reinterpret_cast<NMLISTVIEW*>(header);
+    if (quiet_ || change->iItem < 0 || (change->uChanged & LVIF_STATE) == 0)
+        return 0;
+    if ((change->uNewState & LVIS_SELECTED) != 0 && (change->uOldState & LVIS_SELECTED) == 0)
+        panel_.ApplyListItem(change->iItem + 1);
+    return 0;
+}
+
+LRESULT CSchemeOverviewDlg::OnCustomDraw(NMHDR* header)
+{
+    auto* draw = reinterpret_cast<NMLVCUSTOMDRAW*>(header);
+    switch (draw->nmcd.dwDrawStage) {
+    case CDDS_PREPAINT:
+        return CDRF_NOTIFYITEMDRAW;
+    case CDDS_ITEMPREPAINT: {
+        const int item = static_cast<int>(draw->nmcd.dwItemSpec);
+        RECT bounds{};
+        bounds.left = LVIR_BOUNDS;
+        if (!::SendMessageW(list_.m_hWnd, LVM_GETITEMRECT, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&bounds)))
+            return CDRF_DODEFAULT;
+        const bool selected = ListView_GetItemState(list_.m_hWnd, item, LVIS_SELECTED) != 0;
+        DrawCard(draw->nmcd.hdc, item, bounds, selected);
+        return CDRF_SKIPDEFAULT;
+    }
+    default:
+        return CDRF_DODEFAULT;
+    }
+}
+
+void CSchemeOverviewDlg::DrawCard(HDC dc, int item, const RECT& bounds, bool selected)
+{
+    const int number = item + 1;
+    CDC out(dc);
+    out.FillSolidRect(bounds, ::GetSysColor(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
+    const int x = bounds.left + (bounds.right - bounds.left - CThumbnailPainter::kWidth) / 2;
+    const int y = bounds.top + 5;
+    DrawPicture(dc, x, y, ThumbnailAt(number));
+    const RECT picture{x, y, x + CThumbnailPainter::kWidth, y + CThumbnailPainter::kHeight};
+    if (number == marked_) {
+        for (int ring = 1; ring <= 3; ++ring) {
+            const RECT frame{picture.left - ring, picture.top - ring, picture.right + ring, picture.bottom + ring};
+            out.Draw3dRect(frame, kMarkColour, kMarkColour);
+        }
+    } else {
+        const RECT frame{picture.left - 1, picture.top - 1, picture.right + 1, picture.bottom + 1};
+        out.Draw3dRect(frame, ::GetSysColor(COLOR_3DSHADOW), ::GetSysColor(COLOR_3DSHADOW));
+    }
+
+    const Card card = CardAt(number);
+    CSelectGuard font(dc, textFont_);
+    out.SetBkMode(TRANSPARENT);
+    const COLORREF text = ::GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT);
+    out.SetTextColor(text);
+    RECT title{bounds.left + 2, picture.bottom + 4, bounds.right - 2, picture.bottom + 4 + kTextLine};
+    out.DrawText(card.title, title, DT_CENTER | DT_SINGLELINE | DT_END_ELLIPSIS | DT_NOPREFIX);
+    if (!card.combination)
+        return;
+
+    // "LRV c/w/f": the values of a pair closer than the guidance are red and
+    // underlined together.
+    const std::string values[3] = {std::to_string(RoundedLrv(card.lrv.ceiling)),
+                                   std::to_string(RoundedLrv(card.lrv.wall)),
+                                   std::to_string(RoundedLrv(card.lrv.floor))};
+    const std::string pieces[6] = {"LRV ", values[0], "/", values[1], "/", values[2]};
+    int width = 0;
+    int widths[6];
+    for (int i = 0; i < 6; ++i) {
+        widths[i] = out.GetTextExtent(pieces[i]).cx;
+        width += widths[i];
+    }
+    int left = bounds.left + (bounds.right - bounds.left - width) / 2;
+    const int top = title.bottom;
+    int starts[6];
+    for (int i = 0; i < 6; ++i) {
+        starts[i] = left;
+        const bool low = (i == 1 && card.marks.ceilingWall) || (i == 3 && (card.marks.ceilingWall || card.marks.wallFloor)) ||
+                         (i == 5 && card.marks.wallFloor);
+        out.SetTextColor(low ? kLowContrastColour : text);
+        out.TextOut(left, top, pieces[i]);
+        left += widths[i];
+    }
+    CPen pen(PS_SOLID, 2, kLowContrastColour);
+    CSelectGuard usePen(dc, pen);
+    const int underline = top + kTextLine - 1;
+    if (card.marks.ceilingWall) {
+        out.MoveTo(starts[1], underline);
+        out.LineTo(starts[3] + widths[3], underline);
+    }
+    if (card.marks.wallFloor) {
+        out.MoveTo(starts[3], underline + 2);
+        out.LineTo(starts[5] + widths[5], underline + 2);
+    }
+}
+
+// ---- Room views --------------------------------------------------------------
+
+void CSchemeOverviewDlg::OnRoomViewsClicked()
+{
+    if (IsDlgButtonChecked(IDC_ROOM_VIEWS) == BST_CHECKED) {
+        StartCaptures();
+    } else {
+        StopCaptures(true);
+        roomViews_.clear();
+        roomNote_.clear();
+        UpdateNote();
+        list_.Invalidate(false);
+    }
+}
+
+void CSchemeOverviewDlg::StartCaptures()
+{
+    StopCaptures(true);
+    roomNote_.clear();
+    if (mode_ != ModeExpert || count_ == 0) {
+        UpdateNote();
+        return;
+    }
+    const HWND view = HostView();
+    if (surfaceClasses.empty())
+        roomNote_ = kRoomViewsNeedClassesNote;
+    else if (view == nullptr)
+        roomNote_ = kRoomViewsNeedViewNote;
+    UpdateNote();
+    if (!roomNote_.empty())
+        return;
+
+    // The cards in view, in list order.
+    const RECT client = list_.GetClientRect();
+    for (int item = 0; item < count_; ++item) {
+        RECT bounds{};
+        bounds.left = LVIR_BOUNDS;
+        RECT visible{};
+        if (::SendMessageW(list_.m_hWnd, LVM_GETITEMRECT, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&bounds)) &&
+            ::IntersectRect(&visible, &bounds, &client))
+            captureQueue_.push_back(item + 1);
+    }
+    if (captureQueue_.empty())
+        return;
+
+    std::set<unsigned> saved;
+    for (const SurfaceClassEntry& entry : surfaceClasses) {
+        if (!saved.insert(entry.materialHandle).second)
+            continue;
+        savedMaterials_.emplace_back(entry.materialHandle, OriginalMaterial());
+        HV_GetMaterial(entry.materialHandle, &savedMaterials_.back().second);
+    }
+    captureTotal_ = static_cast<int>(captureQueue_.size());
+    captureRunning_ = true;
+    HWND progress = GetDlgItem(IDC_CAPTURE_PROGRESS);
+    ::SendMessageW(progress, PBM_SETRANGE32, 0, captureTotal_);
+    ::SendMessageW(progress, PBM_SETPOS, 0, 0);
+    ::ShowWindow(progress, SW_SHOW);
+    SetTimer(kCaptureTimer, kCaptureInterval);
+}
+
+void CSchemeOverviewDlg::OnCaptureTick(UINT_PTR id)
+{
+    if (id != kCaptureTimer)
+        return;
+    if (captureQueue_.empty()) {
+        StopCaptures(true);
+        return;
+    }
+    const int number = captureQueue_.front();
+    captureQueue_.erase(captureQueue_.begin());
+    const int record = RecordOf(number);
+    const HWND view = HostView();
+    if (record >= 0 && view != nullptr) {
+        const CombinationRecord& combination = panel_.library[record];
+        for (int part = Ceiling; part <= Wall; ++part) {
+            OriginalMaterial material;
+            SlotToMaterial(combination.materials[part], material);
+            for (const SurfaceClassEntry& entry : surfaceClasses)
+                if (entry.surfaceClass == part)
+                    HV_SetMaterial(entry.materialHandle, &material);
+        }
+        HV_CalculateSurfaceColor();
+        HV_Redraw();
+        ::UpdateWindow(view);
+        const Picture shot = CaptureWindowClient(view);
+        // A blank capture keeps the card's bands.
+        if (!shot.Empty())
+            roomViews_[CardKey(number)] = CThumbnailPainter::Scaled(shot, CThumbnailPainter::kWidth, CThumbnailPainter::kHeight);
+        RECT bounds{};
+        bounds.left = LVIR_BOUNDS;
+        if (::SendMessageW(list_.m_hWnd, LVM_GETITEMRECT, static_cast<WPARAM>(number - 1),
+                           reinterpret_cast<LPARAM>(&bounds)))
+            list_.InvalidateRect(&bounds, false);
+    }
+    ::SendMessageW(GetDlgItem(IDC_CAPTURE_PROGRESS), PBM_SETPOS,
+                   static_cast<WPARAM>(captureTotal_ - static_cast<int>(captureQueue_.size())), 0);
+    if (captureQueue_.empty())
+        StopCaptures(true);
+}
+
+void CSchemeOverviewDlg::StopCaptures(bool restore)
+{
+    if (m_hWnd != nullptr)
+        KillTimer(kCaptureTimer);
+    captureQueue_.clear();
+    if (captureRunning_ && restore && !savedMaterials_.empty()) {
+        for (auto& [handle, material] : savedMaterials_)
+            HV_SetMaterial(handle, &material);
+        HV_CalculateSurfaceColor();
+        HV_Redraw();
+    }
+    savedMaterials_.clear();
+    captureRunning_ = false;
+    if (m_hWnd != nullptr)
+        ::ShowWindow(GetDlgItem(IDC_CAPTURE_PROGRESS), SW_HIDE);
+}

@@ -1,0 +1,139 @@
+// The scheme overview "配色一览": every item of the panel's current list at
+// once, as cards in a list view (control 1050, icon view, texts asked for
+// when shown, cards drawn by the window itself). Expert mode shows each combination as a room in
+// three bands with its light-reflectance values; texture mode shows each
+// texture file. Choosing a card applies that item as the panel's item menu
+// does. With "实景" checked, the visible combinations are put on the host's
+// model one after another and its view is captured into their cards; the
+// model is put back as it was afterwards.
+//
+// Owned by the panel: created on its command, modeless, closed with it.
+#pragma once
+
+#include "framework/Framework.h"
+#include "library/SchemeContrast.h"
+#include "panel/SchemeThumbnails.h"
+#include "plugin/HostInterface.h"
+
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+class CColorPanelDlg;
+
+class CSchemeOverviewDlg : public CDialog {
+public:
+    explicit CSchemeOverviewDlg(CColorPanelDlg& panel);
+    ~CSchemeOverviewDlg() override;
+
+    // Creates the window owned by the panel, at placement when one is given.
+    bool Open(const RECT* placement);
+
+    // The panel is going: the window closes and no longer reports to it.
+    void CloseWithPanel();
+    // The panel object is gone before this window's last message.
+    void Orphan() { orphaned_ = true; }
+
+    // The panel's list was rebuilt or narrowed, or its mode changed.
+    void ListChanged();
+    // The library changed: every card is drawn afresh (cards are cached by
+    // their combination's materials, so this frees memory more than it
+    // corrects anything).
+    void LibraryChanged();
+    // The panel shows item number (1-based) as its current one: the card
+    // is marked and selected, nothing is applied.
+    void MarkCurrent(int number);
+
+    // What a card shows, for drawing and for tests.
+    struct Card {
+        std::string title;        // "number name"
+        bool combination = false;
+        SurfaceLrvs lrv;
+        ContrastMarks marks;
+        std::string lrvLine;      // "LRV c/w/f"
+    };
+    Card CardAt(int number);
+    // The thumbnail of a card (room view, bands or texture).
+    const Picture& ThumbnailAt(int number);
+    bool HasRoomView(int number) const;
+    int Count() const { return count_; }
+    int Marked() const { return marked_; }
+    bool Capturing() const { return captureRunning_; }
+    std::string NoteText() const;
+
+    // The host's 3D view: the window under the point of the last pick, noted
+    // by the picking code at that moment (screen coordinates).
+    static void NoteHostView(int x, int y);
+    static HWND HostView();
+
+    // Texts the window shows (code page 936).
+    static const char* const kCaption;
+    static const char* const kRoomViewsText;
+    static const char* const kCycleModeNote;
+    static const char* const kEmptyExpertNote;
+    static const char* const kEmptyTextureNote;
+    static const char* const kRoomViewsNeedClassesNote;
+    static const char* const kRoomViewsNeedViewNote;
+
+    static constexpr int kCardWidth = CThumbnailPainter::kWidth + 36;
+    static constexpr int kCardHeight = CThumbnailPainter::kHeight + 46;
+
+protected:
+    bool OnInitDialog() override;
+    const MessageMap& GetMessageMap() const override;
+    void OnOK() override;
+    void OnCancel() override;
+    void PostNcDestroy() override;
+    bool PreTranslateMessage(MSG* msg) override;
+
+private:
+    // The message table's handlers, in the table's order.
+    LRESULT OnGetDispInfo(NMHDR* header);
+    LRESULT OnCustomDraw(NMHDR* header);
+    LRESULT OnItemChanged(NMHDR* header);
+    void OnRoomViewsClicked();
+    void OnCaptureTick(UINT_PTR id);
+    void OnSize(UINT type, int width, int height);
+    LRESULT OnGetMinMaxInfo(WPARAM, LPARAM);
+    void OnDestroy();
+
+    void Layout(int width, int height);
+    void UpdateNote();
+    void DrawCard(HDC dc, int item, const RECT& bounds, bool selected);
+    // The library index of combination card number, or -1.
+    int RecordOf(int number) const;
+    std::string CardKey(int number) const;
+    std::string FindTexture(const std::string& storedName);
+    std::optional<double> TextureLrv(const std::string& storedName);
+    void SelectQuietly(int number);
+
+    void StartCaptures();
+    // Stops the captures; restore puts the host's materials back as they
+    // were before the first capture.
+    void StopCaptures(bool restore);
+
+    CColorPanelDlg& panel_;
+    CWnd list_;
+    int count_ = 0;
+    int marked_ = 0;
+    bool quiet_ = false;
+    bool orphaned_ = false;  // selection changes made by the window itself
+    int mode_ = -1;
+
+    CThumbnailPainter painter_;
+    std::map<std::string, Picture> thumbnails_;  // by CardKey
+    std::map<std::string, Picture> roomViews_;   // by CardKey
+    std::vector<std::string> searchFolders_;
+    std::map<std::string, std::string> foundMaps_;  // stored map name -> found path
+    std::map<std::string, Card> cards_;             // LRV values by CardKey
+    std::string roomNote_;
+    CFont textFont_;
+    CImageList cardImages_;
+
+    std::vector<int> captureQueue_;  // card numbers still to capture
+    bool captureRunning_ = false;
+    int captureTotal_ = 0;
+    // The host's materials before the first capture: handle and value.
+    std::vector<std::pair<unsigned, OriginalMaterial>> savedMaterials_;
+};

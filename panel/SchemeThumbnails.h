@@ -1,0 +1,66 @@
+// The pictures of the scheme overview's cards: a room in three bands
+// (ceiling on top, wall in the middle over half the height, floor at the
+// bottom) each in its material's colour or its texture image, a texture file
+// on its own, and a capture of the host's view scaled into the same frame.
+// Pixels are 0x00RRGGBB, rows top to bottom, as a 32-bit top-down DIB holds
+// them. Texture files are decoded once per path.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+struct MaterialSlot;
+
+struct Picture {
+    int width = 0;
+    int height = 0;
+    std::vector<uint32_t> pixels;
+    bool Empty() const { return pixels.empty(); }
+};
+
+class CThumbnailPainter {
+public:
+    static constexpr int kWidth = 120;
+    static constexpr int kHeight = 90;
+
+    // The decoded picture of a texture file, or null when it cannot be read;
+    // remembered for the painter's life.
+    const Picture* Texture(const std::string& path);
+
+    // Three bands from the three slots (ceiling, floor, wall order); the
+    // found path of each slot's first map, empty for a plain colour or a map
+    // that is not found (hatched when a map was named).
+    Picture Bands(const MaterialSlot (&slots)[3], const std::string (&foundMaps)[3]);
+    // A texture file filling the frame; grey and hatched when unreadable.
+    Picture TextureCard(const std::string& path);
+
+    // Forgets every decoded texture (the files may have changed).
+    void Forget() { textures_.clear(); }
+
+    // Fills the rectangle [x0, x1) x [y0, y1) of target with source scaled to
+    // cover it (aspect kept, the middle cut out), each pixel the mean of a
+    // few source samples.
+    static void Cover(Picture& target, int x0, int y0, int x1, int y1, const Picture& source);
+    // A whole picture scaled to cover a new one of the given size.
+    static Picture Scaled(const Picture& source, int width, int height);
+    // Diagonal lines over [x0, x1) x [y0, y1), dark on light colours and
+    // light on dark ones: the sign of a texture that was named but not found.
+    static void Hatch(Picture& target, int x0, int y0, int x1, int y1, uint32_t base);
+    // True when every pixel has the same colour (a capture that drew nothing).
+    static bool Uniform(const Picture& picture);
+
+private:
+    std::map<std::string, std::unique_ptr<Picture>> textures_;  // null: unreadable
+};
+
+// Pixels of the client area of a window: PrintWindow first, the screen under
+// it when that comes back blank. Empty when both are blank.
+Picture CaptureWindowClient(HWND window);
+
+// Draws a picture at (x, y) of a device context, unscaled.
+void DrawPicture(HDC dc, int x, int y, const Picture& picture);

@@ -1,0 +1,229 @@
+// Benchmark of the scheme overview: opening it on 1,000 listed combinations
+// and scrolling through all of them once, page by page, each page painted
+// at once; against a window that paints the same number of plain
+// rectangles of the card's size, page by page, in the same run. Prints the
+// median and min-max of 7 runs of each and their ratio; run it with
+// scripts/bench-win.
+#include "FakeHost.h"
+
+#include "framework/Framework.h"
+#include "library/CombinationFile.h"
+#include "model/SurfaceMaterialStore.h"
+#include "panel/ColorPanelDlg.h"
+#include "panel/SchemeOverviewDlg.h"
+#include "plugin/PluginEntry.h"
+#include "res/resource.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int kCards = 1000;
+constexpr int kRuns = 7;
+
+using Clock = std::chrono::steady_clock;
+
+double Seconds(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
+
+// 1,000 combinations of one space type, their colours spread over the
+// range, every tenth with a floor texture that is not found (hatched).
+void WriteLibrary(const std::string& path)
+{
+    CombinationLibrary library;
+    for (int k = 0; k < kCards; ++k) {
+        CombinationRecord record;
+        InitCombinationRecord(record, "方案" + std::to_string(k + 1), "住宅/客厅/", "说明");
+        for (int part = 0; part < 3; ++part)
+            for (int c = 0; c < 3; ++c)
+                record.materials[part].color[c] = static_cast<float>((k * 7 + part * 31 + c * 13) % 100) / 100.0f;
+        if (k % 10 == 0)
+            SetField(record.materials[1].mapFile[0], "missing_floor.jpg");
+        library.Append(record);
+    }
+    WriteCombinationFile(path, library);
+}
+
+// Scrolls a window down by its client height until the end, painting each page.
+int ScrollThrough(HWND wnd)
+{
+    RECT client;
+    ::GetClientRect(wnd, &client);
+    int pages = 1;
+    ::UpdateWindow(wnd);
+    for (;;) {
+        SCROLLINFO info{};
+        info.cbSize = sizeof info;
+        info.fMask = SIF_ALL;
+        ::GetScrollInfo(wnd, SB_VERT, &info);
+        if (info.nPos + static_cast<int>(info.nPage) > info.nMax)
+            break;
+        ::SendMessageW(wnd, WM_VSCROLL, SB_PAGEDOWN, 0);
+        ::UpdateWindow(wnd);
+        ++pages;
+        if (pages > 10 * kCards)
+            break;
+    }
+    return pages;
+}
+
+double TimeOverview(int& pages)
+{
+    const auto start = Clock::now();
+    ::SendMessageW(colorPanel->m_hWnd, WM_COMMAND, ID_SCHEME_OVERVIEW, 0);
+    CSchemeOverviewDlg* overview = colorPanel->overview;
+    if (overview == nullptr)
+        return -1;
+    HWND list = overview->GetDlgItem(IDC_OVERVIEW_LIST);
+    pages = ScrollThrough(list);
+    const double seconds = Seconds(start);
+    // Closed, so the next run computes every thumbnail again.
+    ::SendMessageW(overview->m_hWnd, WM_CLOSE, 0, 0);
+    fw::PumpMessages();
+    return seconds;
+}
+
+// The baseline: a scrolling window of the list's size that fills one
+// rectangle per card of the page it shows.
+int baselineTop = 0;
+int baselineColumns = 1;
+
+LRESULT CALLBACK BaselineProc(HWND wnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_PAINT: {
+        PAINTSTRUCT paint;
+        HDC dc = ::BeginPaint(wnd, &paint);
+        RECT client;
+        ::GetClientRect(wnd, &client);
+        ::FillRect(dc, &client, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
+        const int firstRow = baselineTop / CSchemeOverviewDlg::kCardHeight;
+        const int rows = static_cast<int>(client.bottom) / CSchemeOverviewDlg::kCardHeight + 2;
+        for (int row = firstRow; row < firstRow + rows; ++row)
+            for (int column = 0; column < baselineColumns; ++column) {
+                const int card = row * baselineColumns + column;
+                if (card >= kCards)
+                    break;
+                const int x = column * CSchemeOverviewDlg::kCardWidth;
+                const int y = row * CSchemeOverviewDlg::kCardHeight - baselineTop;
+                RECT r{x + 6, y + 5, x + 6 + CThumbnailPainter::kWidth, y + 5 + CThumbnailPainter::kHeight};
+                HBRUSH brush = ::CreateSolidBrush(RGB(card % 256, (card * 7) % 256, (card * 13) % 256));
+                ::FillRect(dc, &r, brush);
+                ::DeleteObject(brush);
+            }
+        ::EndPaint(wnd, &paint);
+        return 0;
+    }
+    case WM_VSCROLL: {
+        RECT client;
+        ::GetClientRect(wnd, &client);
+        const int rows = (kCards + baselineColumns - 1) / baselineColumns;
+        const int height = rows * CSchemeOverviewDlg::kCardHeight;
+        const int bottom = static_cast<int>(client.bottom);
+        baselineTop = std::min(baselineTop + bottom, std::max(0, height - bottom));
+        SCROLLINFO info{};
+        info.cbSize = sizeof info;
+        info.fMask = SIF_ALL;
+        info.nMax = height - 1;
+        info.nPage = static_cast<UINT>(bottom);
+        info.nPos = baselineTop;
+        ::SetScrollInfo(wnd, SB_VERT, &info, TRUE);
+        ::InvalidateRect(wnd, nullptr, FALSE);
+        return 0;
+    }
+    default:
+        return ::DefWindowProcW(wnd, message, wParam, lParam);
+    }
+}
+
+double TimeBaseline(const RECT& listClient, int pages)
+{
+    WNDCLASSW baselineClass{};
+    baselineClass.lpfnWndProc = BaselineProc;
+    baselineClass.hInstance = ::GetModuleHandleW(nullptr);
+    baselineClass.lpszClassName = L"OverviewBaseline";
+    ::RegisterClassW(&baselineClass);
+    const auto start = Clock::now();
+    HWND wnd = ::CreateWindowExW(0, L"OverviewBaseline", L"", WS_POPUP | WS_VISIBLE | WS_VSCROLL, 0, 0,
+                                 listClient.right + ::GetSystemMetrics(SM_CXVSCROLL), listClient.bottom, nullptr,
+                                 nullptr, baselineClass.hInstance, nullptr);
+    baselineTop = 0;
+    baselineColumns = std::max(1, static_cast<int>(listClient.right / CSchemeOverviewDlg::kCardWidth));
+    ::UpdateWindow(wnd);
+    for (int page = 1; page < pages; ++page) {
+        ::SendMessageW(wnd, WM_VSCROLL, SB_PAGEDOWN, 0);
+        ::UpdateWindow(wnd);
+    }
+    const double seconds = Seconds(start);
+    ::DestroyWindow(wnd);
+    return seconds;
+}
+
+struct Summary {
+    double median, min, max;
+};
+
+Summary Summarise(std::vector<double> times)
+{
+    std::sort(times.begin(), times.end());
+    return {times[times.size() / 2], times.front(), times.back()};
+}
+
+}  // namespace
+
+int main()
+{
+    fw::SetMessageBoxHandler([](const std::string&, const std::string&, UINT) { return IDOK; });
+    FakeHost& host = FakeHost::Get();
+    host.Reset();
+    ResetSurfaceMaterialStore();
+    const unsigned material = host.AddMaterial(1, 1, 1);
+    host.AddSurface(material, 10, 10);
+    const std::string libraryPath = CColorPanelDlg::ModuleFolder() + "Tintgrove.tgv";
+    WriteLibrary(libraryPath);
+
+    pluginCallbacks.hostEvent("go");
+    if (colorPanel == nullptr || colorPanel->itemCount != kCards) {
+        std::printf("the panel did not list %d combinations\n", kCards);
+        return 1;
+    }
+
+    // The overview's list size, taken from a first opening.
+    ::SendMessageW(colorPanel->m_hWnd, WM_COMMAND, ID_SCHEME_OVERVIEW, 0);
+    RECT listClient;
+    ::GetClientRect(colorPanel->overview->GetDlgItem(IDC_OVERVIEW_LIST), &listClient);
+    ::SendMessageW(colorPanel->overview->m_hWnd, WM_CLOSE, 0, 0);
+    fw::PumpMessages();
+
+    std::vector<double> overviewTimes, baselineTimes;
+    int pages = 0;
+    for (int run = 0; run < kRuns; ++run) {
+        overviewTimes.push_back(TimeOverview(pages));
+        baselineTimes.push_back(TimeBaseline(listClient, pages));
+    }
+    const Summary overview = Summarise(overviewTimes);
+    const Summary baseline = Summarise(baselineTimes);
+    std::vector<double> ratios;
+    for (int run = 0; run < kRuns; ++run)
+        ratios.push_back(overviewTimes[static_cast<std::size_t>(run)] / baselineTimes[static_cast<std::size_t>(run)]);
+    const Summary ratio = Summarise(ratios);
+
+    std::printf("scheme overview: open on %d combinations and scroll through them once (%d pages of %ldx%ld), %d runs\n",
+                kCards, pages, listClient.right, listClient.bottom, kRuns);
+    std::printf("  overview (thumbnails computed afresh): median %.4f s (min %.4f, max %.4f)\n", overview.median,
+                overview.min, overview.max);
+    std::printf("  baseline (%d plain rectangles, same pages): median %.4f s (min %.4f, max %.4f)\n", kCards,
+                baseline.median, baseline.min, baseline.max);
+    std::printf("  ratio overview / baseline: median %.1fx (min %.1fx, max %.1fx)\n", ratio.median, ratio.min,
+                ratio.max);
+    std::printf("  per page: overview %.2f ms, baseline %.2f ms\n", overview.median * 1000 / pages,
+                baseline.median * 1000 / pages);
+
+    ::SendMessageW(colorPanel->m_hWnd, WM_CLOSE, 0, 0);
+    fw::PumpMessages();
+    ::DeleteFileW(fw::Widen(libraryPath).c_str());
+    return 0;
+}
