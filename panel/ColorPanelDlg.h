@@ -183,6 +183,9 @@ public:
     static bool IsOverviewKey(const MSG& msg);
     static const char* const kOverviewMenuText;
     CSchemeOverviewDlg* overview = nullptr;
+    // The item of the current list last put on the model, 0 when none since
+    // the list changed: the card an overview opened later marks.
+    int shownItem = 0;
     RECT overviewPlacement = {};
     bool overviewPlaced = false;
 

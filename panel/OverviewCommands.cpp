@@ -48,6 +48,7 @@ void CColorPanelDlg::ApplyListItem(int number)
 
 void CColorPanelDlg::OverviewListChanged()
 {
+    shownItem = 0;
     if (overview != nullptr)
         overview->ListChanged();
 }
@@ -60,6 +61,7 @@ void CColorPanelDlg::OverviewLibraryChanged()
 
 void CColorPanelDlg::OverviewMarkCurrent(int number)
 {
+    shownItem = number;
     if (overview != nullptr)
         overview->MarkCurrent(number);
 }

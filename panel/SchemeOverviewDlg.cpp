@@ -278,7 +278,11 @@ void CSchemeOverviewDlg::ListChanged()
     }
     list_.SendMessage(WM_SETREDRAW, TRUE);
     quiet_ = false;
-    marked_ = count_ > 0 ? std::clamp(panel_.itemIndex, 1, count_) : 0;
+    // The item on the model, or before anything was applied the index box's.
+    if (panel_.shownItem >= 1 && panel_.shownItem <= count_)
+        marked_ = panel_.shownItem;
+    else
+        marked_ = count_ > 0 ? std::clamp(panel_.itemIndex, 1, count_) : 0;
     roomNote_.clear();
     UpdateNote();
     list_.Invalidate();

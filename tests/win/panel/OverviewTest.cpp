@@ -435,6 +435,20 @@ TEST_F(Overview, TheMarkFollowsThePanelsStepsWithoutApplyingAgain)
     EXPECT_EQ(Applied(), 1);
 }
 
+TEST_F(Overview, OpenedAfterStepsItMarksTheItemOnTheModel)
+{
+    WriteLibrary(4);
+    ASSERT_NE(Go(), nullptr);
+    ClassifyRoom();
+    Next();
+    Next();
+    Next();  // the last item is on the model; the panel's index has wrapped
+    ASSERT_EQ(Applied(), 4);
+    CSchemeOverviewDlg* overview = Open();
+    ASSERT_NE(overview, nullptr);
+    EXPECT_EQ(overview->Marked(), 4);
+}
+
 // ---- Light reflectance ----------------------------------------------------------
 
 TEST_F(Overview, CardsShowTheLrvLineAndMarkClosePairs)
