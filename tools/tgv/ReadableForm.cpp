@@ -481,6 +481,12 @@ bool FromReadable(const std::string& text, CombinationLibrary& library, std::str
         error = "line " + std::to_string(line) + ", column " + std::to_string(column) + ": " +
                 (colon == std::string::npos ? what : what.substr(colon + 2));
         return false;
+    } catch (const json::exception& e) {
+        // A number too large for any float: the parser names it, not where.
+        std::string what = e.what();
+        const std::size_t bracket = what.find("] ");
+        error = bracket == std::string::npos ? what : what.substr(bracket + 2);
+        return false;
     }
     const int start = library.GetCount();
     std::size_t number = 0;
