@@ -72,16 +72,22 @@ CombinationLight MeasureLight(const CombinationRecord& record, TextureFolder& te
 
 namespace {
 
-std::string Fixed(double v, bool below = false, bool texture = false)
+std::string Fixed(double v)
 {
     char buffer[32];
-    std::snprintf(buffer, sizeof buffer, "%.1f%s", v, below ? "*" : texture ? "t" : "");
+    std::snprintf(buffer, sizeof buffer, "%.1f", v);
     return buffer;
 }
 
 std::string Column(const std::string& text, std::size_t width)
 {
     return text.size() >= width ? text : std::string(width - text.size(), ' ') + text;
+}
+
+// A value right-aligned in its column, followed by its mark (or a space).
+std::string Cell(double v, std::size_t width, char mark)
+{
+    return Column(Fixed(v), width) + mark;
 }
 
 double Rounded(double v)
@@ -104,6 +110,7 @@ int RunContrast(TgvIo& io, const ContrastOptions& options)
     int below = 0;
     ordered_json records = ordered_json::array();
     std::string table = "    #  ceiling     wall    floor  wall-floor  wall-ceiling  combination\n";
+    const auto lightMark = [](const SurfaceLight& s) { return s.fromTexture ? 't' : ' '; };
     for (int i = 0; i < library.GetCount(); ++i) {
         const CombinationRecord& r = library[i];
         const CombinationLight light = MeasureLight(r, textures);
@@ -132,12 +139,12 @@ int RunContrast(TgvIo& io, const ContrastOptions& options)
             continue;
         }
         // The name goes last: its characters may be twice as wide as these.
-        table += Column(std::to_string(i + 1), 5) +
-                 Column(Fixed(light.surface[kCeiling].lrv, false, light.surface[kCeiling].fromTexture), 9) +
-                 Column(Fixed(light.surface[kWall].lrv, false, light.surface[kWall].fromTexture), 9) +
-                 Column(Fixed(light.surface[kFloor].lrv, false, light.surface[kFloor].fromTexture), 9) +
-                 Column(Fixed(light.WallFloor(), floorBelow), 12) + Column(Fixed(light.WallCeiling(), ceilingBelow), 14) +
-                 "  " + DisplayText(FieldView(r.roomCategory)) + DisplayText(FieldView(r.name)) + "\n";
+        table += Column(std::to_string(i + 1), 5) + Cell(light.surface[kCeiling].lrv, 9, lightMark(light.surface[kCeiling])) +
+                 Cell(light.surface[kWall].lrv, 8, lightMark(light.surface[kWall])) +
+                 Cell(light.surface[kFloor].lrv, 8, lightMark(light.surface[kFloor])) +
+                 Cell(light.WallFloor(), 11, floorBelow ? '*' : ' ') +
+                 Cell(light.WallCeiling(), 13, ceilingBelow ? '*' : ' ') + " " +
+                 DisplayText(FieldView(r.roomCategory)) + DisplayText(FieldView(r.name)) + "\n";
     }
     if (options.json) {
         const ordered_json doc = {{"file", options.file},
