@@ -466,8 +466,7 @@ std::string ToReadable(const CombinationLibrary& library, ReadableStyle style)
     return out + "}\n";
 }
 
-bool FromReadable(const std::string& text, CombinationLibrary& library, std::string& error,
-                  const ReadableOptions& options)
+bool ReadReadable(const std::string& text, const RecordSink& sink, std::string& error, const ReadableOptions& options)
 {
     json doc;
     try {
@@ -488,7 +487,6 @@ bool FromReadable(const std::string& text, CombinationLibrary& library, std::str
         error = bracket == std::string::npos ? what : what.substr(bracket + 2);
         return false;
     }
-    const int start = library.GetCount();
     std::size_t number = 0;
     const json* current = nullptr;
     try {
@@ -498,7 +496,6 @@ bool FromReadable(const std::string& text, CombinationLibrary& library, std::str
         const json* records = Member(doc, "records");
         if (!records || !records->is_array())
             throw ParseError("document", "expected \"records\": [...]");
-        library.Reserve(start + static_cast<int>(records->size()));
         DuplicateFinder duplicates;
         std::vector<RecordProblem> problems;
         CombinationRecord record;
@@ -518,7 +515,11 @@ bool FromReadable(const std::string& text, CombinationLibrary& library, std::str
                 if (!problems.empty())
                     throw ParseError("", ProblemText(problems.front()));
             }
-            library.Append(record);
+            std::string stopped;
+            if (!sink(record, stopped)) {
+                error = stopped;
+                return false;
+            }
         }
         return true;
     } catch (const ParseError& e) {
@@ -529,7 +530,22 @@ bool FromReadable(const std::string& text, CombinationLibrary& library, std::str
     } catch (const json::exception& e) {
         error = e.what();
     }
-    while (library.GetCount() > start)
-        library.RemoveAt(library.GetCount() - 1);
     return false;
+}
+
+bool FromReadable(const std::string& text, CombinationLibrary& library, std::string& error,
+                  const ReadableOptions& options)
+{
+    const int start = library.GetCount();
+    const bool ok = ReadReadable(
+        text,
+        [&](const CombinationRecord& record, std::string&) {
+            library.Append(record);
+            return true;
+        },
+        error, options);
+    if (!ok)
+        while (library.GetCount() > start)
+            library.RemoveAt(library.GetCount() - 1);
+    return ok;
 }

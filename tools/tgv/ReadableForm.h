@@ -5,6 +5,7 @@
 
 #include "CombinationLibrary.h"
 
+#include <functional>
 #include <string>
 
 enum class ReadableStyle {
@@ -31,6 +32,14 @@ struct ReadableOptions {
 // records numbered from 1, syntax errors with line and column) on any error;
 // library is then as it was.
 bool FromReadable(const std::string& text, CombinationLibrary& library, std::string& error,
+                  const ReadableOptions& options = {});
+
+// The same, handing each record to sink as soon as it is read and checked
+// (sink returns false to stop: the read then fails with its message in error,
+// which sink may set). Lets a build write records while it reads, holding
+// no library in memory.
+using RecordSink = std::function<bool(const CombinationRecord& record, std::string& error)>;
+bool ReadReadable(const std::string& text, const RecordSink& sink, std::string& error,
                   const ReadableOptions& options = {});
 
 // Line and column (from 1) of a byte offset in text.

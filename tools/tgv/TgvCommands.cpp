@@ -1,6 +1,7 @@
 #include "TgvCommands.h"
 
 #include "CombinationFile.h"
+#include "FileLayer.h"
 #include "Cp936Text.h"
 #include "ReadableForm.h"
 #include "TextDisplay.h"
@@ -188,22 +189,62 @@ int Show(TgvIo& io, const std::string& file, std::optional<long long> number, co
 int Build(TgvIo& io, const std::string& source, const std::string& output, bool allowProblems)
 {
     const std::string name = source == "-" ? "standard input" : source;
-    CombinationLibrary library;
-    {
-        const std::string text = ReadInput(source, io.in);
-        if (text.size() >= kSignatureFieldSize &&
-            SignatureMatches(reinterpret_cast<const unsigned char*>(text.data()), text.size()))
-            throw Failure{name + " is a library file, not its readable form; \"tgv dump " + name +
-                          "\" writes the readable form"};
-        std::string error;
-        ReadableOptions options;
-        options.validate = !allowProblems;
+    const std::string text = ReadInput(source, io.in);
+    if (text.size() >= kSignatureFieldSize &&
+        SignatureMatches(reinterpret_cast<const unsigned char*>(text.data()), text.size()))
+        throw Failure{name + " is a library file, not its readable form; \"tgv dump " + name +
+                      "\" writes the readable form"};
+    std::string error;
+    ReadableOptions options;
+    options.validate = !allowProblems;
+    int count = 0;
+    if (output == "-") {
+        // Nothing reaches standard output unless the whole source is good.
+        CombinationLibrary library;
         if (!FromReadable(text, library, error, options))
             throw Failure{name + ": " + error};
+        SaveLibraryFile(output, library, io.out);
+        count = library.GetCount();
+    } else {
+        // Each record goes to the new file as soon as it is read, through a
+        // buffer of whole records; any error discards the temporary file and
+        // leaves an existing one as it was.
+        bool writeFailed = false;
+        const bool saved = SaveFileSafely(LayerPath(output), [&](File& file) {
+            unsigned char field[kSignatureFieldSize];
+            MakeSignatureField(field);
+            std::vector<char> buffer;
+            constexpr std::size_t kBufferRecords = 64;
+            buffer.reserve(kBufferRecords * kRecordSize);
+            const auto flush = [&] {
+                const bool ok = WriteAll(file, buffer.data(), buffer.size());
+                buffer.clear();
+                return ok;
+            };
+            if (!WriteAll(file, field, sizeof field))
+                return !(writeFailed = true);
+            const bool read = ReadReadable(
+                text,
+                [&](const CombinationRecord& record, std::string&) {
+                    const char* bytes = reinterpret_cast<const char*>(&record);
+                    buffer.insert(buffer.end(), bytes, bytes + kRecordSize);
+                    ++count;
+                    if (buffer.size() >= kBufferRecords * kRecordSize && !flush())
+                        return !(writeFailed = true);
+                    return true;
+                },
+                error, options);
+            if (read && !flush())
+                writeFailed = true;
+            return read && !writeFailed;
+        });
+        if (!saved)
+            throw Failure{writeFailed || error.empty()
+                              ? output + ": cannot write the file; an existing file was left as it was"
+                              : name + ": " + error};
     }
-    SaveLibraryFile(output, library, io.out);
     std::ostream& summary = output == "-" ? io.err : io.out;
-    summary << "wrote " << library.GetCount() << " records to " << output << "\n";
+    summary << "wrote " << count << " records to " << output << "\n";
     return kExitOk;
 }
 
