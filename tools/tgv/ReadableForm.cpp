@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <stdexcept>
 
 using nlohmann::json;
@@ -466,64 +467,208 @@ std::string ToReadable(const CombinationLibrary& library, ReadableStyle style)
     return out + "}\n";
 }
 
-bool ReadReadable(const std::string& text, const RecordSink& sink, std::string& error, const ReadableOptions& options)
-{
-    json doc;
-    try {
-        doc = json::parse(text);
-    } catch (const json::parse_error& e) {
-        const auto [line, column] = LineAndColumn(text, e.byte > 0 ? e.byte - 1 : 0);
-        std::string what = e.what();
-        // The parser's own prefix names the exception class and a position
-        // counted differently; the reason follows the last ": ".
-        const std::size_t colon = what.rfind(": ");
-        error = "line " + std::to_string(line) + ", column " + std::to_string(column) + ": " +
-                (colon == std::string::npos ? what : what.substr(colon + 2));
-        return false;
-    } catch (const json::exception& e) {
-        // A number too large for any float: the parser names it, not where.
-        std::string what = e.what();
-        const std::size_t bracket = what.find("] ");
-        error = bracket == std::string::npos ? what : what.substr(bracket + 2);
+namespace {
+
+// Walks the document as the parser reads it and builds a small tree for one
+// record at a time (and for the document's other members), so the whole
+// document is never held: memory stays at the text and one record.
+class StreamingReader {
+public:
+    using Builder = nlohmann::detail::json_sax_dom_parser<json>;
+
+    // What the document holds, handed over one value at a time.
+    std::function<void(json&)> onRecord;
+    std::function<void(const std::string& key, json&)> onMember;  // members other than "records"
+    std::function<void(json&)> onRoot;                            // a document that is not an object
+    bool recordsSeen = false;
+
+    // The parser's fault, when it stopped.
+    std::size_t errorByte = 0;
+    std::string errorToken;
+    std::string parserMessage;
+    bool isSyntax = false;
+
+    bool null() { return Scalar([](Builder& b) { return b.null(); }); }
+    bool boolean(bool v) { return Scalar([v](Builder& b) { return b.boolean(v); }); }
+    bool number_integer(json::number_integer_t v) { return Scalar([v](Builder& b) { return b.number_integer(v); }); }
+    bool number_unsigned(json::number_unsigned_t v) { return Scalar([v](Builder& b) { return b.number_unsigned(v); }); }
+    bool number_float(json::number_float_t v, const json::string_t& t)
+    {
+        return Scalar([v, &t](Builder& b) { return b.number_float(v, t); });
+    }
+    bool string(json::string_t& v) { return Scalar([&v](Builder& b) { return b.string(v); }); }
+    bool binary(json::binary_t& v) { return Scalar([&v](Builder& b) { return b.binary(v); }); }
+
+    bool start_object(std::size_t n)
+    {
+        if (!builder && level == 0) {
+            level = 1;
+            return true;
+        }
+        return Open([n](Builder& b) { return b.start_object(n); });
+    }
+    bool start_array(std::size_t n)
+    {
+        if (!builder && level == 1 && memberKey == "records") {
+            if (recordsSeen)
+                throw ParseError("document", "\"records\" is given twice");
+            recordsSeen = true;
+            level = 2;
+            return true;
+        }
+        return Open([n](Builder& b) { return b.start_array(n); });
+    }
+    bool key(json::string_t& k)
+    {
+        if (builder)
+            return builder->key(k);
+        memberKey = k;
+        return true;
+    }
+    bool end_object() { return Close([](Builder& b) { return b.end_object(); }); }
+    bool end_array() { return Close([](Builder& b) { return b.end_array(); }); }
+
+    bool parse_error(std::size_t position, const std::string& token, const nlohmann::detail::exception& e)
+    {
+        errorByte = position;
+        errorToken = token;
+        parserMessage = e.what();
+        isSyntax = dynamic_cast<const nlohmann::detail::parse_error*>(&e) != nullptr;
         return false;
     }
-    std::size_t number = 0;
-    const json* current = nullptr;
-    try {
-        CheckMembers(doc, {"signature", "records"}, "document");
-        if (const json* signature = Member(doc, "signature"); signature && *signature != "ZK_Tintgrove_V1.0")
-            throw ParseError("signature", "must be \"ZK_Tintgrove_V1.0\"");
-        const json* records = Member(doc, "records");
-        if (!records || !records->is_array())
-            throw ParseError("document", "expected \"records\": [...]");
-        DuplicateFinder duplicates;
-        std::vector<RecordProblem> problems;
-        CombinationRecord record;
-        for (const json& j : *records) {
-            ++number;
-            current = &j;
-            ReadRecord(j, record);
-            if (options.validate) {
-                ValidateRecord(record, static_cast<int>(number), problems);
-                if (const int earlier = duplicates.Add(record, static_cast<int>(number))) {
-                    RecordProblem p;
-                    p.record = static_cast<int>(number);
-                    p.kind = RecordProblem::Kind::Duplicate;
-                    p.other = earlier;
-                    problems.push_back(p);
-                }
-                if (!problems.empty())
-                    throw ParseError("", ProblemText(problems.front()));
-            }
-            std::string stopped;
-            if (!sink(record, stopped)) {
-                error = stopped;
-                return false;
-            }
+
+private:
+    template <typename Event>
+    bool Scalar(Event event)
+    {
+        if (builder)
+            return event(*builder) && Done();
+        Begin();
+        return event(*builder) && Done();
+    }
+    template <typename Event>
+    bool Open(Event event)
+    {
+        if (!builder)
+            Begin();
+        ++depth;
+        return event(*builder);
+    }
+    template <typename Event>
+    bool Close(Event event)
+    {
+        if (!builder) {
+            --level;  // the records array or the document ends
+            return true;
         }
+        --depth;
+        return event(*builder) && Done();
+    }
+    void Begin()
+    {
+        value = json();
+        builder.emplace(value, false);
+        depth = 0;
+    }
+    // Hands over the value being built once it is complete.
+    bool Done()
+    {
+        if (depth > 0)
+            return true;
+        builder.reset();
+        if (level == 2)
+            onRecord(value);
+        else if (level == 1)
+            onMember(memberKey, value);
+        else
+            onRoot(value);
+        return true;
+    }
+
+    int level = 0;  // 0 outside the document, 1 in it, 2 in its records
+    std::string memberKey;
+    std::optional<Builder> builder;
+    json value;
+    int depth = 0;
+};
+
+}  // namespace
+
+bool ReadReadable(const std::string& text, const RecordSink& sink, std::string& error, const ReadableOptions& options)
+{
+    std::size_t number = 0;
+    json current;
+    DuplicateFinder duplicates;
+    std::vector<RecordProblem> problems;
+    CombinationRecord record;
+    bool stopped = false;
+
+    StreamingReader reader;
+    reader.onRoot = [](json&) { throw ParseError("document", "expected an object"); };
+    reader.onMember = [](const std::string& key, json& value) {
+        if (key == "signature") {
+            if (value != "ZK_Tintgrove_V1.0")
+                throw ParseError("signature", "must be \"ZK_Tintgrove_V1.0\"");
+        } else if (key == "records") {
+            throw ParseError("document", "expected \"records\": [...]");
+        } else {
+            throw ParseError("document", "unknown member \"" + key + "\"");
+        }
+    };
+    reader.onRecord = [&](json& j) {
+        if (stopped)
+            return;
+        ++number;
+        current = std::move(j);
+        ReadRecord(current, record);
+        if (options.validate) {
+            ValidateRecord(record, static_cast<int>(number), problems);
+            if (const int earlier = duplicates.Add(record, static_cast<int>(number))) {
+                RecordProblem p;
+                p.record = static_cast<int>(number);
+                p.kind = RecordProblem::Kind::Duplicate;
+                p.other = earlier;
+                problems.push_back(p);
+            }
+            if (!problems.empty())
+                throw ParseError("", ProblemText(problems.front()));
+        }
+        std::string why;
+        if (!sink(record, why)) {
+            error = why;
+            stopped = true;
+        }
+    };
+    try {
+        const bool parsed = json::sax_parse(text, &reader);
+        if (stopped)
+            return false;
+        if (!parsed) {
+            std::string what = reader.parserMessage;
+            if (reader.isSyntax) {
+                // The parser's own prefix names the exception class and a
+                // position counted differently; the reason follows the last ": ".
+                const auto [line, column] = LineAndColumn(text, reader.errorByte > 0 ? reader.errorByte - 1 : 0);
+                const std::size_t colon = what.rfind(": ");
+                error = "line " + std::to_string(line) + ", column " + std::to_string(column) + ": " +
+                        (colon == std::string::npos ? what : what.substr(colon + 2));
+            } else {
+                // A number too large for any float, say: where it starts.
+                const std::size_t start = reader.errorByte >= reader.errorToken.size()
+                                              ? reader.errorByte - reader.errorToken.size()
+                                              : 0;
+                const auto [line, column] = LineAndColumn(text, start);
+                const std::size_t bracket = what.find("] ");
+                error = "line " + std::to_string(line) + ", column " + std::to_string(column) + ": " +
+                        (bracket == std::string::npos ? what : what.substr(bracket + 2));
+            }
+            return false;
+        }
+        if (!reader.recordsSeen)
+            throw ParseError("document", "expected \"records\": [...]");
         return true;
     } catch (const ParseError& e) {
-        std::string where = number > 0 ? RecordLabel(number, current) : std::string();
+        std::string where = number > 0 ? RecordLabel(number, &current) : std::string();
         if (!e.member.empty() && e.member != "document")
             where += (where.empty() ? "" : ", ") + e.member;
         error = (where.empty() ? std::string() : where + ": ") + e.what();

@@ -245,3 +245,25 @@ TEST_F(TgvFaultsTest, AReadFailingPartWayIsAnErrorNeverAShorterLibrary)
     }
     EXPECT_EQ(ReadBytes("lib.tgv"), before);
 }
+
+TEST_F(TgvFaultsTest, TheDocumentItselfIsChecked)
+{
+    const auto build = [&](const std::string& json) {
+        WriteText("s.json", json);
+        const int rc = Run({"build", P("s.json"), "-o", P("x.tgv")});
+        return rc == 2 ? err.substr(err.find(": ", 5) + 2) : "exit " + std::to_string(rc);
+    };
+    EXPECT_EQ(build("[]"), "expected an object\n");
+    EXPECT_EQ(build("{}"), "expected \"records\": [...]\n");
+    EXPECT_EQ(build(R"({"records": {}})"), "expected \"records\": [...]\n");
+    EXPECT_EQ(build(R"({"records": [], "records": []})"), "\"records\" is given twice\n");
+    EXPECT_EQ(build(R"({"records": [], "extra": 1})"), "unknown member \"extra\"\n");
+    EXPECT_EQ(build(R"({"signature": "ZK_Tintgrove_V2.0", "records": []})"),
+              "signature: must be \"ZK_Tintgrove_V1.0\"\n");
+    EXPECT_EQ(build(R"({"records": [[1]]})"), "record 1: expected an object\n");
+    EXPECT_EQ(build(R"({"records": [{"name": "a", "roomCategory": "b/"}, 5]})"), "record 2: expected an object\n");
+    EXPECT_EQ(build("{\"records\": [{\"name\": \"a\", \"roomCategory\": \"b/\", \"wall\": {\"vector\": [1e400]}}]}"),
+              "line 1, column 70: number overflow parsing '1e400'\n");
+    EXPECT_FALSE(fs::exists(dir / "x.tgv"));
+    EXPECT_EQ(build(R"({"records": []})"), "exit 0");
+}
