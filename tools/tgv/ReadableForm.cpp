@@ -255,8 +255,14 @@ void ReadText(const json& j, char* field, std::size_t width, const std::string& 
     std::memcpy(field, bytes.data(), bytes.size());
 }
 
+// The member's name with an index, composed only when a message needs it.
+std::string Indexed(const std::string& name, int index)
+{
+    return index < 0 ? name : name + "[" + std::to_string(index) + "]";
+}
+
 template <typename T>
-T ReadNumber(const json& j, const std::string& name)
+T ReadNumber(const json& j, const std::string& member, int index = -1)
 {
     if constexpr (std::is_floating_point_v<T>) {
         if (j.is_object() && j.size() == 1 && j.contains("bits") && j["bits"].is_string()) {
@@ -266,30 +272,30 @@ T ReadNumber(const json& j, const std::string& name)
             const char* begin = text.data() + (text.rfind("0x", 0) == 0 ? 2 : 0);
             const auto res = std::from_chars(begin, text.data() + text.size(), bits, 16);
             if (res.ec != std::errc() || res.ptr != text.data() + text.size() || begin == res.ptr)
-                throw ParseError(name, "bad bits");
+                throw ParseError(Indexed(member, index), "bad bits");
             T value;
             std::memcpy(&value, &bits, sizeof value);
             return value;
         }
         if (!j.is_number())
-            throw ParseError(name, "expected a number");
+            throw ParseError(Indexed(member, index), "expected a number");
         const double v = j.get<double>();
         // A value that the member cannot hold would be stored as an infinity.
         if (!std::isfinite(v) || (sizeof(T) == 4 && std::fabs(v) > FLT_MAX))
-            throw ParseError(name, "number out of range for a " + std::to_string(sizeof(T) * 8) + "-bit float");
+            throw ParseError(Indexed(member, index), "number out of range for a " + std::to_string(sizeof(T) * 8) + "-bit float");
         return static_cast<T>(v);
     } else {
         if (!j.is_number_integer())
-            throw ParseError(name, "expected an integer");
+            throw ParseError(Indexed(member, index), "expected an integer");
         // 32-bit members may be written signed or unsigned.
         if (j.is_number_unsigned()) {
             if (j.get<uint64_t>() > UINT32_MAX)
-                throw ParseError(name, "out of the 32-bit range");
+                throw ParseError(Indexed(member, index), "out of the 32-bit range");
             return static_cast<T>(static_cast<uint32_t>(j.get<uint64_t>()));
         }
         const int64_t v = j.get<int64_t>();
         if (v < INT32_MIN || v > static_cast<int64_t>(UINT32_MAX))
-            throw ParseError(name, "out of the 32-bit range");
+            throw ParseError(Indexed(member, index), "out of the 32-bit range");
         return static_cast<T>(static_cast<uint32_t>(v));
     }
 }
@@ -300,7 +306,7 @@ void ReadArray(const json& j, T (&values)[N], const std::string& name)
     if (!j.is_array() || j.size() != N)
         throw ParseError(name, "expected " + std::to_string(N) + " values");
     for (std::size_t i = 0; i < N; ++i)
-        values[i] = ReadNumber<T>(j[i], name + "[" + std::to_string(i) + "]");
+        values[i] = ReadNumber<T>(j[i], name, static_cast<int>(i));
 }
 
 void CheckMembers(const json& j, std::initializer_list<const char*> allowed, const std::string& name)
