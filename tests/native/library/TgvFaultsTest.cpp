@@ -244,6 +244,15 @@ TEST_F(TgvFaultsTest, AReadFailingPartWayIsAnErrorNeverAShorterLibrary)
         EXPECT_EQ(Run({"merge", P("lib.tgv"), P("in.tgv"), "--conflicts", "replace"}), 2) << failAt;
     }
     EXPECT_EQ(ReadBytes("lib.tgv"), before);
+
+    // A readable source read part-way is not built from.
+    FailingFileLayer failing(PlatformFiles());
+    failing.failAt = 2;  // the first read after the open
+    UseFileLayer use(failing);
+    EXPECT_EQ(Run({"build", P("in.tgv.json"), "-o", P("out.tgv")}), 2);
+    EXPECT_EQ(err, "tgv: " + P("in.tgv.json") + ": read error after 0 of " +
+                       std::to_string(ReadText("in.tgv.json").size()) + " bytes\n");
+    EXPECT_FALSE(fs::exists(dir / "out.tgv"));
 }
 
 TEST_F(TgvFaultsTest, TheDocumentItselfIsChecked)
@@ -266,4 +275,30 @@ TEST_F(TgvFaultsTest, TheDocumentItselfIsChecked)
               "line 1, column 70: number overflow parsing '1e400'\n");
     EXPECT_FALSE(fs::exists(dir / "x.tgv"));
     EXPECT_EQ(build(R"({"records": []})"), "exit 0");
+}
+
+TEST_F(TgvFaultsTest, WhatCannotBeDoneIsSaidPlainly)
+{
+    BuildFrom(kOneRecord, "lib.tgv");
+    const std::string lib = P("lib.tgv");
+    const auto failsWith = [&](std::vector<std::string> args, const std::string& message) {
+        EXPECT_EQ(Run(args), 2) << message;
+        EXPECT_EQ(err, "tgv: " + message + "\n");
+    };
+    failsWith({"merge", "-", "-", "--conflicts", "skip"},
+              "merge: the library and the exchange file cannot both come from standard input");
+    failsWith({"merge", lib, "-"}, "merge: --conflicts ask answers on standard input, which carries a file here; "
+                                   "choose --conflicts replace, skip or cancel");
+    failsWith({"diff", "-", "-"}, "diff: only one of the two files can come from standard input");
+    failsWith({"diff", lib, lib, lib}, "diff takes two files (or the seven arguments of a git diff driver)");
+    failsWith({"show", lib}, "show needs --index N or --name with --category");
+    failsWith({"textures", lib, "--to", P("nowhere")}, P("nowhere") + ": no such folder");
+    failsWith({"contrast", lib, "--textures", P("nowhere")}, P("nowhere") + ": no such folder");
+    failsWith({"report", lib, "-o", "-", "--textures", P("nowhere")}, P("nowhere") + ": no such folder");
+    failsWith({"info", P(u8"😀.tgv")}, "the path \"" + P(u8"😀.tgv") + "\" has no code page 936 form");
+    // Writing into a folder that does not exist leaves nothing behind.
+    failsWith({"build", P("lib.tgv.json"), "-o", P("nowhere/x.tgv")},
+              P("nowhere/x.tgv") + ": cannot write the file; an existing file was left as it was");
+    failsWith({"dump", lib, "-o", P("nowhere/x.json")},
+              P("nowhere/x.json") + ": cannot write the file; an existing file was left as it was");
 }
