@@ -69,3 +69,7 @@ function(tg_add_test name)
   add_test(NAME ${name} COMMAND ${name} --gtest_brief=0)
   set_tests_properties(${name} PROPERTIES TIMEOUT 300)
 endfunction()
+
+# The product version in one generated header, for tgv and the version resource.
+set(TG_GENERATED_DIR ${CMAKE_BINARY_DIR}/generated)
+configure_file(${CMAKE_CURRENT_LIST_DIR}/TintgroveVersion.h.in ${TG_GENERATED_DIR}/TintgroveVersion.h @ONLY)

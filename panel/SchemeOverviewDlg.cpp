@@ -3,6 +3,7 @@
 #include "ColorPanelDlg.h"
 #include "library/CombinationLibrary.h"
 #include "library/TextureExtraction.h"
+#include "library/TextureLuminance.h"
 #include "model/SurfaceMaterialStore.h"
 #include "res/resource.h"
 
@@ -31,11 +32,6 @@ constexpr COLORREF kLowContrastColour = RGB(200, 0, 0);
 
 POINT hostViewPoint{0, 0};
 HWND hostView = nullptr;
-
-// The mean light reflectance of a texture file's pixels, from the library's
-// texture reader; until that reader is linked into the panel a textured
-// surface counts with its colour's value.
-std::optional<double> TextureFileLrv(const std::string& /*path*/) { return std::nullopt; }
 
 // A card's pictures and values depend only on the combination's three
 // material slots: they are cached under a hash of those bytes, so a record
@@ -370,7 +366,7 @@ std::optional<double> CSchemeOverviewDlg::TextureLrv(const std::string& storedNa
     const std::string path = FindTexture(storedName);
     if (path.empty())
         return std::nullopt;
-    return TextureFileLrv(path);
+    return TextureLightReflectance(path);
 }
 
 CSchemeOverviewDlg::Card CSchemeOverviewDlg::CardAt(int number)

@@ -80,3 +80,13 @@ tg_zh_locale() {
   fi
   echo "$TG_ZH_LOCALE"
 }
+
+# Chromium renders tgv's HTML report in the report's browser test; only that
+# test installs it (it is large, and nothing else needs it).
+tg_install_chromium() {
+  command -v chromium >/dev/null 2>&1 && return 0
+  local sudo=""; [ "$(id -u)" -ne 0 ] && sudo=sudo
+  echo "installing: chromium"
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq chromium >/dev/null
+}

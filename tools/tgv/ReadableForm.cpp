@@ -1,22 +1,24 @@
 #include "ReadableForm.h"
 
+#include "Cp936Text.h"
+#include "RecordValidation.h"
+#include "TextDisplay.h"
 #include "TextEncoding.h"
 
 #include <nlohmann/json.hpp>
 
+#include <cfloat>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <set>
+#include <optional>
 #include <stdexcept>
 
 using nlohmann::json;
 
 namespace {
-
-const char* const kSlotNames[3] = {"ceiling", "floor", "wall"};
 
 // ---- writing -------------------------------------------------------------
 
@@ -34,7 +36,7 @@ std::string Hex(std::string_view bytes)
 std::string TextValue(std::string_view field)
 {
     std::string utf8;
-    if (Cp936ToUtf8(field, utf8))
+    if (cp936::IsValid(field) && Cp936ToUtf8(field, utf8))
         return json(utf8).dump(-1, ' ', false);
     return "{\"cp936hex\": \"" + Hex(field) + "\"}";
 }
@@ -83,97 +85,184 @@ std::string Array(const T (&values)[N])
     return s + "]";
 }
 
-struct Writer {
-    std::string out;
-    void Line(int indent, const std::string& text) { out.append(static_cast<std::size_t>(indent), ' ').append(text) += '\n'; }
-};
-
-void WriteSlot(Writer& w, int indent, const MaterialSlot& slot, bool last, const char* name)
+template <typename T>
+bool SameBytes(const T& a, const T& b)
 {
-    const std::string pad(static_cast<std::size_t>(indent), ' ');
-    w.Line(indent, std::string("\"") + name + "\": {");
-    std::string maps = "\"mapFile\": [";
-    for (int i = 0; i < 6; ++i)
-        maps += (i ? ", " : "") + TextValue(FieldView(slot.mapFile[i]));
-    w.Line(indent + 2, maps + "],");
-    w.Line(indent + 2, "\"color\": " + Array(slot.color) + ",");
-    w.Line(indent + 2, "\"params1\": " + Array(slot.params1) + ",");
-    w.Line(indent + 2, "\"params2\": " + Array(slot.params2) + ",");
-    w.Line(indent + 2, "\"triple\": " + Array(slot.triple) + ",");
-    w.Line(indent + 2, "\"params3\": " + Array(slot.params3) + ",");
-    w.Line(indent + 2, "\"slotWord\": " + std::to_string(slot.slotWord) + ",");
-    const double vec[3] = {slot.vector.x, slot.vector.y, slot.vector.z};
-    w.Line(indent + 2, "\"vector\": " + Array(vec) + ",");
-    w.Line(indent + 2, "\"params4\": " + Array(slot.params4) + ",");
-    std::string triples = "\"triples\": [";
-    for (int i = 0; i < 6; ++i)
-        triples += (i ? ", " : "") + Array(slot.triples[i]);
-    w.Line(indent + 2, triples + "],");
-    w.Line(indent + 2, "\"params5\": " + Array(slot.params5) + ",");
-    w.Line(indent + 2, "\"params6\": " + Array(slot.params6));
-    w.Line(indent, last ? "}" : "},");
+    return std::memcmp(&a, &b, sizeof a) == 0;
 }
 
-void WriteRecord(Writer& w, int indent, const CombinationRecord& r)
+template <std::size_t N>
+bool SameText(const char (&a)[N], const char (&b)[N])
 {
-    w.Line(indent, "{");
-    const int in = indent + 2;
-    w.Line(in, "\"name\": " + TextValue(FieldView(r.name)) + ",");
-    w.Line(in, "\"roomCategory\": " + TextValue(FieldView(r.roomCategory)) + ",");
-    w.Line(in, "\"shortDescription\": " + TextValue(FieldView(r.shortDescription)) + ",");
-    w.Line(in, "\"longDescription\": " + TextValue(FieldView(r.longDescription)) + ",");
-    w.Line(in, "\"indexList1\": " + TextValue(FieldView(r.indexList1)) + ",");
-    w.Line(in, "\"indexList2\": " + TextValue(FieldView(r.indexList2)) + ",");
-    w.Line(in, "\"extraText1\": " + TextValue(FieldView(r.extraText1)) + ",");
-    w.Line(in, "\"extraText2\": " + TextValue(FieldView(r.extraText2)) + ",");
+    return FieldView(a) == FieldView(b);
+}
+
+// Members of one JSON object, written one per line with commas between.
+struct ObjectWriter {
+    std::string& out;
+    int indent;
+    bool first = true;
+    void Member(const std::string& name, const std::string& value)
+    {
+        if (!first)
+            out += ",\n";
+        first = false;
+        out.append(static_cast<std::size_t>(indent), ' ') += "\"" + name + "\": " + value;
+    }
+};
+
+const CombinationRecord& NewRecord()
+{
+    static const CombinationRecord record = [] {
+        CombinationRecord r;
+        InitCombinationRecord(r, "", "", "");
+        return r;
+    }();
+    return record;
+}
+
+std::string SlotValue(const MaterialSlot& slot, const MaterialSlot& base, bool full, int indent)
+{
+    std::string s = "{\n";
+    ObjectWriter w{s, indent + 2};
+    if (full || !SameBytes(slot.color, base.color))
+        w.Member("color", Array(slot.color));
+    int maps = 6;
+    if (!full)
+        while (maps > 0 && FieldView(slot.mapFile[maps - 1]) == FieldView(base.mapFile[maps - 1]))
+            --maps;
+    if (maps > 0) {
+        std::string list = "[";
+        for (int i = 0; i < maps; ++i)
+            list += (i ? ", " : "") + TextValue(FieldView(slot.mapFile[i]));
+        w.Member("mapFile", list + "]");
+    }
+    if (full || !SameBytes(slot.params1, base.params1))
+        w.Member("params1", Array(slot.params1));
+    if (full || !SameBytes(slot.params2, base.params2))
+        w.Member("params2", Array(slot.params2));
+    if (full || !SameBytes(slot.triple, base.triple))
+        w.Member("triple", Array(slot.triple));
+    if (full || !SameBytes(slot.params3, base.params3))
+        w.Member("params3", Array(slot.params3));
+    if (full || slot.slotWord != base.slotWord)
+        w.Member("slotWord", std::to_string(slot.slotWord));
+    const double vec[3] = {slot.vector.x, slot.vector.y, slot.vector.z};
+    const double baseVec[3] = {base.vector.x, base.vector.y, base.vector.z};
+    if (full || !SameBytes(vec, baseVec))
+        w.Member("vector", Array(vec));
+    if (full || !SameBytes(slot.params4, base.params4))
+        w.Member("params4", Array(slot.params4));
+    if (full || !SameBytes(slot.triples, base.triples)) {
+        std::string triples = "[";
+        for (int i = 0; i < 6; ++i)
+            triples += (i ? ", " : "") + Array(slot.triples[i]);
+        w.Member("triples", triples + "]");
+    }
+    if (full || !SameBytes(slot.params5, base.params5))
+        w.Member("params5", Array(slot.params5));
+    if (full || !SameBytes(slot.params6, base.params6))
+        w.Member("params6", Array(slot.params6));
+    if (w.first)
+        return "{}";
+    s += "\n";
+    s.append(static_cast<std::size_t>(indent), ' ') += "}";
+    return s;
+}
+
+bool SlotIsNew(const MaterialSlot& slot, const MaterialSlot& base)
+{
+    for (int i = 0; i < 6; ++i)
+        if (FieldView(slot.mapFile[i]) != FieldView(base.mapFile[i]))
+            return false;
+    // The numeric members lie between the texts and the end of the slot; the
+    // alignment gap is zero in both.
+    const std::size_t from = offsetof(MaterialSlot, params1);
+    return std::memcmp(reinterpret_cast<const char*>(&slot) + from, reinterpret_cast<const char*>(&base) + from,
+                       sizeof slot - from) == 0;
+}
+
+void WriteRecord(std::string& out, int indent, const CombinationRecord& r, ReadableStyle style)
+{
+    const bool full = style == ReadableStyle::Full;
+    const CombinationRecord& base = NewRecord();
+    out.append(static_cast<std::size_t>(indent), ' ') += "{\n";
+    ObjectWriter w{out, indent + 2};
+    w.Member("name", TextValue(FieldView(r.name)));
+    w.Member("roomCategory", TextValue(FieldView(r.roomCategory)));
+    if (full || !SameText(r.shortDescription, base.shortDescription))
+        w.Member("shortDescription", TextValue(FieldView(r.shortDescription)));
     for (int s = 0; s < 3; ++s)
-        WriteSlot(w, in, r.materials[s], s == 2, kSlotNames[s]);
-    w.Line(indent, "}");
+        if (full || !SlotIsNew(r.materials[s], base.materials[s]))
+            w.Member(kSlotNames[s], SlotValue(r.materials[s], base.materials[s], full, indent + 2));
+    if (full || !SameText(r.longDescription, base.longDescription))
+        w.Member("longDescription", TextValue(FieldView(r.longDescription)));
+    if (full || !SameText(r.indexList1, base.indexList1))
+        w.Member("indexList1", TextValue(FieldView(r.indexList1)));
+    if (full || !SameText(r.indexList2, base.indexList2))
+        w.Member("indexList2", TextValue(FieldView(r.indexList2)));
+    if (full || !SameText(r.extraText1, base.extraText1))
+        w.Member("extraText1", TextValue(FieldView(r.extraText1)));
+    if (full || !SameText(r.extraText2, base.extraText2))
+        w.Member("extraText2", TextValue(FieldView(r.extraText2)));
+    out += "\n";
+    out.append(static_cast<std::size_t>(indent), ' ') += "}";
 }
 
 // ---- reading -------------------------------------------------------------
 
+// A fault in one member of one record: where names the record, field the member.
 struct ParseError : std::runtime_error {
-    using std::runtime_error::runtime_error;
+    ParseError(const std::string& field, const std::string& what) : std::runtime_error(what), member(field) {}
+    std::string member;
 };
 
-std::string FromHex(const std::string& hex, const std::string& where)
+std::string FromHex(const std::string& hex, const std::string& field)
 {
     if (hex.size() % 2)
-        throw ParseError(where + ": odd number of hex digits");
+        throw ParseError(field, "odd number of hex digits");
     std::string bytes;
     for (std::size_t i = 0; i < hex.size(); i += 2) {
         unsigned value = 0;
         const auto res = std::from_chars(hex.data() + i, hex.data() + i + 2, value, 16);
         if (res.ec != std::errc() || res.ptr != hex.data() + i + 2)
-            throw ParseError(where + ": bad hex digits");
+            throw ParseError(field, "bad hex digits");
         bytes += static_cast<char>(value);
     }
     return bytes;
 }
 
-// A field may be filled completely (no terminator), as a file can hold it.
-void ReadText(const json& j, char* field, std::size_t width, const std::string& where)
+// A field may be filled completely (no terminator), as a file can hold it;
+// validation refuses that unless it is off.
+void ReadText(const json& j, char* field, std::size_t width, const std::string& name)
 {
     std::string bytes;
     if (j.is_string()) {
-        if (!Utf8ToCp936(j.get<std::string>(), bytes))
-            throw ParseError(where + ": text has no code page 936 form");
+        // Some characters have a code page 936 byte that is no well-formed
+        // code page 936 text ("€" is 0x80 there): refused like any other.
+        if (!Utf8ToCp936(j.get_ref<const std::string&>(), bytes) || !cp936::IsValid(bytes))
+            throw ParseError(name, "text has no code page 936 form");
     } else if (j.is_object() && j.size() == 1 && j.contains("cp936hex") && j["cp936hex"].is_string()) {
-        bytes = FromHex(j["cp936hex"].get<std::string>(), where);
+        bytes = FromHex(j["cp936hex"].get<std::string>(), name);
     } else {
-        throw ParseError(where + ": expected a text");
+        throw ParseError(name, "expected a text");
     }
     if (bytes.size() > width)
-        throw ParseError(where + ": text longer than " + std::to_string(width) + " bytes");
+        throw ParseError(name, "text longer than " + std::to_string(width) + " bytes");
     if (bytes.find('\0') != std::string::npos)
-        throw ParseError(where + ": text holds a NUL");
+        throw ParseError(name, "text holds a NUL");
     std::memset(field, 0, width);
     std::memcpy(field, bytes.data(), bytes.size());
 }
 
+// The member's name with an index, composed only when a message needs it.
+std::string Indexed(const std::string& name, int index)
+{
+    return index < 0 ? name : name + "[" + std::to_string(index) + "]";
+}
+
 template <typename T>
-T ReadNumber(const json& j, const std::string& where)
+T ReadNumber(const json& j, const std::string& member, int index = -1)
 {
     if constexpr (std::is_floating_point_v<T>) {
         if (j.is_object() && j.size() == 1 && j.contains("bits") && j["bits"].is_string()) {
@@ -182,167 +271,432 @@ T ReadNumber(const json& j, const std::string& where)
             U bits = 0;
             const char* begin = text.data() + (text.rfind("0x", 0) == 0 ? 2 : 0);
             const auto res = std::from_chars(begin, text.data() + text.size(), bits, 16);
-            if (res.ec != std::errc() || res.ptr != text.data() + text.size())
-                throw ParseError(where + ": bad bits");
+            if (res.ec != std::errc() || res.ptr != text.data() + text.size() || begin == res.ptr)
+                throw ParseError(Indexed(member, index), "bad bits");
             T value;
             std::memcpy(&value, &bits, sizeof value);
             return value;
         }
         if (!j.is_number())
-            throw ParseError(where + ": expected a number");
-        return static_cast<T>(j.get<double>());
+            throw ParseError(Indexed(member, index), "expected a number");
+        const double v = j.get<double>();
+        // A value that the member cannot hold would be stored as an infinity.
+        if (!std::isfinite(v) || (sizeof(T) == 4 && std::fabs(v) > FLT_MAX))
+            throw ParseError(Indexed(member, index), "number out of range for a " + std::to_string(sizeof(T) * 8) + "-bit float");
+        return static_cast<T>(v);
     } else {
         if (!j.is_number_integer())
-            throw ParseError(where + ": expected an integer");
-        const int64_t v = j.get<int64_t>();
+            throw ParseError(Indexed(member, index), "expected an integer");
         // 32-bit members may be written signed or unsigned.
+        if (j.is_number_unsigned()) {
+            if (j.get<uint64_t>() > UINT32_MAX)
+                throw ParseError(Indexed(member, index), "out of the 32-bit range");
+            return static_cast<T>(static_cast<uint32_t>(j.get<uint64_t>()));
+        }
+        const int64_t v = j.get<int64_t>();
         if (v < INT32_MIN || v > static_cast<int64_t>(UINT32_MAX))
-            throw ParseError(where + ": out of the 32-bit range");
+            throw ParseError(Indexed(member, index), "out of the 32-bit range");
         return static_cast<T>(static_cast<uint32_t>(v));
     }
 }
 
 template <typename T, std::size_t N>
-void ReadArray(const json& j, T (&values)[N], const std::string& where)
+void ReadArray(const json& j, T (&values)[N], const std::string& name)
 {
     if (!j.is_array() || j.size() != N)
-        throw ParseError(where + ": expected " + std::to_string(N) + " values");
+        throw ParseError(name, "expected " + std::to_string(N) + " values");
     for (std::size_t i = 0; i < N; ++i)
-        values[i] = ReadNumber<T>(j[i], where + "[" + std::to_string(i) + "]");
+        values[i] = ReadNumber<T>(j[i], name, static_cast<int>(i));
 }
 
-void CheckMembers(const json& j, const std::set<std::string>& allowed, const std::string& where)
+void CheckMembers(const json& j, std::initializer_list<const char*> allowed, const std::string& name)
 {
     if (!j.is_object())
-        throw ParseError(where + ": expected an object");
-    for (auto it = j.begin(); it != j.end(); ++it)
-        if (!allowed.count(it.key()))
-            throw ParseError(where + ": unknown member \"" + it.key() + "\"");
+        throw ParseError(name, "expected an object");
+    for (auto it = j.begin(); it != j.end(); ++it) {
+        bool known = false;
+        for (const char* a : allowed)
+            known = known || it.key() == a;
+        if (!known)
+            throw ParseError(name, "unknown member \"" + it.key() + "\"");
+    }
 }
 
-void ReadSlot(const json& j, MaterialSlot& slot, const std::string& where)
+const json* Member(const json& j, const char* name)
+{
+    const auto it = j.find(name);
+    return it == j.end() ? nullptr : &*it;
+}
+
+void ReadSlot(const json& j, MaterialSlot& slot, const std::string& s)
 {
     CheckMembers(j, {"mapFile", "color", "params1", "params2", "triple", "params3", "slotWord", "vector", "params4",
                      "triples", "params5", "params6"},
-                 where);
-    if (j.contains("mapFile")) {
-        const json& maps = j["mapFile"];
-        if (!maps.is_array() || maps.size() > 6)
-            throw ParseError(where + ".mapFile: expected up to 6 texts");
-        for (std::size_t i = 0; i < maps.size(); ++i)
-            ReadText(maps[i], slot.mapFile[i], sizeof slot.mapFile[i], where + ".mapFile[" + std::to_string(i) + "]");
+                 s);
+    if (const json* maps = Member(j, "mapFile")) {
+        if (!maps->is_array() || maps->size() > 6)
+            throw ParseError(s + ".mapFile", "expected up to 6 texts");
+        for (std::size_t i = 0; i < maps->size(); ++i)
+            ReadText((*maps)[i], slot.mapFile[i], sizeof slot.mapFile[i], s + ".mapFile[" + std::to_string(i) + "]");
     }
-    if (j.contains("color"))
-        ReadArray(j["color"], slot.color, where + ".color");
-    if (j.contains("params1"))
-        ReadArray(j["params1"], slot.params1, where + ".params1");
-    if (j.contains("params2"))
-        ReadArray(j["params2"], slot.params2, where + ".params2");
-    if (j.contains("triple"))
-        ReadArray(j["triple"], slot.triple, where + ".triple");
-    if (j.contains("params3"))
-        ReadArray(j["params3"], slot.params3, where + ".params3");
-    if (j.contains("slotWord"))
-        slot.slotWord = ReadNumber<int32_t>(j["slotWord"], where + ".slotWord");
-    if (j.contains("vector")) {
+    if (const json* m = Member(j, "color"))
+        ReadArray(*m, slot.color, s + ".color");
+    if (const json* m = Member(j, "params1"))
+        ReadArray(*m, slot.params1, s + ".params1");
+    if (const json* m = Member(j, "params2"))
+        ReadArray(*m, slot.params2, s + ".params2");
+    if (const json* m = Member(j, "triple"))
+        ReadArray(*m, slot.triple, s + ".triple");
+    if (const json* m = Member(j, "params3"))
+        ReadArray(*m, slot.params3, s + ".params3");
+    if (const json* m = Member(j, "slotWord"))
+        slot.slotWord = ReadNumber<int32_t>(*m, s + ".slotWord");
+    if (const json* m = Member(j, "vector")) {
         double vec[3];
-        ReadArray(j["vector"], vec, where + ".vector");
+        ReadArray(*m, vec, s + ".vector");
         slot.vector = {vec[0], vec[1], vec[2]};
     }
-    if (j.contains("params4"))
-        ReadArray(j["params4"], slot.params4, where + ".params4");
-    if (j.contains("triples")) {
-        const json& t = j["triples"];
-        if (!t.is_array() || t.size() != 6)
-            throw ParseError(where + ".triples: expected 6 groups");
+    if (const json* m = Member(j, "params4"))
+        ReadArray(*m, slot.params4, s + ".params4");
+    if (const json* t = Member(j, "triples")) {
+        if (!t->is_array() || t->size() != 6)
+            throw ParseError(s + ".triples", "expected 6 groups");
         for (std::size_t i = 0; i < 6; ++i)
-            ReadArray(t[i], slot.triples[i], where + ".triples[" + std::to_string(i) + "]");
+            ReadArray((*t)[i], slot.triples[i], s + ".triples[" + std::to_string(i) + "]");
     }
-    if (j.contains("params5"))
-        ReadArray(j["params5"], slot.params5, where + ".params5");
-    if (j.contains("params6"))
-        ReadArray(j["params6"], slot.params6, where + ".params6");
+    if (const json* m = Member(j, "params5"))
+        ReadArray(*m, slot.params5, s + ".params5");
+    if (const json* m = Member(j, "params6"))
+        ReadArray(*m, slot.params6, s + ".params6");
 }
 
-void ReadRecord(const json& j, CombinationRecord& r, const std::string& where)
+template <std::size_t N>
+void ReadOptionalText(const json& j, const char* name, char (&field)[N])
 {
-    CheckMembers(j, {"name", "roomCategory", "shortDescription", "longDescription", "indexList1", "indexList2",
-                     "extraText1", "extraText2", "ceiling", "floor", "wall"},
-                 where);
-    if (!j.contains("name") || !j.contains("roomCategory"))
-        throw ParseError(where + ": a record needs \"name\" and \"roomCategory\"");
+    if (const json* m = Member(j, name))
+        ReadText(*m, field, N, name);
+}
+
+void ReadRecord(const json& j, CombinationRecord& r)
+{
+    CheckMembers(j,
+                 {"name", "roomCategory", "shortDescription", "longDescription", "indexList1", "indexList2",
+                  "extraText1", "extraText2", "ceiling", "floor", "wall"},
+                 "");
+    const json* name = Member(j, "name");
+    const json* category = Member(j, "roomCategory");
+    if (!name || !category)
+        throw ParseError("", "a record needs \"name\" and \"roomCategory\"");
     InitCombinationRecord(r, "", "", "");
-    ReadText(j["name"], r.name, sizeof r.name, where + ".name");
-    ReadText(j["roomCategory"], r.roomCategory, sizeof r.roomCategory, where + ".roomCategory");
-    if (j.contains("shortDescription"))
-        ReadText(j["shortDescription"], r.shortDescription, sizeof r.shortDescription, where + ".shortDescription");
-    if (j.contains("longDescription"))
-        ReadText(j["longDescription"], r.longDescription, sizeof r.longDescription, where + ".longDescription");
-    if (j.contains("indexList1"))
-        ReadText(j["indexList1"], r.indexList1, sizeof r.indexList1, where + ".indexList1");
-    if (j.contains("indexList2"))
-        ReadText(j["indexList2"], r.indexList2, sizeof r.indexList2, where + ".indexList2");
-    if (j.contains("extraText1"))
-        ReadText(j["extraText1"], r.extraText1, sizeof r.extraText1, where + ".extraText1");
-    if (j.contains("extraText2"))
-        ReadText(j["extraText2"], r.extraText2, sizeof r.extraText2, where + ".extraText2");
+    ReadText(*name, r.name, sizeof r.name, "name");
+    ReadText(*category, r.roomCategory, sizeof r.roomCategory, "roomCategory");
+    ReadOptionalText(j, "shortDescription", r.shortDescription);
+    ReadOptionalText(j, "longDescription", r.longDescription);
+    ReadOptionalText(j, "indexList1", r.indexList1);
+    ReadOptionalText(j, "indexList2", r.indexList2);
+    ReadOptionalText(j, "extraText1", r.extraText1);
+    ReadOptionalText(j, "extraText2", r.extraText2);
     for (int s = 0; s < 3; ++s)
-        if (j.contains(kSlotNames[s]))
-            ReadSlot(j[kSlotNames[s]], r.materials[s], where + "." + kSlotNames[s]);
+        if (const json* slot = Member(j, kSlotNames[s]))
+            ReadSlot(*slot, r.materials[s], kSlotNames[s]);
+}
+
+// "record 5 (暖白橡木)" when the record has a name, else "record 5".
+std::string RecordLabel(std::size_t number, const json* record)
+{
+    std::string label = "record " + std::to_string(number);
+    if (record && record->is_object()) {
+        const auto name = record->find("name");
+        if (name != record->end() && name->is_string())
+            label += " (" + DisplayUtf8(name->get_ref<const std::string&>()) + ")";
+    }
+    return label;
+}
+
+std::string ProblemText(const RecordProblem& p)
+{
+    switch (p.kind) {
+    case RecordProblem::Kind::NoTerminator:
+        return p.field + " fills its " + std::to_string(p.width) + " bytes; at most " + std::to_string(p.width - 1) +
+               " fit";
+    case RecordProblem::Kind::NotCp936:
+        return p.field + " is not valid code page 936 text";
+    case RecordProblem::Kind::CategoryNoSlash:
+        return "roomCategory does not end in \"/\"";
+    case RecordProblem::Kind::ColourOutOfRange: {
+        char v[32];
+        std::snprintf(v, sizeof v, "%g", p.value);
+        return p.field + " is " + v + ", outside 0-1";
+    }
+    case RecordProblem::Kind::Duplicate:
+        return "same name and category as record " + std::to_string(p.other);
+    }
+    return p.field;
 }
 
 }  // namespace
 
-std::string RecordToReadable(const CombinationRecord& record, int indent)
+std::pair<std::size_t, std::size_t> LineAndColumn(const std::string& text, std::size_t offset)
 {
-    Writer w;
-    WriteRecord(w, indent, record);
-    return w.out;
-}
-
-std::string ToReadable(const CombinationLibrary& library)
-{
-    Writer w;
-    w.Line(0, "{");
-    w.Line(2, "\"signature\": \"ZK_Tintgrove_V1.0\",");
-    if (library.IsEmpty()) {
-        w.Line(2, "\"records\": []");
-    } else {
-        w.Line(2, "\"records\": [");
-        for (int i = 0; i < library.GetCount(); ++i) {
-            WriteRecord(w, 4, library[i]);
-            if (i + 1 < library.GetCount())
-                w.out.insert(w.out.size() - 1, ",");
+    std::size_t line = 1, column = 1;
+    for (std::size_t i = 0; i < offset && i < text.size(); ++i) {
+        if (text[i] == '\n') {
+            ++line;
+            column = 1;
+        } else if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) {
+            ++column;  // characters, not the bytes of a UTF-8 sequence
         }
-        w.Line(2, "]");
     }
-    w.Line(0, "}");
-    return w.out;
+    return {line, column};
 }
 
-bool FromReadable(const std::string& text, CombinationLibrary& library, std::string& error)
+std::string RecordToReadable(const CombinationRecord& record, int indent, ReadableStyle style)
 {
-    try {
-        const json doc = json::parse(text);
-        CheckMembers(doc, {"signature", "records"}, "document");
-        if (doc.contains("signature") && doc["signature"] != "ZK_Tintgrove_V1.0")
-            throw ParseError("document: the signature must be \"ZK_Tintgrove_V1.0\"");
-        if (!doc.contains("records") || !doc["records"].is_array())
-            throw ParseError("document: expected \"records\": [...]");
-        CombinationLibrary parsed;
-        CombinationRecord record;
-        const json& records = doc["records"];
-        for (std::size_t i = 0; i < records.size(); ++i) {
-            ReadRecord(records[i], record, "records[" + std::to_string(i) + "]");
-            parsed.Append(record);
+    std::string out;
+    WriteRecord(out, indent, record, style);
+    return out + "\n";
+}
+
+std::string ToReadable(const CombinationLibrary& library, ReadableStyle style)
+{
+    std::string out = "{\n  \"signature\": \"ZK_Tintgrove_V1.0\",\n";
+    if (library.IsEmpty()) {
+        out += "  \"records\": []\n";
+    } else {
+        out += "  \"records\": [\n";
+        for (int i = 0; i < library.GetCount(); ++i) {
+            WriteRecord(out, 4, library[i], style);
+            out += i + 1 < library.GetCount() ? ",\n" : "\n";
         }
-        for (const CombinationRecord& r : parsed)
-            library.Append(r);
+        out += "  ]\n";
+    }
+    return out + "}\n";
+}
+
+namespace {
+
+// Walks the document as the parser reads it and builds a small tree for one
+// record at a time (and for the document's other members), so the whole
+// document is never held: memory stays at the text and one record.
+class StreamingReader {
+public:
+    using Builder = nlohmann::detail::json_sax_dom_parser<json>;
+
+    // What the document holds, handed over one value at a time.
+    std::function<void(json&)> onRecord;
+    std::function<void(const std::string& key, json&)> onMember;  // members other than "records"
+    std::function<void(json&)> onRoot;                            // a document that is not an object
+    bool recordsSeen = false;
+
+    // The parser's fault, when it stopped.
+    std::size_t errorByte = 0;
+    std::string errorToken;
+    std::string parserMessage;
+    bool isSyntax = false;
+
+    bool null() { return Scalar([](Builder& b) { return b.null(); }); }
+    bool boolean(bool v) { return Scalar([v](Builder& b) { return b.boolean(v); }); }
+    bool number_integer(json::number_integer_t v) { return Scalar([v](Builder& b) { return b.number_integer(v); }); }
+    bool number_unsigned(json::number_unsigned_t v) { return Scalar([v](Builder& b) { return b.number_unsigned(v); }); }
+    bool number_float(json::number_float_t v, const json::string_t& t)
+    {
+        return Scalar([v, &t](Builder& b) { return b.number_float(v, t); });
+    }
+    bool string(json::string_t& v) { return Scalar([&v](Builder& b) { return b.string(v); }); }
+    bool binary(json::binary_t& v) { return Scalar([&v](Builder& b) { return b.binary(v); }); }
+
+    bool start_object(std::size_t n)
+    {
+        if (!builder && level == 0) {
+            level = 1;
+            return true;
+        }
+        return Open([n](Builder& b) { return b.start_object(n); });
+    }
+    bool start_array(std::size_t n)
+    {
+        if (!builder && level == 1 && memberKey == "records") {
+            if (recordsSeen)
+                throw ParseError("document", "\"records\" is given twice");
+            recordsSeen = true;
+            level = 2;
+            return true;
+        }
+        return Open([n](Builder& b) { return b.start_array(n); });
+    }
+    bool key(json::string_t& k)
+    {
+        if (builder)
+            return builder->key(k);
+        memberKey = k;
+        return true;
+    }
+    bool end_object() { return Close([](Builder& b) { return b.end_object(); }); }
+    bool end_array() { return Close([](Builder& b) { return b.end_array(); }); }
+
+    bool parse_error(std::size_t position, const std::string& token, const nlohmann::detail::exception& e)
+    {
+        errorByte = position;
+        errorToken = token;
+        parserMessage = e.what();
+        isSyntax = dynamic_cast<const nlohmann::detail::parse_error*>(&e) != nullptr;
+        return false;
+    }
+
+private:
+    template <typename Event>
+    bool Scalar(Event event)
+    {
+        if (builder)
+            return event(*builder) && Done();
+        Begin();
+        return event(*builder) && Done();
+    }
+    template <typename Event>
+    bool Open(Event event)
+    {
+        if (!builder)
+            Begin();
+        ++depth;
+        return event(*builder);
+    }
+    template <typename Event>
+    bool Close(Event event)
+    {
+        if (!builder) {
+            --level;  // the records array or the document ends
+            return true;
+        }
+        --depth;
+        return event(*builder) && Done();
+    }
+    void Begin()
+    {
+        value = json();
+        builder.emplace(value, false);
+        depth = 0;
+    }
+    // Hands over the value being built once it is complete.
+    bool Done()
+    {
+        if (depth > 0)
+            return true;
+        builder.reset();
+        if (level == 2)
+            onRecord(value);
+        else if (level == 1)
+            onMember(memberKey, value);
+        else
+            onRoot(value);
+        return true;
+    }
+
+    int level = 0;  // 0 outside the document, 1 in it, 2 in its records
+    std::string memberKey;
+    std::optional<Builder> builder;
+    json value;
+    int depth = 0;
+};
+
+}  // namespace
+
+bool ReadReadable(const std::string& text, const RecordSink& sink, std::string& error, const ReadableOptions& options)
+{
+    std::size_t number = 0;
+    json current;
+    DuplicateFinder duplicates;
+    std::vector<RecordProblem> problems;
+    CombinationRecord record;
+    bool stopped = false;
+
+    StreamingReader reader;
+    reader.onRoot = [](json&) { throw ParseError("document", "expected an object"); };
+    reader.onMember = [](const std::string& key, json& value) {
+        if (key == "signature") {
+            if (value != "ZK_Tintgrove_V1.0")
+                throw ParseError("signature", "must be \"ZK_Tintgrove_V1.0\"");
+        } else if (key == "records") {
+            throw ParseError("document", "expected \"records\": [...]");
+        } else {
+            throw ParseError("document", "unknown member \"" + key + "\"");
+        }
+    };
+    reader.onRecord = [&](json& j) {
+        if (stopped)
+            return;
+        ++number;
+        current = std::move(j);
+        ReadRecord(current, record);
+        if (options.validate) {
+            ValidateRecord(record, static_cast<int>(number), problems);
+            if (const int earlier = duplicates.Add(record, static_cast<int>(number))) {
+                RecordProblem p;
+                p.record = static_cast<int>(number);
+                p.kind = RecordProblem::Kind::Duplicate;
+                p.other = earlier;
+                problems.push_back(p);
+            }
+            if (!problems.empty())
+                throw ParseError("", ProblemText(problems.front()));
+        }
+        std::string why;
+        if (!sink(record, why)) {
+            error = why;
+            stopped = true;
+        }
+    };
+    try {
+        const bool parsed = json::sax_parse(text, &reader);
+        if (stopped)
+            return false;
+        if (!parsed) {
+            std::string what = reader.parserMessage;
+            if (reader.isSyntax) {
+                // The parser's own prefix names the exception class and a
+                // position counted differently; the reason follows the last ": ".
+                const auto [line, column] = LineAndColumn(text, reader.errorByte > 0 ? reader.errorByte - 1 : 0);
+                const std::size_t colon = what.rfind(": ");
+                error = "line " + std::to_string(line) + ", column " + std::to_string(column) + ": " +
+                        (colon == std::string::npos ? what : what.substr(colon + 2));
+            } else {
+                // A number too large for any float, say: where it starts.
+                const std::size_t start = reader.errorByte >= reader.errorToken.size()
+                                              ? reader.errorByte - reader.errorToken.size()
+                                              : 0;
+                const auto [line, column] = LineAndColumn(text, start);
+                const std::size_t bracket = what.find("] ");
+                error = "line " + std::to_string(line) + ", column " + std::to_string(column) + ": " +
+                        (bracket == std::string::npos ? what : what.substr(bracket + 2));
+            }
+            return false;
+        }
+        if (!reader.recordsSeen)
+            throw ParseError("document", "expected \"records\": [...]");
         return true;
     } catch (const ParseError& e) {
-        error = e.what();
+        std::string where = number > 0 ? RecordLabel(number, &current) : std::string();
+        if (!e.member.empty() && e.member != "document")
+            where += (where.empty() ? "" : ", ") + e.member;
+        error = (where.empty() ? std::string() : where + ": ") + e.what();
     } catch (const json::exception& e) {
         error = e.what();
     }
     return false;
+}
+
+bool FromReadable(const std::string& text, CombinationLibrary& library, std::string& error,
+                  const ReadableOptions& options)
+{
+    const int start = library.GetCount();
+    const bool ok = ReadReadable(
+        text,
+        [&](const CombinationRecord& record, std::string&) {
+            library.Append(record);
+            return true;
+        },
+        error, options);
+    if (!ok)
+        while (library.GetCount() > start)
+            library.RemoveAt(library.GetCount() - 1);
+    return ok;
 }

@@ -1,283 +1,427 @@
 #include "TgvCommands.h"
 
 #include "CombinationFile.h"
+#include "FileLayer.h"
 #include "Cp936Text.h"
-#include "LibraryExchange.h"
 #include "ReadableForm.h"
-#include "TextEncoding.h"
-#include "TextureExtraction.h"
+#include "TextDisplay.h"
+#include "TgvMerge.h"
+#include "TgvSubcommands.h"
+#include "TgvSupport.h"
+#include "TintgroveVersion.h"
 #include "UserPrompt.h"
 
 #include <CLI/CLI.hpp>
+#include <nlohmann/json.hpp>
 
-#include <fstream>
+#include <algorithm>
+#include <climits>
 #include <iostream>
-#include <map>
-#include <set>
-#include <sstream>
+
+using ordered_json = nlohmann::ordered_json;
 
 namespace {
 
-std::ostream* promptStream = nullptr;
-
-// Record texts for the terminal: UTF-8, and bytes that are not code page 936
-// shown as \xNN.
-std::string Show(std::string_view cp936Text)
+// The library's own messages are the plug-in's (Chinese, in message boxes);
+// tgv reports in its own words, so they are not shown.
+PromptAnswer SilentPrompt(const std::string&, const std::string&, PromptButtons buttons)
 {
-    std::string utf8;
-    if (Cp936ToUtf8(cp936Text, utf8))
-        return utf8;
-    std::string s;
-    char buffer[8];
-    for (unsigned char c : cp936Text) {
-        if (c < 0x80 && c >= 0x20) {
-            s += static_cast<char>(c);
-        } else {
-            std::snprintf(buffer, sizeof buffer, "\\x%02X", c);
-            s += buffer;
-        }
-    }
-    return s;
+    return buttons == PromptButtons::Ok ? PromptAnswer::Ok : PromptAnswer::Cancel;
 }
 
-// Messages of the library (code page 936) go to the error stream in UTF-8.
-PromptAnswer PrintPrompt(const std::string& text, const std::string&, PromptButtons buttons)
-{
-    if (promptStream)
-        *promptStream << Show(text) << "\n";
-    return buttons == PromptButtons::Ok ? PromptAnswer::Ok : PromptAnswer::No;
-}
-
-struct PromptToStream {
-    PromptToStream(std::ostream& stream) : previous(SetPromptHandler(PrintPrompt)) { promptStream = &stream; }
-    ~PromptToStream()
-    {
-        SetPromptHandler(previous);
-        promptStream = nullptr;
-    }
+struct SilentPrompts {
+    SilentPrompts() : previous(SetPromptHandler(SilentPrompt)) {}
+    ~SilentPrompts() { SetPromptHandler(previous); }
+    SilentPrompts(const SilentPrompts&) = delete;
+    SilentPrompts& operator=(const SilentPrompts&) = delete;
     PromptHandler previous;
 };
 
-struct Failure {
-    std::string message;
-};
-
-// Paths arrive in UTF-8; the library takes code page 936.
-std::string LibraryPath(const std::string& utf8)
+std::string Utf8(std::string_view cp936Text)
 {
-    std::string path;
-    if (!Utf8ToCp936(utf8, path))
-        throw Failure{"the path \"" + utf8 + "\" has no code page 936 form"};
-    return path;
-}
-
-CombinationLibrary Load(const std::string& utf8Path, CombinationFileReader* info = nullptr)
-{
-    const std::string path = LibraryPath(utf8Path);
-    CombinationFileReader reader;
-    switch (reader.Open(path, false)) {
-    case CombinationFileReader::Status::NotOpened:
-        throw Failure{utf8Path + ": cannot open the file (missing, a folder, or not readable)"};
-    case CombinationFileReader::Status::BadSignature:
-        throw Failure{utf8Path + ": not a Tintgrove library or exchange file (" + Show(kNotOurFileMessage) + ")"};
-    case CombinationFileReader::Status::Ready:
-        break;
-    }
-    CombinationLibrary library;
-    CombinationRecord record;
-    while (reader.Next(record))
-        library.Append(record);
-    if (info)
-        *info = std::move(reader);
-    return library;
-}
-
-std::string ReadTextFile(const std::string& utf8Path)
-{
-    std::unique_ptr<File> file = Files().Open(LibraryPath(utf8Path), OpenMode::Read);
-    if (!file)
-        throw Failure{utf8Path + ": cannot open the file"};
-    std::string text;
-    char buffer[65536];
-    for (std::size_t n; (n = file->Read(buffer, sizeof buffer)) > 0;)
-        text.append(buffer, n);
-    return text;
-}
-
-void WriteTextFile(const std::string& utf8Path, const std::string& text)
-{
-    const bool ok = SaveFileSafely(LibraryPath(utf8Path), [&](File& f) { return WriteAll(f, text.data(), text.size()); });
-    if (!ok)
-        throw Failure{utf8Path + ": cannot write the file"};
-}
-
-void Save(const std::string& utf8Path, const CombinationLibrary& library)
-{
-    if (!WriteCombinationFile(LibraryPath(utf8Path), library))
-        throw Failure{utf8Path + ": cannot write the file; an existing file was left as it was"};
-}
-
-// ---- check ---------------------------------------------------------------
-
-template <std::size_t N>
-void CheckText(const char (&field)[N], const char* fieldName, const std::string& where, std::vector<std::string>& problems)
-{
-    const std::string_view text = FieldView(field);
-    if (text.size() == N)
-        problems.push_back(where + ": " + fieldName + " has no terminator within its " + std::to_string(N) + " bytes");
-    if (!cp936::IsValid(text))
-        problems.push_back(where + ": " + fieldName + " is not valid code page 936 text");
-}
-
-std::vector<std::string> Check(const CombinationLibrary& library, int64_t trailing)
-{
-    std::vector<std::string> problems;
-    std::map<std::string, int> seen;
-    for (int i = 0; i < library.GetCount(); ++i) {
-        const CombinationRecord& r = library[i];
-        const std::string where = "record " + std::to_string(i + 1) + " (" + Show(FieldView(r.name)) + ")";
-        CheckText(r.name, "name", where, problems);
-        CheckText(r.shortDescription, "shortDescription", where, problems);
-        CheckText(r.roomCategory, "roomCategory", where, problems);
-        CheckText(r.indexList1, "indexList1", where, problems);
-        CheckText(r.indexList2, "indexList2", where, problems);
-        CheckText(r.longDescription, "longDescription", where, problems);
-        CheckText(r.extraText1, "extraText1", where, problems);
-        CheckText(r.extraText2, "extraText2", where, problems);
-        for (int s = 0; s < 3; ++s)
-            for (int m = 0; m < 6; ++m)
-                CheckText(r.materials[s].mapFile[m],
-                          ("slot " + std::to_string(s) + " mapFile[" + std::to_string(m) + "]").c_str(), where, problems);
-        const std::string_view category = FieldView(r.roomCategory);
-        if (category.empty() || category.back() != '/')
-            problems.push_back(where + ": category \"" + Show(category) + "\" does not end in \"/\"");
-        std::string key = cp936::FoldCase(FieldView(r.name));
-        key += '\0';
-        key += cp936::FoldCase(category);
-        auto [it, isNew] = seen.emplace(key, i);
-        if (!isNew)
-            problems.push_back(where + ": same name and category as record " + std::to_string(it->second + 1));
-    }
-    if (trailing > 0)
-        problems.push_back("the file ends in a fragment of " + std::to_string(trailing) +
-                           " bytes, shorter than a record (ignored)");
-    return problems;
+    return DisplayText(cp936Text);
 }
 
 // ---- list ----------------------------------------------------------------
 
-void List(const CombinationLibrary& library, std::ostream& out)
+// The category of each record split at its "/" separators.
+std::vector<std::string> CategoryParts(const std::string& category)
+{
+    std::vector<std::string> parts;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t slash = cp936::FindFirstChar(std::string_view(category).substr(start), '/');
+        if (slash == std::string::npos) {
+            if (start < category.size())
+                parts.push_back(category.substr(start));
+            break;
+        }
+        parts.push_back(category.substr(start, slash + 1));
+        start += slash + 1;
+    }
+    return parts;
+}
+
+void ListTree(const CombinationLibrary& library, std::ostream& out, bool json)
 {
     std::vector<std::string> categories;
     ListRoomCategories(library, categories);
+    ordered_json doc = {{"categories", ordered_json::array()}};
     std::vector<std::string> shown;  // components of the category printed last
     for (const std::string& category : categories) {
-        std::vector<std::string> parts;
-        std::size_t start = 0;
-        for (;;) {
-            const std::size_t slash = cp936::FindFirstChar(std::string_view(category).substr(start), '/');
-            if (slash == std::string::npos) {
-                if (start < category.size())
-                    parts.push_back(category.substr(start));
-                break;
-            }
-            parts.push_back(category.substr(start, slash + 1));
-            start += slash + 1;
+        std::vector<std::string> names;
+        std::vector<int> indices;
+        ListNamesInCategory(library, category, names, indices);
+        if (json) {
+            ordered_json entry = {{"category", Utf8(category)}, {"records", ordered_json::array()}};
+            for (std::size_t k = 0; k < names.size(); ++k)
+                entry["records"].push_back({{"number", indices[k] + 1}, {"name", Utf8(names[k])}});
+            doc["categories"].push_back(std::move(entry));
+            continue;
         }
+        const std::vector<std::string> parts = CategoryParts(category);
         std::size_t common = 0;
         while (common < parts.size() && common < shown.size() && parts[common] == shown[common])
             ++common;
         for (std::size_t d = common; d < parts.size(); ++d)
-            out << std::string(2 * d, ' ') << Show(parts[d]) << "\n";
+            out << std::string(2 * d, ' ') << Utf8(parts[d]) << "\n";
         shown = parts;
-        std::vector<std::string> names;
-        std::vector<int> indices;
-        ListNamesInCategory(library, category, names, indices);
         for (std::size_t k = 0; k < names.size(); ++k)
-            out << std::string(2 * parts.size(), ' ') << indices[k] + 1 << " " << Show(names[k]) << "\n";
+            out << std::string(2 * parts.size(), ' ') << indices[k] + 1 << " " << Utf8(names[k]) << "\n";
     }
+    if (json)
+        out << doc.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << "\n";
 }
 
-MergeDecision AskOnTerminal(std::istream& in, std::ostream& out, const CombinationRecord& incoming,
-                            const CombinationRecord& existing)
+// ---- check ---------------------------------------------------------------
+
+int Check(TgvIo& io, const std::string& file, bool json)
 {
-    out << "conflict: \"" << Show(FieldView(incoming.roomCategory)) << Show(FieldView(incoming.name))
-        << "\" is in the library as \"" << Show(FieldView(existing.roomCategory)) << Show(FieldView(existing.name))
-        << "\"\n  incoming: " << Show(FieldView(incoming.shortDescription))
-        << "\n  stored:   " << Show(FieldView(existing.shortDescription)) << "\n";
-    for (;;) {
-        out << "replace? [y]es, [n]o, [a]ll, n[o]ne, [c]ancel: " << std::flush;
-        std::string answer;
-        if (!std::getline(in, answer))
-            return MergeDecision::Cancel;
-        if (answer == "y" || answer == "yes")
-            return MergeDecision::Replace;
-        if (answer == "n" || answer == "no")
-            return MergeDecision::Skip;
-        if (answer == "a" || answer == "all")
-            return MergeDecision::ReplaceAll;
-        if (answer == "o" || answer == "none")
-            return MergeDecision::SkipAll;
-        if (answer == "c" || answer == "cancel")
-            return MergeDecision::Cancel;
+    const LoadedFile loaded = LoadFile(file, io.in);
+    const CombinationLibrary& library = loaded.library;
+    const std::vector<RecordProblem> problems = ValidateLibrary(library);
+    const std::size_t total = problems.size() + (loaded.fragment > 0 ? 1 : 0);
+    const std::string fragment = "the file ends in a fragment of " + std::to_string(loaded.fragment) +
+                                 " bytes, shorter than a record (ignored)";
+    if (json) {
+        ordered_json doc = {{"file", file}, {"records", library.GetCount()}, {"problems", ordered_json::array()}};
+        for (const RecordProblem& p : problems)
+            doc["problems"].push_back({{"record", p.record},
+                                       {"name", Utf8(FieldView(library[p.record - 1].name))},
+                                       {"field", p.field},
+                                       {"kind", ProblemKindName(p.kind)},
+                                       {"message", ProblemSentence(p, library)}});
+        if (loaded.fragment > 0)
+            doc["problems"].push_back({{"record", nullptr},
+                                       {"name", nullptr},
+                                       {"field", nullptr},
+                                       {"kind", "fragment"},
+                                       {"message", fragment}});
+        io.out << doc.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << "\n";
+    } else {
+        for (const RecordProblem& p : problems)
+            io.out << RecordLabel(p.record - 1, library[p.record - 1]) << ": " << ProblemSentence(p, library) << "\n";
+        if (loaded.fragment > 0)
+            io.out << fragment << "\n";
+        io.out << library.GetCount() << " records, " << total << " problems\n";
     }
+    return total == 0 ? kExitOk : kExitProblems;
+}
+
+int Info(TgvIo& io, const std::string& file, bool json)
+{
+    const LoadedFile loaded = LoadFile(file, io.in);
+    const std::size_t problems = ValidateLibrary(loaded.library).size() + (loaded.fragment > 0 ? 1 : 0);
+    if (json) {
+        const ordered_json doc = {{"file", file},
+                                  {"signature", std::string(LIBRARY_SIGNATURE)},
+                                  {"size", loaded.size},
+                                  {"records", loaded.library.GetCount()},
+                                  {"fragment", loaded.fragment},
+                                  {"problems", problems}};
+        io.out << doc.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << "\n";
+    } else {
+        io.out << "file:       " << file << "\n"
+               << "signature:  " << LIBRARY_SIGNATURE << "\n"
+               << "size:       " << loaded.size << " bytes\n"
+               << "records:    " << loaded.library.GetCount() << "\n"
+               << "fragment:   " << loaded.fragment << " bytes\n"
+               << "problems:   " << problems << "\n";
+    }
+    return kExitOk;
+}
+
+// ---- show ----------------------------------------------------------------
+
+int Show(TgvIo& io, const std::string& file, std::optional<long long> number, const std::string& name,
+         const std::string& category, bool json)
+{
+    bool fragment = false;
+    const CombinationLibrary library = LoadWhole(file, io, fragment);
+    const std::string counted = (file == "-" ? std::string("standard input") : file) + " has " +
+                                std::to_string(library.GetCount()) + " records";
+    int at = -1;
+    if (number) {
+        if (*number < 1 || *number > library.GetCount())
+            throw Failure{"there is no record " + std::to_string(*number) + "; " + counted +
+                              (library.IsEmpty() ? "" : " (numbered 1-" + std::to_string(library.GetCount()) + ")"),
+                          kExitProblems};
+        at = static_cast<int>(*number - 1);
+    } else {
+        at = FindCombination(library, LayerPath(name), LayerPath(category));
+        if (at < 0)
+            throw Failure{"no record named \"" + DisplayUtf8(name) + "\" in the category \"" + DisplayUtf8(category) +
+                              "\"; " + counted,
+                          kExitProblems};
+    }
+    if (json) {
+        ordered_json doc = {{"number", at + 1},
+                            {"record", ordered_json::parse(RecordToReadable(library[at], 0, ReadableStyle::Full))}};
+        io.out << doc.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << "\n";
+    } else {
+        io.out << RecordToReadable(library[at], 0, ReadableStyle::Full);
+    }
+    return fragment ? kExitProblems : kExitOk;
+}
+
+// ---- build ---------------------------------------------------------------
+
+int Build(TgvIo& io, const std::string& source, const std::string& output, bool allowProblems)
+{
+    const std::string name = source == "-" ? "standard input" : source;
+    const std::string text = ReadInput(source, io.in);
+    if (text.size() >= kSignatureFieldSize &&
+        SignatureMatches(reinterpret_cast<const unsigned char*>(text.data()), text.size()))
+        throw Failure{name + " is a library file, not its readable form; \"tgv dump " + name +
+                      "\" writes the readable form"};
+    std::string error;
+    ReadableOptions options;
+    options.validate = !allowProblems;
+    int count = 0;
+    if (output == "-") {
+        // Nothing reaches standard output unless the whole source is good.
+        CombinationLibrary library;
+        if (!FromReadable(text, library, error, options))
+            throw Failure{name + ": " + error};
+        SaveLibraryFile(output, library, io.out);
+        count = library.GetCount();
+    } else {
+        // Each record goes to the new file as soon as it is read, through a
+        // buffer of whole records; any error discards the temporary file and
+        // leaves an existing one as it was.
+        bool writeFailed = false;
+        const bool saved = SaveFileSafely(LayerPath(output), [&](File& file) {
+            unsigned char field[kSignatureFieldSize];
+            MakeSignatureField(field);
+            std::vector<char> buffer;
+            constexpr std::size_t kBufferRecords = 64;
+            buffer.reserve(kBufferRecords * kRecordSize);
+            const auto flush = [&] {
+                const bool ok = WriteAll(file, buffer.data(), buffer.size());
+                buffer.clear();
+                return ok;
+            };
+            if (!WriteAll(file, field, sizeof field))
+                return !(writeFailed = true);
+            const bool read = ReadReadable(
+                text,
+                [&](const CombinationRecord& record, std::string&) {
+                    const char* bytes = reinterpret_cast<const char*>(&record);
+                    buffer.insert(buffer.end(), bytes, bytes + kRecordSize);
+                    ++count;
+                    if (buffer.size() >= kBufferRecords * kRecordSize && !flush())
+                        return !(writeFailed = true);
+                    return true;
+                },
+                error, options);
+            if (read && !flush())
+                writeFailed = true;
+            return read && !writeFailed;
+        });
+        if (!saved)
+            throw Failure{writeFailed || error.empty()
+                              ? output + ": cannot write the file; an existing file was left as it was"
+                              : name + ": " + error};
+    }
+    std::ostream& summary = output == "-" ? io.err : io.out;
+    summary << "wrote " << count << " records to " << output << "\n";
+    return kExitOk;
+}
+
+// ---- the command line ----------------------------------------------------
+
+const char* const kCommands[] = {"info", "list", "show", "check", "dump", "build", "merge", "textures", "diff",
+                                 "contrast", "report"};
+
+std::size_t EditDistance(const std::string& a, const std::string& b)
+{
+    std::vector<std::size_t> row(b.size() + 1);
+    for (std::size_t j = 0; j <= b.size(); ++j)
+        row[j] = j;
+    for (std::size_t i = 1; i <= a.size(); ++i) {
+        std::size_t diagonal = row[0];
+        row[0] = i;
+        for (std::size_t j = 1; j <= b.size(); ++j) {
+            const std::size_t above = row[j];
+            row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
+            diagonal = above;
+        }
+    }
+    return row[b.size()];
+}
+
+std::string NearestCommand(const std::string& word)
+{
+    std::string best;
+    std::size_t bestDistance = SIZE_MAX;
+    for (const char* c : kCommands) {
+        std::size_t d = EditDistance(word, c);
+        // A prefix ("cont") is as good as a near miss.
+        if (std::string(c).rfind(word, 0) == 0)
+            d = std::min<std::size_t>(d, 1);
+        if (d < bestDistance) {
+            bestDistance = d;
+            best = c;
+        }
+    }
+    return best;
+}
+
+CLI::App* Subcommand(CLI::App& app, const char* name, const char* description, const char* example)
+{
+    CLI::App* sub = app.add_subcommand(name, description);
+    sub->footer(std::string("Example:\n  ") + example);
+    return sub;
 }
 
 }  // namespace
 
-int RunTgv(const std::vector<std::string>& args, std::istream& in, std::ostream& out, std::ostream& err)
+int RunTgv(const std::vector<std::string>& args, std::istream& in, std::ostream& out, std::ostream& err,
+           bool inputIsTerminal)
 {
-    CLI::App app{"tgv: inspect, check, convert, merge and collect the textures of Tintgrove library and exchange files "
-                 "(.tgv)",
+    TgvIo io{in, out, err, inputIsTerminal};
+
+    // An unknown command is named with the nearest one before the parser
+    // sees it.
+    if (args.size() > 1 && !args[1].empty() && args[1][0] != '-' &&
+        std::find(std::begin(kCommands), std::end(kCommands), args[1]) == std::end(kCommands)) {
+        err << "tgv: unknown command \"" << DisplayUtf8(args[1]) << "\"; did you mean \"" << NearestCommand(args[1])
+            << "\"? (tgv --help lists the commands)\n";
+        return kExitUsage;
+    }
+
+    CLI::App app{"tgv: inspect, check, compare, convert, merge and report Tintgrove library and exchange files "
+                 "(.tgv). A file argument \"-\" means standard input or output. Exit codes: 0 ok, 1 problems found "
+                 "or files differ, 2 usage error or unreadable input.",
                  "tgv"};
     app.require_subcommand(1);
     // Paths may start with "/" (wine, MSYS): no "/option" style on Windows.
     app.allow_windows_style_options(false);
     app.set_help_all_flag("--help-all", "Show the help of every command");
+    app.set_version_flag("--version", std::string("tgv ") + TG_VERSION_TEXT);
+    app.footer("Examples:\n"
+               "  tgv info Tintgrove.tgv\n"
+               "  tgv check --json Tintgrove.tgv\n"
+               "  tgv dump Tintgrove.tgv -o library.json && tgv build library.json -o Tintgrove.tgv\n"
+               "  tgv diff old.tgv new.tgv\n"
+               "  tgv contrast Tintgrove.tgv --min 30\n"
+               "  tgv report Tintgrove.tgv -o catalogue.html\n"
+               "tgv COMMAND --help shows a command's options and an example.");
 
-    std::string file, source, output, exchange, policy = "ask", target, name, category;
-    std::vector<std::string> searchFolders;
-    int index = 0;
-    bool useRegistry = false;
+    std::string file, source, output, exchange, policy = "ask", target, name, category, textureFolder;
+    std::vector<std::string> searchFolders, diffFiles;
+    long long index = 0;
+    bool useRegistry = false, json = false, full = false, allowProblems = false, overwrite = false;
+    double minimum = 30.0;
 
-    CLI::App* info = app.add_subcommand("info", "Signature, record count, trailing fragment and problems of a file");
-    info->add_option("file", file, "Library or exchange file")->required();
+    CLI::App* info = Subcommand(app, "info", "Signature, size, record count, trailing fragment and problem count",
+                                "tgv info Tintgrove.tgv");
+    info->add_option("file", file, "Library or exchange file (- for standard input)")->required();
+    info->add_flag("--json", json, "Write JSON for scripts");
 
-    CLI::App* list = app.add_subcommand("list", "The category tree with the names of its combinations, numbered from 1");
-    list->add_option("file", file, "Library or exchange file")->required();
+    CLI::App* list = Subcommand(app, "list", "The category tree with the names of its combinations, numbered from 1",
+                                "tgv list Tintgrove.tgv");
+    list->add_option("file", file, "Library or exchange file (- for standard input)")->required();
+    list->add_flag("--json", json, "Write JSON for scripts");
 
-    CLI::App* show = app.add_subcommand("show", "One record in full, in the readable form");
-    show->add_option("file", file, "Library or exchange file")->required();
+    CLI::App* show = Subcommand(app, "show", "One record in full, in the readable form",
+                                u8"tgv show Tintgrove.tgv --name 暖白橡木 --category 住宅/客厅/");
+    show->add_option("file", file, "Library or exchange file (- for standard input)")->required();
     auto* byIndex = show->add_option("-i,--index", index, "Record number (from 1)");
     auto* byName = show->add_option("-n,--name", name, "Combination name (with --category)");
     auto* byCategory = show->add_option("-c,--category", category, "Room category, ending in \"/\"");
+    show->add_flag("--json", json, "Write JSON for scripts");
     byName->needs(byCategory);
     byCategory->needs(byName);
     byIndex->excludes(byName);
 
-    CLI::App* check = app.add_subcommand("check", "Validate: terminators, categories, duplicates, code page 936 texts");
-    check->add_option("file", file, "Library or exchange file")->required();
+    CLI::App* check = Subcommand(app, "check",
+                                 "Validate: terminators, code page 936 texts, categories ending in \"/\", colours "
+                                 "within 0-1, duplicates; exit 1 when any problem is found",
+                                 "tgv check Tintgrove.tgv");
+    check->add_option("file", file, "Library or exchange file (- for standard input)")->required();
+    check->add_flag("--json", json, "Write JSON for scripts");
 
-    CLI::App* dump = app.add_subcommand("dump", "Write the readable form (UTF-8 JSON) of a file");
-    dump->add_option("file", file, "Library or exchange file")->required();
-    dump->add_option("-o,--output", output, "Readable file to write (default: the terminal)");
+    CLI::App* dump = Subcommand(app, "dump", "Write the readable form (UTF-8 JSON) of a file",
+                                "tgv dump Tintgrove.tgv -o library.json");
+    dump->add_option("file", file, "Library or exchange file (- for standard input)")->required();
+    dump->add_option("-o,--output", output, "Readable file to write (default, or -: standard output)");
+    dump->add_flag("--full", full, "Write every field, not only those that differ from a new record's");
 
-    CLI::App* build = app.add_subcommand("build", "Make a .tgv file from the readable form");
-    build->add_option("source", source, "Readable file (UTF-8 JSON)")->required();
-    build->add_option("-o,--output", output, "The .tgv file to write")->required();
+    CLI::App* build = Subcommand(app, "build", "Make a .tgv file from the readable form",
+                                 "tgv build library.json -o Tintgrove.tgv");
+    build->add_option("source", source, "Readable file, UTF-8 JSON (- for standard input)")->required();
+    build->add_option("-o,--output", output, "The .tgv file to write (- for standard output)")->required();
+    build->add_flag("--allow-problems", allowProblems,
+                    "Also write records that check would report (to rebuild a damaged file byte for byte)");
 
-    CLI::App* merge = app.add_subcommand("merge", "Merge an exchange file into a library");
+    CLI::App* merge = Subcommand(app, "merge", "Merge an exchange file into a library",
+                                 "tgv merge Tintgrove.tgv colleague.tgv --conflicts skip");
     merge->add_option("library", file, "Library file (created when missing)")->required();
-    merge->add_option("exchange", exchange, "Exchange file to merge")->required();
-    merge->add_option("--conflicts", policy, "What to do when a name and category are taken")
+    merge->add_option("exchange", exchange, "Exchange file to merge (- for standard input)")->required();
+    merge->add_option("--conflicts", policy,
+                      "When a name and category are taken: ask (on the terminal: y, n, a = all, s = skip all, "
+                      "c = cancel), replace, skip or cancel")
         ->check(CLI::IsMember({"ask", "replace", "skip", "cancel"}));
-    merge->add_option("-o,--output", output, "Write the result here instead of over the library");
+    merge->add_option("-o,--output", output, "Write the result here instead of over the library (- for standard output)");
 
-    CLI::App* textures = app.add_subcommand("textures", "Copy the texture files of a library into a folder");
-    textures->add_option("file", file, "Library or exchange file")->required();
+    CLI::App* textures = Subcommand(app, "textures", "Copy the texture files of a library into a folder",
+                                    "tgv textures Tintgrove.tgv --to maps -s D:/textures");
+    textures->add_option("file", file, "Library or exchange file (- for standard input)")->required();
     textures->add_option("-t,--to", target, "Folder to copy into (must exist)")->required();
     textures->add_option("-s,--search", searchFolders, "Folder to search for bare file names (repeatable, in order)");
     textures->add_flag("--registry", useRegistry, "Search AutoCAD R14's texture folders too (Windows registry)");
+    textures->add_flag("--overwrite", overwrite, "Replace a file in the folder that differs from the one found");
+
+    CLI::App* diff = Subcommand(app, "diff",
+                                "Records added, removed and changed between two files, matched by category and "
+                                "name; exit 1 when they differ",
+                                "tgv diff old.tgv new.tgv");
+    diff->add_option("files", diffFiles,
+                     "The two files A B (- for standard input), or the seven arguments git passes a diff driver")
+        ->required()
+        ->expected(2, 7);
+    diff->add_flag("--json", json, "Write JSON for scripts");
+
+    CLI::App* contrast = Subcommand(app, "contrast",
+                                    "Light reflectance (LRV) of ceiling, wall and floor of every combination and the "
+                                    "wall-floor and wall-ceiling differences; exit 1 when any is below the minimum",
+                                    "tgv contrast Tintgrove.tgv --min 30 --textures maps");
+    contrast->add_option("file", file, "Library or exchange file (- for standard input)")->required();
+    contrast->add_option("--min", minimum, "Least LRV difference in points (default 30)")
+        ->check(CLI::Range(0.0, 100.0));
+    contrast->add_option("--textures", textureFolder, "Folder holding the texture files; a found texture's mean LRV "
+                                                      "counts instead of the colour");
+    contrast->add_flag("--json", json, "Write JSON for scripts");
+
+    CLI::App* report = Subcommand(app, "report",
+                                  "A self-contained HTML colour catalogue of the library, by category, to print on A4",
+                                  "tgv report Tintgrove.tgv -o catalogue.html --textures maps");
+    report->add_option("file", file, "Library or exchange file (- for standard input)")->required();
+    report->add_option("-o,--output", output, "HTML file to write (- for standard output)")->required();
+    report->add_option("-c,--category", category, "Only this category and the ones beneath it");
+    report->add_option("--textures", textureFolder, "Folder holding the texture files, shown as thumbnails");
+    report->add_option("--min", minimum, "Least LRV difference in points (default 30)")->check(CLI::Range(0.0, 100.0));
 
     std::vector<std::string> reversed(args.rbegin(), args.rend());
     if (!reversed.empty())
@@ -285,122 +429,50 @@ int RunTgv(const std::vector<std::string>& args, std::istream& in, std::ostream&
     try {
         app.parse(reversed);
     } catch (const CLI::ParseError& e) {
-        return app.exit(e, out, err) == 0 ? 0 : 2;
+        return app.exit(e, out, err) == 0 ? kExitOk : kExitUsage;
     }
 
-    PromptToStream prompts(err);
+    SilentPrompts silent;
     try {
-        if (*info) {
-            CombinationFileReader reader;
-            const CombinationLibrary library = Load(file, &reader);
-            const auto problems = Check(library, reader.TrailingBytes());
-            out << "file:       " << file << "\n"
-                << "signature:  " << LIBRARY_SIGNATURE << "\n"
-                << "size:       " << reader.FileSize() << " bytes\n"
-                << "records:    " << library.GetCount() << "\n"
-                << "fragment:   " << reader.TrailingBytes() << " bytes\n"
-                << "problems:   " << problems.size() << "\n";
-            return 0;
-        }
+        if (*info)
+            return Info(io, file, json);
         if (*list) {
-            List(Load(file), out);
-            return 0;
+            bool fragment = false;
+            ListTree(LoadWhole(file, io, fragment), out, json);
+            return fragment ? kExitProblems : kExitOk;
         }
         if (*show) {
-            const CombinationLibrary library = Load(file);
-            int at = -1;
-            if (*byIndex)
-                at = index - 1;
-            else if (*byName)
-                at = FindCombination(library, LibraryPath(name), LibraryPath(category));
-            else
-                throw Failure{"show needs --index or --name with --category"};
-            if (at < 0 || at >= library.GetCount())
-                throw Failure{"no such record"};
-            out << RecordToReadable(library[at], 0);
-            return 0;
+            if (!*byIndex && !*byName)
+                throw Failure{"show needs --index N or --name with --category"};
+            return Show(io, file, *byIndex ? std::optional<long long>(index) : std::nullopt, name, category, json);
         }
-        if (*check) {
-            CombinationFileReader reader;
-            const CombinationLibrary library = Load(file, &reader);
-            const auto problems = Check(library, reader.TrailingBytes());
-            for (const std::string& p : problems)
-                out << p << "\n";
-            out << library.GetCount() << " records, " << problems.size() << " problems\n";
-            return problems.empty() ? 0 : 1;
-        }
+        if (*check)
+            return Check(io, file, json);
         if (*dump) {
-            const std::string text = ToReadable(Load(file));
-            if (output.empty())
-                out << text;
-            else
-                WriteTextFile(output, text);
-            return 0;
+            bool fragment = false;
+            const std::string text = ToReadable(LoadWhole(file, io, fragment),
+                                                full ? ReadableStyle::Full : ReadableStyle::Compact);
+            WriteOutput(output.empty() ? "-" : output, text, out);
+            return fragment ? kExitProblems : kExitOk;
         }
-        if (*build) {
-            CombinationLibrary library;
-            std::string error;
-            if (!FromReadable(ReadTextFile(source), library, error))
-                throw Failure{source + ": " + error};
-            Save(output, library);
-            out << "wrote " << library.GetCount() << " records to " << output << "\n";
-            return 0;
-        }
-        if (*merge) {
-            CombinationLibrary library;
-            const std::string libraryPath = LibraryPath(file);
-            if (Files().Exists(libraryPath))
-                library = Load(file);
-            ConflictHandler decide;
-            if (policy == "replace")
-                decide = [](const CombinationRecord&, const CombinationRecord&) { return MergeDecision::ReplaceAll; };
-            else if (policy == "skip")
-                decide = [](const CombinationRecord&, const CombinationRecord&) { return MergeDecision::SkipAll; };
-            else if (policy == "cancel")
-                decide = [](const CombinationRecord&, const CombinationRecord&) { return MergeDecision::Cancel; };
-            else
-                decide = [&](const CombinationRecord& a, const CombinationRecord& b) { return AskOnTerminal(in, out, a, b); };
-            const MergeResult result = MergeCombinationFile(LibraryPath(exchange), library, decide);
-            switch (result.status) {
-            case MergeStatus::NotOpened:
-                throw Failure{exchange + ": cannot open the file"};
-            case MergeStatus::BadSignature:
-                throw Failure{exchange + ": not a Tintgrove exchange file"};
-            case MergeStatus::Cancelled:
-                throw Failure{"merge cancelled at a conflict; nothing was written"};
-            case MergeStatus::Completed:
-                break;
-            }
-            Save(output.empty() ? file : output, library);
-            out << "added " << result.added << ", replaced " << result.replaced << "\n";
-            return 0;
-        }
-        if (*textures) {
-            const CombinationLibrary library = Load(file);
-            std::string folder = LibraryPath(target);
-#ifdef _WIN32
-            const char separator = '\\';
-#else
-            const char separator = '/';
-#endif
-            if (folder.empty() || (folder.back() != '\\' && folder.back() != '/'))
-                folder += separator;
-            if (!Files().Exists(folder.substr(0, folder.size() - 1)) && folder.size() > 1)
-                throw Failure{target + ": no such folder"};
-            std::vector<std::string> folders;
-            if (useRegistry)
-                GetAutoCadMapFolders(folders);
-            for (const std::string& s : searchFolders)
-                folders.push_back(LibraryPath(s));
-            const ExtractionResult result = ExtractLibraryTextures(library, folder, folders);
-            out << "copied " << result.copied << ", not found " << result.notFound << "\n";
-            if (!result.listWritten)
-                throw Failure{"the list of textures not found could not be written"};
-            return 0;
-        }
+        if (*build)
+            return Build(io, source, output, allowProblems);
+        if (*merge)
+            return RunMerge(io, file, exchange, policy, output);
+        if (*textures)
+            return RunTextures(io, file, target, searchFolders, useRegistry, overwrite);
+        if (*diff)
+            return RunDiff(io, diffFiles, json);
+        if (*contrast)
+            return RunContrast(io, {file, minimum, textureFolder, json});
+        if (*report)
+            return RunReport(io, {file, output, category, textureFolder, minimum});
     } catch (const Failure& f) {
         err << "tgv: " << f.message << "\n";
-        return 1;
+        return f.code;
+    } catch (const std::bad_alloc&) {
+        err << "tgv: out of memory\n";
+        return kExitUsage;
     }
-    return 2;
+    return kExitUsage;
 }

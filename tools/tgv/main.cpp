@@ -1,4 +1,5 @@
-// tgv's entry: gathers the arguments as UTF-8 and runs the command.
+// tgv's entry: gathers the arguments as UTF-8 and runs the command with the
+// process's standard streams.
 #include "TgvCommands.h"
 
 #include <iostream>
@@ -6,6 +7,8 @@
 #ifdef _WIN32
 #include <windows.h>
 
+#include <fcntl.h>
+#include <io.h>
 #include <shellapi.h>
 
 namespace {
@@ -29,22 +32,28 @@ int main()
         args.push_back(WideToUtf8(wide[i]));
     LocalFree(wide);
     SetConsoleOutputCP(CP_UTF8);
+    // Library files pass through "-" byte for byte: no newline translation.
+    _setmode(_fileno(stdin), _O_BINARY);
+    _setmode(_fileno(stdout), _O_BINARY);
+    const bool terminal = _isatty(_fileno(stdin)) != 0;
     try {
-        return RunTgv(args, std::cin, std::cout, std::cerr);
+        return RunTgv(args, std::cin, std::cout, std::cerr, terminal);
     } catch (const std::exception& e) {
         std::cerr << "tgv: " << e.what() << "\n";
-        return 1;
+        return 2;
     }
 }
 #else
+#include <unistd.h>
+
 int main(int argc, char** argv)
 {
     std::vector<std::string> args(argv, argv + argc);
     try {
-        return RunTgv(args, std::cin, std::cout, std::cerr);
+        return RunTgv(args, std::cin, std::cout, std::cerr, isatty(0) != 0);
     } catch (const std::exception& e) {
         std::cerr << "tgv: " << e.what() << "\n";
-        return 1;
+        return 2;
     }
 }
 #endif

@@ -2,6 +2,7 @@
 // host functions through the fake host as walkhost does, and drives it
 // through the callback table it registers.
 #include "FakeHost.h"
+#include "TintgroveVersion.h"
 #include "WinTestProcess.h"
 
 #include <gtest/gtest.h>
@@ -128,6 +129,13 @@ TEST(PluginDll, HelpFileTextureFolderAndVersion)
     VS_FIXEDFILEINFO* fixed = nullptr;
     ASSERT_TRUE(VerQueryValueW(data.data(), L"\\", reinterpret_cast<void**>(&fixed), &length));
     EXPECT_EQ(fixed->dwFileType, static_cast<DWORD>(VFT_DLL));
+    // The project's version, the one tgv --version prints.
+    EXPECT_EQ(fixed->dwFileVersionMS, static_cast<DWORD>(MAKELONG(TG_VERSION_MINOR, TG_VERSION_MAJOR)));
+    EXPECT_EQ(fixed->dwFileVersionLS, static_cast<DWORD>(MAKELONG(0, TG_VERSION_PATCH)));
+    wchar_t* version = nullptr;
+    ASSERT_TRUE(VerQueryValueW(data.data(), L"\\StringFileInfo\\080404b0\\FileVersion",
+                               reinterpret_cast<void**>(&version), &length));
+    EXPECT_EQ(std::wstring(version), L"" TG_VERSION_RESOURCE_TEXT);
 }
 
 TEST(PluginDll, RefusesToLoadIntoAHostThatLacksAnExport)

@@ -1,0 +1,50 @@
+#!/usr/bin/env bash
+# tgv's HTML report seen by a real browser: the starter library's catalogue
+# is rendered by headless Chromium (installed when missing) to a PNG, and its
+# DOM, as the browser parsed it, must hold one card per record and the page
+# must log nothing to the console.
+# Usage: ReportInBrowser.sh TGV STARTER_JSON WORK_DIR [TEXTURE_DIR]
+set -uo pipefail
+tgv=$1 starter=$2 work=$3 textures=${4:-}
+. "$(dirname "$0")/../../../scripts/lib.sh"
+tg_install_chromium || { echo "FAIL: chromium could not be installed"; exit 1; }
+
+rm -rf "$work"; mkdir -p "$work"
+"$tgv" build "$starter" -o "$work/starter.tgv" >/dev/null || { echo "FAIL: tgv build"; exit 1; }
+"$tgv" report "$work/starter.tgv" -o "$work/report.html" ${textures:+--textures "$textures"} || { echo "FAIL: tgv report"; exit 1; }
+records=$("$tgv" info --json "$work/starter.tgv" | sed -n 's/^ *"records": \([0-9]*\),$/\1/p')
+
+browse() {  # extra chromium arguments...; stdout: what the browser prints, stderr: its log
+  local profile; profile=$(mktemp -d)
+  timeout 120 chromium --headless --no-sandbox --disable-gpu --disable-quic --no-first-run \
+    --disable-background-networking --disable-component-update --disable-sync \
+    --user-data-dir="$profile" --enable-logging=stderr --v=0 --hide-scrollbars "$@" "file://$work/report.html"
+  local rc=$?
+  rm -rf "$profile"
+  return $rc
+}
+
+browse --dump-dom > "$work/dom.html" 2> "$work/dom.log" || { echo "FAIL: chromium --dump-dom"; tail "$work/dom.log"; exit 1; }
+browse --window-size=1280,1400 --screenshot="$work/report.png" > /dev/null 2> "$work/png.log" ||
+  { echo "FAIL: chromium --screenshot"; tail "$work/png.log"; exit 1; }
+
+status=0
+cards=$(grep -o '<article class="card">' "$work/dom.html" | wc -l)
+echo "records: $records, cards in the browser's DOM: $cards"
+[ -n "$records" ] && [ "$records" -gt 0 ] && [ "$cards" -eq "$records" ] || { echo "FAIL: card count"; status=1; }
+sections=$(grep -o '<section>' "$work/dom.html" | wc -l)
+toc=$(grep -o '<li><a href="#c' "$work/dom.html" | wc -l)
+echo "categories: $sections sections, $toc contents entries"
+[ "$sections" -gt 0 ] && [ "$sections" -eq "$toc" ] || { echo "FAIL: contents and sections differ"; status=1; }
+if [ -n "$textures" ]; then
+  thumbnails=$(grep -o 'url(data:image/png;base64,' "$work/dom.html" | wc -l)
+  echo "texture thumbnails: $thumbnails"
+  [ "$thumbnails" -gt 0 ] || { echo "FAIL: no texture thumbnail"; status=1; }
+fi
+if grep -h ':CONSOLE' "$work/dom.log" "$work/png.log"; then
+  echo "FAIL: the page wrote to the browser's console"; status=1
+fi
+[ -s "$work/report.png" ] || { echo "FAIL: no screenshot"; status=1; }
+echo "screenshot: $work/report.png"
+[ $status -eq 0 ] && echo "report in browser: ok"
+exit $status

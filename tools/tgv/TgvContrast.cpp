@@ -1,0 +1,164 @@
+#include "TgvContrast.h"
+
+#include "Colour.h"
+#include "TextDisplay.h"
+#include "TextEncoding.h"
+#include "TextureLuminance.h"
+#include "TgvSubcommands.h"
+
+#include <nlohmann/json.hpp>
+
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <ostream>
+
+using ordered_json = nlohmann::ordered_json;
+namespace fs = std::filesystem;
+
+std::string TextureFolder::Find(const std::string& storedName) const
+{
+    if (folder.empty() || storedName.empty())
+        return std::string();
+    const std::string name = MapFileName(storedName);
+    std::string utf8Name;
+    if (name.empty() || name == "." || name == ".." || !Cp936ToUtf8(name, utf8Name))
+        return std::string();
+    const fs::path path = fs::u8path(folder) / fs::u8path(utf8Name);
+    std::error_code ec;
+    if (!fs::is_regular_file(path, ec))
+        return std::string();
+#ifdef _WIN32
+    return LayerPath(path.u8string());
+#else
+    return path.u8string();
+#endif
+}
+
+std::optional<double> TextureFolder::Lrv(const std::string& platformPath)
+{
+    const auto it = lrvs.find(platformPath);
+    if (it != lrvs.end())
+        return it->second;
+    return lrvs[platformPath] = TextureLightReflectance(platformPath);
+}
+
+double CombinationLight::WallFloor() const
+{
+    return std::fabs(surface[kWall].lrv - surface[kFloor].lrv);
+}
+
+double CombinationLight::WallCeiling() const
+{
+    return std::fabs(surface[kWall].lrv - surface[kCeiling].lrv);
+}
+
+CombinationLight MeasureLight(const CombinationRecord& record, TextureFolder& textures)
+{
+    CombinationLight light;
+    for (int s = 0; s < 3; ++s) {
+        const MaterialSlot& slot = record.materials[s];
+        SurfaceLight& surface = light.surface[s];
+        surface.lrv = LightReflectance({slot.color[0], slot.color[1], slot.color[2]});
+        surface.texture = textures.Find(FieldString(slot.mapFile[0]));
+        if (!surface.texture.empty())
+            if (const auto lrv = textures.Lrv(surface.texture)) {
+                surface.lrv = *lrv;
+                surface.fromTexture = true;
+            }
+    }
+    return light;
+}
+
+namespace {
+
+std::string Fixed(double v)
+{
+    char buffer[32];
+    std::snprintf(buffer, sizeof buffer, "%.1f", v);
+    return buffer;
+}
+
+std::string Column(const std::string& text, std::size_t width)
+{
+    return text.size() >= width ? text : std::string(width - text.size(), ' ') + text;
+}
+
+// A value right-aligned in its column, followed by its mark (or a space).
+std::string Cell(double v, std::size_t width, char mark)
+{
+    return Column(Fixed(v), width) + mark;
+}
+
+double Rounded(double v)
+{
+    return std::round(v * 100.0) / 100.0;
+}
+
+}  // namespace
+
+int RunContrast(TgvIo& io, const ContrastOptions& options)
+{
+    bool fragment = false;
+    const CombinationLibrary library = LoadWhole(options.file, io, fragment);
+    if (!options.textureFolder.empty()) {
+        std::error_code ec;
+        if (!fs::is_directory(fs::u8path(options.textureFolder), ec))
+            throw Failure{options.textureFolder + ": no such folder"};
+    }
+    TextureFolder textures(options.textureFolder);
+    int below = 0;
+    ordered_json records = ordered_json::array();
+    std::string table = "    #  ceiling     wall    floor  wall-floor  wall-ceiling  combination\n";
+    const auto lightMark = [](const SurfaceLight& s) { return s.fromTexture ? 't' : ' '; };
+    for (int i = 0; i < library.GetCount(); ++i) {
+        const CombinationRecord& r = library[i];
+        const CombinationLight light = MeasureLight(r, textures);
+        const bool floorBelow = light.WallFloor() < options.minimum;
+        const bool ceilingBelow = light.WallCeiling() < options.minimum;
+        below += floorBelow || ceilingBelow ? 1 : 0;
+        if (options.json) {
+            ordered_json entry = {{"number", i + 1},
+                                  {"roomCategory", DisplayText(FieldView(r.roomCategory))},
+                                  {"name", DisplayText(FieldView(r.name))}};
+            for (int s : {kCeiling, kWall, kFloor}) {
+                const SurfaceLight& surface = light.surface[s];
+                entry[s == kCeiling ? "ceiling" : s == kWall ? "wall" : "floor"] = {
+                    {"lrv", Rounded(surface.lrv)},
+                    {"source", surface.fromTexture ? "texture" : "colour"}};
+            }
+            entry["wallFloor"] = Rounded(light.WallFloor());
+            entry["wallCeiling"] = Rounded(light.WallCeiling());
+            ordered_json belowList = ordered_json::array();
+            if (floorBelow)
+                belowList.push_back("wall-floor");
+            if (ceilingBelow)
+                belowList.push_back("wall-ceiling");
+            entry["below"] = std::move(belowList);
+            records.push_back(std::move(entry));
+            continue;
+        }
+        // The name goes last: its characters may be twice as wide as these.
+        table += Column(std::to_string(i + 1), 5) + Cell(light.surface[kCeiling].lrv, 9, lightMark(light.surface[kCeiling])) +
+                 Cell(light.surface[kWall].lrv, 8, lightMark(light.surface[kWall])) +
+                 Cell(light.surface[kFloor].lrv, 8, lightMark(light.surface[kFloor])) +
+                 Cell(light.WallFloor(), 11, floorBelow ? '*' : ' ') +
+                 Cell(light.WallCeiling(), 13, ceilingBelow ? '*' : ' ') + " " +
+                 DisplayText(FieldView(r.roomCategory)) + DisplayText(FieldView(r.name)) + "\n";
+    }
+    if (options.json) {
+        const ordered_json doc = {{"file", options.file},
+                                  {"min", options.minimum},
+                                  {"records", std::move(records)},
+                                  {"belowCount", below}};
+        io.out << doc.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << "\n";
+    } else {
+        io.out << table << "\n"
+               << below << " of " << library.GetCount() << " combinations below the minimum difference of "
+               << Fixed(options.minimum) << " LRV points (marked *)";
+        if (textures.IsSet())
+            io.out << "; t: LRV of the texture found";
+        io.out << "\n";
+    }
+    return below > 0 || fragment ? kExitProblems : kExitOk;
+}

@@ -1,0 +1,267 @@
+// tgv report: the library as one self-contained HTML page, a colour catalogue
+// by category that needs no network and prints on A4. Textures found in the
+// texture folder are embedded as small PNG thumbnails (data URIs).
+#include "Colour.h"
+#include "Cp936Text.h"
+#include "TextDisplay.h"
+#include "TextureLuminance.h"
+#include "TgvContrast.h"
+#include "TgvSubcommands.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <ostream>
+
+#ifdef _WIN32
+#include "Win32Text.h"
+#endif
+
+#define STB_IMAGE_STATIC
+#define STB_IMAGE_IMPLEMENTATION
+#include <stb_image.h>
+#define STB_IMAGE_WRITE_STATIC
+#define STB_IMAGE_WRITE_IMPLEMENTATION
+#include <stb_image_write.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int kThumbnail = 96;  // pixels along the longer side
+
+std::string Html(const std::string& utf8)
+{
+    std::string out;
+    for (char c : utf8) {
+        switch (c) {
+        case '&': out += "&amp;"; break;
+        case '<': out += "&lt;"; break;
+        case '>': out += "&gt;"; break;
+        case '"': out += "&quot;"; break;
+        default: out += c;
+        }
+    }
+    return out;
+}
+
+std::string Text(std::string_view cp936Text)
+{
+    return Html(DisplayText(cp936Text));
+}
+
+std::string Base64(const std::string& bytes)
+{
+    static const char table[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::string out;
+    std::size_t i = 0;
+    for (; i + 2 < bytes.size(); i += 3) {
+        const unsigned v = (static_cast<unsigned char>(bytes[i]) << 16) | (static_cast<unsigned char>(bytes[i + 1]) << 8) |
+                           static_cast<unsigned char>(bytes[i + 2]);
+        out += table[v >> 18];
+        out += table[(v >> 12) & 63];
+        out += table[(v >> 6) & 63];
+        out += table[v & 63];
+    }
+    if (i + 1 == bytes.size()) {
+        const unsigned v = static_cast<unsigned char>(bytes[i]) << 16;
+        out += table[v >> 18];
+        out += table[(v >> 12) & 63];
+        out += "==";
+    } else if (i + 2 == bytes.size()) {
+        const unsigned v = (static_cast<unsigned char>(bytes[i]) << 16) | (static_cast<unsigned char>(bytes[i + 1]) << 8);
+        out += table[v >> 18];
+        out += table[(v >> 12) & 63];
+        out += table[(v >> 6) & 63];
+        out += '=';
+    }
+    return out;
+}
+
+struct FileCloser {
+    void operator()(std::FILE* f) const { std::fclose(f); }
+};
+
+std::FILE* OpenForReading(const std::string& path)
+{
+#ifdef _WIN32
+    return _wfopen(win32text::Cp936ToWide(path).c_str(), L"rb");
+#else
+    return std::fopen(path.c_str(), "rb");
+#endif
+}
+
+// A PNG thumbnail of the image file as a data URI; empty when it cannot be read.
+std::string Thumbnail(const std::string& platformPath)
+{
+    std::unique_ptr<std::FILE, FileCloser> file(OpenForReading(platformPath));
+    if (!file)
+        return std::string();
+    int width = 0, height = 0, channels = 0;
+    if (!stbi_info_from_file(file.get(), &width, &height, &channels) || width <= 0 || height <= 0 ||
+        static_cast<long long>(width) * height > kMaxTexturePixels)
+        return std::string();
+    std::unique_ptr<stbi_uc, void (*)(void*)> pixels(stbi_load_from_file(file.get(), &width, &height, &channels, 3),
+                                                     stbi_image_free);
+    if (!pixels)
+        return std::string();
+    const double scale = std::min(1.0, static_cast<double>(kThumbnail) / std::max(width, height));
+    const int w = std::max(1, static_cast<int>(width * scale)), h = std::max(1, static_cast<int>(height * scale));
+    // Each thumbnail pixel is the mean of the image pixels it covers.
+    std::vector<unsigned char> small(static_cast<std::size_t>(w) * static_cast<std::size_t>(h) * 3);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            const int x0 = x * width / w, x1 = std::max(x0 + 1, (x + 1) * width / w);
+            const int y0 = y * height / h, y1 = std::max(y0 + 1, (y + 1) * height / h);
+            double sum[3] = {0, 0, 0};
+            for (int sy = y0; sy < y1; ++sy)
+                for (int sx = x0; sx < x1; ++sx)
+                    for (int c = 0; c < 3; ++c)
+                        sum[c] += pixels.get()[(static_cast<std::size_t>(sy) * width + sx) * 3 + c];
+            const double n = static_cast<double>(x1 - x0) * (y1 - y0);
+            for (int c = 0; c < 3; ++c)
+                small[(static_cast<std::size_t>(y) * w + x) * 3 + c] = static_cast<unsigned char>(std::lround(sum[c] / n));
+        }
+    std::string png;
+    stbi_write_png_to_func(
+        [](void* context, void* data, int size) { static_cast<std::string*>(context)->append(static_cast<char*>(data), size); },
+        &png, w, h, 3, small.data(), w * 3);
+    return png.empty() ? std::string() : "data:image/png;base64," + Base64(png);
+}
+
+std::string Number(const char* format, double v)
+{
+    char buffer[48];
+    std::snprintf(buffer, sizeof buffer, format, v);
+    return buffer;
+}
+
+const char* const kStyle = R"(
+  :root { font-family: "Noto Sans CJK SC", "WenQuanYi Micro Hei", "Microsoft YaHei", sans-serif; color: #222; }
+  body { margin: 24px; }
+  h1 { font-size: 22px; margin: 0 0 4px; }
+  .summary { color: #555; margin: 0 0 16px; }
+  nav ol { columns: 2; font-size: 14px; }
+  h2 { font-size: 18px; border-bottom: 2px solid #888; padding-bottom: 2px; margin-top: 28px; }
+  .cards { display: grid; grid-template-columns: repeat(auto-fill, minmax(330px, 1fr)); gap: 12px; }
+  .card { border: 1px solid #bbb; border-radius: 6px; padding: 10px; break-inside: avoid; page-break-inside: avoid; }
+  .card h3 { font-size: 16px; margin: 0 0 4px; }
+  .card .number { color: #777; font-weight: normal; font-size: 13px; }
+  .card p { margin: 2px 0; font-size: 13px; }
+  .card .long { color: #555; }
+  .surfaces { display: flex; gap: 6px; margin: 8px 0; }
+  .surface { flex: 1; font-size: 11px; line-height: 1.35; }
+  .swatch { height: 54px; border: 1px solid #999; border-radius: 3px; margin-bottom: 3px; background-size: cover;
+            -webkit-print-color-adjust: exact; print-color-adjust: exact; }
+  .surface b { font-size: 12px; }
+  .verdict { font-size: 12px; margin-top: 4px; }
+  .ok { color: #11693a; }
+  .below { color: #b3261e; font-weight: bold; }
+  @page { size: A4; margin: 12mm; }
+  @media print { body { margin: 0; } .cards { grid-template-columns: 1fr 1fr; } h2 { break-after: avoid; } }
+)";
+
+}  // namespace
+
+int RunReport(TgvIo& io, const ReportOptions& options)
+{
+    bool fragment = false;
+    const CombinationLibrary library = LoadWhole(options.file, io, fragment);
+    if (!options.textureFolder.empty()) {
+        std::error_code ec;
+        if (!fs::is_directory(fs::u8path(options.textureFolder), ec))
+            throw Failure{options.textureFolder + ": no such folder"};
+    }
+    std::string only = options.category.empty() ? std::string() : LayerPath(options.category);
+    if (!only.empty() && only.back() != '/')
+        only += '/';
+    TextureFolder textures(options.textureFolder);
+    std::map<std::string, std::string> thumbnails;
+
+    // Categories in the order the library first names them, each with its records.
+    std::vector<std::string> categories;
+    ListRoomCategories(library, categories);
+    std::string toc, sections;
+    int cards = 0, belowCount = 0;
+    for (std::size_t c = 0; c < categories.size(); ++c) {
+        const std::string& category = categories[c];
+        if (!only.empty() && (category.size() < only.size() || !cp936::EqualsNoCase(category.substr(0, only.size()), only)))
+            continue;
+        std::vector<std::string> names;
+        std::vector<int> indices;
+        ListNamesInCategory(library, category, names, indices);
+        const std::string anchor = "c" + std::to_string(c + 1);
+        toc += "<li><a href=\"#" + anchor + "\">" + Text(category) + "</a> (" + std::to_string(indices.size()) + ")</li>\n";
+        sections += "<section><h2 id=\"" + anchor + "\">" + Text(category) + "</h2>\n<div class=\"cards\">\n";
+        for (int index : indices) {
+            const CombinationRecord& r = library[index];
+            const CombinationLight light = MeasureLight(r, textures);
+            ++cards;
+            sections += "<article class=\"card\">\n<h3>" + Text(FieldView(r.name)) + " <span class=\"number\">#" +
+                        std::to_string(index + 1) + "</span></h3>\n";
+            sections += "<p>" + Text(FieldView(r.shortDescription)) + "</p>\n<p class=\"long\">" +
+                        Text(FieldView(r.longDescription)) + "</p>\n<div class=\"surfaces\">\n";
+            for (int s : {kCeiling, kWall, kFloor}) {
+                const MaterialSlot& slot = r.materials[s];
+                const Rgb rgb = {slot.color[0], slot.color[1], slot.color[2]};
+                const std::string hex = HexColour(rgb);
+                const Rgb hsv = RgbToHsv(rgb);
+                const unsigned red = std::stoul(hex.substr(1, 2), nullptr, 16),
+                               green = std::stoul(hex.substr(3, 2), nullptr, 16),
+                               blue = std::stoul(hex.substr(5, 2), nullptr, 16);
+                std::string style = "background-color: " + hex;
+                const SurfaceLight& surface = light.surface[s];
+                if (!surface.texture.empty()) {
+                    auto it = thumbnails.find(surface.texture);
+                    if (it == thumbnails.end())
+                        it = thumbnails.emplace(surface.texture, Thumbnail(surface.texture)).first;
+                    if (!it->second.empty())
+                        style += "; background-image: url(" + it->second + ")";
+                }
+                const char* label = s == kCeiling ? "Ceiling" : s == kWall ? "Wall" : "Floor";
+                sections += "<div class=\"surface\"><div class=\"swatch\" style=\"" + style + "\"></div>";
+                sections += std::string("<b>") + label + "</b> " + hex + "<br>RGB " + std::to_string(red) + ", " +
+                            std::to_string(green) + ", " + std::to_string(blue) + "<br>HSV " +
+                            Number("%.0f&deg;", hsv[0]) + ", " + Number("%.0f%%", hsv[1] * 100) + ", " +
+                            Number("%.0f%%", hsv[2] * 100) + "<br>LRV " + Number("%.1f", surface.lrv) +
+                            (surface.fromTexture ? " (texture)" : "");
+                const std::string map = FieldString(slot.mapFile[0]);
+                if (!map.empty())
+                    sections += "<br>" + Text(MapFileName(map));
+                sections += "</div>\n";
+            }
+            sections += "</div>\n";
+            const bool floorOk = light.WallFloor() >= options.minimum;
+            const bool ceilingOk = light.WallCeiling() >= options.minimum;
+            belowCount += floorOk && ceilingOk ? 0 : 1;
+            const auto verdict = [&](const char* what, double d, bool ok) {
+                return std::string("<span class=\"") + (ok ? "ok" : "below") + "\">" + what + " " +
+                       Number("%.1f", d) + (ok ? " &#10003;" : " &#10007; below " + Number("%g", options.minimum)) + "</span>";
+            };
+            sections += "<p class=\"verdict\">Contrast: " + verdict("wall&ndash;floor", light.WallFloor(), floorOk) +
+                        " &middot; " + verdict("wall&ndash;ceiling", light.WallCeiling(), ceilingOk) + "</p>\n</article>\n";
+        }
+        sections += "</div>\n</section>\n";
+    }
+    if (!options.category.empty() && cards == 0)
+        throw Failure{"no records in the category \"" + DisplayUtf8(options.category) + "\"", kExitProblems};
+
+    const std::string title = "Colour catalogue: " + Html(DisplayUtf8(options.file == "-" ? "standard input"
+                                                                                          : fs::u8path(options.file).filename().u8string()));
+    std::string page = "<!DOCTYPE html>\n<html lang=\"zh-CN\">\n<head>\n<meta charset=\"utf-8\">\n"
+                       "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n<title>" +
+                       title + "</title>\n<style>" + kStyle + "</style>\n</head>\n<body>\n<h1>" + title + "</h1>\n" +
+                       "<p class=\"summary\">" + std::to_string(cards) + " combinations in " +
+                       std::to_string(std::count(toc.begin(), toc.end(), '\n')) +
+                       " categories; light reflectance (LRV) 0-100, contrast judged against a difference of " +
+                       Number("%g", options.minimum) + " LRV points between wall and floor and between wall and ceiling; " +
+                       std::to_string(belowCount) + " below.</p>\n<nav><h2>Contents</h2>\n<ol>\n" + toc +
+                       "</ol>\n</nav>\n" + sections + "</body>\n</html>\n";
+    WriteOutput(options.output, page, io.out);
+    if (options.output != "-")
+        io.out << "wrote " << cards << " combinations to " << options.output << "\n";
+    return fragment ? kExitProblems : kExitOk;
+}

@@ -1,0 +1,32 @@
+// The subcommands of tgv, each run with its parsed options. TgvCommands.cpp
+// parses the command line and calls one of these; each returns the exit code
+// or throws Failure.
+#pragma once
+
+#include "TgvSupport.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+int RunTextures(TgvIo& io, const std::string& file, const std::string& target,
+                const std::vector<std::string>& searchFolders, bool useRegistry, bool overwrite);
+
+int RunDiff(TgvIo& io, const std::vector<std::string>& files, bool json);
+
+struct ContrastOptions {
+    std::string file;
+    double minimum = 30.0;
+    std::string textureFolder;  // empty: colours only
+    bool json = false;
+};
+int RunContrast(TgvIo& io, const ContrastOptions& options);
+
+struct ReportOptions {
+    std::string file;
+    std::string output;
+    std::string category;  // empty: every category
+    std::string textureFolder;
+    double minimum = 30.0;
+};
+int RunReport(TgvIo& io, const ReportOptions& options);

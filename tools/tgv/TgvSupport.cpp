@@ -1,0 +1,204 @@
+#include "TgvSupport.h"
+
+#include "CombinationFile.h"
+#include "Cp936Text.h"
+#include "FileLayer.h"
+#include "TextDisplay.h"
+#include "TextEncoding.h"
+
+#include <cstdio>
+#include <cstring>
+#include <istream>
+#include <iterator>
+#include <ostream>
+
+std::string LayerPath(const std::string& utf8Path)
+{
+    std::string path;
+    if (!Utf8ToCp936(utf8Path, path))
+        throw Failure{"the path \"" + DisplayUtf8(utf8Path) + "\" has no code page 936 form"};
+    return path;
+}
+
+std::string ReadInput(const std::string& utf8Path, std::istream& in)
+{
+    if (utf8Path == "-") {
+        std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        if (in.bad())
+            throw Failure{"standard input: read error"};
+        return text;
+    }
+    std::unique_ptr<File> file = Files().Open(LayerPath(utf8Path), OpenMode::Read);
+    if (!file)
+        throw Failure{utf8Path + ": cannot open the file (missing, a folder, or not readable)"};
+    const int64_t size = file->Size();
+    std::string text;
+    if (size > 0)
+        text.reserve(static_cast<std::size_t>(size));
+    char buffer[65536];
+    for (std::size_t n; (n = file->Read(buffer, sizeof buffer)) > 0;)
+        text.append(buffer, n);
+    if (size >= 0 && static_cast<int64_t>(text.size()) < size)
+        throw Failure{utf8Path + ": read error after " + std::to_string(text.size()) + " of " + std::to_string(size) +
+                      " bytes"};
+    return text;
+}
+
+void WriteOutput(const std::string& utf8Path, const std::string& bytes, std::ostream& out)
+{
+    if (utf8Path == "-") {
+        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        out.flush();
+        if (!out)
+            throw Failure{"standard output: write error"};
+        return;
+    }
+    if (!SaveFileSafely(LayerPath(utf8Path), [&](File& f) { return WriteAll(f, bytes.data(), bytes.size()); }))
+        throw Failure{utf8Path + ": cannot write the file; an existing file was left as it was"};
+}
+
+namespace {
+
+std::string SignatureFailure(const std::string& name)
+{
+    return name + ": not a Tintgrove library or exchange file (it lacks the signature \"" +
+           std::string(LIBRARY_SIGNATURE) + "\")";
+}
+
+LoadedFile FromBytes(const std::string& bytes, const std::string& name)
+{
+    if (bytes.size() < kSignatureFieldSize ||
+        !SignatureMatches(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size()))
+        throw Failure{SignatureFailure(name)};
+    LoadedFile loaded;
+    loaded.size = static_cast<int64_t>(bytes.size());
+    const std::size_t body = bytes.size() - kSignatureFieldSize;
+    loaded.fragment = static_cast<int64_t>(body % kRecordSize);
+    const std::size_t count = body / kRecordSize;
+    loaded.library.Reserve(static_cast<int>(count));
+    CombinationRecord record;
+    for (std::size_t i = 0; i < count; ++i) {
+        std::memcpy(&record, bytes.data() + kSignatureFieldSize + i * kRecordSize, kRecordSize);
+        ClearGaps(record);
+        loaded.library.Append(record);
+    }
+    return loaded;
+}
+
+}  // namespace
+
+LoadedFile LoadFile(const std::string& utf8Path, std::istream& in)
+{
+    if (utf8Path == "-")
+        return FromBytes(ReadInput(utf8Path, in), "standard input");
+    CombinationFileReader reader;
+    switch (reader.Open(LayerPath(utf8Path), false)) {
+    case CombinationFileReader::Status::NotOpened:
+        throw Failure{utf8Path + ": cannot open the file (missing, a folder, or not readable)"};
+    case CombinationFileReader::Status::BadSignature:
+        throw Failure{SignatureFailure(utf8Path)};
+    case CombinationFileReader::Status::Ready:
+        break;
+    }
+    LoadedFile loaded;
+    loaded.size = reader.FileSize();
+    loaded.fragment = reader.TrailingBytes();
+    const int64_t expected = reader.RecordCount();
+    if (expected > 0 && expected < (int64_t(1) << 24))
+        loaded.library.Reserve(static_cast<int>(expected));
+    CombinationRecord record;
+    try {
+        while (reader.Next(record))
+            loaded.library.Append(record);
+    } catch (const std::exception& e) {
+        throw Failure{utf8Path + ": loading failed after " + std::to_string(loaded.library.GetCount()) + " of " +
+                      std::to_string(expected) + " records (" + e.what() + ")"};
+    }
+    // The size promised a number of records; fewer means a read failed part-way.
+    if (loaded.size < 0 || loaded.library.GetCount() != expected)
+        throw Failure{utf8Path + ": read error after " + std::to_string(loaded.library.GetCount()) + " of " +
+                      std::to_string(expected) + " records; the file was not read completely"};
+    return loaded;
+}
+
+CombinationLibrary LoadWhole(const std::string& utf8Path, TgvIo& io, bool& fragmentSeen)
+{
+    LoadedFile loaded = LoadFile(utf8Path, io.in);
+    if (loaded.fragment > 0) {
+        io.err << "tgv: " << (utf8Path == "-" ? "standard input" : utf8Path) << " ends in a fragment of "
+               << loaded.fragment << " bytes, shorter than a record (truncated?); it was left out\n";
+        fragmentSeen = true;
+    }
+    return std::move(loaded.library);
+}
+
+void SaveLibraryFile(const std::string& utf8Path, const CombinationLibrary& library, std::ostream& out)
+{
+    if (utf8Path == "-") {
+        unsigned char field[kSignatureFieldSize];
+        MakeSignatureField(field);
+        out.write(reinterpret_cast<const char*>(field), sizeof field);
+        if (!library.IsEmpty())
+            out.write(reinterpret_cast<const char*>(library.begin()),
+                      static_cast<std::streamsize>(kRecordSize * static_cast<std::size_t>(library.GetCount())));
+        out.flush();
+        if (!out)
+            throw Failure{"standard output: write error"};
+        return;
+    }
+    if (!WriteCombinationFile(LayerPath(utf8Path), library))
+        throw Failure{utf8Path + ": cannot write the file; an existing file was left as it was"};
+}
+
+std::string RecordLabel(int index, const CombinationRecord& record)
+{
+    return "record " + std::to_string(index + 1) + " (" + DisplayText(FieldView(record.name)) + ")";
+}
+
+std::string ProblemSentence(const RecordProblem& p, const CombinationLibrary& library)
+{
+    switch (p.kind) {
+    case RecordProblem::Kind::NoTerminator:
+        return p.field + " has no terminator within its " + std::to_string(p.width) + " bytes";
+    case RecordProblem::Kind::NotCp936:
+        return p.field + " is not valid code page 936 text";
+    case RecordProblem::Kind::CategoryNoSlash:
+        return "category \"" + DisplayText(FieldView(library[p.record - 1].roomCategory)) +
+               "\" does not end in \"/\"";
+    case RecordProblem::Kind::ColourOutOfRange: {
+        char v[32];
+        std::snprintf(v, sizeof v, "%g", p.value);
+        return p.field + " is " + v + ", outside 0-1";
+    }
+    case RecordProblem::Kind::Duplicate:
+        return "same name and category as record " + std::to_string(p.other);
+    }
+    return p.field;
+}
+
+const char* ProblemKindName(RecordProblem::Kind kind)
+{
+    switch (kind) {
+    case RecordProblem::Kind::NoTerminator:
+        return "no-terminator";
+    case RecordProblem::Kind::NotCp936:
+        return "not-cp936";
+    case RecordProblem::Kind::CategoryNoSlash:
+        return "category-no-slash";
+    case RecordProblem::Kind::ColourOutOfRange:
+        return "colour-out-of-range";
+    case RecordProblem::Kind::Duplicate:
+        return "duplicate";
+    }
+    return "problem";
+}
+
+std::string MapFileName(const std::string& stored)
+{
+    const std::size_t back = cp936::FindLastChar(stored, '\\');
+    const std::size_t slash = cp936::FindLastChar(stored, '/');
+    std::size_t last = back;
+    if (slash != std::string::npos && (last == std::string::npos || slash > last))
+        last = slash;
+    return last == std::string::npos ? stored : stored.substr(last + 1);
+}
