@@ -25,12 +25,18 @@ public:
         while (handle != INVALID_HANDLE_VALUE && done < size) {
             const DWORD chunk = static_cast<DWORD>(size - done > 0x40000000 ? 0x40000000 : size - done);
             DWORD n = 0;
-            if (!ReadFile(handle, static_cast<char*>(buffer) + done, chunk, &n, nullptr) || n == 0)
+            if (!ReadFile(handle, static_cast<char*>(buffer) + done, chunk, &n, nullptr)) {
+                readError = true;
+                break;
+            }
+            if (n == 0)
                 break;
             done += n;
         }
         return done;
     }
+
+    bool ReadFailed() const override { return readError; }
 
     std::size_t Write(const void* buffer, std::size_t size) override
     {
@@ -68,6 +74,7 @@ public:
 
 private:
     HANDLE handle;
+    bool readError = false;
 };
 
 bool IsTransient(DWORD error)

@@ -182,8 +182,9 @@ void CColorPanelDlg::LoadSpaceTypes()
     library.Empty();
     libraryUnreadable = false;
     if (!ReadCombinationFile(libraryPath, library)) {
-        // A file that is there but was not read (wrong signature, locked)
-        // must survive the next save of the empty-started library.
+        // A file that is there but was not read, or not read completely
+        // (wrong signature, locked, a read error or no memory part-way), must
+        // survive the next save of the empty-started library.
         libraryUnreadable = FileExists(libraryPath);
     }
 

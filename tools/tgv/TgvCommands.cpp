@@ -80,6 +80,7 @@ CombinationLibrary Load(const std::string& utf8Path, CombinationFileReader* info
         throw Failure{utf8Path + ": cannot open the file (missing, a folder, or not readable)"};
     case CombinationFileReader::Status::BadSignature:
         throw Failure{utf8Path + ": not a Tintgrove library or exchange file (" + Show(kNotOurFileMessage) + ")"};
+    case CombinationFileReader::Status::ReadFailed:
     case CombinationFileReader::Status::Ready:
         break;
     }
@@ -87,6 +88,11 @@ CombinationLibrary Load(const std::string& utf8Path, CombinationFileReader* info
     CombinationRecord record;
     while (reader.Next(record))
         library.Append(record);
+    // Part of a file must never pass for the whole of it (a merge would then
+    // write the part over the file).
+    if (reader.Failed())
+        throw Failure{utf8Path + ": read error after " + std::to_string(reader.RecordsRead()) + " of " +
+                      std::to_string(reader.RecordCount()) + " records; the file was not read completely"};
     if (info)
         *info = std::move(reader);
     return library;
@@ -366,6 +372,8 @@ int RunTgv(const std::vector<std::string>& args, std::istream& in, std::ostream&
                 throw Failure{exchange + ": cannot open the file"};
             case MergeStatus::BadSignature:
                 throw Failure{exchange + ": not a Tintgrove exchange file"};
+            case MergeStatus::ReadFailed:
+                throw Failure{exchange + ": read error; the file was not read completely and nothing was written"};
             case MergeStatus::Cancelled:
                 throw Failure{"merge cancelled at a conflict; nothing was written"};
             case MergeStatus::Completed:
