@@ -140,12 +140,15 @@ bool WriteRecords(File& file, const CombinationLibrary& library)
     return ok;
 }
 
-int WriteCombinationFile(const std::string& path, const CombinationLibrary& library)
+int WriteCombinationFile(const std::string& path, const CombinationLibrary& library, SaveFailure* failure)
 {
-    const bool saved = SaveFileSafely(path, [&](File& file) {
-        unsigned char field[kSignatureFieldSize];
-        MakeSignatureField(field);
-        return WriteAll(file, field, sizeof field) && WriteRecords(file, library);
-    });
+    const bool saved = SaveFileSafely(
+        path,
+        [&](File& file) {
+            unsigned char field[kSignatureFieldSize];
+            MakeSignatureField(field);
+            return WriteAll(file, field, sizeof field) && WriteRecords(file, library);
+        },
+        failure);
     return saved ? 1 : 0;
 }

@@ -73,8 +73,9 @@ int ReadCombinationFile(const std::string& path, CombinationLibrary& library);
 
 // Saves the signature field and every record. The file is replaced only when
 // the whole new file was written and flushed; 1 on success, 0 on any failure
-// (the old file is then left as it was).
-int WriteCombinationFile(const std::string& path, const CombinationLibrary& library);
+// (the old file is then left as it was), with the reason in *failure (a
+// read-only or hard-linked file is refused; see SaveFileSafely).
+int WriteCombinationFile(const std::string& path, const CombinationLibrary& library, SaveFailure* failure = nullptr);
 
 // Writes every record in library order to an open file, flushes and closes
 // it; false when any write, the flush or the close failed.

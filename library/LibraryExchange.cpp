@@ -104,31 +104,29 @@ MergeResult Merge(CombinationFileReader& reader, CombinationLibrary& library, co
 MergeResult MergeCombinationFile(const std::string& path, CombinationLibrary& library, const ConflictHandler& decide)
 {
     MergeResult result;
-    CombinationFileReader reader;
-    switch (reader.Open(path)) {
-    case CombinationFileReader::Status::NotOpened:
-        result.status = MergeStatus::NotOpened;
-        return result;
-    case CombinationFileReader::Status::BadSignature:
-        result.status = MergeStatus::BadSignature;
-        return result;
-    case CombinationFileReader::Status::ReadFailed:
-        result.status = MergeStatus::ReadFailed;
-        break;
-    case CombinationFileReader::Status::Ready:
-        break;
-    }
     MergeUndo undo;
     undo.count = library.GetCount();
-    if (result.status != MergeStatus::ReadFailed) {
-        try {
-            result = Merge(reader, library, decide, undo);
-        } catch (const std::bad_alloc&) {
+    CombinationFileReader reader;
+    try {
+        switch (reader.Open(path)) {
+        case CombinationFileReader::Status::NotOpened:
+            result.status = MergeStatus::NotOpened;
+            return result;
+        case CombinationFileReader::Status::BadSignature:
+            result.status = MergeStatus::BadSignature;
+            return result;
+        case CombinationFileReader::Status::ReadFailed:
             result.status = MergeStatus::ReadFailed;
-        } catch (...) {
-            undo.Apply(library);
-            throw;
+            break;
+        case CombinationFileReader::Status::Ready:
+            result = Merge(reader, library, decide, undo);
+            break;
         }
+    } catch (const std::bad_alloc&) {
+        result.status = MergeStatus::ReadFailed;
+    } catch (...) {
+        undo.Apply(library);
+        throw;
     }
     reader.Close();
     if (result.status == MergeStatus::ReadFailed) {
