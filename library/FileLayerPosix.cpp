@@ -232,10 +232,13 @@ public:
         target.path = path;
         std::string native = NativePath(path);
         bool followed = false;
+        bool exists = true;
         struct stat st;
         for (int links = 0;; ++links) {
-            if (::lstat(native.c_str(), &st) != 0)
-                return target;  // nothing there yet: a new file
+            if (::lstat(native.c_str(), &st) != 0) {
+                exists = false;  // nothing there yet: a new file
+                break;
+            }
             if (!S_ISLNK(st.st_mode))
                 break;
             if (links == 40) {
@@ -261,7 +264,7 @@ public:
             }
             target.path = converted;
         }
-        if (S_ISREG(st.st_mode)) {
+        if (exists && S_ISREG(st.st_mode)) {
             // Read-only for everybody, or for this user: refused even when
             // the folder would let the file be replaced (and even for root).
             target.readOnly = (st.st_mode & 0222) == 0 || ::access(native.c_str(), W_OK) != 0;
