@@ -119,8 +119,14 @@ void WriteTextFile(const std::string& utf8Path, const std::string& text)
 
 void Save(const std::string& utf8Path, const CombinationLibrary& library)
 {
-    if (!WriteCombinationFile(LibraryPath(utf8Path), library))
-        throw Failure{utf8Path + ": cannot write the file; an existing file was left as it was"};
+    SaveFailure why = SaveFailure::Failed;
+    if (WriteCombinationFile(LibraryPath(utf8Path), library, &why))
+        return;
+    if (why == SaveFailure::ReadOnly)
+        throw Failure{utf8Path + ": the file is read-only; it was left as it was"};
+    if (why == SaveFailure::HardLinked)
+        throw Failure{utf8Path + ": the file has other hard links, which replacing it would cut off; it was left as it was"};
+    throw Failure{utf8Path + ": cannot write the file; an existing file was left as it was"};
 }
 
 // ---- check ---------------------------------------------------------------
