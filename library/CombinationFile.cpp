@@ -73,6 +73,21 @@ bool CombinationFileReader::Next(CombinationRecord& record)
     return false;
 }
 
+int64_t CombinationFileReader::ReadRecords(CombinationRecord* storage, int64_t n)
+{
+    if (!file || failed || n <= 0)
+        return 0;
+    const std::size_t wanted = static_cast<std::size_t>(n) * sizeof(CombinationRecord);
+    const std::size_t got = file->Read(storage, wanted);
+    const int64_t whole = static_cast<int64_t>(got / sizeof(CombinationRecord));
+    recordsRead += whole;
+    for (int64_t i = 0; i < whole; ++i)
+        ClearGaps(storage[i]);
+    if (got < wanted && (file->ReadFailed() || recordsRead < RecordCount()))
+        failed = true;
+    return whole;
+}
+
 int64_t CombinationFileReader::RecordCount() const
 {
     return fileSize < static_cast<int64_t>(kSignatureFieldSize)
@@ -108,10 +123,15 @@ int ReadCombinationFile(const std::string& path, CombinationLibrary& library)
         case CombinationFileReader::Status::Ready:
             break;
         }
-        // The file length tells how many records follow: room for them at once.
+        // The file length tells how many records follow: they are read at
+        // once, straight into the library's storage.
         const int64_t expected = reader.RecordCount();
         if (!reader.Failed() && expected > 0 && expected < (int64_t(1) << 24))
-            library.Reserve(before + static_cast<int>(expected));
+            library.AppendFilled(static_cast<int>(expected), [&](CombinationRecord* storage, int n) {
+                return static_cast<int>(reader.ReadRecords(storage, n));
+            });
+        // Then the end: a fragment to drop, or records added since the size
+        // was taken.
         CombinationRecord record;
         while (reader.Next(record))
             library.Append(record);

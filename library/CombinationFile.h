@@ -44,6 +44,9 @@ public:
     // shorter than a record is dropped; TrailingBytes tells its length.
     // False also when reading stopped early: see Failed.
     bool Next(CombinationRecord& record);
+    // Reads up to n whole records into storage with one read where the
+    // system allows; the number read. Ends like Next (see Failed).
+    int64_t ReadRecords(CombinationRecord* storage, int64_t n);
     // True when a read reported an error, or the records ended before the
     // count the file's size promised: the file was not read completely, and
     // what was read must not be taken for the whole file.
