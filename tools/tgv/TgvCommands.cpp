@@ -13,6 +13,7 @@
 #include <fstream>
 #include <iostream>
 #include <map>
+#include <new>
 #include <set>
 #include <sstream>
 
@@ -86,8 +87,13 @@ CombinationLibrary Load(const std::string& utf8Path, CombinationFileReader* info
     }
     CombinationLibrary library;
     CombinationRecord record;
-    while (reader.Next(record))
-        library.Append(record);
+    try {
+        while (reader.Next(record))
+            library.Append(record);
+    } catch (const std::bad_alloc&) {
+        throw Failure{utf8Path + ": not enough memory after " + std::to_string(reader.RecordsRead()) + " of " +
+                      std::to_string(reader.RecordCount()) + " records; the file was not read completely"};
+    }
     // Part of a file must never pass for the whole of it (a merge would then
     // write the part over the file).
     if (reader.Failed())

@@ -245,6 +245,11 @@ TEST_F(TgvTest, AnIncompleteReadFailsAndWritesNothing)
     EXPECT_EQ(Run({"merge", P("lib.tgv"), P("in.tgv"), "--conflicts", "replace"}), 1);
     EXPECT_NE(err.find("lib.tgv: read error after 1 of 3 records"), std::string::npos) << err;
     EXPECT_EQ(ReadBytes("lib.tgv"), library);
+    faults.throwInstead = true;  // running out of memory part-way
+    EXPECT_EQ(Run({"merge", P("lib.tgv"), P("in.tgv"), "--conflicts", "replace"}), 1);
+    EXPECT_NE(err.find("lib.tgv: not enough memory after 1 of 3 records"), std::string::npos) << err;
+    EXPECT_EQ(ReadBytes("lib.tgv"), library);
+    faults.throwInstead = false;
 
     // The exchange file failing: nothing merged, nothing written.
     WriteBytes("small.tgv", FileBytes({RecordBytes("A", "x/")}));
