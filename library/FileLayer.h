@@ -95,7 +95,9 @@ enum class SaveFailure {
     None,
     Failed,      // the file could not be written or moved into place
     ReadOnly,    // the existing file is read-only: refused
-    HardLinked,  // the existing file has other hard links: refused
+    HardLinked,  // the existing file has other hard links: refused, since replacing
+                 // it would leave the other names with the old contents and
+                 // writing it in place could leave it half written
 };
 
 // Saves a file without ever destroying the old one: produce() writes the new
@@ -109,8 +111,8 @@ enum class SaveFailure {
 template <typename Producer>
 bool SaveFileSafely(const std::string& path, Producer&& produce, SaveFailure* failure = nullptr);
 
-// A temporary name of the form path + ".tmp" + up to 16 hex digits, unique
-// to this call.
+// A temporary name of the form path + ".tmp" + 16 hex digits, unique to this
+// call (and, with overwhelming likelihood, to this process).
 std::string UniqueTemporaryName(const std::string& path);
 // True when name is one of path's temporary names (this program's earlier
 // forms included).
