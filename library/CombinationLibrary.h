@@ -34,6 +34,11 @@ public:
     void ReplaceAt(int index, const CombinationRecord& record);
     void Empty() { count = 0; }
     void Reserve(int capacity);
+    // Appends up to n records that fill writes straight into the array's
+    // storage, which is neither zeroed nor copied first: fill(storage, n)
+    // returns how many whole records it wrote there. Their gaps are cleared.
+    template <typename Fill>
+    int AppendFilled(int n, Fill&& fill);
 
 private:
     // Records are trivially copyable, so the array grows with realloc, which
@@ -43,6 +48,17 @@ private:
     int capacity = 0;
     void Grow(int needed);
 };
+
+template <typename Fill>
+int CombinationLibrary::AppendFilled(int n, Fill&& fill)
+{
+    Reserve(count + n);
+    const int filled = fill(records + count, n);
+    for (int i = count; i < count + filled; ++i)
+        ClearGaps(records[i]);
+    count += filled;
+    return filled;
+}
 
 // Index of the first record whose category and name equal the given ones
 // case-insensitively (multibyte-aware); -1 when there is none.

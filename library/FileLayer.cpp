@@ -1,8 +1,45 @@
 #include "FileLayer.h"
 
+#include <atomic>
+#include <chrono>
+#include <random>
+
 namespace {
 FileLayer* currentLayer = nullptr;
+
+constexpr const char* kTemporaryMark = ".tmp";
+constexpr std::size_t kTemporaryDigits = 16;
+// Names that are taken by another save (or anything else) are passed over;
+// this many tries make an endless collision impossible in practice.
+constexpr int kTemporaryAttempts = 64;
+
+uint64_t Mix(uint64_t x)
+{
+    // splitmix64's finaliser: every input bit reaches every output bit.
+    x += 0x9E3779B97F4A7C15ull;
+    x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9ull;
+    x = (x ^ (x >> 27)) * 0x94D049BB133111EBull;
+    return x ^ (x >> 31);
 }
+
+uint64_t ProcessSeed()
+{
+    // Different in every process (the system's random source, the clock and
+    // an address of this run), so two processes never walk the same names.
+    static const uint64_t seed = [] {
+        std::random_device device;
+        const uint64_t random = (uint64_t(device()) << 32) ^ device();
+        const uint64_t clock = static_cast<uint64_t>(std::chrono::high_resolution_clock::now().time_since_epoch().count());
+        return Mix(random ^ Mix(clock) ^ reinterpret_cast<uintptr_t>(&currentLayer));
+    }();
+    return seed;
+}
+
+std::atomic<uint64_t> temporaryCounter{0};
+
+class NoHold final : public FileHold {};
+
+}  // namespace
 
 FileLayer& Files()
 {
@@ -16,12 +53,109 @@ FileLayer* SetFileLayer(FileLayer* layer)
     return previous;
 }
 
+std::unique_ptr<FileHold> FileLayer::Hold(const std::string& path)
+{
+    return Exists(path) ? std::make_unique<NoHold>() : nullptr;
+}
+
+bool FileLayer::RemoveUnlessHeld(const std::string& path)
+{
+    return Remove(path);
+}
+
+std::vector<std::string> FileLayer::ListSiblings(const std::string&)
+{
+    return {};
+}
+
+SaveTarget FileLayer::ResolveSaveTarget(const std::string& path)
+{
+    SaveTarget target;
+    target.path = path;
+    return target;
+}
+
 bool WriteAll(File& file, const void* buffer, std::size_t size)
 {
     return file.Write(buffer, size) == size;
 }
 
-std::string TemporaryNameFor(const std::string& path, int attempt)
+std::string UniqueTemporaryName(const std::string& path)
 {
-    return path + ".tmp" + std::to_string(attempt);
+    const uint64_t value = Mix(ProcessSeed() + temporaryCounter.fetch_add(1));
+    static const char digits[] = "0123456789abcdef";
+    std::string name = path + kTemporaryMark;
+    for (std::size_t i = 0; i < kTemporaryDigits; ++i)
+        name += digits[(value >> (4 * (kTemporaryDigits - 1 - i))) & 0xF];
+    return name;
+}
+
+bool IsTemporaryNameOf(const std::string& name, const std::string& path)
+{
+    const std::string stem = path + kTemporaryMark;
+    if (name.size() <= stem.size() || name.size() > stem.size() + kTemporaryDigits || name.compare(0, stem.size(), stem) != 0)
+        return false;
+    // Earlier versions numbered their temporaries (".tmp0" to ".tmp15"):
+    // decimal digits are hex digits too.
+    for (std::size_t i = stem.size(); i < name.size(); ++i) {
+        const char c = name[i];
+        if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f')))
+            return false;
+    }
+    return true;
+}
+
+int ClearStaleTemporaries(FileLayer& files, const std::string& path)
+{
+    int removed = 0;
+    for (const std::string& sibling : files.ListSiblings(path))
+        if (IsTemporaryNameOf(sibling, path) && files.RemoveUnlessHeld(sibling))
+            ++removed;
+    return removed;
+}
+
+TemporaryFile::~TemporaryFile()
+{
+    file.reset();
+    if (!committed && !name.empty())
+        files.Remove(name);
+    hold.reset();
+}
+
+bool TemporaryFile::Create(const std::string& target)
+{
+    for (int attempt = 0; attempt < kTemporaryAttempts; ++attempt) {
+        name = UniqueTemporaryName(target);
+        file = files.Open(name, OpenMode::CreateNew);
+        if (!file) {
+            const bool taken = files.Exists(name);
+            name.clear();
+            if (taken)
+                continue;  // somebody else's: another name
+            return false;  // the folder does not take new files
+        }
+        hold = files.Hold(name);
+        if (hold)
+            return true;
+        // Another save cleared it away before it was held: another name.
+        file.reset();
+        files.Remove(name);
+        name.clear();
+    }
+    return false;
+}
+
+bool TemporaryFile::Commit(bool produced, const std::string& target)
+{
+    bool ok = produced;
+    if (file && file->IsOpen()) {
+        ok = file->Flush() && ok;
+        ok = file->Close() && ok;
+    }
+    file.reset();
+    if (!ok || !files.Replace(name, target))
+        return false;
+    committed = true;
+    hold.reset();
+    return true;
 }

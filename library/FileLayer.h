@@ -8,12 +8,15 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 class File {
 public:
     virtual ~File() = default;
     // Reads up to size bytes; fewer only at the end of the file or on an error.
     virtual std::size_t Read(void* buffer, std::size_t size) = 0;
+    // True once a read has failed (as opposed to reaching the end).
+    virtual bool ReadFailed() const { return false; }
     // Returns the number of bytes written; fewer than size is a failure.
     virtual std::size_t Write(const void* buffer, std::size_t size) = 0;
     // Pushes written data to the disk.
@@ -33,16 +36,48 @@ enum class OpenMode {
     Append,     // existing file or a new one, writes go to its end
 };
 
+// Keeps a file marked as in use by this process while it lives (see
+// FileLayer::Hold).
+class FileHold {
+public:
+    virtual ~FileHold() = default;
+};
+
+// Where a save of a path must go, and whether it may replace what is there.
+struct SaveTarget {
+    bool resolved = true;     // false: a link could not be followed
+    std::string path;         // the path itself, or the file a symbolic link leads to
+    bool readOnly = false;    // an existing file that must not be replaced
+    bool hardLinked = false;  // an existing file with other names a replacement would cut off
+};
+
 class FileLayer {
 public:
     virtual ~FileLayer() = default;
     // Null when the file cannot be opened; a folder is never opened as a file.
     virtual std::unique_ptr<File> Open(const std::string& path, OpenMode mode) = 0;
-    // Moves from onto to, replacing an existing file of that name atomically.
+    // Moves from onto to, replacing an existing file of that name atomically;
+    // the new file takes over the old one's permissions and owners where the
+    // system has them.
     virtual bool Replace(const std::string& from, const std::string& to) = 0;
     virtual bool Remove(const std::string& path) = 0;
     // True when a file or folder of that name exists.
     virtual bool Exists(const std::string& path) = 0;
+
+    // The safe save's needs. The defaults suit a layer that no other process
+    // shares and that has no links or permissions.
+    //
+    // Marks an existing file as held by this process until the returned
+    // object is destroyed; null when it cannot be held (gone, or held
+    // already). Holding does not stop this process from moving or removing it.
+    virtual std::unique_ptr<FileHold> Hold(const std::string& path);
+    // Removes path unless a process holds it; false when kept or not removed.
+    virtual bool RemoveUnlessHeld(const std::string& path);
+    // Every entry of the folder that holds path, each as that folder's part
+    // of path followed by the entry's name; empty when it cannot be listed.
+    virtual std::vector<std::string> ListSiblings(const std::string& path);
+    // Follows symbolic links from path and reports on the file found.
+    virtual SaveTarget ResolveSaveTarget(const std::string& path);
 };
 
 // The layer in use (the platform's own unless a test installed another).
@@ -55,40 +90,88 @@ FileLayer& PlatformFiles();
 // Writes size bytes; false on any error or short write.
 bool WriteAll(File& file, const void* buffer, std::size_t size);
 
+// Why a save did not happen.
+enum class SaveFailure {
+    None,
+    Failed,      // the file could not be written or moved into place
+    ReadOnly,    // the existing file is read-only: refused
+    HardLinked,  // the existing file has other hard links: refused, since replacing
+                 // it would leave the other names with the old contents and
+                 // writing it in place could leave it half written
+};
+
 // Saves a file without ever destroying the old one: produce() writes the new
-// contents to a temporary file in the same folder, which is flushed, closed
-// (by produce or after it)
-// and then moved over path. On any failure the temporary file is removed,
-// the old file is left as it was, and false is returned.
+// contents to a temporary file of a unique name, created exclusively in the
+// folder of the file being replaced (the final target when path is a
+// symbolic link), which is flushed, closed (by produce or after it) and then
+// moved over that file. On any failure the temporary file is removed, the old
+// file is left as it was, and false is returned with the reason in *failure.
+// Temporary files of the same target that no process holds any more (left by
+// a process that was killed while saving) are removed first.
 template <typename Producer>
-bool SaveFileSafely(const std::string& path, Producer&& produce);
+bool SaveFileSafely(const std::string& path, Producer&& produce, SaveFailure* failure = nullptr);
 
-// The temporary name SaveFileSafely uses for attempt n.
-std::string TemporaryNameFor(const std::string& path, int attempt);
+// A temporary name of the form path + ".tmp" + 16 hex digits, unique to this
+// call (and, with overwhelming likelihood, to this process).
+std::string UniqueTemporaryName(const std::string& path);
+// True when name is one of path's temporary names (this program's earlier
+// forms included).
+bool IsTemporaryNameOf(const std::string& name, const std::string& path);
+// Removes the temporary files of path that no process holds; the number removed.
+int ClearStaleTemporaries(FileLayer& files, const std::string& path);
 
-template <typename Producer>
-bool SaveFileSafely(const std::string& path, Producer&& produce)
-{
-    FileLayer& files = Files();
+// The temporary file of one save: created exclusively under a unique name,
+// held while it lives, removed by the destructor unless it was moved into place.
+class TemporaryFile {
+public:
+    explicit TemporaryFile(FileLayer& layer) : files(layer) {}
+    ~TemporaryFile();
+    TemporaryFile(const TemporaryFile&) = delete;
+    TemporaryFile& operator=(const TemporaryFile&) = delete;
+
+    // Creates the file beside target; false when no name could be created.
+    bool Create(const std::string& target);
+    File& GetFile() { return *file; }
+    const std::string& GetName() const { return name; }
+    // Flushes and closes the file unless already closed, then moves it over
+    // target; false on any failure (the file is then removed) or when
+    // produced is false.
+    bool Commit(bool produced, const std::string& target);
+
+private:
+    FileLayer& files;
+    std::string name;
     std::unique_ptr<File> file;
-    std::string temp;
-    // A name left taken by an earlier crash is passed over, never reused.
-    int attempt = 0;
-    do
-        temp = TemporaryNameFor(path, attempt++);
-    while (attempt < 16 && files.Exists(temp));
-    file = files.Open(temp, OpenMode::CreateNew);
-    if (!file)
+    std::unique_ptr<FileHold> hold;
+    bool committed = false;
+};
+
+template <typename Producer>
+bool SaveFileSafely(const std::string& path, Producer&& produce, SaveFailure* failure)
+{
+    SaveFailure unused;
+    SaveFailure& why = failure ? *failure : unused;
+    why = SaveFailure::Failed;
+    FileLayer& files = Files();
+    const SaveTarget target = files.ResolveSaveTarget(path);
+    if (!target.resolved)
+        return false;
+    if (target.readOnly) {
+        why = SaveFailure::ReadOnly;
+        return false;
+    }
+    if (target.hardLinked) {
+        why = SaveFailure::HardLinked;
+        return false;
+    }
+    ClearStaleTemporaries(files, target.path);
+    TemporaryFile temp(files);
+    if (!temp.Create(target.path))
         return false;
     // The producer may flush and close the file itself (WriteRecords does).
-    bool ok = produce(*file);
-    if (file->IsOpen()) {
-        ok = file->Flush() && ok;
-        ok = file->Close() && ok;
-    }
-    file.reset();
-    if (ok && files.Replace(temp, path))
-        return true;
-    files.Remove(temp);
-    return false;
+    const bool produced = produce(temp.GetFile());
+    if (!temp.Commit(produced, target.path))
+        return false;
+    why = SaveFailure::None;
+    return true;
 }

@@ -5,6 +5,8 @@
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
+#include <dirent.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -34,12 +36,16 @@ public:
             const ssize_t n = ::read(fd, static_cast<char*>(buffer) + done, size - done);
             if (n < 0 && errno == EINTR)
                 continue;
+            if (n < 0)
+                readError = true;
             if (n <= 0)
                 break;
             done += static_cast<std::size_t>(n);
         }
         return done;
     }
+
+    bool ReadFailed() const override { return readError; }
 
     std::size_t Write(const void* buffer, std::size_t size) override
     {
@@ -78,7 +84,43 @@ public:
 
 private:
     int fd;
+    bool readError = false;
 };
+
+// A lock held on the file's open description: another process (or another
+// descriptor of this one) cannot take it while this lives, and it goes with
+// the process however the process ends.
+class PosixHold final : public FileHold {
+public:
+    explicit PosixHold(int descriptor) : fd(descriptor) {}
+    ~PosixHold() override { ::close(fd); }
+
+private:
+    int fd;
+};
+
+// Opens path without following a link and takes its lock without waiting;
+// -1 when it cannot, or when the name no longer leads to the file locked.
+int OpenLocked(const std::string& native)
+{
+    const int fd = ::open(native.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+    if (fd < 0)
+        return -1;
+    struct stat opened, named;
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0 || ::fstat(fd, &opened) != 0 || !S_ISREG(opened.st_mode) ||
+        ::lstat(native.c_str(), &named) != 0 || named.st_ino != opened.st_ino || named.st_dev != opened.st_dev) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+// The text of path up to and including its last slash.
+std::string FolderPart(const std::string& path)
+{
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
 
 class PosixFiles final : public FileLayer {
 public:
@@ -112,8 +154,20 @@ public:
 
     bool Replace(const std::string& from, const std::string& to) override
     {
+        const std::string source = NativePath(from);
         const std::string target = NativePath(to);
-        if (::rename(NativePath(from).c_str(), target.c_str()) != 0)
+        // The new file keeps the old one's owner, group and permissions (the
+        // owner only where this process may give it away).
+        struct stat old;
+        if (::stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode)) {
+            if (::chown(source.c_str(), old.st_uid, old.st_gid) != 0 &&
+                ::chown(source.c_str(), static_cast<uid_t>(-1), old.st_gid) != 0) {
+                // Not a member of the group: the file keeps this user's group.
+            }
+            if (::chmod(source.c_str(), old.st_mode & 07777) != 0)
+                return false;
+        }
+        if (::rename(source.c_str(), target.c_str()) != 0)
             return false;
         // Make the new directory entry durable too.
         const std::size_t slash = target.find_last_of('/');
@@ -132,6 +186,91 @@ public:
     {
         struct stat st;
         return ::stat(NativePath(path).c_str(), &st) == 0;
+    }
+
+    std::unique_ptr<FileHold> Hold(const std::string& path) override
+    {
+        const int fd = OpenLocked(NativePath(path));
+        if (fd < 0)
+            return nullptr;
+        return std::make_unique<PosixHold>(fd);
+    }
+
+    bool RemoveUnlessHeld(const std::string& path) override
+    {
+        const std::string native = NativePath(path);
+        const int fd = OpenLocked(native);
+        if (fd < 0)
+            return false;
+        const bool removed = ::unlink(native.c_str()) == 0;
+        ::close(fd);
+        return removed;
+    }
+
+    std::vector<std::string> ListSiblings(const std::string& path) override
+    {
+        std::vector<std::string> siblings;
+        const std::string folder = FolderPart(path);  // '/' is never a trail byte
+        const std::string nativeFolder = FolderPart(NativePath(path));
+        DIR* dir = ::opendir(nativeFolder.empty() ? "." : nativeFolder.c_str());
+        if (!dir)
+            return siblings;
+        while (const dirent* entry = ::readdir(dir)) {
+            const std::string name = entry->d_name;
+            if (name == "." || name == "..")
+                continue;
+            std::string converted;
+            siblings.push_back(folder + (Utf8ToCp936(name, converted) ? converted : name));
+        }
+        ::closedir(dir);
+        return siblings;
+    }
+
+    SaveTarget ResolveSaveTarget(const std::string& path) override
+    {
+        SaveTarget target;
+        target.path = path;
+        std::string native = NativePath(path);
+        bool followed = false;
+        bool exists = true;
+        struct stat st;
+        for (int links = 0;; ++links) {
+            if (::lstat(native.c_str(), &st) != 0) {
+                exists = false;  // nothing there yet: a new file
+                break;
+            }
+            if (!S_ISLNK(st.st_mode))
+                break;
+            if (links == 40) {
+                target.resolved = false;  // a loop of links
+                return target;
+            }
+            std::string text(static_cast<std::size_t>(st.st_size > 0 ? st.st_size : 0) + 256, '\0');
+            const ssize_t n = ::readlink(native.c_str(), text.data(), text.size());
+            if (n < 0 || static_cast<std::size_t>(n) >= text.size()) {
+                target.resolved = false;
+                return target;
+            }
+            text.resize(static_cast<std::size_t>(n));
+            native = text[0] == '/' ? text : FolderPart(native) + text;
+            followed = true;
+        }
+        if (followed) {
+            // The link's target is saved in its own folder, under its own name.
+            std::string converted;
+            if (!Utf8ToCp936(native, converted)) {
+                target.resolved = false;
+                return target;
+            }
+            target.path = converted;
+        }
+        if (exists && S_ISREG(st.st_mode)) {
+            // Read-only for everybody, or for this user: refused even when
+            // the folder would let the file be replaced (and even for root).
+            target.readOnly = (st.st_mode & 0222) == 0 || ::access(native.c_str(), W_OK) != 0;
+            target.hardLinked = st.st_nlink > 1;
+        }
+        return target;
     }
 };
 

@@ -2,6 +2,7 @@
 // FlushFileBuffers, and MoveFileExW for the replacement (not ReplaceFileW,
 // which under wine deletes the old file before moving the new one in).
 #include "FileLayer.h"
+#include "Cp936Text.h"
 #include "Win32Text.h"
 
 #include <windows.h>
@@ -9,6 +10,7 @@
 namespace {
 
 using win32text::Cp936ToWide;
+using win32text::WideToCp936;
 
 class Win32File final : public File {
 public:
@@ -25,12 +27,18 @@ public:
         while (handle != INVALID_HANDLE_VALUE && done < size) {
             const DWORD chunk = static_cast<DWORD>(size - done > 0x40000000 ? 0x40000000 : size - done);
             DWORD n = 0;
-            if (!ReadFile(handle, static_cast<char*>(buffer) + done, chunk, &n, nullptr) || n == 0)
+            if (!ReadFile(handle, static_cast<char*>(buffer) + done, chunk, &n, nullptr)) {
+                readError = true;
+                break;
+            }
+            if (n == 0)
                 break;
             done += n;
         }
         return done;
     }
+
+    bool ReadFailed() const override { return readError; }
 
     std::size_t Write(const void* buffer, std::size_t size) override
     {
@@ -68,11 +76,58 @@ public:
 
 private:
     HANDLE handle;
+    bool readError = false;
 };
 
 bool IsTransient(DWORD error)
 {
     return error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED || error == ERROR_LOCK_VIOLATION;
+}
+
+// A handle that reads the file and lets everything else happen to it (even
+// its move and removal by this process), but stops another process from
+// opening it without sharing, which is how stale temporary files are found.
+class Win32Hold final : public FileHold {
+public:
+    explicit Win32Hold(HANDLE h) : handle(h) {}
+    ~Win32Hold() override { CloseHandle(handle); }
+
+private:
+    HANDLE handle;
+};
+
+// The text of path up to and including its last separator (either slash).
+std::string FolderPart(const std::string& path)
+{
+    const std::size_t backslash = cp936::FindLastChar(path, '\\');
+    const std::size_t slash = path.rfind('/');  // never a trail byte
+    std::size_t last = backslash;
+    if (last == std::string::npos || (slash != std::string::npos && slash > last))
+        last = slash;
+    if (last == std::string::npos && path.size() >= 2 && path[1] == ':')
+        last = 1;  // "C:name"
+    return last == std::string::npos ? std::string() : path.substr(0, last + 1);
+}
+
+// The path a handle's file has in the end, in its plain drive or UNC form.
+bool FinalPath(HANDLE h, std::wstring& out)
+{
+    std::wstring buffer(MAX_PATH, L'\0');
+    DWORD n = GetFinalPathNameByHandleW(h, buffer.data(), static_cast<DWORD>(buffer.size()), FILE_NAME_NORMALIZED);
+    if (n >= buffer.size()) {
+        buffer.resize(n + 1);
+        n = GetFinalPathNameByHandleW(h, buffer.data(), static_cast<DWORD>(buffer.size()), FILE_NAME_NORMALIZED);
+    }
+    if (n == 0 || n >= buffer.size())
+        return false;
+    buffer.resize(n);
+    if (buffer.compare(0, 8, L"\\\\?\\UNC\\") == 0)
+        out = L"\\" + buffer.substr(7);
+    else if (buffer.compare(0, 4, L"\\\\?\\") == 0)
+        out = buffer.substr(4);
+    else
+        out = buffer;
+    return true;
 }
 
 class Win32Files final : public FileLayer {
@@ -126,6 +181,77 @@ public:
     bool Exists(const std::string& path) override
     {
         return GetFileAttributesW(Cp936ToWide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+    }
+
+    std::unique_ptr<FileHold> Hold(const std::string& path) override
+    {
+        HANDLE h = CreateFileW(Cp936ToWide(path).c_str(), GENERIC_READ,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                               FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+        if (h == INVALID_HANDLE_VALUE)
+            return nullptr;
+        return std::make_unique<Win32Hold>(h);
+    }
+
+    bool RemoveUnlessHeld(const std::string& path) override
+    {
+        // Opening with no sharing at all fails while any handle is open;
+        // success means nobody holds it, and closing removes it.
+        HANDLE h = CreateFileW(Cp936ToWide(path).c_str(), DELETE, 0, nullptr, OPEN_EXISTING,
+                               FILE_FLAG_DELETE_ON_CLOSE | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+        if (h == INVALID_HANDLE_VALUE)
+            return false;
+        return CloseHandle(h) != 0;
+    }
+
+    std::vector<std::string> ListSiblings(const std::string& path) override
+    {
+        std::vector<std::string> siblings;
+        const std::string folder = FolderPart(path);
+        WIN32_FIND_DATAW found;
+        HANDLE find = FindFirstFileW(Cp936ToWide(folder + "*").c_str(), &found);
+        if (find == INVALID_HANDLE_VALUE)
+            return siblings;
+        do {
+            const std::wstring name = found.cFileName;
+            std::string converted;
+            if (name != L"." && name != L".." && WideToCp936(name, converted))
+                siblings.push_back(folder + converted);
+        } while (FindNextFileW(find, &found));
+        FindClose(find);
+        return siblings;
+    }
+
+    SaveTarget ResolveSaveTarget(const std::string& path) override
+    {
+        SaveTarget target;
+        target.path = path;
+        std::wstring wide = Cp936ToWide(path);
+        DWORD attributes = GetFileAttributesW(wide.c_str());
+        if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY))
+            return target;  // a new file, or a folder that the move will refuse
+        HANDLE h = CreateFileW(wide.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (h == INVALID_HANDLE_VALUE)
+            return target;
+        if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+            // A symbolic link: the file it leads to is replaced, in its folder.
+            std::wstring final;
+            std::string converted;
+            if (!FinalPath(h, final) || !WideToCp936(final, converted)) {
+                CloseHandle(h);
+                target.resolved = false;
+                return target;
+            }
+            target.path = converted;
+            attributes = GetFileAttributesW(final.c_str());
+        }
+        BY_HANDLE_FILE_INFORMATION info;
+        if (GetFileInformationByHandle(h, &info))
+            target.hardLinked = info.nNumberOfLinks > 1;
+        CloseHandle(h);
+        target.readOnly = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
+        return target;
     }
 };
 

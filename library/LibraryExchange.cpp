@@ -1,8 +1,12 @@
 #include "LibraryExchange.h"
 
 #include "Cp936Text.h"
+#include "UserPrompt.h"
 
+#include <new>
 #include <unordered_map>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -16,21 +20,26 @@ std::string IdentityKey(const CombinationRecord& record)
 
 }  // namespace
 
-MergeResult MergeCombinationFile(const std::string& path, CombinationLibrary& library, const ConflictHandler& decide)
+namespace {
+
+// Undoes a merge: the records it replaced, and the count before it.
+struct MergeUndo {
+    int count = 0;
+    std::vector<std::pair<int, CombinationRecord>> replaced;
+
+    void Apply(CombinationLibrary& library)
+    {
+        while (library.GetCount() > count)
+            library.RemoveAt(library.GetCount() - 1);
+        for (auto it = replaced.rbegin(); it != replaced.rend(); ++it)
+            library.ReplaceAt(it->first, it->second);
+    }
+};
+
+MergeResult Merge(CombinationFileReader& reader, CombinationLibrary& library, const ConflictHandler& decide,
+                  MergeUndo& undo)
 {
     MergeResult result;
-    CombinationFileReader reader;
-    switch (reader.Open(path)) {
-    case CombinationFileReader::Status::NotOpened:
-        result.status = MergeStatus::NotOpened;
-        return result;
-    case CombinationFileReader::Status::BadSignature:
-        result.status = MergeStatus::BadSignature;
-        return result;
-    case CombinationFileReader::Status::Ready:
-        break;
-    }
-
     // The first index of every (name, category) key, as FindCombination would
     // give it, kept up to date as records are appended. A replace keeps the
     // key of the record it overwrites, so the map stays valid.
@@ -74,16 +83,58 @@ MergeResult MergeCombinationFile(const std::string& path, CombinationLibrary& li
                 break;
             case MergeDecision::Cancel:
                 result.status = MergeStatus::Cancelled;
-                reader.Close();
                 return result;
             }
         }
         if (replace) {
+            // Only records an earlier merge owned need undoing.
+            if (index < undo.count)
+                undo.replaced.emplace_back(index, library[index]);
             library.ReplaceAt(index, record);
             ++result.replaced;
         }
     }
+    if (reader.Failed())
+        result.status = MergeStatus::ReadFailed;
+    return result;
+}
+
+}  // namespace
+
+MergeResult MergeCombinationFile(const std::string& path, CombinationLibrary& library, const ConflictHandler& decide)
+{
+    MergeResult result;
+    MergeUndo undo;
+    undo.count = library.GetCount();
+    CombinationFileReader reader;
+    try {
+        switch (reader.Open(path)) {
+        case CombinationFileReader::Status::NotOpened:
+            result.status = MergeStatus::NotOpened;
+            return result;
+        case CombinationFileReader::Status::BadSignature:
+            result.status = MergeStatus::BadSignature;
+            return result;
+        case CombinationFileReader::Status::ReadFailed:
+            result.status = MergeStatus::ReadFailed;
+            break;
+        case CombinationFileReader::Status::Ready:
+            result = Merge(reader, library, decide, undo);
+            break;
+        }
+    } catch (const std::bad_alloc&) {
+        result.status = MergeStatus::ReadFailed;
+    } catch (...) {
+        undo.Apply(library);
+        throw;
+    }
     reader.Close();
+    if (result.status == MergeStatus::ReadFailed) {
+        // Part of a file is not merged: everything goes back as it was.
+        undo.Apply(library);
+        result.added = result.replaced = 0;
+        Prompt(IncompleteReadMessage(path), PromptButtons::Ok);
+    }
     return result;
 }
 

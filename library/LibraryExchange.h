@@ -15,6 +15,7 @@ enum class MergeDecision { Replace, Skip, ReplaceAll, SkipAll, Cancel };
 enum class MergeStatus {
     NotOpened,     // the file could not be opened; nothing changed
     BadSignature,  // not an exchange file (the message was shown); nothing changed
+    ReadFailed,    // the file could not be read completely (the message was shown); nothing changed
     Cancelled,     // stopped at a conflict; the records merged before it stay
     Completed,
 };
@@ -34,7 +35,8 @@ using ConflictHandler =
 // with the first matching record is decided by decide (or by an earlier "all"
 // or "none"); a replace overwrites that record in place. Matching sees the
 // records merged a moment earlier. A trailing fragment shorter than a record
-// is dropped.
+// is dropped. A file that cannot be read completely (a read error, records
+// missing, running out of memory) leaves library as it was.
 MergeResult MergeCombinationFile(const std::string& path, CombinationLibrary& library, const ConflictHandler& decide);
 
 // The file of a selective export: created with its signature field when it is

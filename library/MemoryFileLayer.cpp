@@ -1,7 +1,10 @@
 #include "MemoryFileLayer.h"
 
+#include "Cp936Text.h"
+
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 namespace {
 
@@ -44,6 +47,29 @@ private:
     std::vector<unsigned char>* data;
     std::size_t position;
 };
+
+class MemoryHold final : public FileHold {
+public:
+    MemoryHold(std::set<std::string>& heldNames, std::string heldName) : held(heldNames), name(std::move(heldName))
+    {
+        held.insert(name);
+    }
+    ~MemoryHold() override { held.erase(name); }
+
+private:
+    std::set<std::string>& held;
+    std::string name;
+};
+
+std::size_t FolderLength(const std::string& path)
+{
+    const std::size_t backslash = cp936::FindLastChar(path, '\\');
+    const std::size_t slash = path.rfind('/');  // never a trail byte
+    std::size_t last = backslash == std::string::npos ? slash : backslash;
+    if (slash != std::string::npos && backslash != std::string::npos && slash > backslash)
+        last = slash;
+    return last == std::string::npos ? 0 : last + 1;
+}
 
 }  // namespace
 
@@ -91,4 +117,34 @@ bool MemoryFileLayer::Remove(const std::string& path)
 bool MemoryFileLayer::Exists(const std::string& path)
 {
     return files.count(path) > 0 || folders.count(path) > 0;
+}
+
+std::unique_ptr<FileHold> MemoryFileLayer::Hold(const std::string& path)
+{
+    if (!files.count(path) || held.count(path))
+        return nullptr;
+    return std::make_unique<MemoryHold>(held, path);
+}
+
+bool MemoryFileLayer::RemoveUnlessHeld(const std::string& path)
+{
+    return !held.count(path) && Remove(path);
+}
+
+std::vector<std::string> MemoryFileLayer::ListSiblings(const std::string& path)
+{
+    const std::size_t folder = FolderLength(path);
+    std::vector<std::string> siblings;
+    for (const auto& entry : files)
+        if (entry.first.compare(0, folder, path, 0, folder) == 0 && FolderLength(entry.first) == folder)
+            siblings.push_back(entry.first);
+    return siblings;
+}
+
+SaveTarget MemoryFileLayer::ResolveSaveTarget(const std::string& path)
+{
+    SaveTarget target;
+    target.path = path;
+    target.readOnly = files.count(path) && readOnly.count(path);
+    return target;
 }

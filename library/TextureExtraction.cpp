@@ -5,6 +5,7 @@
 #include "UserPrompt.h"
 
 #include <cstdio>
+#include <string_view>
 
 const char* const kNotFoundListName = "没有找到的贴图.txt";
 const char* const kExtractionDoneFormat = "系统已经把所有找到的图片放在%s目录里，其余请见<没有找到的贴图.txt>";
@@ -21,12 +22,36 @@ constexpr std::size_t kFolderPieceBytes = 250;
 
 const char* const kAcadKey = "SOFTWARE\\Autodesk\\AutoCAD\\R14.0";
 
+// A name Windows reads as a device (with any extension), not as a file.
+bool IsDeviceName(std::string_view name)
+{
+    name = name.substr(0, name.find('.'));
+    while (!name.empty() && name.back() == ' ')
+        name.remove_suffix(1);
+    std::string upper(name);
+    for (char& c : upper)
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+    if (upper == "CON" || upper == "PRN" || upper == "AUX" || upper == "NUL")
+        return true;
+    return upper.size() == 4 && (upper.compare(0, 3, "COM") == 0 || upper.compare(0, 3, "LPT") == 0) &&
+           upper[3] >= '1' && upper[3] <= '9';
+}
+
 // A file-name part that could lead a copy out of the target folder or name
-// no file at all.
+// no file at all: a separator or drive colon in it, bytes that are not code
+// page 936 text (which a converter may read as separators), a name that
+// Windows, dropping its trailing dots and spaces, takes for the folder itself
+// or its parent, or a device.
 bool IsUnsafeFileName(const std::string& name)
 {
-    return name.empty() || name == "." || name == ".." || cp936::FindFirstChar(name, '/') != std::string::npos ||
-           cp936::FindFirstChar(name, ':') != std::string::npos;
+    if (!cp936::IsValid(name) || cp936::FindFirstChar(name, '/') != std::string::npos ||
+        cp936::FindFirstChar(name, ':') != std::string::npos)
+        return true;
+    std::string_view trimmed = name;
+    while (!trimmed.empty() && (trimmed.back() == '.' || trimmed.back() == ' '))
+        trimmed.remove_suffix(1);
+    return trimmed.empty() || IsDeviceName(trimmed);
 }
 
 void ListNotFound(const std::string& storedName, File* listFile, std::set<std::string>& listedNames,
@@ -145,8 +170,10 @@ void CopyMapFile(const std::string& storedName, const std::string& targetFolder,
         return;
     }
     const std::string target = targetFolder + fileName;
+    // Windows takes '/' for '\\' too: a name that starts with either is a
+    // network (UNC) or root path that the file names, never opened.
     if (cp936::FindFirstChar(storedName, '\\') != std::string::npos && storedName[0] != '\\' &&
-        platform.CopyNoOverwrite(storedName, target)) {
+        storedName[0] != '/' && platform.CopyNoOverwrite(storedName, target)) {
         ++result.copied;
         return;
     }

@@ -59,7 +59,10 @@ struct ExtractionResult {
 // Copies one map file into targetFolder (which ends in a backslash), from its
 // stored path or from a search folder, never overwriting; otherwise writes
 // the stored name to the list (once per run). A name whose file-name part is
-// empty, ".", "..", or holds "/" or ":" is listed and nothing is copied.
+// empty, ".", ".." (trailing dots and spaces aside), a device such as "CON",
+// holds "/" or ":" or is not code page 936 text is listed and nothing is
+// copied; so is a stored path that starts with "\\" or "/" (a root or network
+// path) when no search folder has the file.
 void CopyMapFile(const std::string& storedName, const std::string& targetFolder, File* listFile,
                  std::set<std::string>& listedNames, const std::vector<std::string>& folders,
                  ExtractionResult& result);

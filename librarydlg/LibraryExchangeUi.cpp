@@ -126,6 +126,7 @@ void CLibraryMaintenanceDlg::OnImport()
         fw::ShowMessageBox(Format(kImportOpenFailedFormat, path.c_str()), MB_OK, std::string(), m_hWnd);
         break;
     case MergeStatus::BadSignature:
+    case MergeStatus::ReadFailed:
         // The reader has shown its message; nothing changed.
         break;
     case MergeStatus::Cancelled:

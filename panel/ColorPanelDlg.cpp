@@ -27,6 +27,9 @@ const char* const CColorPanelDlg::kLibraryBackupFormat =
 const char* const CColorPanelDlg::kLibraryBackupFailedFormat =
     "图库文件“%1”不能读取，也不能改名保存，为免覆盖，修改后的图库没有保存。";
 const char* const CColorPanelDlg::kLibrarySaveFailedFormat = "图库文件“%1”保存失败，所做的修改没有保存到文件中。";
+const char* const CColorPanelDlg::kLibraryReadOnlyFormat = "图库文件“%1”是只读文件，所做的修改没有保存到文件中。";
+const char* const CColorPanelDlg::kLibraryHardLinkedFormat =
+    "图库文件“%1”另有硬链接，替换它会使这些链接仍指向旧的图库，所做的修改没有保存到文件中。";
 
 namespace {
 
@@ -193,8 +196,9 @@ void CColorPanelDlg::LoadSpaceTypes()
     library.Empty();
     libraryUnreadable = false;
     if (!ReadCombinationFile(libraryPath, library)) {
-        // A file that is there but was not read (wrong signature, locked)
-        // must survive the next save of the empty-started library.
+        // A file that is there but was not read, or not read completely
+        // (wrong signature, locked, a read error or no memory part-way), must
+        // survive the next save of the empty-started library.
         libraryUnreadable = FileExists(libraryPath);
     }
     FillSpaceTypes(std::string());
@@ -465,8 +469,12 @@ bool CColorPanelDlg::SaveLibrary()
         libraryUnreadable = false;
         Prompt(fw::ReplacePlaceholder(kLibraryBackupFormat, backup));
     }
-    if (!WriteCombinationFile(libraryPath, library)) {
-        Prompt(fw::ReplacePlaceholder(kLibrarySaveFailedFormat, libraryPath));
+    SaveFailure why = SaveFailure::Failed;
+    if (!WriteCombinationFile(libraryPath, library, &why)) {
+        const char* format = why == SaveFailure::ReadOnly     ? kLibraryReadOnlyFormat
+                             : why == SaveFailure::HardLinked ? kLibraryHardLinkedFormat
+                                                              : kLibrarySaveFailedFormat;
+        Prompt(fw::ReplacePlaceholder(format, libraryPath));
         return false;
     }
     return true;

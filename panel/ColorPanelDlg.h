@@ -76,6 +76,8 @@ public:
     static const char* const kLibraryBackupFormat;    // %1: the backup file
     static const char* const kLibraryBackupFailedFormat;  // %1: the library file
     static const char* const kLibrarySaveFailedFormat;    // %1: the library file
+    static const char* const kLibraryReadOnlyFormat;      // %1: the library file
+    static const char* const kLibraryHardLinkedFormat;    // %1: the library file
 
     // The module folder: the full path of the module's own file up to and
     // including its last backslash.

@@ -112,6 +112,7 @@ int RunMerge(TgvIo& io, const std::string& libraryFile, const std::string& excha
     switch (result.status) {
     case MergeStatus::NotOpened:
     case MergeStatus::BadSignature:
+    case MergeStatus::ReadFailed:
         throw Failure{exchangeName + ": cannot be read as an exchange file"};
     case MergeStatus::Cancelled:
         throw Failure{"merge cancelled at a conflict; nothing was written", kExitProblems};

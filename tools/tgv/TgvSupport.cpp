@@ -10,6 +10,7 @@
 #include <cstring>
 #include <istream>
 #include <iterator>
+#include <new>
 #include <ostream>
 
 std::string LayerPath(const std::string& utf8Path)
@@ -97,6 +98,7 @@ LoadedFile LoadFile(const std::string& utf8Path, std::istream& in)
         throw Failure{utf8Path + ": cannot open the file (missing, a folder, or not readable)"};
     case CombinationFileReader::Status::BadSignature:
         throw Failure{SignatureFailure(utf8Path)};
+    case CombinationFileReader::Status::ReadFailed:  // reported below with the count read
     case CombinationFileReader::Status::Ready:
         break;
     }
@@ -110,12 +112,15 @@ LoadedFile LoadFile(const std::string& utf8Path, std::istream& in)
     try {
         while (reader.Next(record))
             loaded.library.Append(record);
+    } catch (const std::bad_alloc&) {
+        throw Failure{utf8Path + ": not enough memory after " + std::to_string(loaded.library.GetCount()) + " of " +
+                      std::to_string(expected) + " records; the file was not read completely"};
     } catch (const std::exception& e) {
         throw Failure{utf8Path + ": loading failed after " + std::to_string(loaded.library.GetCount()) + " of " +
                       std::to_string(expected) + " records (" + e.what() + ")"};
     }
     // The size promised a number of records; fewer means a read failed part-way.
-    if (loaded.size < 0 || loaded.library.GetCount() != expected)
+    if (loaded.size < 0 || reader.Failed() || loaded.library.GetCount() != expected)
         throw Failure{utf8Path + ": read error after " + std::to_string(loaded.library.GetCount()) + " of " +
                       std::to_string(expected) + " records; the file was not read completely"};
     return loaded;
@@ -146,8 +151,14 @@ void SaveLibraryFile(const std::string& utf8Path, const CombinationLibrary& libr
             throw Failure{"standard output: write error"};
         return;
     }
-    if (!WriteCombinationFile(LayerPath(utf8Path), library))
-        throw Failure{utf8Path + ": cannot write the file; an existing file was left as it was"};
+    SaveFailure why = SaveFailure::Failed;
+    if (WriteCombinationFile(LayerPath(utf8Path), library, &why))
+        return;
+    if (why == SaveFailure::ReadOnly)
+        throw Failure{utf8Path + ": the file is read-only; it was left as it was"};
+    if (why == SaveFailure::HardLinked)
+        throw Failure{utf8Path + ": the file has other hard links, which replacing it would cut off; it was left as it was"};
+    throw Failure{utf8Path + ": cannot write the file; an existing file was left as it was"};
 }
 
 std::string RecordLabel(int index, const CombinationRecord& record)

@@ -143,10 +143,13 @@ TEST_F(FileTest, MissingFolderOrTakenTemporaryNames)
     memory.folders.insert("dir");
     EXPECT_EQ(WriteCombinationFile("dir", lib), 0);  // a folder is not replaced
     EXPECT_FALSE(memory.files.count("dir"));
-    // A stale temporary file from a crash is neither used nor removed.
-    memory.files[TemporaryNameFor("lib", 0)] = Bytes{1, 2, 3};
+    // A temporary file that a save in progress holds is neither used nor removed.
+    const std::string busy = UniqueTemporaryName("lib");
+    memory.files[busy] = Bytes{1, 2, 3};
+    memory.held.insert(busy);
     EXPECT_EQ(WriteCombinationFile("lib", lib), 1);
-    EXPECT_EQ(memory.files[TemporaryNameFor("lib", 0)], (Bytes{1, 2, 3}));
+    EXPECT_EQ(memory.files[busy], (Bytes{1, 2, 3}));
+    EXPECT_EQ(memory.files.size(), 2u);
 }
 
 TEST(RealFiles, SaveAndLoadThroughTheSystem)

@@ -15,6 +15,7 @@ class FakeTextures : public TexturePlatform {
 public:
     std::set<std::string> files;
     std::vector<std::string> copies;  // "from>to" of every successful copy
+    std::vector<std::string> opened;  // the source of every copy tried
     std::vector<std::string> existsAsked;
     std::map<std::string, std::string> values;                 // "hive|key|value" -> text
     std::map<std::string, std::vector<std::string>> subkeys;   // "hive|key" -> names
@@ -28,6 +29,7 @@ public:
     }
     bool CopyNoOverwrite(const std::string& from, const std::string& to) override
     {
+        opened.push_back(from);
         if (!files.count(from) || files.count(to))
             return false;
         files.insert(to);
@@ -172,6 +174,59 @@ TEST_F(ExtractionTest, NamesThatWouldLeaveTheTargetAreNeverCopied)
         CopyMapFile(bad, "T\\", nullptr, listed, {"F"}, r);
         EXPECT_TRUE(fake.copies.empty()) << bad;
         EXPECT_EQ(r.notFound, 1) << bad;
+    }
+}
+
+// Windows reads '/' as '\\': a stored path that starts with either names a
+// root or another machine's share and is never opened, whatever follows.
+TEST_F(ExtractionTest, ASlashIsJudgedLikeABackslash)
+{
+    fake.AddProfile("p", "F");
+    fake.files = {"F\\u.jpg", "//srv/share\\u.jpg", "/\\srv\\share\\v.jpg", "\\/srv\\w.jpg", "/x", "a/../../b"};
+    for (const char* stored : {"//srv/share\\u.jpg", "/\\srv\\share\\v.jpg", "\\/srv\\w.jpg"}) {
+        fake.opened.clear();
+        std::set<std::string> listed;
+        ExtractionResult r;
+        CopyMapFile(stored, "T\\", nullptr, listed, {"F"}, r);
+        for (const std::string& source : fake.opened)
+            EXPECT_EQ(source.rfind("F\\", 0), 0u) << stored << " opened " << source;
+    }
+    EXPECT_EQ(fake.copies, std::vector<std::string>{"F\\u.jpg>T\\u.jpg"});  // found in the search folder instead
+
+    for (const char* stored : {"/x", "a/../../b", "C:/x", "x\\a/..", "x\\/"}) {
+        fake.opened.clear();
+        std::set<std::string> listed;
+        ExtractionResult r;
+        CopyMapFile(stored, "T\\", nullptr, listed, {"F"}, r);
+        EXPECT_TRUE(fake.opened.empty()) << stored;
+        EXPECT_EQ(r.notFound, 1) << stored;
+    }
+}
+
+// Names Windows would take for the target folder itself, its parent or a
+// device, and bytes that are not code page 936 text, are listed, not copied.
+TEST_F(ExtractionTest, NamesWindowsReadsOtherwiseAreNeverCopied)
+{
+    fake.AddProfile("p", "F");
+    const std::vector<std::string> names{" ", "...", ". .", ".. ", "x\\.. .", "CON", "con.txt", "Nul .jpg", "COM1",
+                                         "lpt9.bmp", "\x81/x.jpg", "\x80.jpg", "a\xFF.jpg", "b\x81"};
+    for (const std::string& name : names)
+        fake.files.insert("F\\" + FileNamePart(name));
+    for (const std::string& name : names) {
+        fake.opened.clear();
+        std::set<std::string> listed;
+        ExtractionResult r;
+        CopyMapFile(name, "T\\", nullptr, listed, {"F"}, r);
+        EXPECT_TRUE(fake.opened.empty()) << name;
+        EXPECT_EQ(r.notFound, 1) << name;
+    }
+    // Near misses are ordinary names.
+    fake.files = {"F\\console.jpg", "F\\com10.jpg", "F\\a..jpg", "F\\\xD5\x5C.jpg"};
+    for (const char* name : {"console.jpg", "com10.jpg", "a..jpg", "\xD5\x5C.jpg"}) {
+        std::set<std::string> listed;
+        ExtractionResult r;
+        CopyMapFile(name, "T\\", nullptr, listed, {"F"}, r);
+        EXPECT_EQ(r.copied, 1) << name;
     }
 }
 

@@ -1,6 +1,7 @@
 // The tgv tool driven through its command runner, on real files in a
 // scratch folder. Arguments and output are UTF-8 (u8 literals); record texts
 // laid out by hand are code page 936 (plain literals).
+#include "ReadFaults.h"
 #include "ReadableForm.h"
 #include "TgvTestSupport.h"
 
@@ -173,6 +174,52 @@ TEST_F(TgvTest, MergePolicies)
     EXPECT_EQ(out, "added 0, replaced 3\n");
     EXPECT_EQ(ReadBytes("new.tgv"), ReadBytes("in.tgv"));
     EXPECT_EQ(Run({"merge", P("lib.tgv"), P("lib.tgv"), "--conflicts", "wrong"}), 2);
+}
+
+// A library that cannot be read completely is never taken for a smaller
+// one: every command fails with the reason, and merge writes nothing over it.
+TEST_F(TgvTest, AnIncompleteReadFailsAndWritesNothing)
+{
+    const Bytes library = FileBytes({RecordBytes("A", "x/"), RecordBytes("B", "x/"), RecordBytes("C", "x/")});
+    WriteBytes("lib.tgv", library);
+    WriteBytes("in.tgv", FileBytes({RecordBytes("D", "x/")}));
+    ReadFaultLayer faults(PlatformFiles());
+    UseFileLayer use{faults};
+    faults.failAt = kSignature + kRecord + 10;
+    for (const char* command : {"info", "list", "check", "dump"}) {
+        EXPECT_EQ(Run({command, P("lib.tgv")}), 2) << command;
+        EXPECT_NE(err.find("read error after 1 of 3 records"), std::string::npos) << err;
+    }
+    EXPECT_EQ(Run({"merge", P("lib.tgv"), P("in.tgv"), "--conflicts", "replace"}), 2);
+    EXPECT_NE(err.find("lib.tgv: read error after 1 of 3 records"), std::string::npos) << err;
+    EXPECT_EQ(ReadBytes("lib.tgv"), library);
+    faults.throwInstead = true;  // running out of memory part-way
+    EXPECT_EQ(Run({"merge", P("lib.tgv"), P("in.tgv"), "--conflicts", "replace"}), 2);
+    EXPECT_NE(err.find("lib.tgv: not enough memory after 1 of 3 records"), std::string::npos) << err;
+    EXPECT_EQ(ReadBytes("lib.tgv"), library);
+    faults.throwInstead = false;
+
+    // The exchange file failing: nothing merged, nothing written.
+    WriteBytes("small.tgv", FileBytes({RecordBytes("A", "x/")}));
+    WriteBytes("in.tgv", FileBytes({RecordBytes("D", "x/"), RecordBytes("E", "x/")}));
+    faults.failAt = kSignature + kRecord + 10;
+    EXPECT_EQ(Run({"merge", P("small.tgv"), P("in.tgv"), "--conflicts", "replace"}), 2);
+    EXPECT_NE(err.find("in.tgv: read error after "),
+              std::string::npos) << err;
+    EXPECT_EQ(ReadBytes("small.tgv"), FileBytes({RecordBytes("A", "x/")}));
+}
+
+TEST_F(TgvTest, AReadOnlyLibraryIsRefused)
+{
+    const Bytes library = FileBytes({RecordBytes("A", "x/")});
+    WriteBytes("lib.tgv", library);
+    WriteBytes("in.tgv", FileBytes({RecordBytes("D", "x/")}));
+    fs::permissions(dir / "lib.tgv", fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    EXPECT_EQ(Run({"merge", P("lib.tgv"), P("in.tgv"), "--conflicts", "replace"}), 2);
+    EXPECT_NE(err.find("lib.tgv: the file is read-only; it was left as it was"), std::string::npos) << err;
+    EXPECT_EQ(ReadBytes("lib.tgv"), library);
+    fs::permissions(dir / "lib.tgv", fs::perms::owner_write, fs::perm_options::add);
+    EXPECT_EQ(Run({"merge", P("lib.tgv"), P("in.tgv"), "--conflicts", "replace"}), 0) << err;
 }
 
 TEST_F(TgvTest, TexturesAreCollectedFromSearchFolders)

@@ -11,7 +11,9 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <atomic>
 #include <string>
+#include <thread>
 
 using namespace testlib;
 using win32text::Cp936ToWide;
@@ -140,6 +142,91 @@ TEST(Win32Files, LockedTargetKeepsTheOldFile)
     EXPECT_EQ(ReadWhole(path), old);
     EXPECT_EQ(dir.CountEntries(), 1);
     EXPECT_EQ(WriteCombinationFile(path, lib), 1);  // free again
+}
+
+TEST(Win32Files, AReadOnlyLibraryIsRefused)
+{
+    Scratch dir;
+    const std::string path = dir.path + "只读.tgv";
+    const Bytes old = FileBytes({RecordBytes("old", "a/")});
+    WriteWhole(path, old);
+    const std::wstring wide = Cp936ToWide(path);
+    ASSERT_TRUE(SetFileAttributesW(wide.c_str(), FILE_ATTRIBUTE_READONLY));
+    CombinationLibrary lib;
+    lib.Append(MakeRecord("new", "b/"));
+    SaveFailure why = SaveFailure::None;
+    EXPECT_EQ(WriteCombinationFile(path, lib, &why), 0);
+    EXPECT_EQ(why, SaveFailure::ReadOnly);
+    EXPECT_EQ(ReadWhole(path), old);
+    EXPECT_EQ(dir.CountEntries(), 1);
+    SetFileAttributesW(wide.c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ(WriteCombinationFile(path, lib, &why), 1);
+    EXPECT_EQ(why, SaveFailure::None);
+}
+
+// Temporary files that nobody holds open (left by a save that was killed)
+// are removed; one that a save in progress holds stays until it is closed.
+TEST(Win32Files, StaleTemporariesDoNotBlockSaves)
+{
+    Scratch dir;
+    const std::string path = dir.path + "图库.tgv";
+    WriteWhole(path, FileBytes({RecordBytes("old", "a/")}));
+    for (int i = 0; i < 16; ++i)
+        WriteWhole(path + ".tmp" + std::to_string(i), Bytes{1});
+    for (int i = 0; i < 4; ++i)
+        WriteWhole(UniqueTemporaryName(path), Bytes{2});
+    const std::string busy = UniqueTemporaryName(path);
+    HANDLE held = CreateFileW(Cp936ToWide(busy).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    CombinationLibrary lib;
+    lib.Append(MakeRecord("new", "b/"));
+    ASSERT_EQ(WriteCombinationFile(path, lib), 1);
+    EXPECT_EQ(ReadWhole(path), FileBytes({RecordBytes("new", "b/")}));
+    EXPECT_EQ(dir.CountEntries(), 2);  // the library and the held temporary
+    CloseHandle(held);
+    ASSERT_EQ(WriteCombinationFile(path, lib), 1);
+    EXPECT_EQ(dir.CountEntries(), 1);
+}
+
+// Two saves of one library at the same time (two threads: Windows' sharing
+// rules hold between handles, in one process as in two) never collide.
+TEST(Win32Files, TwoSavesAtOnceDoNotCollide)
+{
+    Scratch dir;
+    const std::string path = dir.path + "图库.tgv";
+    WriteWhole(path, FileBytes({RecordBytes("old", "a/")}));
+    std::atomic<int> failures{0};
+    const auto saver = [&](const char* name) {
+        CombinationLibrary lib;
+        lib.Append(MakeRecord(name, "b/"));
+        for (int i = 0; i < 25; ++i)
+            if (WriteCombinationFile(path, lib) != 1)
+                ++failures;
+    };
+    std::thread first(saver, "first");
+    std::thread second(saver, "second");
+    first.join();
+    second.join();
+    EXPECT_EQ(failures.load(), 0);
+    const Bytes last = ReadWhole(path);
+    EXPECT_TRUE(last == FileBytes({RecordBytes("first", "b/")}) || last == FileBytes({RecordBytes("second", "b/")}));
+    EXPECT_EQ(dir.CountEntries(), 1);
+}
+
+TEST(Win32Files, AHardLinkedLibraryIsRefused)
+{
+    Scratch dir;
+    const std::string path = dir.path + "图库.tgv";
+    const Bytes old = FileBytes({RecordBytes("old", "a/")});
+    WriteWhole(path, old);
+    ASSERT_TRUE(CreateHardLinkW(Cp936ToWide(dir.path + "other.tgv").c_str(), Cp936ToWide(path).c_str(), nullptr));
+    CombinationLibrary lib;
+    lib.Append(MakeRecord("new", "b/"));
+    SaveFailure why = SaveFailure::None;
+    EXPECT_EQ(WriteCombinationFile(path, lib, &why), 0);
+    EXPECT_EQ(why, SaveFailure::HardLinked);
+    EXPECT_EQ(ReadWhole(dir.path + "other.tgv"), old);
+    EXPECT_EQ(dir.CountEntries(), 2);
 }
 
 TEST(Win32Textures, CopyRefusesToOverwriteAndFindsOnlyFiles)
