@@ -154,7 +154,7 @@ double Shade(const Vec3& normal, const Vec3& pointOnPolygon, const Vec3& eye)
 }
 
 void RenderScene(const Scene& scene, const Camera& camera, const std::vector<unsigned>& selected,
-                 const TextureLookup& textures, Frame& frame)
+                 const TextureLookup& textures, Frame& frame, int)
 {
     frame.Resize(camera.width, camera.height);
     const int w = frame.color.width, h = frame.color.height;

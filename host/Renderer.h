@@ -25,7 +25,7 @@ using TextureLookup = std::function<const Image*(const Material&)>;
 // Draws the scene as the camera sees it into `frame` (resized to the
 // camera's size). Surfaces in `selected` are drawn highlighted.
 void RenderScene(const Scene& scene, const Camera& camera, const std::vector<unsigned>& selected,
-                 const TextureLookup& textures, Frame& frame);
+                 const TextureLookup& textures, Frame& frame, int threads = 0);
 
 // The light a polygon with this normal receives (0 to 1), seen from `eye`.
 double Shade(const Vec3& normal, const Vec3& pointOnPolygon, const Vec3& eye);
