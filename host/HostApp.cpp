@@ -40,8 +40,8 @@ void HostApp::ResetCamera()
     const double inf = std::numeric_limits<double>::infinity();
     Vec3 lo(inf, inf, inf), hi(-inf, -inf, -inf);
     for (const Surface& s : scene.Surfaces())
-        for (const Polygon& p : s.polygons)
-            for (const Vec3& v : p.points) {
+        for (const Triangle& t : s.triangles)
+            for (const Vec3& v : t.p) {
                 lo = Vec3(std::min(lo.x, v.x), std::min(lo.y, v.y), std::min(lo.z, v.z));
                 hi = Vec3(std::max(hi.x, v.x), std::max(hi.y, v.y), std::max(hi.z, v.z));
             }
