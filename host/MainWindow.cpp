@@ -30,17 +30,7 @@ void Paint(HWND hwnd)
     HostApp& app = App();
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(hwnd, &ps);
-    app.RenderIfNeeded();
-    const Image& image = app.frame.color;
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = image.width;
-    info.bmiHeader.biHeight = -image.height;  // top-down rows
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    SetDIBitsToDevice(dc, 0, 0, image.width, image.height, 0, 0, 0, image.height, image.pixels.data(), &info,
-                      DIB_RGB_COLORS);
+    app.PaintView(dc);
     if (app.scene.Empty()) {
         SetBkMode(dc, TRANSPARENT);
         RECT rc;
@@ -177,7 +167,7 @@ HWND CreateMainWindow(HINSTANCE instance, int clientWidth, int clientHeight)
 {
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof(wc);
-    wc.style = CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW;
+    wc.style = CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW | CS_OWNDC;  // own DC: OpenGL draws on it
     wc.lpfnWndProc = WindowProc;
     wc.hInstance = instance;
     wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));

@@ -13,6 +13,7 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
@@ -23,7 +24,6 @@
 #include <spawn.h>
 #include <sstream>
 #include <string>
-#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
@@ -370,10 +370,21 @@ bool PrintRatio(const RunsReporter& r, const char* what, const std::string& time
 // ---- Peak memory ---------------------------------------------------------
 //
 // Each operation runs in a fresh process (this program started again with
-// --memory-child), so its peak resident set holds only what the operation
-// needed; a child that does nothing gives the process's own baseline.
+// --memory-child), which reports the peak resident set of its own address
+// space (VmHWM) when the operation is done; a child that does nothing gives
+// the process's own baseline.
 
-int MemoryChild(const std::vector<std::string>& args)
+long long OwnPeakBytes()
+{
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind("VmHWM:", 0) == 0)
+            return std::atoll(line.c_str() + 6) * 1024;
+    return -1;
+}
+
+int RunOperation(const std::vector<std::string>& args)
 {
     const std::string& op = args.at(0);
     if (op == "idle")
@@ -395,10 +406,19 @@ int MemoryChild(const std::vector<std::string>& args)
     return code;
 }
 
+// args: the file to write the peak to, then the operation and its arguments.
+int MemoryChild(const std::vector<std::string>& args)
+{
+    const int code = RunOperation(std::vector<std::string>(args.begin() + 1, args.end()));
+    std::ofstream(args.at(0)) << OwnPeakBytes() << "\n";
+    return code;
+}
+
 // Peak resident set in bytes of this program run with --memory-child args; -1 on failure.
 long long PeakOfChild(const std::vector<std::string>& args)
 {
-    std::vector<std::string> all{"/proc/self/exe", "--memory-child"};
+    const std::string report = (Dir() / "peak.txt").string();
+    std::vector<std::string> all{"/proc/self/exe", "--memory-child", report};
     all.insert(all.end(), args.begin(), args.end());
     std::vector<char*> argv;
     for (std::string& a : all)
@@ -408,16 +428,18 @@ long long PeakOfChild(const std::vector<std::string>& args)
     if (posix_spawn(&pid, "/proc/self/exe", nullptr, nullptr, argv.data(), environ) != 0)
         return -1;
     int status = 0;
-    rusage usage{};
-    if (::wait4(pid, &status, 0, &usage) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
+    if (::waitpid(pid, &status, 0) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
         return -1;
-    return static_cast<long long>(usage.ru_maxrss) * 1024;
+    long long peak = -1;
+    std::ifstream(report) >> peak;
+    return peak;
 }
 
 void PrintMemory()
 {
-    std::printf("\nPeak memory (resident set of a fresh process running one operation, minus that of an idle one;\n"
-                "file = the library file; one run each):\n");
+    std::printf("\nPeak memory: the peak resident set of a fresh process running one operation, minus that of an\n"
+                "idle one, against the size of the library file (one run each; merge: an exchange file of as many\n"
+                "records, half of them new; dump and build: the readable form of the library):\n");
     const long long idle = PeakOfChild({"idle"});
     std::printf("  idle process: %.1f MB\n", idle / 1e6);
     std::printf("  %-8s %-7s %10s %12s %14s\n", "records", "op", "file MB", "peak MB", "peak / file");
