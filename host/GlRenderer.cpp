@@ -1,6 +1,7 @@
 #include "GlRenderer.h"
 
 #include <GL/gl.h>
+#include <GL/glext.h>
 
 #include <algorithm>
 #include <cmath>
@@ -40,13 +41,120 @@ void FaceLights(const Triangle& t, float& front, float& back)
     back = static_cast<float>(static_cast<int>(256 * Shade(t.normal, t.p[0], eyeBack)) / 256.0);
 }
 
+// Both sides of every face in one pass: the vertex colour carries the light
+// of the face's front (red) and back (green); the fragment takes the one of
+// the side it shows, times the texture and the fall-off with distance.
+const char* const kVertexShader = R"(
+varying vec2 uv;
+varying vec2 lights;
+varying float depth;
+void main()
+{
+    vec4 eye = gl_ModelViewMatrix * gl_Vertex;
+    depth = -eye.z;
+    uv = gl_MultiTexCoord0.xy;
+    lights = gl_Color.rg;
+    gl_Position = ftransform();  // the fixed-function depths, which the selection's pass matches
+}
+)";
+
+const char* const kFragmentShader = R"(
+uniform sampler2D picture;
+varying vec2 uv;
+varying vec2 lights;
+varying float depth;
+void main()
+{
+    float light = gl_FrontFacing ? lights.r : lights.g;
+    float falloff = clamp(1.12 - 0.04 * depth, 170.0 / 256.0, 1.0);
+    gl_FragColor = vec4(texture2D(picture, uv).rgb * light * falloff, 1.0);
+}
+)";
+
+// The OpenGL 2.0 functions the shader needs, found at run time.
+struct ShaderApi {
+    PFNGLCREATESHADERPROC createShader = nullptr;
+    PFNGLSHADERSOURCEPROC shaderSource = nullptr;
+    PFNGLCOMPILESHADERPROC compileShader = nullptr;
+    PFNGLGETSHADERIVPROC getShaderiv = nullptr;
+    PFNGLCREATEPROGRAMPROC createProgram = nullptr;
+    PFNGLATTACHSHADERPROC attachShader = nullptr;
+    PFNGLLINKPROGRAMPROC linkProgram = nullptr;
+    PFNGLGETPROGRAMIVPROC getProgramiv = nullptr;
+    PFNGLUSEPROGRAMPROC useProgram = nullptr;
+    PFNGLGETUNIFORMLOCATIONPROC getUniformLocation = nullptr;
+    PFNGLUNIFORM1IPROC uniform1i = nullptr;
+    PFNGLDELETEPROGRAMPROC deleteProgram = nullptr;
+
+    bool Load()
+    {
+        auto get = [](const char* name) { return reinterpret_cast<void*>(wglGetProcAddress(name)); };
+        createShader = reinterpret_cast<PFNGLCREATESHADERPROC>(get("glCreateShader"));
+        shaderSource = reinterpret_cast<PFNGLSHADERSOURCEPROC>(get("glShaderSource"));
+        compileShader = reinterpret_cast<PFNGLCOMPILESHADERPROC>(get("glCompileShader"));
+        getShaderiv = reinterpret_cast<PFNGLGETSHADERIVPROC>(get("glGetShaderiv"));
+        createProgram = reinterpret_cast<PFNGLCREATEPROGRAMPROC>(get("glCreateProgram"));
+        attachShader = reinterpret_cast<PFNGLATTACHSHADERPROC>(get("glAttachShader"));
+        linkProgram = reinterpret_cast<PFNGLLINKPROGRAMPROC>(get("glLinkProgram"));
+        getProgramiv = reinterpret_cast<PFNGLGETPROGRAMIVPROC>(get("glGetProgramiv"));
+        useProgram = reinterpret_cast<PFNGLUSEPROGRAMPROC>(get("glUseProgram"));
+        getUniformLocation = reinterpret_cast<PFNGLGETUNIFORMLOCATIONPROC>(get("glGetUniformLocation"));
+        uniform1i = reinterpret_cast<PFNGLUNIFORM1IPROC>(get("glUniform1i"));
+        deleteProgram = reinterpret_cast<PFNGLDELETEPROGRAMPROC>(get("glDeleteProgram"));
+        return createShader && shaderSource && compileShader && getShaderiv && createProgram && attachShader &&
+               linkProgram && getProgramiv && useProgram && getUniformLocation && uniform1i && deleteProgram;
+    }
+};
+
+ShaderApi& Api()
+{
+    static ShaderApi api;
+    return api;
+}
+
 }  // namespace
+
+bool GlRenderer::MakeProgram()
+{
+    ShaderApi& gl = Api();
+    if (!gl.Load())
+        return false;
+    auto compile = [&gl](GLenum kind, const char* source) -> GLuint {
+        const GLuint shader = gl.createShader(kind);
+        gl.shaderSource(shader, 1, &source, nullptr);
+        gl.compileShader(shader);
+        GLint ok = 0;
+        gl.getShaderiv(shader, GL_COMPILE_STATUS, &ok);
+        return ok ? shader : 0;
+    };
+    const GLuint vertex = compile(GL_VERTEX_SHADER, kVertexShader);
+    const GLuint fragment = compile(GL_FRAGMENT_SHADER, kFragmentShader);
+    if (!vertex || !fragment)
+        return false;
+    const GLuint program = gl.createProgram();
+    gl.attachShader(program, vertex);
+    gl.attachShader(program, fragment);
+    gl.linkProgram(program);
+    GLint ok = 0;
+    gl.getProgramiv(program, GL_LINK_STATUS, &ok);
+    if (!ok) {
+        gl.deleteProgram(program);
+        return false;
+    }
+    gl.useProgram(program);
+    gl.uniform1i(gl.getUniformLocation(program, "picture"), 0);
+    gl.useProgram(0);
+    program_ = program;
+    return true;
+}
 
 GlRenderer::~GlRenderer()
 {
     if (context_) {
         wglMakeCurrent(dc_, context_);
         Release();
+        if (program_)
+            Api().deleteProgram(program_);
         wglMakeCurrent(nullptr, nullptr);
         wglDeleteContext(context_);
     }
@@ -54,7 +162,7 @@ GlRenderer::~GlRenderer()
         ReleaseDC(window_, dc_);
 }
 
-bool GlRenderer::Create(HWND window, std::string& error)
+bool GlRenderer::Create(HWND window, std::string& error, bool shaders)
 {
     window_ = window;
     dc_ = GetDC(window);
@@ -83,6 +191,8 @@ bool GlRenderer::Create(HWND window, std::string& error)
     const char* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
     const char* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
     description_ = std::string("OpenGL ") + (version ? version : "?") + " (" + (renderer ? renderer : "?") + ")";
+    if (!shaders || !MakeProgram())
+        description_ += ", without shaders";
     return true;
 }
 
@@ -122,8 +232,12 @@ void GlRenderer::Build(const Scene& scene)
                 positions.insert(positions.end(), {static_cast<float>(t.p[k].x), static_cast<float>(t.p[k].y),
                                                    static_cast<float>(t.p[k].z)});
                 uvs.insert(uvs.end(), {static_cast<float>(t.uv[k].u), static_cast<float>(1 - t.uv[k].v)});
-                front.insert(front.end(), {lf, lf, lf});
-                back.insert(back.end(), {lb, lb, lb});
+                if (program_) {
+                    front.insert(front.end(), {lf, lb, 0});  // the shader picks the side
+                } else {
+                    front.insert(front.end(), {lf, lf, lf});
+                    back.insert(back.end(), {lb, lb, lb});
+                }
             }
         }
         SurfaceLists l;
@@ -134,7 +248,7 @@ void GlRenderer::Build(const Scene& scene)
             glVertexPointer(3, GL_FLOAT, 0, positions.data());
             glTexCoordPointer(2, GL_FLOAT, 0, uvs.data());
             const GLsizei n = static_cast<GLsizei>(positions.size() / 3);
-            for (int side = 0; side < 2; ++side) {
+            for (int side = 0; side < (program_ ? 1 : 2); ++side) {
                 const unsigned list = glGenLists(1);
                 glColorPointer(3, GL_FLOAT, 0, side == 0 ? front.data() : back.data());
                 glNewList(list, GL_COMPILE);
@@ -256,8 +370,14 @@ void GlRenderer::Draw(const Scene& scene, const Camera& camera, const std::vecto
     glFogi(GL_FOG_MODE, GL_LINEAR);
     glFogf(GL_FOG_START, 3.0f);
     glFogf(GL_FOG_END, 28.0f);
-    glEnable(GL_CULL_FACE);
     glFrontFace(GL_CCW);
+    if (program_) {
+        glDisable(GL_FOG);  // the shader darkens with distance itself
+        glDisable(GL_CULL_FACE);
+        Api().useProgram(program_);
+    } else {
+        glEnable(GL_CULL_FACE);
+    }
 
     static const float grey[3] = {0.7f, 0.7f, 0.7f};
     const std::vector<Surface>& surfaces = scene.Surfaces();
@@ -270,11 +390,17 @@ void GlRenderer::Draw(const Scene& scene, const Camera& camera, const std::vecto
             glBindTexture(GL_TEXTURE_2D, TextureOf(texture));
         else
             glBindTexture(GL_TEXTURE_2D, ColourTexture(surfaces[s].material, material ? material->record.color : grey));
+        if (program_) {
+            glCallList(lists_[s].front);
+            continue;
+        }
         glCullFace(GL_BACK);
         glCallList(lists_[s].front);
         glCullFace(GL_FRONT);
         glCallList(lists_[s].back);
     }
+    if (program_)
+        Api().useProgram(0);
 
     // The selection: amber laid over in diagonal bands of 8 pixels (the
     // software renderer keeps 150/256 of the colour on odd bands, 110/256 on

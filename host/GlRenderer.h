@@ -26,8 +26,10 @@ public:
     GlRenderer& operator=(const GlRenderer&) = delete;
 
     // Makes an OpenGL context on the window. False, with the reason in
-    // `error`, when the system cannot give one.
-    bool Create(HWND window, std::string& error);
+    // `error`, when the system cannot give one. Without `shaders` (or when
+    // the system has none) both sides of the faces are drawn in two passes
+    // of OpenGL's fixed functions.
+    bool Create(HWND window, std::string& error, bool shaders = true);
     // "OpenGL <version> (<renderer>)".
     const std::string& Description() const { return description_; }
 
@@ -46,6 +48,7 @@ private:
     struct SurfaceLists {
         unsigned front = 0, back = 0;  // display lists: faces turned to the eye, and away
     };
+    bool MakeProgram();
     void Build(const Scene& scene);
     void Release();
     unsigned TextureOf(const Image* image);
@@ -55,6 +58,7 @@ private:
     HDC dc_ = nullptr;
     HGLRC context_ = nullptr;
     std::string description_;
+    unsigned program_ = 0;  // the shader that draws both sides in one pass; 0: two fixed-function passes
     bool sceneDirty_ = true;
     const Scene* builtFor_ = nullptr;
     std::vector<SurfaceLists> lists_;

@@ -58,14 +58,18 @@ int ChannelDifference(uint32_t a, uint32_t b)
 
 }  // namespace
 
-TEST(GlRenderer, AgreesWithTheSoftwareRendererOnFlatRegions)
+class GlRendererSides : public testing::TestWithParam<bool> {};
+
+// With shaders (one pass) and with the fixed functions (two passes).
+TEST_P(GlRendererSides, AgreesWithTheSoftwareRendererOnFlatRegions)
 {
     HWND window = MakeWindow();
     ASSERT_NE(window, nullptr);
     GlRenderer gl;
     std::string error;
-    ASSERT_TRUE(gl.Create(window, error)) << error;
+    ASSERT_TRUE(gl.Create(window, error, GetParam())) << error;
     EXPECT_EQ(gl.Description().rfind("OpenGL ", 0), 0u) << gl.Description();
+    EXPECT_EQ(gl.Description().find("without shaders") == std::string::npos, GetParam()) << gl.Description();
 
     Scene scene;
     scene.Assign(MakeDemoApartment());
@@ -114,3 +118,5 @@ TEST(GlRenderer, AgreesWithTheSoftwareRendererOnFlatRegions)
     }
     DestroyWindow(window);
 }
+
+INSTANTIATE_TEST_SUITE_P(ShadersOrFixedFunctions, GlRendererSides, testing::Bool());
