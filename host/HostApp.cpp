@@ -156,7 +156,7 @@ bool HostApp::OpenModel(const std::wstring& path, bool showErrors)
     textureProblems.clear();
     for (unsigned m = 1; m <= scene.MaterialCount(); ++m)
         TextureFor(*scene.GetMaterial(m));
-    if (!textureProblems.empty() && showErrors && !scripted) {
+    if (!textureProblems.empty() && showErrors) {
         std::wstring message = L"The model was opened, but these textures are not drawn:\n";
         for (const std::string& problem : textureProblems)
             message += L"\n" + Utf8ToWide(problem);

@@ -33,7 +33,6 @@ public:
     // Textures of the loaded model that were found but refused (too large,
     // broken), one UTF-8 line each: "name: why".
     std::vector<std::string> textureProblems;
-    bool scripted = false;       // run by --script: problems go to its log, not to message boxes
     int exitCode = 0;
 
     void ShowDemoScene();

@@ -48,7 +48,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show)
     app.camera.width = width;
     app.camera.height = height;
     app.ShowDemoScene();
-    app.scripted = !script.empty();
     app.window = CreateMainWindow(instance, width, height);
     if (!app.window)
         return 3;
