@@ -76,6 +76,19 @@ inline uint32_t Highlight(uint32_t c, int x, int y)
     return (r << 16) | (g << 8) | b;
 }
 
+// floor and ceil to int, for values well inside int's range: the same
+// results as std::floor and std::ceil without a library call per pixel.
+inline int FloorInt(double x)
+{
+    const int i = static_cast<int>(x);
+    return i - (x < i);
+}
+inline int CeilInt(double x)
+{
+    const int i = static_cast<int>(x);
+    return i + (x > i);
+}
+
 // Area of the triangle on the screen, doubled and signed.
 inline double ScreenArea(const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c)
 {
@@ -103,6 +116,11 @@ void FillTriangle(const ScreenVertex& a, const ScreenVertex& b, const ScreenVert
     // Barycentric weights are affine in x and y: step them per pixel.
     const double dw0dx = (b.y - c.y) * inv, dw1dx = (c.y - a.y) * inv;
     const double dw2dx = -(dw0dx + dw1dx);
+    // The fall-off is the same over the whole triangle when all of it is
+    // nearer than 2.9 m (none) or farther than 12.5 m (the most): no
+    // division per pixel then.
+    const double nearest = std::max({a.iz, b.iz, c.iz}), farthest = std::min({a.iz, b.iz, c.iz});
+    const int fixedFalloff = farthest >= 0.34 ? 256 : nearest <= 0.08 ? 170 : 0;
     // The first block of this thread's rows at or after y0.
     int block = y0 / kBlockRows;
     block += ((rows.index - block % rows.count) + rows.count) % rows.count;
@@ -130,8 +148,8 @@ void FillTriangle(const ScreenVertex& a, const ScreenVertex& b, const ScreenVert
                 if (empty || !(lo <= hi + 2))
                     continue;
             }
-            const int xs = std::max(x0, static_cast<int>(std::floor(lo)) - 1);
-            const int xe = std::min(x1, static_cast<int>(std::ceil(hi)) + 1);
+            const int xs = std::max(x0, FloorInt(lo) - 1);
+            const int xe = std::min(x1, CeilInt(hi) + 1);
             const double px = xs + 0.5;
             double w0 = ((b.x - px) * (c.y - py) - (b.y - py) * (c.x - px)) * inv;
             double w1 = ((c.x - px) * (a.y - py) - (c.y - py) * (a.x - px)) * inv;
@@ -146,14 +164,19 @@ void FillTriangle(const ScreenVertex& a, const ScreenVertex& b, const ScreenVert
                     continue;
                 // Light falls off gently with distance, so a large flat surface
                 // still reads as a plane in depth.
-                const int falloff = std::clamp(static_cast<int>(256 * (1.12 - 0.04 / iz)), 170, 256);
+                const int falloff =
+                    fixedFalloff ? fixedFalloff : std::clamp(static_cast<int>(256 * (1.12 - 0.04 / iz)), 170, 256);
                 uint32_t color = Scale(paint.color, falloff);
                 if (paint.texture) {
                     const double u = (w0 * a.uz + w1 * b.uz + w2 * c.uz) / iz;
                     const double v = (w0 * a.vz + w1 * b.vz + w2 * c.vz) / iz;
                     const Image& t = *paint.texture;
-                    int tx = static_cast<int>(std::floor(u * t.width)) % t.width;
-                    int ty = static_cast<int>(std::floor((1 - v) * t.height)) % t.height;
+                    int tx = FloorInt(u * t.width);
+                    int ty = FloorInt((1 - v) * t.height);
+                    if (static_cast<unsigned>(tx) >= static_cast<unsigned>(t.width))
+                        tx %= t.width;
+                    if (static_cast<unsigned>(ty) >= static_cast<unsigned>(t.height))
+                        ty %= t.height;
                     if (tx < 0)
                         tx += t.width;
                     if (ty < 0)
