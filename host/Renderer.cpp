@@ -252,7 +252,9 @@ struct SurfacePaint {
 // Kept in the frame from one frame to the next, so drawing allocates only
 // when the scene has grown.
 struct RenderWork {
-    std::vector<std::vector<ScreenTriangle>> parts;  // one per slice of the scene's triangles
+    // Per slice of the scene's triangles, per band of rows: the triangles in
+    // view that touch the band's rows, in scene order.
+    std::vector<std::vector<std::vector<ScreenTriangle>>> parts;
     std::vector<SurfacePaint> paints;
     std::vector<size_t> firstTriangle;               // per surface, and the total at the end
 };
@@ -293,10 +295,13 @@ void RenderScene(const Scene& scene, const Camera& camera, const std::vector<uns
     const ViewBasis basis = camera.Basis();
     const double focal = camera.Focal();
     const int slices = total >= 4096 ? count : 1;
+    const int bands = std::max(1, std::min(count, (h + kBlockRows - 1) / kBlockRows));
     work.parts.resize(static_cast<size_t>(slices));
     workers.Run(slices, [&](int part) {
-        std::vector<ScreenTriangle>& out = work.parts[static_cast<size_t>(part)];
-        out.clear();
+        std::vector<std::vector<ScreenTriangle>>& out = work.parts[static_cast<size_t>(part)];
+        out.resize(static_cast<size_t>(bands));
+        for (std::vector<ScreenTriangle>& band : out)
+            band.clear();
         const size_t begin = total * static_cast<size_t>(part) / static_cast<size_t>(slices);
         const size_t end = total * static_cast<size_t>(part + 1) / static_cast<size_t>(slices);
         size_t s = static_cast<size_t>(std::upper_bound(work.firstTriangle.begin(), work.firstTriangle.end(), begin) -
@@ -329,16 +334,29 @@ void RenderScene(const Scene& scene, const Camera& camera, const std::vector<uns
                 continue;
             const int light = static_cast<int>(256 * Shade(tri.normal, tri.p[0], camera.position));
             const uint32_t color = ToPixel(work.paints[s].rgb, light);
-            for (int k = 1; k + 1 < n; ++k)
-                out.push_back(ScreenTriangle{{screen[0], screen[k], screen[k + 1]}, static_cast<uint32_t>(s), light,
-                                             color});
+            for (int k = 1; k + 1 < n; ++k) {
+                const ScreenVertex &a = screen[0], &b = screen[k], &c = screen[k + 1];
+                const double top = std::max(0.0, std::floor(std::min({a.y, b.y, c.y})));
+                const double bottom = std::min(h - 1.0, std::ceil(std::max({a.y, b.y, c.y})));
+                if (top > bottom)
+                    continue;
+                const ScreenTriangle entry{{a, b, c}, static_cast<uint32_t>(s), light, color};
+                // Dealt to the bands whose rows it may touch.
+                const int first = static_cast<int>(top) / kBlockRows, last = static_cast<int>(bottom) / kBlockRows;
+                if (last - first + 1 >= bands) {
+                    for (std::vector<ScreenTriangle>& band : out)
+                        band.push_back(entry);
+                } else {
+                    for (int block = first; block <= last; ++block)
+                        out[static_cast<size_t>(block % bands)].push_back(entry);
+                }
+            }
         }
     });
 
     // Each thread fills its own rows: the background, then every triangle
     // in scene order, so each pixel sees the same triangles in the same order
     // however many threads there are.
-    const int bands = std::max(1, std::min(count, (h + kBlockRows - 1) / kBlockRows));
     workers.Run(bands, [&](int band) {
         const Rows rows{band, bands};
         for (int block = band; block * kBlockRows < h; block += bands) {
@@ -352,8 +370,8 @@ void RenderScene(const Scene& scene, const Camera& camera, const std::vector<uns
                 std::fill(frame.ids.begin() + row, frame.ids.begin() + row + w, 0u);
             }
         }
-        for (const std::vector<ScreenTriangle>& part : work.parts)
-            for (const ScreenTriangle& t : part) {
+        for (const std::vector<std::vector<ScreenTriangle>>& part : work.parts)
+            for (const ScreenTriangle& t : part[static_cast<size_t>(band)]) {
                 const SurfacePaint& surface = work.paints[t.surface];
                 PolygonPaint paint;
                 paint.light = t.light;
