@@ -379,10 +379,7 @@ bool Runner::Screenshot(const std::string& file, bool wholeScreen)
         }
         DeleteDC(memory);
         ReleaseDC(nullptr, screen);
-    } else if (!OnUi([image] {
-                   App().RenderIfNeeded();
-                   *image = App().frame.color;
-               })) {
+    } else if (!OnUi([image] { App().CaptureView(*image); })) {
         return Fail("the host did not answer");
     }
     if (image->pixels.empty())
@@ -685,6 +682,10 @@ bool Runner::Execute(const ScriptCommand& c)
         const bool loaded = error->empty();
         if (!loaded)
             Log("  load failed: " + *error);
+        auto problems = std::make_shared<std::vector<std::string>>();
+        OnUi([problems] { *problems = App().textureProblems; });
+        for (const std::string& problem : *problems)
+            Log("  texture not drawn: " + problem);
         if (n == "open")
             return loaded ? true : Fail("the model was not loaded: " + *error);
         return !loaded ? true : Fail("the model was loaded");

@@ -22,11 +22,7 @@ Vec3 Camera::RayThrough(double x, double y) const
     return Forward() + Right() * ((x + 0.5 - width / 2.0) / f) + Up() * (-(y + 0.5 - height / 2.0) / f);
 }
 
-Vec3 Camera::ToView(const Vec3& p) const
-{
-    const Vec3 d = p - position;
-    return {Dot(d, Right()), Dot(d, Up()), Dot(d, Forward())};
-}
+ViewBasis Camera::Basis() const { return ViewBasis{position, Right(), Up(), Forward()}; }
 
 void Camera::Walk(double metres)
 {

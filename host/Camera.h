@@ -6,6 +6,18 @@
 
 namespace walkhost {
 
+// The camera's position and axes, computed once and used for every vertex
+// of a frame.
+struct ViewBasis {
+    Vec3 position, right, up, forward;
+    // World point to camera space: x right, y up, z depth along forward.
+    Vec3 ToView(const Vec3& p) const
+    {
+        const Vec3 d = p - position;
+        return {Dot(d, right), Dot(d, up), Dot(d, forward)};
+    }
+};
+
 class Camera {
 public:
     Vec3 position{0, 1.6, 0};
@@ -22,8 +34,10 @@ public:
 
     // The world-space direction through the centre of pixel (x, y), not normalised.
     Vec3 RayThrough(double x, double y) const;
+    ViewBasis Basis() const;
     // World point to camera space: x right, y up, z depth along Forward().
-    Vec3 ToView(const Vec3& p) const;
+    // For many points, take Basis() once and use its ToView.
+    Vec3 ToView(const Vec3& p) const { return Basis().ToView(p); }
 
     void Walk(double metres);    // along the heading, level
     void Strafe(double metres);  // sideways, level

@@ -17,9 +17,81 @@ HostApp& App()
     return app;
 }
 
+void HostApp::UseRenderer(RendererKind kind)
+{
+    gl_.reset();
+    rendererInfo = "software";
+    if (kind != RendererKind::OpenGl || !window)
+        return;
+    auto gl = std::make_unique<GlRenderer>();
+    std::string error;
+    if (gl->Create(window, error)) {
+        gl_ = std::move(gl);
+        rendererInfo = gl_->Description();
+    } else {
+        rendererInfo = "software (" + error + ")";
+    }
+    Invalidate();
+}
+
+void HostApp::SceneReplaced()
+{
+    if (gl_)
+        gl_->SceneChanged();
+}
+
+namespace {
+void BlitImage(HDC dc, const Image& image)
+{
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = image.width;
+    info.bmiHeader.biHeight = -image.height;  // top-down rows
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    SetDIBitsToDevice(dc, 0, 0, image.width, image.height, 0, 0, 0, image.height, image.pixels.data(), &info,
+                      DIB_RGB_COLORS);
+}
+}  // namespace
+
+void HostApp::PaintView(HDC dc)
+{
+    if (gl_) {
+        gl_->Draw(scene, camera, selection, [this](const Material& m) { return TextureFor(m); });
+        gl_->Present();
+        return;
+    }
+    RenderIfNeeded();
+    BlitImage(dc, frame.color);
+}
+
+void HostApp::PrintView(HDC dc)
+{
+    if (!gl_) {
+        PaintView(dc);
+        return;
+    }
+    Image image;
+    CaptureView(image);
+    BlitImage(dc, image);
+}
+
+void HostApp::CaptureView(Image& image)
+{
+    if (gl_) {
+        gl_->Draw(scene, camera, selection, [this](const Material& m) { return TextureFor(m); });
+        gl_->ReadPixels(image);
+        return;
+    }
+    RenderIfNeeded();
+    image = frame.color;
+}
+
 void HostApp::ShowDemoScene()
 {
     scene.Assign(MakeDemoApartment());
+    SceneReplaced();
     scene.textureFolder = WideToCp936(ExeFolder() + L"textures\\");
     modelPath.clear();
     selection.clear();
@@ -40,8 +112,8 @@ void HostApp::ResetCamera()
     const double inf = std::numeric_limits<double>::infinity();
     Vec3 lo(inf, inf, inf), hi(-inf, -inf, -inf);
     for (const Surface& s : scene.Surfaces())
-        for (const Polygon& p : s.polygons)
-            for (const Vec3& v : p.points) {
+        for (const Triangle& t : s.triangles)
+            for (const Vec3& v : t.p) {
                 lo = Vec3(std::min(lo.x, v.x), std::min(lo.y, v.y), std::min(lo.z, v.z));
                 hi = Vec3(std::max(hi.x, v.x), std::max(hi.y, v.y), std::max(hi.z, v.z));
             }
@@ -92,10 +164,21 @@ bool HostApp::OpenModel(const std::wstring& path, bool showErrors)
     }
     lastLoadError.clear();
     scene.Assign(model);
+    SceneReplaced();
     scene.textureFolder = WideToCp936(FolderOf(path));
     modelPath = path;
     selection.clear();
     textures_.clear();
+    // The model's textures are read now, so a refused one is reported with the load.
+    textureProblems.clear();
+    for (unsigned m = 1; m <= scene.MaterialCount(); ++m)
+        TextureFor(*scene.GetMaterial(m));
+    if (!textureProblems.empty() && showErrors) {
+        std::wstring message = L"The model was opened, but these textures are not drawn:\n";
+        for (const std::string& problem : textureProblems)
+            message += L"\n" + Utf8ToWide(problem);
+        MessageBoxW(window, message.c_str(), L"walkhost", MB_OK | MB_ICONWARNING);
+    }
     ResetCamera();
     if (window) {
         const size_t slash = path.find_last_of(L"\\/");
@@ -110,6 +193,7 @@ bool HostApp::OpenModel(const std::wstring& path, bool showErrors)
 void HostApp::CloseScene()
 {
     scene.Clear();
+    SceneReplaced();
     selection.clear();
     modelPath.clear();
     if (window)
@@ -203,14 +287,22 @@ const Image* HostApp::TextureFor(const Material& material)
         candidates.push_back(ExeFolder() + L"plugins\\map\\" + wide);
     }
     std::unique_ptr<Image> image;
+    std::string refused;
     for (const std::wstring& path : candidates) {
         std::vector<unsigned char> bytes;
+        if (!ReadWholeFile(path, bytes))
+            continue;
         auto decoded = std::make_unique<Image>();
-        if (ReadWholeFile(path, bytes) && DecodeImage(bytes, *decoded)) {
+        std::string why;
+        if (DecodeImage(bytes, *decoded, &why)) {
             image = std::move(decoded);
             break;
         }
+        if (refused.empty())
+            refused = WideToUtf8(path) + ": " + why;
     }
+    if (!image && !refused.empty())
+        textureProblems.push_back(refused);
     return (textures_[key] = std::move(image)).get();
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "Camera.h"
+#include "GlRenderer.h"
 #include "Plugins.h"
 #include "Renderer.h"
 #include "Scene.h"
@@ -17,6 +18,8 @@
 
 namespace walkhost {
 
+enum class RendererKind { Software, OpenGl };
+
 class HostApp {
 public:
     Scene scene;
@@ -27,6 +30,9 @@ public:
     HWND window = nullptr;       // the main window; its client area is the 3D view
     std::wstring modelPath;      // empty for the demo scene
     std::string lastLoadError;   // UTF-8; empty after a successful load
+    // Textures of the loaded model that were found but refused (too large,
+    // broken), one UTF-8 line each: "name: why".
+    std::vector<std::string> textureProblems;
     int exitCode = 0;
 
     void ShowDemoScene();
@@ -44,6 +50,17 @@ public:
     // A client point well inside the visible part of the surface.
     bool VisiblePoint(unsigned surface, POINT& client);
 
+    // OpenGL when asked for and a context can be made on the window, else
+    // the software renderer; rendererInfo says which runs (and why).
+    void UseRenderer(RendererKind kind);
+    std::string rendererInfo = "software";
+    // Draws the view to the window's device context (from WM_PAINT).
+    void PaintView(HDC dc);
+    // The current frame drawn into any device context (a print request).
+    void PrintView(HDC dc);
+    // The view as it is shown, drawn now.
+    void CaptureView(Image& image);
+
     void Invalidate();   // draw again at the next paint
     void RedrawNow();    // draw again and show it now
     void RenderIfNeeded();
@@ -57,7 +74,9 @@ public:
     void ResetCamera();
 
 private:
+    void SceneReplaced();
     bool dirty_ = true;
+    std::unique_ptr<GlRenderer> gl_;
     std::map<std::string, std::unique_ptr<Image>> textures_;  // null: could not be loaded
 };
 

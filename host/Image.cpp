@@ -39,14 +39,26 @@ void Append(void* context, void* data, int size)
 
 }  // namespace
 
-bool DecodeImage(const std::vector<unsigned char>& bytes, Image& image)
+bool DecodeImage(const std::vector<unsigned char>& bytes, Image& image, std::string* why)
 {
-    if (bytes.empty() || bytes.size() > 0x7fffffff)
+    auto fail = [why](const std::string& reason) {
+        if (why)
+            *why = reason;
         return false;
+    };
+    if (bytes.empty() || bytes.size() > 0x7fffffff)
+        return fail("not a picture");
     int w = 0, h = 0, channels = 0;
+    // The header tells the size: a huge picture in a small file is refused
+    // before memory is taken for its pixels.
+    if (!stbi_info_from_memory(bytes.data(), static_cast<int>(bytes.size()), &w, &h, &channels))
+        return fail("not a picture walkhost can read");
+    if (w <= 0 || h <= 0 || static_cast<long long>(w) * h > kMaxImagePixels)
+        return fail(std::to_string(w) + " x " + std::to_string(h) + " pixels, more than the " +
+                    std::to_string(kMaxImagePixels) + " walkhost draws");
     unsigned char* rgb = stbi_load_from_memory(bytes.data(), static_cast<int>(bytes.size()), &w, &h, &channels, 3);
     if (!rgb)
-        return false;
+        return fail("a broken picture");
     image.width = w;
     image.height = h;
     image.pixels.resize(static_cast<size_t>(w) * h);

@@ -14,8 +14,14 @@ struct Image {
     std::vector<uint32_t> pixels;
 };
 
-// Decodes BMP, JPEG, PNG, GIF, TGA bytes. False for anything else or broken data.
-bool DecodeImage(const std::vector<unsigned char>& bytes, Image& image);
+// The most pixels a decoded picture may have (a texture of 4096 x 4096);
+// a larger one is refused before it is decoded.
+constexpr long long kMaxImagePixels = 4096LL * 4096;
+
+// Decodes BMP, JPEG, PNG, GIF, TGA bytes. False for anything else, broken
+// data or a picture of more than kMaxImagePixels pixels; `why` (when given)
+// then says which.
+bool DecodeImage(const std::vector<unsigned char>& bytes, Image& image, std::string* why = nullptr);
 
 // PNG and BMP (24-bit) file bytes of an image.
 std::vector<unsigned char> EncodePng(const Image& image);

@@ -25,21 +25,15 @@ constexpr int kPluginMenuPosition = 1;
 constexpr double kStep = 0.2;        // metres per key press
 constexpr double kTurn = 0.0872665;  // 5 degrees
 
-// Draws the current frame into dc (a paint or a print request).
-void DrawFrame(HWND hwnd, HDC dc)
+// Draws the current frame into dc: the window's own (a paint), or any device
+// context (a print request, which an OpenGL window answers from its pixels).
+void DrawFrame(HWND hwnd, HDC dc, bool printing)
 {
     HostApp& app = App();
-    app.RenderIfNeeded();
-    const Image& image = app.frame.color;
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = image.width;
-    info.bmiHeader.biHeight = -image.height;  // top-down rows
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    SetDIBitsToDevice(dc, 0, 0, image.width, image.height, 0, 0, 0, image.height, image.pixels.data(), &info,
-                      DIB_RGB_COLORS);
+    if (printing)
+        app.PrintView(dc);
+    else
+        app.PaintView(dc);
     if (app.scene.Empty()) {
         SetBkMode(dc, TRANSPARENT);
         RECT rc;
@@ -53,7 +47,7 @@ void Paint(HWND hwnd)
 {
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(hwnd, &ps);
-    DrawFrame(hwnd, dc);
+    DrawFrame(hwnd, dc, false);
     EndPaint(hwnd, &ps);
 }
 
@@ -137,7 +131,7 @@ LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
         switch (msg) {
         case WM_PAINT: Paint(hwnd); return 0;
         // PrintWindow (a plug-in capturing the view) draws the same frame.
-        case WM_PRINTCLIENT: DrawFrame(hwnd, reinterpret_cast<HDC>(wp)); return 0;
+        case WM_PRINTCLIENT: DrawFrame(hwnd, reinterpret_cast<HDC>(wp), true); return 0;
         case WM_ERASEBKGND: return 1;
         case WM_SIZE:
             if (LOWORD(lp) > 0 && HIWORD(lp) > 0) {
@@ -185,7 +179,7 @@ HWND CreateMainWindow(HINSTANCE instance, int clientWidth, int clientHeight)
 {
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof(wc);
-    wc.style = CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW;
+    wc.style = CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW | CS_OWNDC;  // own DC: OpenGL draws on it
     wc.lpfnWndProc = WindowProc;
     wc.hInstance = instance;
     wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));

@@ -11,9 +11,13 @@
 namespace walkhost {
 namespace {
 
-// More vertices or faces than this is not a model anyone walks through, and
-// refusing it keeps a hostile file from exhausting memory.
-constexpr size_t kMaxElements = 4000000;
+// Limits that keep a hostile file from exhausting memory and time: a model
+// over them is not one anyone walks through. Every corner becomes a stored
+// point and every face of n corners n - 2 triangles to draw, so the corners
+// of all faces together are counted, not the faces.
+constexpr size_t kMaxVertices = 4000000;     // positions and texture vertices together
+constexpr size_t kMaxCorners = 4000000;      // over all faces
+constexpr size_t kMaxFaceCorners = 100000;   // in one face
 
 class LineReader {
 public:
@@ -102,6 +106,21 @@ bool ParseIndex(const std::string& word, size_t count, size_t& index)
     return true;
 }
 
+// Words of a line, counted without storing them.
+size_t CountWords(std::string_view line)
+{
+    size_t count = 0;
+    for (size_t i = 0; i < line.size();) {
+        while (i < line.size() && IsSpace(line[i]))
+            ++i;
+        if (i < line.size())
+            ++count;
+        while (i < line.size() && !IsSpace(line[i]))
+            ++i;
+    }
+    return count;
+}
+
 std::string At(int line, const std::string& what) { return "line " + std::to_string(line) + ": " + what; }
 
 }  // namespace
@@ -175,7 +194,7 @@ bool ParseObj(std::string_view text, const MtlReader& readMtl, ObjModel& model, 
     std::map<std::string, int> materialsPerGroup;
     std::string group = "default";
     int material = -1;
-    size_t faceCount = 0;
+    size_t cornerCount = 0;
 
     auto useMaterial = [&](const std::string& name) {
         auto it = materialIndex.find(name);
@@ -193,6 +212,13 @@ bool ParseObj(std::string_view text, const MtlReader& readMtl, ObjModel& model, 
     LineReader reader(text);
     std::string_view line;
     while (reader.Next(line)) {
+        // A face too large is refused before its words are stored.
+        if (line.size() > 2 * kMaxFaceCorners && line[0] == 'f' && IsSpace(line[1]) &&
+            CountWords(line) - 1 > kMaxFaceCorners) {
+            error = At(reader.Number(), "a face of " + std::to_string(CountWords(line) - 1) + " corners (at most " +
+                                            std::to_string(kMaxFaceCorners) + ")");
+            return false;
+        }
         const std::vector<std::string> words = Split(line);
         if (words.empty())
             continue;
@@ -210,8 +236,8 @@ bool ParseObj(std::string_view text, const MtlReader& readMtl, ObjModel& model, 
                     return false;
                 }
             }
-            if (positions.size() + uvs.size() >= kMaxElements) {
-                error = At(reader.Number(), "too many vertices");
+            if (positions.size() + uvs.size() >= kMaxVertices) {
+                error = At(reader.Number(), "too many vertices (at most " + std::to_string(kMaxVertices) + ")");
                 return false;
             }
             if (key == "v")
@@ -252,11 +278,20 @@ bool ParseObj(std::string_view text, const MtlReader& readMtl, ObjModel& model, 
                 error = At(reader.Number(), "a face needs at least three vertices");
                 return false;
             }
-            if (++faceCount + words.size() > kMaxElements) {
-                error = At(reader.Number(), "too many faces");
+            const size_t corners = words.size() - 1;
+            if (corners > kMaxFaceCorners) {
+                error = At(reader.Number(), "a face of " + std::to_string(corners) + " corners (at most " +
+                                                std::to_string(kMaxFaceCorners) + ")");
+                return false;
+            }
+            cornerCount += corners;
+            if (cornerCount > kMaxCorners) {
+                error = At(reader.Number(), "too many face corners in the model (at most " +
+                                                std::to_string(kMaxCorners) + ")");
                 return false;
             }
             ObjFace face;
+            face.positions.reserve(corners);
             bool allUv = true;
             for (size_t i = 1; i < words.size(); ++i) {
                 const std::string& w = words[i];

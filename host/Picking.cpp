@@ -44,9 +44,9 @@ unsigned PickSurface(const Scene& scene, const Vec3& origin, const Vec3& dir, do
     double bestT = std::numeric_limits<double>::infinity();
     const std::vector<Surface>& surfaces = scene.Surfaces();
     for (size_t i = 0; i < surfaces.size(); ++i) {
-        for (const Polygon& polygon : surfaces[i].polygons) {
+        for (const Triangle& tri : surfaces[i].triangles) {
             double t = 0;
-            if (IntersectPolygon(origin, dir, polygon, t) && t > 1e-9 && t < bestT) {
+            if (IntersectTriangle(origin, dir, tri.p[0], tri.p[1], tri.p[2], t) && t > 1e-9 && t < bestT) {
                 bestT = t;
                 best = static_cast<unsigned>(i + 1);
             }

@@ -1,5 +1,7 @@
 #include "Renderer.h"
 
+#include "Workers.h"
+
 #include <algorithm>
 #include <cmath>
 
@@ -19,21 +21,22 @@ struct ScreenVertex {
     double uz, vz;   // u / depth, v / depth
 };
 
-std::vector<ClipVertex> ClipNear(const std::vector<ClipVertex>& in)
+// Cuts a triangle at the near plane: none, three or four corners in order.
+int ClipNear(const ClipVertex (&in)[3], ClipVertex (&out)[4])
 {
-    std::vector<ClipVertex> out;
-    for (size_t i = 0; i < in.size(); ++i) {
+    int n = 0;
+    for (int i = 0; i < 3; ++i) {
         const ClipVertex& a = in[i];
-        const ClipVertex& b = in[(i + 1) % in.size()];
+        const ClipVertex& b = in[(i + 1) % 3];
         const bool aIn = a.p.z >= kNear, bIn = b.p.z >= kNear;
         if (aIn)
-            out.push_back(a);
+            out[n++] = a;
         if (aIn != bIn) {
             const double t = (kNear - a.p.z) / (b.p.z - a.p.z);
-            out.push_back(ClipVertex{a.p + (b.p - a.p) * t, Vec2{a.uv.u + (b.uv.u - a.uv.u) * t, a.uv.v + (b.uv.v - a.uv.v) * t}});
+            out[n++] = ClipVertex{a.p + (b.p - a.p) * t, Vec2{a.uv.u + (b.uv.u - a.uv.u) * t, a.uv.v + (b.uv.v - a.uv.v) * t}};
         }
     }
-    return out;
+    return n;
 }
 
 struct PolygonPaint {
@@ -42,6 +45,16 @@ struct PolygonPaint {
     int light;               // 0 to 256
     bool selected;
     uint32_t id;
+};
+
+// Rows are dealt to the threads in blocks of this many, in turn, so each
+// thread gets a share of the sky, the walls and the floor.
+constexpr int kBlockRows = 8;
+
+// The rows a thread draws: blocks b with b % count == index.
+struct Rows {
+    int index = 0;
+    int count = 1;
 };
 
 inline uint32_t Scale(uint32_t c, int light)
@@ -63,11 +76,34 @@ inline uint32_t Highlight(uint32_t c, int x, int y)
     return (r << 16) | (g << 8) | b;
 }
 
+// floor and ceil to int, for values well inside int's range: the same
+// results as std::floor and std::ceil without a library call per pixel.
+inline int FloorInt(double x)
+{
+    const int i = static_cast<int>(x);
+    return i - (x < i);
+}
+inline int CeilInt(double x)
+{
+    const int i = static_cast<int>(x);
+    return i + (x > i);
+}
+
+// Area of the triangle on the screen, doubled and signed.
+inline double ScreenArea(const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c)
+{
+    return (b.x - a.x) * (c.y - a.y) - (b.y - a.y) * (c.x - a.x);
+}
+
+// The pixels whose centres lie in the triangle, on the thread's rows only.
+// Each row is scanned only across the span the three edges leave open (with
+// a pixel to spare each side, the per-pixel test deciding), so a long thin
+// triangle costs its rows and its pixels, not its bounding box.
 void FillTriangle(const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c, const PolygonPaint& paint,
-                  Frame& frame)
+                  Frame& frame, const Rows& rows)
 {
     const int w = frame.color.width, h = frame.color.height;
-    const double area = (b.x - a.x) * (c.y - a.y) - (b.y - a.y) * (c.x - a.x);
+    const double area = ScreenArea(a, b, c);
     if (std::fabs(area) < 1e-9)
         return;
     const int x0 = std::max(0, static_cast<int>(std::floor(std::min({a.x, b.x, c.x}))));
@@ -79,40 +115,80 @@ void FillTriangle(const ScreenVertex& a, const ScreenVertex& b, const ScreenVert
     const double inv = 1.0 / area;
     // Barycentric weights are affine in x and y: step them per pixel.
     const double dw0dx = (b.y - c.y) * inv, dw1dx = (c.y - a.y) * inv;
-    for (int y = y0; y <= y1; ++y) {
-        const double py = y + 0.5, px0 = x0 + 0.5;
-        double w0 = ((b.x - px0) * (c.y - py) - (b.y - py) * (c.x - px0)) * inv;
-        double w1 = ((c.x - px0) * (a.y - py) - (c.y - py) * (a.x - px0)) * inv;
-        const size_t row = static_cast<size_t>(y) * w;
-        for (int x = x0; x <= x1; ++x, w0 += dw0dx, w1 += dw1dx) {
-            const double w2 = 1 - w0 - w1;
-            if (w0 < 0 || w1 < 0 || w2 < 0)
-                continue;
-            const double iz = w0 * a.iz + w1 * b.iz + w2 * c.iz;
-            const size_t i = row + x;
-            if (iz <= frame.depth[i])
-                continue;
-            // Light falls off gently with distance, so a large flat surface
-            // still reads as a plane in depth.
-            const int falloff = std::clamp(static_cast<int>(256 * (1.12 - 0.04 / iz)), 170, 256);
-            uint32_t color = Scale(paint.color, falloff);
-            if (paint.texture) {
-                const double u = (w0 * a.uz + w1 * b.uz + w2 * c.uz) / iz;
-                const double v = (w0 * a.vz + w1 * b.vz + w2 * c.vz) / iz;
-                const Image& t = *paint.texture;
-                int tx = static_cast<int>(std::floor(u * t.width)) % t.width;
-                int ty = static_cast<int>(std::floor((1 - v) * t.height)) % t.height;
-                if (tx < 0)
-                    tx += t.width;
-                if (ty < 0)
-                    ty += t.height;
-                color = Scale(t.pixels[static_cast<size_t>(ty) * t.width + tx], paint.light * falloff >> 8);
+    const double dw2dx = -(dw0dx + dw1dx);
+    // The fall-off is the same over the whole triangle when all of it is
+    // nearer than 2.9 m (none) or farther than 12.5 m (the most): no
+    // division per pixel then.
+    const double nearest = std::max({a.iz, b.iz, c.iz}), farthest = std::min({a.iz, b.iz, c.iz});
+    const int fixedFalloff = farthest >= 0.34 ? 256 : nearest <= 0.08 ? 170 : 0;
+    // The first block of this thread's rows at or after y0.
+    int block = y0 / kBlockRows;
+    block += ((rows.index - block % rows.count) + rows.count) % rows.count;
+    for (; block * kBlockRows <= y1; block += rows.count) {
+        const int rowEnd = std::min(y1, block * kBlockRows + kBlockRows - 1);
+        for (int y = std::max(y0, block * kBlockRows); y <= rowEnd; ++y) {
+            const double py = y + 0.5;
+            // Where each weight is at least zero along this row.
+            double lo = x0, hi = x1;
+            {
+                const double px0 = x0 + 0.5;
+                const double w0 = ((b.x - px0) * (c.y - py) - (b.y - py) * (c.x - px0)) * inv;
+                const double w1 = ((c.x - px0) * (a.y - py) - (c.y - py) * (a.x - px0)) * inv;
+                const double ws[3] = {w0, w1, 1 - w0 - w1};
+                const double ds[3] = {dw0dx, dw1dx, dw2dx};
+                bool empty = false;
+                for (int k = 0; k < 3 && !empty; ++k) {
+                    if (ds[k] > 0)
+                        lo = std::max(lo, x0 - ws[k] / ds[k]);
+                    else if (ds[k] < 0)
+                        hi = std::min(hi, x0 - ws[k] / ds[k]);
+                    else if (ws[k] < -1e-9)
+                        empty = true;
+                }
+                if (empty || !(lo <= hi + 2))
+                    continue;
             }
-            if (paint.selected)
-                color = Highlight(color, x, y);
-            frame.depth[i] = static_cast<float>(iz);
-            frame.color.pixels[i] = color;
-            frame.ids[i] = paint.id;
+            const int xs = std::max(x0, FloorInt(lo) - 1);
+            const int xe = std::min(x1, CeilInt(hi) + 1);
+            const double px = xs + 0.5;
+            double w0 = ((b.x - px) * (c.y - py) - (b.y - py) * (c.x - px)) * inv;
+            double w1 = ((c.x - px) * (a.y - py) - (c.y - py) * (a.x - px)) * inv;
+            const size_t row = static_cast<size_t>(y) * w;
+            for (int x = xs; x <= xe; ++x, w0 += dw0dx, w1 += dw1dx) {
+                const double w2 = 1 - w0 - w1;
+                if (w0 < 0 || w1 < 0 || w2 < 0)
+                    continue;
+                const double iz = w0 * a.iz + w1 * b.iz + w2 * c.iz;
+                const size_t i = row + x;
+                if (iz <= frame.depth[i])
+                    continue;
+                // Light falls off gently with distance, so a large flat surface
+                // still reads as a plane in depth.
+                const int falloff =
+                    fixedFalloff ? fixedFalloff : std::clamp(static_cast<int>(256 * (1.12 - 0.04 / iz)), 170, 256);
+                uint32_t color = Scale(paint.color, falloff);
+                if (paint.texture) {
+                    const double u = (w0 * a.uz + w1 * b.uz + w2 * c.uz) / iz;
+                    const double v = (w0 * a.vz + w1 * b.vz + w2 * c.vz) / iz;
+                    const Image& t = *paint.texture;
+                    int tx = FloorInt(u * t.width);
+                    int ty = FloorInt((1 - v) * t.height);
+                    if (static_cast<unsigned>(tx) >= static_cast<unsigned>(t.width))
+                        tx %= t.width;
+                    if (static_cast<unsigned>(ty) >= static_cast<unsigned>(t.height))
+                        ty %= t.height;
+                    if (tx < 0)
+                        tx += t.width;
+                    if (ty < 0)
+                        ty += t.height;
+                    color = Scale(t.pixels[static_cast<size_t>(ty) * t.width + tx], paint.light * falloff >> 8);
+                }
+                if (paint.selected)
+                    color = Highlight(color, x, y);
+                frame.depth[i] = static_cast<float>(iz);
+                frame.color.pixels[i] = color;
+                frame.ids[i] = paint.id;
+            }
         }
     }
 }
@@ -153,58 +229,159 @@ double Shade(const Vec3& normal, const Vec3& pointOnPolygon, const Vec3& eye)
     return std::min(1.0, 0.5 + 0.42 * std::max(0.0, Dot(n, key)) + 0.32 * std::max(0.0, Dot(n, fill)));
 }
 
+namespace {
+
+// A triangle as the camera sees it, ready to fill: its screen corners, its
+// surface (index into the frame's paints) and its light.
+struct ScreenTriangle {
+    ScreenVertex v[3];
+    uint32_t surface;
+    int light;
+    uint32_t color;
+};
+
+// What a surface is drawn with in this frame.
+struct SurfacePaint {
+    const float* rgb;
+    const Image* texture;
+    bool selected;
+};
+
+}  // namespace
+
+// Kept in the frame from one frame to the next, so drawing allocates only
+// when the scene has grown.
+struct RenderWork {
+    // Per slice of the scene's triangles, per band of rows: the triangles in
+    // view that touch the band's rows, in scene order.
+    std::vector<std::vector<std::vector<ScreenTriangle>>> parts;
+    std::vector<SurfacePaint> paints;
+    std::vector<size_t> firstTriangle;               // per surface, and the total at the end
+};
+
 void RenderScene(const Scene& scene, const Camera& camera, const std::vector<unsigned>& selected,
-                 const TextureLookup& textures, Frame& frame)
+                 const TextureLookup& textures, Frame& frame, int threads)
 {
     frame.Resize(camera.width, camera.height);
+    if (!frame.work)
+        frame.work = std::make_shared<RenderWork>();
+    RenderWork& work = *frame.work;
+    Workers& workers = Workers::Shared();
+    const int count = threads > 0 ? threads : workers.Size();
     const int w = frame.color.width, h = frame.color.height;
-    // Background: a pale sky above the horizon line of the view, ground below.
-    for (int y = 0; y < h; ++y) {
-        const int shade = 235 - 60 * y / h;
-        const uint32_t c = (uint32_t(shade - 20) << 16) | (uint32_t(shade - 8) << 8) | uint32_t(shade);
-        std::fill(frame.color.pixels.begin() + static_cast<size_t>(y) * w,
-                  frame.color.pixels.begin() + static_cast<size_t>(y + 1) * w, c);
-    }
-    std::fill(frame.depth.begin(), frame.depth.end(), 0.0f);
-    std::fill(frame.ids.begin(), frame.ids.end(), 0u);
 
-    const double focal = camera.Focal();
+    // What each surface is drawn with, on this thread (textures may load).
     const std::vector<Surface>& surfaces = scene.Surfaces();
+    work.paints.resize(surfaces.size());
+    work.firstTriangle.resize(surfaces.size() + 1);
+    size_t total = 0;
+    static const float grey[3] = {0.7f, 0.7f, 0.7f};
     for (size_t s = 0; s < surfaces.size(); ++s) {
         const Surface& surface = surfaces[s];
-        const uint32_t id = static_cast<uint32_t>(s + 1);
         const Material* material = scene.GetMaterial(surface.material);
         const Image* texture = material && textures ? textures(*material) : nullptr;
         if (texture && (texture->width <= 0 || texture->height <= 0))
             texture = nullptr;
-        const bool isSelected = std::find(selected.begin(), selected.end(), id) != selected.end();
-        static const float grey[3] = {0.7f, 0.7f, 0.7f};
-        const float* rgb = material ? material->record.color : grey;
-        for (const Polygon& polygon : surface.polygons) {
-            std::vector<ClipVertex> clip;
-            clip.reserve(polygon.points.size());
-            for (size_t i = 0; i < polygon.points.size(); ++i)
-                clip.push_back(ClipVertex{camera.ToView(polygon.points[i]), polygon.uvs[i]});
-            clip = ClipNear(clip);
-            if (clip.size() < 3)
-                continue;
-            std::vector<ScreenVertex> screen;
-            screen.reserve(clip.size());
-            for (const ClipVertex& v : clip) {
-                const double iz = 1.0 / v.p.z;
-                screen.push_back(ScreenVertex{w / 2.0 + v.p.x * iz * focal, h / 2.0 - v.p.y * iz * focal, iz,
-                                              v.uv.u * iz, v.uv.v * iz});
-            }
-            PolygonPaint paint;
-            paint.light = static_cast<int>(256 * Shade(polygon.normal, polygon.points[0], camera.position));
-            paint.texture = texture;
-            paint.color = ToPixel(rgb, paint.light);
-            paint.selected = isSelected;
-            paint.id = id;
-            for (size_t i = 1; i + 1 < screen.size(); ++i)
-                FillTriangle(screen[0], screen[i], screen[i + 1], paint, frame);
-        }
+        const uint32_t id = static_cast<uint32_t>(s + 1);
+        work.paints[s] = SurfacePaint{material ? material->record.color : grey, texture,
+                                      std::find(selected.begin(), selected.end(), id) != selected.end()};
+        work.firstTriangle[s] = total;
+        total += surface.triangles.size();
     }
+    work.firstTriangle[surfaces.size()] = total;
+
+    // The camera's basis once per frame; then each slice of the triangles is
+    // projected by one thread, keeping the ones in view in scene order.
+    const ViewBasis basis = camera.Basis();
+    const double focal = camera.Focal();
+    const int slices = total >= 4096 ? count : 1;
+    const int bands = std::max(1, std::min(count, (h + kBlockRows - 1) / kBlockRows));
+    work.parts.resize(static_cast<size_t>(slices));
+    workers.Run(slices, [&](int part) {
+        std::vector<std::vector<ScreenTriangle>>& out = work.parts[static_cast<size_t>(part)];
+        out.resize(static_cast<size_t>(bands));
+        for (std::vector<ScreenTriangle>& band : out)
+            band.clear();
+        const size_t begin = total * static_cast<size_t>(part) / static_cast<size_t>(slices);
+        const size_t end = total * static_cast<size_t>(part + 1) / static_cast<size_t>(slices);
+        size_t s = static_cast<size_t>(std::upper_bound(work.firstTriangle.begin(), work.firstTriangle.end(), begin) -
+                                       work.firstTriangle.begin()) - 1;
+        for (size_t t = begin; t < end; ++t) {
+            while (t >= work.firstTriangle[s + 1])
+                ++s;
+            const Triangle& tri = surfaces[s].triangles[t - work.firstTriangle[s]];
+            ClipVertex view[3];
+            for (int k = 0; k < 3; ++k)
+                view[k] = ClipVertex{basis.ToView(tri.p[k]), tri.uv[k]};
+            if (view[0].p.z < kNear && view[1].p.z < kNear && view[2].p.z < kNear)
+                continue;
+            ClipVertex clip[4];
+            const int n = ClipNear(view, clip);
+            if (n < 3)
+                continue;
+            ScreenVertex screen[4];
+            bool left = true, right = true, above = true, below = true;
+            for (int k = 0; k < n; ++k) {
+                const double iz = 1.0 / clip[k].p.z;
+                screen[k] = ScreenVertex{w / 2.0 + clip[k].p.x * iz * focal, h / 2.0 - clip[k].p.y * iz * focal, iz,
+                                         clip[k].uv.u * iz, clip[k].uv.v * iz};
+                left = left && screen[k].x < 0;
+                right = right && screen[k].x > w;
+                above = above && screen[k].y < 0;
+                below = below && screen[k].y > h;
+            }
+            if (left || right || above || below)
+                continue;
+            const int light = static_cast<int>(256 * Shade(tri.normal, tri.p[0], camera.position));
+            const uint32_t color = ToPixel(work.paints[s].rgb, light);
+            for (int k = 1; k + 1 < n; ++k) {
+                const ScreenVertex &a = screen[0], &b = screen[k], &c = screen[k + 1];
+                const double top = std::max(0.0, std::floor(std::min({a.y, b.y, c.y})));
+                const double bottom = std::min(h - 1.0, std::ceil(std::max({a.y, b.y, c.y})));
+                if (top > bottom)
+                    continue;
+                const ScreenTriangle entry{{a, b, c}, static_cast<uint32_t>(s), light, color};
+                // Dealt to the bands whose rows it may touch.
+                const int first = static_cast<int>(top) / kBlockRows, last = static_cast<int>(bottom) / kBlockRows;
+                if (last - first + 1 >= bands) {
+                    for (std::vector<ScreenTriangle>& band : out)
+                        band.push_back(entry);
+                } else {
+                    for (int block = first; block <= last; ++block)
+                        out[static_cast<size_t>(block % bands)].push_back(entry);
+                }
+            }
+        }
+    });
+
+    // Each thread fills its own rows: the background, then every triangle
+    // in scene order, so each pixel sees the same triangles in the same order
+    // however many threads there are.
+    workers.Run(bands, [&](int band) {
+        const Rows rows{band, bands};
+        for (int block = band; block * kBlockRows < h; block += bands) {
+            for (int y = block * kBlockRows; y < std::min(h, (block + 1) * kBlockRows); ++y) {
+                // Background: a pale sky above the horizon line of the view, ground below.
+                const int shade = 235 - 60 * y / h;
+                const uint32_t c = (uint32_t(shade - 20) << 16) | (uint32_t(shade - 8) << 8) | uint32_t(shade);
+                const size_t row = static_cast<size_t>(y) * w;
+                std::fill(frame.color.pixels.begin() + row, frame.color.pixels.begin() + row + w, c);
+                std::fill(frame.depth.begin() + row, frame.depth.begin() + row + w, 0.0f);
+                std::fill(frame.ids.begin() + row, frame.ids.begin() + row + w, 0u);
+            }
+        }
+        for (const std::vector<std::vector<ScreenTriangle>>& part : work.parts)
+            for (const ScreenTriangle& t : part[static_cast<size_t>(band)]) {
+                const SurfacePaint& surface = work.paints[t.surface];
+                PolygonPaint paint;
+                paint.light = t.light;
+                paint.texture = surface.texture;
+                paint.color = t.color;
+                paint.selected = surface.selected;
+                paint.id = t.surface + 1;
+                FillTriangle(t.v[0], t.v[1], t.v[2], paint, frame, rows);
+            }
+    });
 }
 
 }  // namespace walkhost

@@ -41,6 +41,7 @@ void Scene::Clear()
 {
     surfaces_.clear();
     materials_.clear();
+    triangleCount_ = 0;
     textureFolder.clear();
 }
 
@@ -57,19 +58,37 @@ void Scene::Assign(const ObjModel& model)
         material.record.mapFile[0] = m.mapKd.c_str();
         materials_.push_back(material);
     }
+    triangleCount_ = 0;
+    surfaces_.reserve(model.surfaces.size());
     for (const ObjSurface& s : model.surfaces) {
         Surface surface;
         surface.name = s.name;
         surface.material = static_cast<unsigned>(s.material) + 1;
+        size_t corners = 0;
+        for (const ObjFace& f : s.faces)
+            corners += f.positions.size() >= 3 ? f.positions.size() - 2 : 0;
+        surface.triangles.reserve(corners);
         for (const ObjFace& f : s.faces) {
-            Polygon polygon;
-            polygon.points = f.positions;
-            polygon.normal = PolygonNormal(f.positions);
-            if (Length(polygon.normal) == 0)
+            if (f.positions.size() < 3)
+                continue;
+            const Vec3 normal = PolygonNormal(f.positions);
+            if (Length(normal) == 0)
                 continue;  // degenerate: nothing to draw or hit
-            polygon.uvs = f.uvs.size() == f.positions.size() ? f.uvs : PlanarUvs(f.positions, polygon.normal);
-            surface.polygons.push_back(std::move(polygon));
+            const std::vector<Vec2> uvs =
+                f.uvs.size() == f.positions.size() ? f.uvs : PlanarUvs(f.positions, normal);
+            for (size_t i = 1; i + 1 < f.positions.size(); ++i) {
+                Triangle t;
+                t.p[0] = f.positions[0];
+                t.p[1] = f.positions[i];
+                t.p[2] = f.positions[i + 1];
+                t.uv[0] = uvs[0];
+                t.uv[1] = uvs[i];
+                t.uv[2] = uvs[i + 1];
+                t.normal = normal;
+                surface.triangles.push_back(t);
+            }
         }
+        triangleCount_ += surface.triangles.size();
         surfaces_.push_back(std::move(surface));
     }
 }

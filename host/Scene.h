@@ -17,10 +17,19 @@ struct Polygon {
     Vec3 normal;               // unit, by the right-hand rule over the points
 };
 
+// A face is cut once, when the scene is made, into the fan of triangles
+// (0, i, i + 1) over its corners; each triangle keeps the face's normal, and
+// its first corner is the face's first corner, so light is still per face.
+struct Triangle {
+    Vec3 p[3];
+    Vec2 uv[3];
+    Vec3 normal;  // unit, of the face it was cut from
+};
+
 struct Surface {
     std::string name;
     unsigned material = 0;
-    std::vector<Polygon> polygons;
+    std::vector<Triangle> triangles;
 };
 
 struct Material {
@@ -38,6 +47,7 @@ public:
     bool Empty() const { return surfaces_.empty(); }
     size_t SurfaceCount() const { return surfaces_.size(); }
     size_t MaterialCount() const { return materials_.size(); }
+    size_t TriangleCount() const { return triangleCount_; }
 
     const Surface* GetSurface(unsigned handle) const;
     Material* GetMaterial(unsigned handle);
@@ -54,6 +64,7 @@ public:
 private:
     std::vector<Surface> surfaces_;
     std::vector<Material> materials_;
+    size_t triangleCount_ = 0;
 };
 
 }  // namespace walkhost

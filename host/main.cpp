@@ -1,5 +1,6 @@
 // walkhost: the reference walk-through host. Usage:
 //   walkhost [MODEL.obj] [--script FILE [--log FILE]] [--plugins FOLDER] [--size WIDTHxHEIGHT] [--go]
+//            [--renderer gl|software]
 #include "Automation.h"
 #include "HostApp.h"
 #include "MainWindow.h"
@@ -19,6 +20,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show)
     std::wstring script, log, model, plugins = ExeFolder() + L"plugins";
     int width = 1024, height = 768;
     bool go = false;  // send "go" to the plug-ins once the window is up
+    std::wstring renderer = L"gl";
     for (int i = 1; argv && i < argc; ++i) {
         const std::wstring arg = argv[i];
         const bool hasValue = i + 1 < argc;
@@ -28,6 +30,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show)
             log = argv[++i];
         else if (arg == L"--go")
             go = true;
+        else if (arg == L"--renderer" && hasValue)
+            renderer = argv[++i];
         else if (arg == L"--plugins" && hasValue)
             plugins = argv[++i];
         else if (arg == L"--size" && hasValue) {
@@ -50,6 +54,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show)
     app.window = CreateMainWindow(instance, width, height);
     if (!app.window)
         return 3;
+    // OpenGL when asked for and a context can be made, else the software renderer.
+    app.UseRenderer(renderer == L"software" ? RendererKind::Software : RendererKind::OpenGl);
 
     // Plug-ins load after the window exists (one may look for it) and before
     // it shows, as a host loads them at start-up.
@@ -64,8 +70,11 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show)
     if (!modelLoaded)
         problemText += (problemText.empty() ? L"" : L"\n") + (L"The model could not be opened: " + model + L": ") +
                        Utf8ToWide(app.lastLoadError);
+    for (const std::string& problem : app.textureProblems)
+        problemText += (problemText.empty() ? L"" : L"\n") + (L"texture not drawn: " + Utf8ToWide(problem));
     if (!script.empty())
-        StartScript(app.window, script, log, problemText);
+        StartScript(app.window, script, log, L"renderer: " + Utf8ToWide(app.rendererInfo) +
+                                                 (problemText.empty() ? L"" : L"\n" + problemText));
     else if (!problems.empty())
         MessageBoxW(app.window, problemText.c_str(), L"walkhost", MB_OK | MB_ICONWARNING);
     if (go && script.empty())

@@ -304,3 +304,51 @@ TEST_F(Walkhost, ModelNamedOnTheCommandLineIsLoadedOrReported)
     EXPECT_NE(bad.log.find("The model could not be opened: "), std::string::npos) << bad.log;
     EXPECT_NE(bad.log.find("gone.obj: the file cannot be read"), std::string::npos) << bad.log;
 }
+
+namespace {
+
+// A PNG header claiming 12000 x 12000 pixels: all a decoder reads to learn
+// the size (the chunk's checksum is not checked).
+std::string HugePngHeader()
+{
+    std::string png("\x89PNG\r\n\x1a\n", 8);
+    png += std::string("\0\0\0\x0dIHDR", 8);
+    for (int i = 0; i < 2; ++i)
+        png += std::string("\0\0\x2e\xe0", 4);  // 12000, big-endian
+    png += std::string("\x08\x02\0\0\0", 5);
+    png += std::string("\0\0\0\0", 4);
+    png += std::string("\0\0\0\0IEND\xae\x42\x60\x82", 12);
+    return png;
+}
+
+}  // namespace
+
+TEST_F(Walkhost, RefusedTextureIsReportedAndTheLogNamesTheRenderer)
+{
+    WriteFile(dir_ + L"room.obj", kRoomObj);
+    WriteFile(dir_ + L"room.mtl", "newmtl wood\nKd 0.5 0.25 0.125\nmap_Kd huge.png\nnewmtl paint\nKd 0.9 0.9 0.8\n");
+    WriteFile(dir_ + L"huge.png", HugePngHeader());
+    // Opened from a script: a message box names the texture, the log too.
+    const Outcome opened = RunScript("open \"$room.obj\"\n"
+                                     "answer OK \"these textures are not drawn\"\n"
+                                     "expect-material floor 0.5 0.25 0.125 huge.png\n"
+                                     "screenshot \"$view.png\"\n",
+                                     120000, TestFolder() + L"host-plugins", L"--renderer software");
+    ASSERT_TRUE(opened.finished) << opened.log;
+    EXPECT_EQ(opened.exitCode, 0u) << opened.log;
+    EXPECT_EQ(opened.log.rfind("renderer: software", 0), 0u) << opened.log;
+    EXPECT_EQ(opened.log.find("renderer: software ("), std::string::npos) << opened.log;  // chosen, not a fallback
+    EXPECT_NE(opened.log.find("texture not drawn: "), std::string::npos) << opened.log;
+    EXPECT_NE(opened.log.find("huge.png: 12000 x 12000 pixels, more than the 16777216 walkhost draws"),
+              std::string::npos) << opened.log;
+    EXPECT_NE(opened.log.find("The model was opened, but these textures are not drawn:"), std::string::npos)
+        << opened.log;
+    // Named on the command line of a script run: the log's first lines say it.
+    const Outcome named = RunScript("expect-empty 0\n", 120000, TestFolder() + L"host-plugins",
+                                    L"\"" + dir_ + L"room.obj\"");
+    ASSERT_TRUE(named.finished) << named.log;
+    EXPECT_EQ(named.exitCode, 0u) << named.log;
+    EXPECT_EQ(named.log.rfind("renderer: OpenGL ", 0), 0u) << named.log;
+    EXPECT_NE(named.log.find("texture not drawn: "), std::string::npos) << named.log;
+}
+

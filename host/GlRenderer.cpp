@@ -1,0 +1,470 @@
+#include "GlRenderer.h"
+
+#include <GL/gl.h>
+#include <GL/glext.h>
+
+#include <algorithm>
+#include <cmath>
+
+#ifndef GL_BGRA_EXT
+#define GL_BGRA_EXT 0x80E1
+#endif
+#ifndef GL_CLAMP_TO_EDGE
+#define GL_CLAMP_TO_EDGE 0x812F
+#endif
+
+namespace walkhost {
+namespace {
+
+constexpr double kNear = 0.05;
+constexpr double kFar = 2000;
+
+// The software renderer's colour of a face: the material's 0-255 channels
+// scaled by the light (0 to 256).
+uint32_t Packed(const float rgb[3])
+{
+    uint32_t out = 0;
+    for (int i = 0; i < 3; ++i)
+        out = (out << 8) | static_cast<uint32_t>(std::lround(std::clamp(rgb[i], 0.0f, 1.0f) * 255));
+    return out;
+}
+
+// Light of a face seen from its front (the side its normal points to) and
+// from its back: the software renderer's Shade with the normal as it is and
+// turned round.
+void FaceLights(const Triangle& t, float& front, float& back)
+{
+    // Shade turns the normal to the eye; an eye on either side gives both values.
+    const Vec3 eyeFront = t.p[0] + t.normal;
+    const Vec3 eyeBack = t.p[0] + t.normal * -1;
+    front = static_cast<float>(static_cast<int>(256 * Shade(t.normal, t.p[0], eyeFront)) / 256.0);
+    back = static_cast<float>(static_cast<int>(256 * Shade(t.normal, t.p[0], eyeBack)) / 256.0);
+}
+
+// Both sides of every face in one pass: the vertex colour carries the light
+// of the face's front (red) and back (green); the fragment takes the one of
+// the side it shows, times the texture and the fall-off with distance.
+const char* const kVertexShader = R"(
+varying vec2 uv;
+varying vec2 lights;
+varying float depth;
+void main()
+{
+    vec4 eye = gl_ModelViewMatrix * gl_Vertex;
+    depth = -eye.z;
+    uv = gl_MultiTexCoord0.xy;
+    lights = gl_Color.rg;
+    gl_Position = ftransform();  // the fixed-function depths, which the selection's pass matches
+}
+)";
+
+const char* const kFragmentShader = R"(
+uniform sampler2D picture;
+varying vec2 uv;
+varying vec2 lights;
+varying float depth;
+void main()
+{
+    float light = gl_FrontFacing ? lights.r : lights.g;
+    float falloff = clamp(1.12 - 0.04 * depth, 170.0 / 256.0, 1.0);
+    gl_FragColor = vec4(texture2D(picture, uv).rgb * light * falloff, 1.0);
+}
+)";
+
+// The OpenGL 2.0 functions the shader needs, found at run time.
+struct ShaderApi {
+    PFNGLCREATESHADERPROC createShader = nullptr;
+    PFNGLSHADERSOURCEPROC shaderSource = nullptr;
+    PFNGLCOMPILESHADERPROC compileShader = nullptr;
+    PFNGLGETSHADERIVPROC getShaderiv = nullptr;
+    PFNGLCREATEPROGRAMPROC createProgram = nullptr;
+    PFNGLATTACHSHADERPROC attachShader = nullptr;
+    PFNGLLINKPROGRAMPROC linkProgram = nullptr;
+    PFNGLGETPROGRAMIVPROC getProgramiv = nullptr;
+    PFNGLUSEPROGRAMPROC useProgram = nullptr;
+    PFNGLGETUNIFORMLOCATIONPROC getUniformLocation = nullptr;
+    PFNGLUNIFORM1IPROC uniform1i = nullptr;
+    PFNGLDELETEPROGRAMPROC deleteProgram = nullptr;
+
+    bool Load()
+    {
+        auto get = [](const char* name) { return reinterpret_cast<void*>(wglGetProcAddress(name)); };
+        createShader = reinterpret_cast<PFNGLCREATESHADERPROC>(get("glCreateShader"));
+        shaderSource = reinterpret_cast<PFNGLSHADERSOURCEPROC>(get("glShaderSource"));
+        compileShader = reinterpret_cast<PFNGLCOMPILESHADERPROC>(get("glCompileShader"));
+        getShaderiv = reinterpret_cast<PFNGLGETSHADERIVPROC>(get("glGetShaderiv"));
+        createProgram = reinterpret_cast<PFNGLCREATEPROGRAMPROC>(get("glCreateProgram"));
+        attachShader = reinterpret_cast<PFNGLATTACHSHADERPROC>(get("glAttachShader"));
+        linkProgram = reinterpret_cast<PFNGLLINKPROGRAMPROC>(get("glLinkProgram"));
+        getProgramiv = reinterpret_cast<PFNGLGETPROGRAMIVPROC>(get("glGetProgramiv"));
+        useProgram = reinterpret_cast<PFNGLUSEPROGRAMPROC>(get("glUseProgram"));
+        getUniformLocation = reinterpret_cast<PFNGLGETUNIFORMLOCATIONPROC>(get("glGetUniformLocation"));
+        uniform1i = reinterpret_cast<PFNGLUNIFORM1IPROC>(get("glUniform1i"));
+        deleteProgram = reinterpret_cast<PFNGLDELETEPROGRAMPROC>(get("glDeleteProgram"));
+        return createShader && shaderSource && compileShader && getShaderiv && createProgram && attachShader &&
+               linkProgram && getProgramiv && useProgram && getUniformLocation && uniform1i && deleteProgram;
+    }
+};
+
+ShaderApi& Api()
+{
+    static ShaderApi api;
+    return api;
+}
+
+}  // namespace
+
+bool GlRenderer::MakeProgram()
+{
+    ShaderApi& gl = Api();
+    if (!gl.Load())
+        return false;
+    auto compile = [&gl](GLenum kind, const char* source) -> GLuint {
+        const GLuint shader = gl.createShader(kind);
+        gl.shaderSource(shader, 1, &source, nullptr);
+        gl.compileShader(shader);
+        GLint ok = 0;
+        gl.getShaderiv(shader, GL_COMPILE_STATUS, &ok);
+        return ok ? shader : 0;
+    };
+    const GLuint vertex = compile(GL_VERTEX_SHADER, kVertexShader);
+    const GLuint fragment = compile(GL_FRAGMENT_SHADER, kFragmentShader);
+    if (!vertex || !fragment)
+        return false;
+    const GLuint program = gl.createProgram();
+    gl.attachShader(program, vertex);
+    gl.attachShader(program, fragment);
+    gl.linkProgram(program);
+    GLint ok = 0;
+    gl.getProgramiv(program, GL_LINK_STATUS, &ok);
+    if (!ok) {
+        gl.deleteProgram(program);
+        return false;
+    }
+    gl.useProgram(program);
+    gl.uniform1i(gl.getUniformLocation(program, "picture"), 0);
+    gl.useProgram(0);
+    program_ = program;
+    return true;
+}
+
+GlRenderer::~GlRenderer()
+{
+    if (context_) {
+        wglMakeCurrent(dc_, context_);
+        Release();
+        if (program_)
+            Api().deleteProgram(program_);
+        wglMakeCurrent(nullptr, nullptr);
+        wglDeleteContext(context_);
+    }
+    if (dc_)
+        ReleaseDC(window_, dc_);
+}
+
+bool GlRenderer::Create(HWND window, std::string& error, bool shaders)
+{
+    window_ = window;
+    dc_ = GetDC(window);
+    PIXELFORMATDESCRIPTOR pfd{};
+    pfd.nSize = sizeof(pfd);
+    pfd.nVersion = 1;
+    pfd.dwFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER;
+    pfd.iPixelType = PFD_TYPE_RGBA;
+    pfd.cColorBits = 24;
+    pfd.cAlphaBits = 8;
+    pfd.cDepthBits = 24;
+    pfd.iLayerType = PFD_MAIN_PLANE;
+    const int format = dc_ ? ChoosePixelFormat(dc_, &pfd) : 0;
+    if (format == 0 || !SetPixelFormat(dc_, format, &pfd)) {
+        error = "no OpenGL pixel format for the window";
+        return false;
+    }
+    context_ = wglCreateContext(dc_);
+    if (!context_ || !wglMakeCurrent(dc_, context_)) {
+        error = "no OpenGL context could be made";
+        if (context_)
+            wglDeleteContext(context_);
+        context_ = nullptr;
+        return false;
+    }
+    const char* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
+    const char* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
+    description_ = std::string("OpenGL ") + (version ? version : "?") + " (" + (renderer ? renderer : "?") + ")";
+    if (!shaders || !MakeProgram())
+        description_ += ", without shaders";
+    return true;
+}
+
+void GlRenderer::Release()
+{
+    for (const SurfaceLists& l : lists_) {
+        if (l.front)
+            glDeleteLists(l.front, 1);
+        if (l.back)
+            glDeleteLists(l.back, 1);
+    }
+    lists_.clear();
+    for (const auto& t : textures_)
+        glDeleteTextures(1, &t.second);
+    textures_.clear();
+    for (const auto& c : colours_)
+        glDeleteTextures(1, &c.second.second);
+    colours_.clear();
+}
+
+// One display list per surface and side: each triangle with its texture
+// coordinates (v turned, as the software renderer reads rows top down) and
+// its light as a grey vertex colour, which the surface's texture multiplies.
+void GlRenderer::Build(const Scene& scene)
+{
+    Release();
+    std::vector<float> positions, uvs, front, back;
+    for (const Surface& s : scene.Surfaces()) {
+        positions.clear();
+        uvs.clear();
+        front.clear();
+        back.clear();
+        for (const Triangle& t : s.triangles) {
+            float lf = 0, lb = 0;
+            FaceLights(t, lf, lb);
+            for (int k = 0; k < 3; ++k) {
+                positions.insert(positions.end(), {static_cast<float>(t.p[k].x), static_cast<float>(t.p[k].y),
+                                                   static_cast<float>(t.p[k].z)});
+                uvs.insert(uvs.end(), {static_cast<float>(t.uv[k].u), static_cast<float>(1 - t.uv[k].v)});
+                if (program_) {
+                    front.insert(front.end(), {lf, lb, 0});  // the shader picks the side
+                } else {
+                    front.insert(front.end(), {lf, lf, lf});
+                    back.insert(back.end(), {lb, lb, lb});
+                }
+            }
+        }
+        SurfaceLists l;
+        if (!s.triangles.empty()) {
+            glEnableClientState(GL_VERTEX_ARRAY);
+            glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+            glEnableClientState(GL_COLOR_ARRAY);
+            glVertexPointer(3, GL_FLOAT, 0, positions.data());
+            glTexCoordPointer(2, GL_FLOAT, 0, uvs.data());
+            const GLsizei n = static_cast<GLsizei>(positions.size() / 3);
+            for (int side = 0; side < (program_ ? 1 : 2); ++side) {
+                const unsigned list = glGenLists(1);
+                glColorPointer(3, GL_FLOAT, 0, side == 0 ? front.data() : back.data());
+                glNewList(list, GL_COMPILE);
+                glDrawArrays(GL_TRIANGLES, 0, n);
+                glEndList();
+                (side == 0 ? l.front : l.back) = list;
+            }
+            glDisableClientState(GL_COLOR_ARRAY);
+            glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+            glDisableClientState(GL_VERTEX_ARRAY);
+        }
+        lists_.push_back(l);
+    }
+    builtFor_ = &scene;
+    sceneDirty_ = false;
+}
+
+unsigned GlRenderer::TextureOf(const Image* image)
+{
+    auto it = textures_.find(image);
+    if (it != textures_.end())
+        return it->second;
+    GLuint id = 0;
+    glGenTextures(1, &id);
+    glBindTexture(GL_TEXTURE_2D, id);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    // 0x00RRGGBB words are B, G, R, 0 bytes in memory.
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB8, image->width, image->height, 0, GL_BGRA_EXT, GL_UNSIGNED_BYTE,
+                 image->pixels.data());
+    textures_[image] = id;
+    return id;
+}
+
+// A material without a texture is drawn with a one-pixel texture of its
+// colour, so one display list serves whatever colour the material takes.
+unsigned GlRenderer::ColourTexture(unsigned material, const float rgb[3])
+{
+    const uint32_t packed = Packed(rgb);
+    auto it = colours_.find(material);
+    if (it != colours_.end() && it->second.first == packed)
+        return it->second.second;
+    GLuint id = it != colours_.end() ? it->second.second : 0;
+    if (!id) {
+        glGenTextures(1, &id);
+        glBindTexture(GL_TEXTURE_2D, id);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    }
+    glBindTexture(GL_TEXTURE_2D, id);
+    const uint32_t texel = packed;
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB8, 1, 1, 0, GL_BGRA_EXT, GL_UNSIGNED_BYTE, &texel);
+    colours_[material] = {packed, id};
+    return id;
+}
+
+void GlRenderer::Draw(const Scene& scene, const Camera& camera, const std::vector<unsigned>& selected,
+                      const TextureLookup& textures)
+{
+    if (!context_)
+        return;
+    wglMakeCurrent(dc_, context_);
+    if (sceneDirty_ || builtFor_ != &scene || lists_.size() != scene.SurfaceCount())
+        Build(scene);
+    const int w = std::max(camera.width, 1), h = std::max(camera.height, 1);
+    width_ = w;
+    height_ = h;
+    glViewport(0, 0, w, h);
+    glDisable(GL_DITHER);
+    glDisable(GL_LIGHTING);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+
+    // Background: the software renderer's sky-to-ground gradient.
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_TEXTURE_2D);
+    glDisable(GL_FOG);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(0, w, h, 0, -1, 1);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glShadeModel(GL_SMOOTH);
+    glBegin(GL_QUADS);
+    glColor3ub(215, 227, 235);
+    glVertex2i(0, 0);
+    glVertex2i(w, 0);
+    glColor3ub(155, 167, 175);
+    glVertex2i(w, h);
+    glVertex2i(0, h);
+    glEnd();
+
+    // The camera: the same pinhole as the software renderer's.
+    const double focal = camera.Focal();
+    const double top = kNear * (h / 2.0) / focal, right = kNear * (w / 2.0) / focal;
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glFrustum(-right, right, -top, top, kNear, kFar);
+    const ViewBasis b = camera.Basis();
+    const Vec3 f = b.forward * -1;
+    const double m[16] = {b.right.x, b.up.x, f.x, 0, b.right.y, b.up.y, f.y, 0, b.right.z, b.up.z, f.z, 0,
+                          -Dot(b.right, b.position), -Dot(b.up, b.position), -Dot(f, b.position), 1};
+    glMatrixMode(GL_MODELVIEW);
+    glLoadMatrixd(m);
+
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_LESS);
+    glEnable(GL_TEXTURE_2D);
+    glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_MODULATE);
+    // The fall-off with distance: the colour times 1.12 - 0.04 * depth, at
+    // most 1 (linear fog towards black from 3 m to 28 m).
+    glEnable(GL_FOG);
+    const float black[4] = {0, 0, 0, 1};
+    glFogfv(GL_FOG_COLOR, black);
+    glFogi(GL_FOG_MODE, GL_LINEAR);
+    glFogf(GL_FOG_START, 3.0f);
+    glFogf(GL_FOG_END, 28.0f);
+    glFrontFace(GL_CCW);
+    if (program_) {
+        glDisable(GL_FOG);  // the shader darkens with distance itself
+        glDisable(GL_CULL_FACE);
+        Api().useProgram(program_);
+    } else {
+        glEnable(GL_CULL_FACE);
+    }
+
+    static const float grey[3] = {0.7f, 0.7f, 0.7f};
+    const std::vector<Surface>& surfaces = scene.Surfaces();
+    for (size_t s = 0; s < surfaces.size() && s < lists_.size(); ++s) {
+        if (!lists_[s].front)
+            continue;
+        const Material* material = scene.GetMaterial(surfaces[s].material);
+        const Image* texture = material && textures ? textures(*material) : nullptr;
+        if (texture && texture->width > 0 && texture->height > 0)
+            glBindTexture(GL_TEXTURE_2D, TextureOf(texture));
+        else
+            glBindTexture(GL_TEXTURE_2D, ColourTexture(surfaces[s].material, material ? material->record.color : grey));
+        if (program_) {
+            glCallList(lists_[s].front);
+            continue;
+        }
+        glCullFace(GL_BACK);
+        glCallList(lists_[s].front);
+        glCullFace(GL_FRONT);
+        glCallList(lists_[s].back);
+    }
+    if (program_)
+        Api().useProgram(0);
+
+    // The selection: amber laid over in diagonal bands of 8 pixels (the
+    // software renderer keeps 150/256 of the colour on odd bands, 110/256 on
+    // even ones), counted from the top-left corner as it does.
+    if (!selected.empty()) {
+        glDisable(GL_TEXTURE_2D);
+        glDisable(GL_FOG);
+        glDisable(GL_CULL_FACE);
+        glDepthFunc(GL_LEQUAL);
+        glDepthMask(GL_FALSE);
+        glEnable(GL_BLEND);
+        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+        glEnable(GL_POLYGON_STIPPLE);
+        for (int band = 0; band < 2; ++band) {
+            GLubyte pattern[128] = {};
+            for (int row = 0; row < 32; ++row)      // rows from the bottom of the window
+                for (int col = 0; col < 32; ++col) {
+                    const int y = ((h - 1 - row) % 32 + 32) % 32;  // the same phase as from the top
+                    if ((((col + y) / 8) & 1) == band)
+                        pattern[row * 4 + col / 8] |= static_cast<GLubyte>(0x80 >> (col % 8));
+                }
+            glPolygonStipple(pattern);
+            const int keep = band ? 150 : 110;
+            glColor4ub(255, 190, 0, static_cast<GLubyte>(256 - keep));
+            glBegin(GL_TRIANGLES);
+            for (unsigned id : selected) {
+                const Surface* surface = scene.GetSurface(id);
+                if (!surface)
+                    continue;
+                for (const Triangle& t : surface->triangles)
+                    for (const Vec3& p : t.p)
+                        glVertex3d(p.x, p.y, p.z);
+            }
+            glEnd();
+        }
+        glDisable(GL_POLYGON_STIPPLE);
+        glDisable(GL_BLEND);
+        glDepthMask(GL_TRUE);
+    }
+}
+
+void GlRenderer::Present()
+{
+    if (context_)
+        SwapBuffers(dc_);
+}
+
+void GlRenderer::ReadPixels(Image& image)
+{
+    if (!context_)
+        return;
+    wglMakeCurrent(dc_, context_);
+    image.width = width_;
+    image.height = height_;
+    image.pixels.assign(static_cast<size_t>(width_) * height_, 0);
+    std::vector<uint32_t> rows(image.pixels.size());
+    glReadBuffer(GL_BACK);
+    glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    glReadPixels(0, 0, width_, height_, GL_BGRA_EXT, GL_UNSIGNED_BYTE, rows.data());
+    // OpenGL's rows run bottom up.
+    for (int y = 0; y < height_; ++y)
+        for (int x = 0; x < width_; ++x)
+            image.pixels[static_cast<size_t>(y) * width_ + x] =
+                rows[static_cast<size_t>(height_ - 1 - y) * width_ + x] & 0xffffff;
+}
+
+}  // namespace walkhost

@@ -1,0 +1,70 @@
+// The OpenGL renderer of the 3D view: the same picture as the software
+// renderer (per-face light from a key and a fill light, the gentle fall-off
+// with distance, textures, the amber bands over the selection), drawn by the
+// system's OpenGL through a context on the main window. The software
+// renderer remains for when no context can be made.
+#pragma once
+
+#include "Camera.h"
+#include "Image.h"
+#include "Renderer.h"
+#include "Scene.h"
+
+#include <windows.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+namespace walkhost {
+
+class GlRenderer {
+public:
+    GlRenderer() = default;
+    ~GlRenderer();
+    GlRenderer(const GlRenderer&) = delete;
+    GlRenderer& operator=(const GlRenderer&) = delete;
+
+    // Makes an OpenGL context on the window. False, with the reason in
+    // `error`, when the system cannot give one. Without `shaders` (or when
+    // the system has none) both sides of the faces are drawn in two passes
+    // of OpenGL's fixed functions.
+    bool Create(HWND window, std::string& error, bool shaders = true);
+    // "OpenGL <version> (<renderer>)".
+    const std::string& Description() const { return description_; }
+
+    // The scene's triangles were replaced: the stored geometry is rebuilt
+    // at the next draw.
+    void SceneChanged() { sceneDirty_ = true; }
+
+    // Draws the view into the back buffer; Present shows it.
+    void Draw(const Scene& scene, const Camera& camera, const std::vector<unsigned>& selected,
+              const TextureLookup& textures);
+    void Present();
+    // Reads the drawn back buffer (call after Draw, before Present).
+    void ReadPixels(Image& image);
+
+private:
+    struct SurfaceLists {
+        unsigned front = 0, back = 0;  // display lists: faces turned to the eye, and away
+    };
+    bool MakeProgram();
+    void Build(const Scene& scene);
+    void Release();
+    unsigned TextureOf(const Image* image);
+    unsigned ColourTexture(unsigned material, const float rgb[3]);
+
+    HWND window_ = nullptr;
+    HDC dc_ = nullptr;
+    HGLRC context_ = nullptr;
+    std::string description_;
+    unsigned program_ = 0;  // the shader that draws both sides in one pass; 0: two fixed-function passes
+    bool sceneDirty_ = true;
+    const Scene* builtFor_ = nullptr;
+    std::vector<SurfaceLists> lists_;
+    std::map<const Image*, unsigned> textures_;
+    std::map<unsigned, std::pair<uint32_t, unsigned>> colours_;  // material: packed colour, texture
+    int width_ = 0, height_ = 0;
+};
+
+}  // namespace walkhost
