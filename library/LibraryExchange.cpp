@@ -16,7 +16,8 @@ std::string IdentityKey(const CombinationRecord& record)
 
 }  // namespace
 
-MergeResult MergeCombinationFile(const std::string& path, CombinationLibrary& library, const ConflictHandler& decide)
+MergeResult MergeCombinationFile(const std::string& path, CombinationLibrary& library, const ConflictHandler& decide,
+                                 const MergeObserver& observe)
 {
     MergeResult result;
     CombinationFileReader reader;
@@ -53,6 +54,8 @@ MergeResult MergeCombinationFile(const std::string& path, CombinationLibrary& li
         if (found == firstIndex.end()) {
             firstIndex.emplace(std::move(key), library.GetCount());
             library.Append(record);
+            if (observe)
+                observe(nullptr, library[library.GetCount() - 1]);
             ++result.added;
             continue;
         }
@@ -79,7 +82,13 @@ MergeResult MergeCombinationFile(const std::string& path, CombinationLibrary& li
             }
         }
         if (replace) {
-            library.ReplaceAt(index, record);
+            if (observe) {
+                CombinationRecord replaced = library[index];
+                library.ReplaceAt(index, record);
+                observe(&replaced, library[index]);
+            } else {
+                library.ReplaceAt(index, record);
+            }
             ++result.replaced;
         }
     }

@@ -35,7 +35,11 @@ using ConflictHandler =
 // or "none"); a replace overwrites that record in place. Matching sees the
 // records merged a moment earlier. A trailing fragment shorter than a record
 // is dropped.
-MergeResult MergeCombinationFile(const std::string& path, CombinationLibrary& library, const ConflictHandler& decide);
+// observe, when given, hears of each record merged: the record replaced (null
+// for an append) and the incoming one.
+using MergeObserver = std::function<void(const CombinationRecord* replaced, const CombinationRecord& incoming)>;
+MergeResult MergeCombinationFile(const std::string& path, CombinationLibrary& library, const ConflictHandler& decide,
+                                 const MergeObserver& observe = nullptr);
 
 // The file of a selective export: created with its signature field when it is
 // chosen, then one record appended per export, each flushed at once.

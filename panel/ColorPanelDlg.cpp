@@ -91,6 +91,7 @@ const MessageMap& CColorPanelDlg::GetMessageMap() const
         on::Notify(IDC_SATURATION_SLIDER, NM_CLRSLIDER_CHANGED, &Self::OnSliderChanged),
         on::Notify(IDC_BRIGHTNESS_SLIDER, NM_CLRSLIDER_CHANGED, &Self::OnSliderChanged),
         on::Close(&Self::OnClose),
+        on::SysCommand(kReloadLibraryCommand, &Self::ReloadLibrary),
     });
     return map;
 }
@@ -167,6 +168,7 @@ bool CColorPanelDlg::OnInitDialog()
 
     LoadCombinations();
     UpdateLibraryButton();
+    AddReloadMenuEntry();
 
     const RECT window = GetWindowRect();
     RECT help = {};
@@ -181,12 +183,17 @@ void CColorPanelDlg::LoadSpaceTypes()
 {
     library.Empty();
     libraryUnreadable = false;
-    if (!ReadCombinationFile(libraryPath, library)) {
+    sharedLibrary.SetPath(libraryPath);
+    if (!sharedLibrary.Load(library)) {
         // A file that is there but was not read (wrong signature, locked)
         // must survive the next save of the empty-started library.
         libraryUnreadable = FileExists(libraryPath);
     }
+    FillSpaceTypeTree();
+}
 
+void CColorPanelDlg::FillSpaceTypeTree()
+{
     spaceTypeBox.Empty();
     firstCategoryItem = nullptr;
     std::vector<std::string> categories;
@@ -397,7 +404,7 @@ void CColorPanelDlg::OnLibraryButton()
         ClearCurrentTexture();
         return;
     }
-    RunAddCombination(m_hWnd, library, [this] { return SaveLibrary(); }, &libraryModified);
+    RunAddCombination(m_hWnd, library, [this] { return SaveLibrary(); }, &libraryModified, &sharedLibrary.changes);
 }
 
 void CColorPanelDlg::OnIndexChanged()
@@ -443,11 +450,7 @@ bool CColorPanelDlg::SaveLibrary()
         libraryUnreadable = false;
         Prompt(fw::ReplacePlaceholder(kLibraryBackupFormat, backup));
     }
-    if (!WriteCombinationFile(libraryPath, library)) {
-        Prompt(fw::ReplacePlaceholder(kLibrarySaveFailedFormat, libraryPath));
-        return false;
-    }
-    return true;
+    return SaveSharedLibrary();
 }
 
 void CColorPanelDlg::OnClose()
@@ -456,8 +459,8 @@ void CColorPanelDlg::OnClose()
         KillTimer(1);
         timerId = 0;
     }
-    if (libraryModified)
-        SaveLibrary();
+    if (libraryModified && !SaveLibrary())
+        OfferExchangeFile();
     menuIcon.Destroy();
     OriginalMaterialList().swap(originalMaterials);
     HV_pluginFinished();

@@ -14,6 +14,7 @@
 #include "controls/TreeCombo.h"
 #include "framework/Framework.h"
 #include "library/CombinationLibrary.h"
+#include "library/SharedLibrary.h"
 #include "model/SelectionRefresh.h"
 #include "panel/ClrSlider.h"
 #include "panel/ItemNumberLabel.h"
@@ -150,6 +151,31 @@ public:
     // name. True when the library was written.
     bool SaveLibrary();
 
+    // ---- The shared library (LibrarySharing.cpp) -------------------------------
+    // Saves the changes recorded since the last save under the library's
+    // lock, on top of the file as it is now; shows the saved library and tells
+    // the user of records another designer changed meanwhile, and, once, of a
+    // failure. True when nothing is left unsaved.
+    bool SaveSharedLibrary();
+    // System menu "重新读取图库": saves, then reads the file again.
+    void ReloadLibrary();
+    // After a failed save at close: offers to keep this panel's changes in an
+    // exchange file.
+    void OfferExchangeFile();
+    // Puts "重新读取图库" into the system menu, after one separator.
+    void AddReloadMenuEntry();
+    // Refills the space-type tree from the library in memory, keeping the
+    // chosen space type where it still exists, and the expert list.
+    void ShowLibrary();
+    static const char* const kReloadLibraryText;
+    static const char* const kSaveFailedReasonFormat;  // %1: the file, %2: the reason
+    static const char* const kConflictsFormat;         // %1: the records, one a line
+    static const char* const kOfferExchangeFormat;     // %1: the library file
+    static constexpr UINT kReloadLibraryCommand = 32848;
+    SharedLibraryFile sharedLibrary;
+    // The user has been told that the library cannot be saved.
+    bool saveFailureTold = false;
+
     // ---- Fields ------------------------------------------------------------
     int mode = -1;  // a PanelMode; -1 until initialisation
     std::string description;
@@ -229,6 +255,8 @@ private:
     void Classify(SurfaceClass surfaceClass);
     void SwitchMode(PanelMode newMode);
     void LoadSpaceTypes();
+    // The library's room categories into the space-type tree.
+    void FillSpaceTypeTree();
     // The stepping of "<<" (backward) and ">>".
     void StepButton(bool backward);
     // Item menu query: expert combinations or texture names; true when the
