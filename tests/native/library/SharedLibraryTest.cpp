@@ -9,13 +9,21 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
-#include <fstream>
 
 using namespace testlib;
 namespace fs = std::filesystem;
 
 namespace {
+
+// A folder name of its own for this run and test.
+std::string Unique(const std::string& stem)
+{
+    static const auto run = std::chrono::steady_clock::now().time_since_epoch().count();
+    return stem + "_" + std::to_string(run) + "_" +
+           ::testing::UnitTest::GetInstance()->current_test_info()->name();
+}
 
 CombinationRecord WithDescription(CombinationRecord record, const std::string& text)
 {
@@ -109,9 +117,7 @@ struct Team : ::testing::Test {
     void SetUp() override
     {
         // The lock lives on the real file system, beside where the library would be.
-        dir = fs::temp_directory_path() /
-              ("tg_team_" + std::to_string(::getpid()) + "_" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        dir = fs::temp_directory_path() / Unique("tg_team");
         fs::remove_all(dir);
         fs::create_directories(dir);
         path = (dir / "Tintgrove.tgv").string();
@@ -328,7 +334,7 @@ TEST_F(Team, AFaultWhileRewritingLeavesTheOldFile)
 // by the file's identity and time, the crash of a writer leaves no lock.
 TEST(TeamOnDisk, ASameSizeRewriteIsNoticed)
 {
-    const fs::path dir = fs::temp_directory_path() / ("tg_team_disk_" + std::to_string(::getpid()));
+    const fs::path dir = fs::temp_directory_path() / Unique("tg_team_disk");
     fs::remove_all(dir);
     fs::create_directories(dir);
     const std::string path = (dir / "Tintgrove.tgv").string();

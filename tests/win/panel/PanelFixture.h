@@ -62,6 +62,8 @@ protected:
     unsigned ceilingMaterial = 0, floorMaterial = 0, wallMaterial = 0, texturedMaterial = 0;
     unsigned ceilingSurface = 0, floorSurface = 0, wallSurface = 0;
     std::string libraryPath = CColorPanelDlg::ModuleFolder() + "Tintgrove.tgv";
+    // A fixture in a helper process works on the library its parent prepared.
+    bool keepLibrary = false;
 
     void SetUp() override
     {
@@ -97,7 +99,8 @@ protected:
             return fw::AnswerFolderBrowse(info, folderAnswer, &browses.back());
         });
 
-        WriteStarterLibrary();
+        if (!keepLibrary)
+            WriteStarterLibrary();
     }
 
     void TearDown() override
@@ -110,6 +113,8 @@ protected:
         fw::SetPopupMenuHandler(nullptr);
         fw::SetFolderBrowseHandler(nullptr);
         fw::SetModalDialogHook(nullptr);
+        if (keepLibrary)
+            return;
         Remove(libraryPath);
         for (const char* suffix : {".bak", ".bak2"})
             Remove(libraryPath + suffix);
