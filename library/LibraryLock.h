@@ -77,6 +77,10 @@ bool PlatformFileTimes(const std::string& path, uint64_t& writeTime, uint64_t& i
 // only from the start); false on any failure or short read.
 bool PlatformReadAt(const std::string& path, int64_t offset, void* buffer, std::size_t n);
 
+// True when the file exists and is marked read-only (the last error is then
+// set to access denied, for LastSystemErrorText).
+bool PlatformIsReadOnly(const std::string& path);
+
 // The reason of the last failed system call, in words (code page 936); empty
 // when the system reports none.
 std::string LastSystemErrorText();

@@ -91,6 +91,15 @@ bool PlatformReadAt(const std::string& path, int64_t offset, void* buffer, std::
     return done == n;
 }
 
+bool PlatformIsReadOnly(const std::string& path)
+{
+    struct stat st;
+    if (::stat(NativePath(path).c_str(), &st) != 0 || (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0)
+        return false;
+    errno = EACCES;
+    return true;
+}
+
 std::string LastSystemErrorText()
 {
     return errno != 0 ? std::string(std::strerror(errno)) : std::string();

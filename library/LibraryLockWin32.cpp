@@ -93,6 +93,15 @@ bool PlatformReadAt(const std::string& path, int64_t offset, void* buffer, std::
     return done == n;
 }
 
+bool PlatformIsReadOnly(const std::string& path)
+{
+    const DWORD attributes = GetFileAttributesW(Cp936ToWide(path).c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_READONLY) == 0)
+        return false;
+    SetLastError(ERROR_ACCESS_DENIED);
+    return true;
+}
+
 std::string LastSystemErrorText()
 {
     const DWORD code = GetLastError();

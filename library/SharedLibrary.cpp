@@ -154,6 +154,12 @@ SharedLibraryFile::SaveResult SharedLibraryFile::Save(CombinationLibrary& librar
         result.reason = SystemReason(kReadFailedReason);
         return result;
     }
+    // A library marked read-only is refused, whoever we run as.
+    if (now.present && &Files() == &PlatformFiles() && PlatformIsReadOnly(libraryPath)) {
+        result.status = SaveResult::Status::Failed;
+        result.reason = SystemReason(kWriteFailedReason);
+        return result;
+    }
 
     bool ok = false;
     if (wholeLibraryChanged) {

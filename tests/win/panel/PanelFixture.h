@@ -51,6 +51,17 @@ inline void WriteBytes(const std::string& path, const std::string& bytes)
 
 inline void Remove(const std::string& path) { DeleteFileW(fw::Widen(path).c_str()); }
 
+// The message of a library that cannot be saved: the file, the system's
+// reason in words (in the system's language), what happens to the work.
+inline void ExpectSaveFailure(const std::string& text, const std::string& libraryPath)
+{
+    const std::string start = "图库文件“" + libraryPath + "”不能保存：";
+    const std::string end = "。\n所做的修改保留在本面板中，关闭面板时可以另存为交换文件。";
+    ASSERT_GT(text.size(), start.size() + end.size() + 4) << text;  // a reason is there
+    EXPECT_EQ(text.substr(0, start.size()), start);
+    EXPECT_EQ(text.substr(text.size() - end.size()), end);
+}
+
 class Panel : public ::testing::Test {
 protected:
     FakeHost& host = FakeHost::Get();
