@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 class LibraryLock {
 public:
@@ -60,26 +61,38 @@ struct FileStamp {
     bool operator!=(const FileStamp& other) const { return !(*this == other); }
 };
 
-// Takes the stamp of the file at path now.
-FileStamp StampFile(const std::string& path);
+// Takes the stamp of the file at path now; head and tail, when given,
+// receive the bytes hashed.
+FileStamp StampFile(const std::string& path, std::vector<unsigned char>* head = nullptr,
+                    std::vector<unsigned char>* tail = nullptr);
 
-// Bytes hashed at each end of the file: the signature, the first records and
-// the last ones (a small file is hashed whole).
-constexpr std::size_t kStampHashSpan = 64 * 1024;
+// The stamp of the same file after n bytes were appended to it by the caller
+// (who holds the lock): from the bytes hashed before and the bytes appended,
+// with only the new last-write time asked of the system. False when the file
+// is not as long as it should be.
+bool ExtendStamp(const std::string& path, FileStamp& stamp, std::vector<unsigned char>& head,
+                 std::vector<unsigned char>& tail, const void* appended, std::size_t n);
+
+// Bytes hashed at each end of the file: the signature with the first record,
+// and the last record whole (a small file is hashed whole).
+constexpr std::size_t kStampHashSpan = 16 * 1024;
 
 // ---- platform part (LibraryLockPosix.cpp, LibraryLockWin32.cpp) ----------
 
-// Last-write time and file identity (volume and file index, or device and
-// inode); false when the file cannot be examined.
-bool PlatformFileTimes(const std::string& path, uint64_t& writeTime, uint64_t& identity);
-
-// Reads n bytes at offset straight from the file system (the file layer reads
-// only from the start); false on any failure or short read.
-bool PlatformReadAt(const std::string& path, int64_t offset, void* buffer, std::size_t n);
+// Opens the file once and fills in present, size, last-write time and
+// identity (volume and file index, or device and inode), and reads its first
+// and last kStampHashSpan bytes (the whole file into head when it is at most
+// two spans long, tail then empty). False when it could not be opened or read
+// (present still tells whether it exists).
+bool PlatformReadStamp(const std::string& path, FileStamp& stamp, std::vector<unsigned char>& head,
+                       std::vector<unsigned char>& tail);
 
 // True when the file exists and is marked read-only (the last error is then
 // set to access denied, for LastSystemErrorText).
 bool PlatformIsReadOnly(const std::string& path);
+
+// The size and last-write time of the file; false when it cannot be examined.
+bool PlatformWriteTime(const std::string& path, int64_t& size, uint64_t& writeTime);
 
 // The reason of the last failed system call, in words (code page 936); empty
 // when the system reports none.

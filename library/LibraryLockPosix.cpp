@@ -63,32 +63,56 @@ void LibraryLock::Release()
     path.clear();
 }
 
-bool PlatformFileTimes(const std::string& path, uint64_t& writeTime, uint64_t& identity)
+bool PlatformReadStamp(const std::string& path, FileStamp& stamp, std::vector<unsigned char>& head,
+                       std::vector<unsigned char>& tail)
+{
+    const int fd = ::open(NativePath(path).c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        stamp.present = errno != ENOENT && errno != ENOTDIR;
+        return false;
+    }
+    stamp.present = true;
+    auto readAt = [fd](std::vector<unsigned char>& buffer, off_t offset) {
+        std::size_t done = 0;
+        while (done < buffer.size()) {
+            const ssize_t got = ::pread(fd, buffer.data() + done, buffer.size() - done, offset + static_cast<off_t>(done));
+            if (got < 0 && errno == EINTR)
+                continue;
+            if (got <= 0)
+                return false;
+            done += static_cast<std::size_t>(got);
+        }
+        return true;
+    };
+    bool ok = false;
+    struct stat st;
+    if (::fstat(fd, &st) == 0 && !S_ISDIR(st.st_mode)) {
+        const uint64_t size = static_cast<uint64_t>(st.st_size);
+        stamp.size = static_cast<int64_t>(size);
+        stamp.writeTime =
+            static_cast<uint64_t>(st.st_mtim.tv_sec) * 1000000000ull + static_cast<uint64_t>(st.st_mtim.tv_nsec);
+        stamp.identity = static_cast<uint64_t>(st.st_ino) ^ (static_cast<uint64_t>(st.st_dev) << 40);
+        head.resize(static_cast<std::size_t>(size <= 2 * kStampHashSpan ? size : kStampHashSpan));
+        ok = readAt(head, 0);
+        if (ok && size > 2 * kStampHashSpan) {
+            tail.resize(kStampHashSpan);
+            ok = readAt(tail, static_cast<off_t>(size - kStampHashSpan));
+        }
+    }
+    const int saved = errno;
+    ::close(fd);
+    errno = saved;
+    return ok;
+}
+
+bool PlatformWriteTime(const std::string& path, int64_t& size, uint64_t& writeTime)
 {
     struct stat st;
     if (::stat(NativePath(path).c_str(), &st) != 0)
         return false;
+    size = static_cast<int64_t>(st.st_size);
     writeTime = static_cast<uint64_t>(st.st_mtim.tv_sec) * 1000000000ull + static_cast<uint64_t>(st.st_mtim.tv_nsec);
-    identity = static_cast<uint64_t>(st.st_ino) ^ (static_cast<uint64_t>(st.st_dev) << 40);
     return true;
-}
-
-bool PlatformReadAt(const std::string& path, int64_t offset, void* buffer, std::size_t n)
-{
-    const int fd = ::open(NativePath(path).c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    std::size_t done = 0;
-    while (done < n) {
-        const ssize_t got = ::pread(fd, static_cast<char*>(buffer) + done, n - done, offset + static_cast<off_t>(done));
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got <= 0)
-            break;
-        done += static_cast<std::size_t>(got);
-    }
-    ::close(fd);
-    return done == n;
 }
 
 bool PlatformIsReadOnly(const std::string& path)

@@ -55,42 +55,60 @@ void LibraryLock::Release()
     path.clear();
 }
 
-bool PlatformFileTimes(const std::string& path, uint64_t& writeTime, uint64_t& identity)
+bool PlatformReadStamp(const std::string& path, FileStamp& stamp, std::vector<unsigned char>& head,
+                       std::vector<unsigned char>& tail)
 {
-    HANDLE h = CreateFileW(Cp936ToWide(path).c_str(), FILE_READ_ATTRIBUTES,
-                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (h == INVALID_HANDLE_VALUE)
+    const std::wstring wide = Cp936ToWide(path);
+    HANDLE h = CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        const DWORD code = GetLastError();
+        stamp.present = code != ERROR_FILE_NOT_FOUND && code != ERROR_PATH_NOT_FOUND;
+        SetLastError(code);
         return false;
-    BY_HANDLE_FILE_INFORMATION info = {};
-    const BOOL ok = GetFileInformationByHandle(h, &info);
-    CloseHandle(h);
-    if (!ok)
-        return false;
-    writeTime = Join(info.ftLastWriteTime.dwHighDateTime, info.ftLastWriteTime.dwLowDateTime);
-    identity = Join(info.nFileIndexHigh, info.nFileIndexLow) ^ (static_cast<uint64_t>(info.dwVolumeSerialNumber) << 20);
-    return true;
-}
-
-bool PlatformReadAt(const std::string& path, int64_t offset, void* buffer, std::size_t n)
-{
-    HANDLE h = CreateFileW(Cp936ToWide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
-                           nullptr);
-    if (h == INVALID_HANDLE_VALUE)
-        return false;
-    LARGE_INTEGER at;
-    at.QuadPart = offset;
-    std::size_t done = 0;
-    if (SetFilePointerEx(h, at, nullptr, FILE_BEGIN)) {
-        while (done < n) {
+    }
+    stamp.present = true;
+    auto readAll = [h](std::vector<unsigned char>& buffer) {
+        std::size_t done = 0;
+        while (done < buffer.size()) {
             DWORD got = 0;
-            if (!ReadFile(h, static_cast<char*>(buffer) + done, static_cast<DWORD>(n - done), &got, nullptr) ||
-                got == 0)
-                break;
+            if (!ReadFile(h, buffer.data() + done, static_cast<DWORD>(buffer.size() - done), &got, nullptr) || got == 0)
+                return false;
             done += got;
         }
+        return true;
+    };
+    bool ok = false;
+    BY_HANDLE_FILE_INFORMATION info = {};
+    if (GetFileInformationByHandle(h, &info)) {
+        const uint64_t size = Join(info.nFileSizeHigh, info.nFileSizeLow);
+        stamp.size = static_cast<int64_t>(size);
+        stamp.writeTime = Join(info.ftLastWriteTime.dwHighDateTime, info.ftLastWriteTime.dwLowDateTime);
+        stamp.identity =
+            Join(info.nFileIndexHigh, info.nFileIndexLow) ^ (static_cast<uint64_t>(info.dwVolumeSerialNumber) << 20);
+        head.resize(static_cast<std::size_t>(size <= 2 * kStampHashSpan ? size : kStampHashSpan));
+        ok = readAll(head);
+        if (ok && size > 2 * kStampHashSpan) {
+            LARGE_INTEGER at;
+            at.QuadPart = static_cast<LONGLONG>(size - kStampHashSpan);
+            tail.resize(kStampHashSpan);
+            ok = SetFilePointerEx(h, at, nullptr, FILE_BEGIN) && readAll(tail);
+        }
     }
+    const DWORD code = GetLastError();
     CloseHandle(h);
-    return done == n;
+    SetLastError(code);
+    return ok;
+}
+
+bool PlatformWriteTime(const std::string& path, int64_t& size, uint64_t& writeTime)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data = {};
+    if (!GetFileAttributesExW(Cp936ToWide(path).c_str(), GetFileExInfoStandard, &data))
+        return false;
+    size = static_cast<int64_t>(Join(data.nFileSizeHigh, data.nFileSizeLow));
+    writeTime = Join(data.ftLastWriteTime.dwHighDateTime, data.ftLastWriteTime.dwLowDateTime);
+    return true;
 }
 
 bool PlatformIsReadOnly(const std::string& path)

@@ -43,7 +43,7 @@ int SharedLibraryFile::Load(CombinationLibrary& library)
     // The stamp is taken before the read: should the file change in between,
     // the next save sees a difference and replays instead of trusting a copy
     // older than its stamp.
-    stamp = StampFile(libraryPath);
+    stamp = StampFile(libraryPath, &stampHead, &stampTail);
     library.Empty();
     return ReadCombinationFile(libraryPath, library);
 }
@@ -148,7 +148,8 @@ SharedLibraryFile::SaveResult SharedLibraryFile::Save(CombinationLibrary& librar
         return result;
     }
 
-    const FileStamp now = StampFile(libraryPath);
+    std::vector<unsigned char> head, tail;
+    FileStamp now = StampFile(libraryPath, &head, &tail);
     if (now.present && !now.readable) {
         result.status = SaveResult::Status::Failed;
         result.reason = SystemReason(kReadFailedReason);
@@ -162,6 +163,7 @@ SharedLibraryFile::SaveResult SharedLibraryFile::Save(CombinationLibrary& librar
     }
 
     bool ok = false;
+    int appendedFrom = -1;  // where the records appended start, when that is all that was written
     if (wholeLibraryChanged) {
         ok = WriteWhole(library, result.reason);
         result.status = SaveResult::Status::Written;
@@ -174,7 +176,8 @@ SharedLibraryFile::SaveResult SharedLibraryFile::Save(CombinationLibrary& librar
         for (int i = 0; appendable && i < additions; ++i)
             appendable = SameRecord(library[static_cast<int>(inFile) + i], changes.Items()[i].after);
         if (appendable) {
-            ok = AppendAdditions(library, static_cast<int>(inFile), result.reason);
+            appendedFrom = static_cast<int>(inFile);
+            ok = AppendAdditions(library, appendedFrom, result.reason);
             result.status = SaveResult::Status::Appended;
         } else {
             ok = WriteWhole(library, result.reason);
@@ -189,9 +192,10 @@ SharedLibraryFile::SaveResult SharedLibraryFile::Save(CombinationLibrary& librar
         const int inFile = current.GetCount();
         result.conflicts = ReplayChanges(changes, current);
         // Additions that met nothing of anyone else's are only appended.
-        if (result.conflicts.empty() && changes.OnlyAdditions() && WholeRecords(now) == inFile)
+        if (result.conflicts.empty() && changes.OnlyAdditions() && WholeRecords(now) == inFile) {
+            appendedFrom = inFile;
             ok = inFile == current.GetCount() || AppendAdditions(current, inFile, result.reason);
-        else
+        } else
             ok = WriteWhole(current, result.reason);
         if (ok)
             library = std::move(current);
@@ -203,7 +207,20 @@ SharedLibraryFile::SaveResult SharedLibraryFile::Save(CombinationLibrary& librar
         result.conflicts.clear();
         return result;
     }
-    stamp = StampFile(libraryPath);
+    // After an append the stamp follows from the bytes appended; otherwise
+    // the file is new and is stamped afresh.
+    if (appendedFrom >= 0) {
+        const std::size_t bytes = sizeof(CombinationRecord) * static_cast<std::size_t>(library.GetCount() - appendedFrom);
+        if (ExtendStamp(libraryPath, now, head, tail, library.begin() + appendedFrom, bytes)) {
+            stamp = now;
+            stampHead.swap(head);
+            stampTail.swap(tail);
+        } else {
+            stamp = FileStamp();  // unsure: the next save reads the file
+        }
+    } else {
+        stamp = StampFile(libraryPath, &stampHead, &stampTail);
+    }
     changes.Clear();
     wholeLibraryChanged = false;
     result.reason.clear();

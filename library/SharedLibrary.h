@@ -37,6 +37,8 @@ public:
     // Forgets what the file was, so that the next save reads it and replays
     // the pending changes whatever it holds.
     void ForgetStamp() { stamp = FileStamp(); }
+    // The file as this panel last read or wrote it.
+    const FileStamp& Stamp() const { return stamp; }
 
     // The changes not yet in the file. The dialogs record into it.
     LibraryChanges changes;
@@ -84,5 +86,7 @@ private:
 
     std::string libraryPath;
     FileStamp stamp;
+    // The bytes the stamp's hash covers, so an append can extend it.
+    std::vector<unsigned char> stampHead, stampTail;
     bool wholeLibraryChanged = false;
 };

@@ -175,9 +175,37 @@ TEST_F(Team, BothAdditionsReachTheFileAndEachAppendsOneRecord)
     EXPECT_EQ(Paths(FileLibrary()), Paths(b.library));                  // B now shows A's record too
     EXPECT_EQ(b.library.GetCount(), 5);
 
+    // After an append each knows the file as it now is: the next addition is
+    // appended again, and what the other appended meanwhile is noticed.
+    b.Add(MakeRecord("again from B", "x/"));
+    EXPECT_EQ(b.file.Save(b.library).status, Status::Appended);
+    a.Add(MakeRecord("again from A", "x/"));
+    EXPECT_EQ(a.file.Save(a.library).status, Status::Merged);
+    a.Add(MakeRecord("third from A", "x/"));
+    EXPECT_EQ(a.file.Save(a.library).status, Status::Appended);
+    EXPECT_EQ(Paths(FileLibrary()), Paths(a.library));
+    EXPECT_EQ(a.library.GetCount(), 8);
+
     // Nothing pending: closing writes nothing, the lock file is gone.
     EXPECT_EQ(a.file.Save(a.library).status, Status::Nothing);
     EXPECT_FALSE(fs::exists(dir / "Tintgrove.tgv.lock"));
+}
+
+// A library larger than the head and tail the stamp hashes: the stamp that
+// an append works out from the bytes it wrote is the one the file now has.
+TEST_F(Team, AppendsToALargeLibraryKeepItsStampExact)
+{
+    std::vector<Bytes> records;
+    for (int i = 0; i < 6; ++i)
+        records.push_back(RecordBytes("r" + std::to_string(i), "big/"));
+    memory.files[path] = FileBytes(records);
+    Panel a(path);
+    for (int i = 0; i < 3; ++i) {
+        a.Add(MakeRecord("added " + std::to_string(i), "x/"));
+        EXPECT_EQ(a.file.Save(a.library).status, Status::Appended) << i;
+        EXPECT_EQ(a.file.Stamp(), StampFile(path)) << i;
+    }
+    EXPECT_EQ(FileLibrary().GetCount(), 9);
 }
 
 TEST_F(Team, AnEditAndAnotherPanelsDeletionBothTakeEffect)
