@@ -288,6 +288,41 @@ TEST_F(Team, AReadOnlyLibraryTellsOnceAndTheCloseKeepsTheWorkInAnExchangeFile)
     Remove(exchange);
 }
 
+// An addition saved on top of a colleague's: the panel then holds and
+// shows the library as saved, the colleague's new space type included.
+TEST_F(Team, AnAdditionOnTopOfAColleaguesSaveShowsTheSavedLibrary)
+{
+    ASSERT_NE(Go(), nullptr);
+    CombinationLibrary theirs;
+    ASSERT_EQ(ReadCombinationFile(libraryPath, theirs), 1);
+    CombinationRecord record;
+    InitCombinationRecord(record, "同事的方案", "办公/", "白墙");
+    theirs.Append(record);
+    theirs.RemoveAt(0);
+    ASSERT_EQ(WriteCombinationFile(libraryPath, theirs), 1);
+
+    RightClick(100, 50, ID_CLASSIFY_CEILING);
+    RightClick(100, 300, ID_CLASSIFY_FLOOR);
+    RightClick(20, 150, ID_CLASSIFY_WALL);
+    fw::SetModalDialogHook([](CDialog& dialog) { FillAddDialog(dialog, "新客厅"); });
+    Command(IDC_LIBRARY_BUTTON);
+    EXPECT_TRUE(boxes.empty());
+    std::vector<std::string> names;
+    for (const CombinationRecord& r : colorPanel->library)
+        names.push_back(FieldString(r.name));
+    EXPECT_EQ(names, (std::vector<std::string>{"冷色卧室", "木地板客厅", "同事的方案", "新客厅"}));
+    EXPECT_EQ(Saved().size(), 4u);
+    std::vector<std::string> roots;
+    CComboTree& tree = colorPanel->spaceTypeBox.Tree();
+    for (HTREEITEM item = tree.GetRootItem(); item != nullptr; item = tree.GetNextSiblingItem(item))
+        roots.push_back(tree.GetItemText(item));
+    EXPECT_EQ(roots, (std::vector<std::string>{"住宅", "办公", "团队"}));
+    // The expert list of the chosen space type lists the saved library's records.
+    EXPECT_EQ(colorPanel->itemCount, static_cast<int>(colorPanel->matchIndices.size()));
+    for (int index : colorPanel->matchIndices)
+        EXPECT_LT(index, colorPanel->library.GetCount());
+}
+
 TEST_F(Team, TheSystemMenuReloadShowsAColleaguesAddition)
 {
     ASSERT_NE(Go(), nullptr);
