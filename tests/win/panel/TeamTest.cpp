@@ -65,9 +65,15 @@ public:
         wchar_t exe[MAX_PATH];
         GetModuleFileNameW(nullptr, exe, MAX_PATH);
         std::wstring command = L"\"" + std::wstring(exe) + L"\" --gtest_filter=TeamChild.Act";
+        // Its own test report would only repeat a case count: quiet.
+        SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+        HANDLE quiet = CreateFileW(L"NUL", GENERIC_WRITE, FILE_SHARE_WRITE, &inherit, OPEN_EXISTING, 0, nullptr);
         STARTUPINFOW si = {};
         si.cb = sizeof si;
-        started = CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &process);
+        si.dwFlags = STARTF_USESTDHANDLES;
+        si.hStdOutput = si.hStdError = quiet;
+        started = CreateProcessW(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &process);
+        CloseHandle(quiet);
         SetEnvironmentVariableW(L"TG_TEAM", nullptr);
     }
     ~Helper()
@@ -216,6 +222,13 @@ TEST_F(Team, ACrashBetweenLockAndReplaceLeavesTheOldFileAndNoLock)
     EXPECT_EQ(GetFileAttributesW(fw::Widen(LockPathFor(libraryPath)).c_str()), INVALID_FILE_ATTRIBUTES);
     LibraryLock lock;
     EXPECT_EQ(lock.Acquire(LockPathFor(libraryPath), 0), LibraryLock::Result::Acquired);
+    // The new file the crash left half done beside the library goes too.
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW(fw::Widen(libraryPath + "?*").c_str(), &found);
+    for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileW(search, &found))
+        DeleteFileW((fw::Widen(CColorPanelDlg::ModuleFolder()) + found.cFileName).c_str());
+    if (search != INVALID_HANDLE_VALUE)
+        FindClose(search);
 }
 
 // ---- One panel -----------------------------------------------------------
