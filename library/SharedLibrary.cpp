@@ -40,6 +40,11 @@ void SharedLibraryFile::SetPath(std::string path)
 
 int SharedLibraryFile::Load(CombinationLibrary& library)
 {
+    // Under the lock, so that a colleague's save does not fail on a file this
+    // panel holds open for reading; read anyway when the lock cannot be had
+    // (a read-only folder, a save that takes too long).
+    LibraryLock lock;
+    lock.Acquire(LockPathFor(libraryPath), lockWaitMs);
     // The stamp is taken before the read: should the file change in between,
     // the next save sees a difference and replays instead of trusting a copy
     // older than its stamp.

@@ -31,7 +31,8 @@ public:
     const std::string& Path() const { return libraryPath; }
 
     // Empties library and reads the file into it (ReadCombinationFile: 1 when
-    // read, 0 when missing or not a library). Remembers the file as read.
+    // read, 0 when missing or not a library), under the lock when it can be
+    // had within the wait. Remembers the file as read.
     int Load(CombinationLibrary& library);
 
     // Forgets what the file was, so that the next save reads it and replays

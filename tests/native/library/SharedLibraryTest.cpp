@@ -246,6 +246,12 @@ TEST_F(Team, AHeldLockMakesTheSaveWaitThenFailWithoutHarm)
         EXPECT_EQ(saved.reason, kLockBusyReason);
         EXPECT_EQ(memory.files[path], before);
         EXPECT_TRUE(a.file.HasPendingChanges());
+        // Reading goes on without the lock once the wait is over.
+        SharedLibraryFile reader(path);
+        reader.lockWaitMs = 100;
+        CombinationLibrary read;
+        EXPECT_EQ(reader.Load(read), 1);
+        EXPECT_EQ(read.GetCount(), 3);
     }
     EXPECT_EQ(a.file.Save(a.library).status, Status::Appended);
     EXPECT_EQ(FileLibrary().GetCount(), 4);
