@@ -236,6 +236,20 @@ template <class T> MessageEntry Paint(void (T::*fn)()) { return Simple(WM_PAINT,
 template <class T> MessageEntry Close(void (T::*fn)()) { return Simple(WM_CLOSE, fn); }
 template <class T> MessageEntry Destroy(void (T::*fn)()) { return Simple(WM_DESTROY, fn); }
 
+// WM_SYSCOMMAND of one command a window added to its system menu; every other
+// system command goes on to the default handling.
+template <class T>
+MessageEntry SysCommand(UINT id, void (T::*fn)())
+{
+    return detail::Entry(MessageKind::Message, WM_SYSCOMMAND, 0, 0, 0, [fn, id](CWnd& w, WPARAM wp, LPARAM, LRESULT& r) {
+        if ((wp & 0xFFF0) != id)
+            return false;
+        (detail::As<T>(w).*fn)();
+        r = 0;
+        return true;
+    });
+}
+
 // WM_ERASEBKGND: return true when the background was erased.
 template <class T>
 MessageEntry EraseBkgnd(bool (T::*fn)(HDC))

@@ -36,8 +36,16 @@ struct MergeUndo {
     }
 };
 
+// What a merge did, for an observer told only once the merge stands: each
+// record it appended, or replaced together with the record that was there.
+struct MergeStep {
+    bool replaced;
+    CombinationRecord before;
+    CombinationRecord after;
+};
+
 MergeResult Merge(CombinationFileReader& reader, CombinationLibrary& library, const ConflictHandler& decide,
-                  MergeUndo& undo)
+                  MergeUndo& undo, std::vector<MergeStep>* observed)
 {
     MergeResult result;
     // The first index of every (name, category) key, as FindCombination would
@@ -62,6 +70,8 @@ MergeResult Merge(CombinationFileReader& reader, CombinationLibrary& library, co
         if (found == firstIndex.end()) {
             firstIndex.emplace(std::move(key), library.GetCount());
             library.Append(record);
+            if (observed)
+                observed->push_back({false, CombinationRecord{}, library[library.GetCount() - 1]});
             ++result.added;
             continue;
         }
@@ -90,7 +100,11 @@ MergeResult Merge(CombinationFileReader& reader, CombinationLibrary& library, co
             // Only records an earlier merge owned need undoing.
             if (index < undo.count)
                 undo.replaced.emplace_back(index, library[index]);
+            if (observed)
+                observed->push_back({true, library[index], CombinationRecord{}});
             library.ReplaceAt(index, record);
+            if (observed)
+                observed->back().after = library[index];
             ++result.replaced;
         }
     }
@@ -101,11 +115,13 @@ MergeResult Merge(CombinationFileReader& reader, CombinationLibrary& library, co
 
 }  // namespace
 
-MergeResult MergeCombinationFile(const std::string& path, CombinationLibrary& library, const ConflictHandler& decide)
+MergeResult MergeCombinationFile(const std::string& path, CombinationLibrary& library, const ConflictHandler& decide,
+                                 const MergeObserver& observe)
 {
     MergeResult result;
     MergeUndo undo;
     undo.count = library.GetCount();
+    std::vector<MergeStep> steps;
     CombinationFileReader reader;
     try {
         switch (reader.Open(path)) {
@@ -119,7 +135,7 @@ MergeResult MergeCombinationFile(const std::string& path, CombinationLibrary& li
             result.status = MergeStatus::ReadFailed;
             break;
         case CombinationFileReader::Status::Ready:
-            result = Merge(reader, library, decide, undo);
+            result = Merge(reader, library, decide, undo, observe ? &steps : nullptr);
             break;
         }
     } catch (const std::bad_alloc&) {
@@ -134,7 +150,10 @@ MergeResult MergeCombinationFile(const std::string& path, CombinationLibrary& li
         undo.Apply(library);
         result.added = result.replaced = 0;
         Prompt(IncompleteReadMessage(path), PromptButtons::Ok);
+        return result;
     }
+    for (const MergeStep& step : steps)
+        observe(step.replaced ? &step.before : nullptr, step.after);
     return result;
 }
 

@@ -37,7 +37,12 @@ using ConflictHandler =
 // records merged a moment earlier. A trailing fragment shorter than a record
 // is dropped. A file that cannot be read completely (a read error, records
 // missing, running out of memory) leaves library as it was.
-MergeResult MergeCombinationFile(const std::string& path, CombinationLibrary& library, const ConflictHandler& decide);
+// observe, when given, hears of each record merged once the merge stands
+// (completed, or cancelled after some records): the record replaced (null for
+// an append) and the one now in the library.
+using MergeObserver = std::function<void(const CombinationRecord* replaced, const CombinationRecord& incoming)>;
+MergeResult MergeCombinationFile(const std::string& path, CombinationLibrary& library, const ConflictHandler& decide,
+                                 const MergeObserver& observe = nullptr);
 
 // The file of a selective export: created with its signature field when it is
 // chosen, then one record appended per export, each flushed at once.

@@ -92,13 +92,14 @@ void CAddCombinationDlg::OnOK()
 void CAddCombinationDlg::OnLibraryMaintenance()
 {
     CLibraryMaintenanceDlg maintenance(library, nullptr);
+    maintenance.changes = changes;
     maintenance.DoModal();
     if (maintenance.libraryChanged)
         libraryChanged = 1;
 }
 
 bool RunAddCombination(HWND owner, CombinationLibrary& library, const std::function<bool()>& saveLibrary,
-                       bool* libraryModified)
+                       bool* libraryModified, LibraryChanges* changes)
 {
     OriginalMaterial materials[3];
     for (int surfaceClass = Ceiling; surfaceClass <= Wall; ++surfaceClass) {
@@ -112,6 +113,7 @@ bool RunAddCombination(HWND owner, CombinationLibrary& library, const std::funct
     }
 
     CAddCombinationDlg dialog(library, nullptr);
+    dialog.changes = changes;
     const INT_PTR answer = dialog.DoModal();
     if (dialog.libraryChanged && libraryModified)
         *libraryModified = true;
@@ -124,9 +126,13 @@ bool RunAddCombination(HWND owner, CombinationLibrary& library, const std::funct
     if (found >= 0) {
         if (fw::ShowMessageBox(kReplaceQuestion, MB_YESNO, kConfirmCaption, owner) != IDYES)
             return false;
+        if (changes)
+            changes->Changed(library[found], record);
         library.ReplaceAt(found, record);
     } else {
         library.Append(record);
+        if (changes)
+            changes->Added(record);
     }
     if (libraryModified)
         *libraryModified = true;

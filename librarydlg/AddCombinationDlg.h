@@ -4,6 +4,7 @@
 #pragma once
 
 #include "CombinationLibrary.h"
+#include "LibraryChanges.h"
 #include "controls/TreeCombo.h"
 #include "framework/Framework.h"
 
@@ -22,6 +23,8 @@ public:
     // Non-zero once a maintenance run from this dialog changed the library;
     // a later run that changes nothing does not clear it.
     int libraryChanged = 0;
+    // Where the maintenance run records what it changes (none: not recorded).
+    LibraryChanges* changes = nullptr;
 
     // Enter does not close the dialog.
     bool PreTranslateMessage(MSG* msg) override;
@@ -43,6 +46,7 @@ private:
 // saveLibrary (the panel's save, which reports its own failures).
 // Sets *libraryModified when the library changed (also through the
 // maintenance dialog); never clears it. owner owns the message boxes.
+// Every change is recorded into changes when given, before the save.
 // Returns true when a combination was stored.
 bool RunAddCombination(HWND owner, CombinationLibrary& library, const std::function<bool()>& saveLibrary,
-                       bool* libraryModified);
+                       bool* libraryModified, LibraryChanges* changes = nullptr);

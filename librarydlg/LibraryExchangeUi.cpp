@@ -46,9 +46,14 @@ MergeDecision AskReplace(const CombinationRecord& incoming, const CombinationRec
 
 bool CLibraryMaintenanceDlg::ChooseExportFile(std::string& path)
 {
+    return ChooseExchangeFileToWrite(m_hWnd, path);
+}
+
+bool ChooseExchangeFileToWrite(HWND owner, std::string& path)
+{
     fw::FileDialogRequest request;
     request.save = true;
-    request.owner = m_hWnd;
+    request.owner = owner;
     request.title = kExportDialogTitle;
     request.filter = kExportFilter;
     request.defaultExtension = kExportDefaultExtension;
@@ -120,7 +125,16 @@ void CLibraryMaintenanceDlg::OnImport()
         return;
 
     WaitCursor wait;
-    const MergeResult result = MergeCombinationFile(path, library, AskReplace);
+    MergeObserver record;
+    if (changes) {
+        record = [this](const CombinationRecord* replaced, const CombinationRecord& incoming) {
+            if (replaced)
+                changes->Changed(*replaced, incoming);
+            else
+                changes->Added(incoming);
+        };
+    }
+    const MergeResult result = MergeCombinationFile(path, library, AskReplace, record);
     switch (result.status) {
     case MergeStatus::NotOpened:
         fw::ShowMessageBox(Format(kImportOpenFailedFormat, path.c_str()), MB_OK, std::string(), m_hWnd);

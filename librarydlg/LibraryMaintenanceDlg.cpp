@@ -113,10 +113,13 @@ void CLibraryMaintenanceDlg::OnModify()
     }
     currentCategory = newCategory;
     currentName = newName;
+    const CombinationRecord before = record;
     SetField(record.name, currentName);
     SetField(record.shortDescription, shortDescription);
     SetField(record.longDescription, longDescription);
     SetField(record.roomCategory, currentCategory);
+    if (changes)
+        changes->Changed(before, record);
     SetStatus(kModifyDoneStatus);
     libraryChanged = 1;
 }
@@ -130,6 +133,8 @@ void CLibraryMaintenanceDlg::OnDelete()
         fw::ShowMessageBox(kRecordNotFoundMessage, MB_OK, std::string(), m_hWnd);
         return;
     }
+    if (changes)
+        changes->Deleted(library[index]);
     library.RemoveAt(index);
     longDescription.clear();
     shortDescription.clear();

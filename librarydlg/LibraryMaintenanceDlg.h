@@ -6,11 +6,16 @@
 #pragma once
 
 #include "CombinationLibrary.h"
+#include "LibraryChanges.h"
 #include "LibraryExchange.h"
 #include "controls/TreeCombo.h"
 #include "framework/Framework.h"
 
 #include <string>
+
+// The export's save-file dialog (title, filter, "Untitled", tgv, overwrite
+// prompt); false when the user cancelled.
+bool ChooseExchangeFileToWrite(HWND owner, std::string& path);
 
 class CLibraryMaintenanceDlg : public CDialog {
 public:
@@ -23,6 +28,8 @@ public:
     CombinationLibrary& library;
     // 1 once a delete, a modify or an import changed the library.
     int libraryChanged = 0;
+    // Where modify, delete and import record what they change (none: not recorded).
+    LibraryChanges* changes = nullptr;
 
     // The exchange file of the selective export, open until the dialog object
     // goes, and its folder (with a final backslash).

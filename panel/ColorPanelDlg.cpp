@@ -26,10 +26,6 @@ const char* const CColorPanelDlg::kLibraryBackupFormat =
     "原图库文件不能读取，已改名保存为“%1”，新的图库另行保存。";
 const char* const CColorPanelDlg::kLibraryBackupFailedFormat =
     "图库文件“%1”不能读取，也不能改名保存，为免覆盖，修改后的图库没有保存。";
-const char* const CColorPanelDlg::kLibrarySaveFailedFormat = "图库文件“%1”保存失败，所做的修改没有保存到文件中。";
-const char* const CColorPanelDlg::kLibraryReadOnlyFormat = "图库文件“%1”是只读文件，所做的修改没有保存到文件中。";
-const char* const CColorPanelDlg::kLibraryHardLinkedFormat =
-    "图库文件“%1”另有硬链接，替换它会使这些链接仍指向旧的图库，所做的修改没有保存到文件中。";
 
 namespace {
 
@@ -100,8 +96,9 @@ const MessageMap& CColorPanelDlg::GetMessageMap() const
         on::Notify(IDC_BRIGHTNESS_SLIDER, NM_CLRSLIDER_CHANGED, &Self::OnSliderChanged),
         on::Close(&Self::OnClose),
         on::Command(ID_LIBRARY_MAINTENANCE, &Self::OnLibraryMaintenance),
-        on::Message(WM_SYSCOMMAND, &Self::OnSysCommand),
         on::Command(ID_SCHEME_OVERVIEW, &Self::OpenOverview),
+        on::Command(kReloadLibraryCommand, &Self::ReloadLibrary),
+        on::Message(WM_SYSCOMMAND, &Self::OnSysCommand),
     });
     return map;
 }
@@ -178,6 +175,7 @@ bool CColorPanelDlg::OnInitDialog()
 
     LoadCombinations();
     UpdateLibraryButton();
+    AddReloadMenuEntry();
 
     const RECT window = GetWindowRect();
     RECT help = {};
@@ -195,7 +193,8 @@ void CColorPanelDlg::LoadSpaceTypes()
 {
     library.Empty();
     libraryUnreadable = false;
-    if (!ReadCombinationFile(libraryPath, library)) {
+    sharedLibrary.SetPath(libraryPath);
+    if (!sharedLibrary.Load(library)) {
         // A file that is there but was not read, or not read completely
         // (wrong signature, locked, a read error or no memory part-way), must
         // survive the next save of the empty-started library.
@@ -422,7 +421,7 @@ void CColorPanelDlg::OnLibraryButton()
         ClearCurrentTexture();
         return;
     }
-    RunAddCombination(m_hWnd, library, [this] { return SaveLibrary(); }, &libraryModified);
+    RunAddCombination(m_hWnd, library, [this] { return SaveLibrary(); }, &libraryModified, &sharedLibrary.changes);
     OverviewLibraryChanged();
 }
 
@@ -469,15 +468,7 @@ bool CColorPanelDlg::SaveLibrary()
         libraryUnreadable = false;
         Prompt(fw::ReplacePlaceholder(kLibraryBackupFormat, backup));
     }
-    SaveFailure why = SaveFailure::Failed;
-    if (!WriteCombinationFile(libraryPath, library, &why)) {
-        const char* format = why == SaveFailure::ReadOnly     ? kLibraryReadOnlyFormat
-                             : why == SaveFailure::HardLinked ? kLibraryHardLinkedFormat
-                                                              : kLibrarySaveFailedFormat;
-        Prompt(fw::ReplacePlaceholder(format, libraryPath));
-        return false;
-    }
-    return true;
+    return SaveSharedLibrary();
 }
 
 void CColorPanelDlg::OnClose()
@@ -486,8 +477,8 @@ void CColorPanelDlg::OnClose()
         KillTimer(1);
         timerId = 0;
     }
-    if (libraryModified)
-        SaveLibrary();
+    if (libraryModified && !SaveLibrary())
+        OfferExchangeFile();
     if (overview != nullptr) {
         CSchemeOverviewDlg* closing = overview;
         overview = nullptr;

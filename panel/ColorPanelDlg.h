@@ -14,6 +14,7 @@
 #include "controls/TreeCombo.h"
 #include "framework/Framework.h"
 #include "library/CombinationLibrary.h"
+#include "library/SharedLibrary.h"
 #include "model/SelectionRefresh.h"
 #include "panel/ClrSlider.h"
 #include "panel/ItemNumberLabel.h"
@@ -75,9 +76,6 @@ public:
     static const char* const kHelpFileName;     // "tintgrove.chm"
     static const char* const kLibraryBackupFormat;    // %1: the backup file
     static const char* const kLibraryBackupFailedFormat;  // %1: the library file
-    static const char* const kLibrarySaveFailedFormat;    // %1: the library file
-    static const char* const kLibraryReadOnlyFormat;      // %1: the library file
-    static const char* const kLibraryHardLinkedFormat;    // %1: the library file
 
     // The module folder: the full path of the module's own file up to and
     // including its last backslash.
@@ -196,6 +194,31 @@ public:
     // so it is never overwritten; a failed write is reported with the file's
     // name. True when the library was written.
     bool SaveLibrary();
+
+    // ---- The shared library (LibrarySharing.cpp) -------------------------------
+    // Saves the changes recorded since the last save under the library's
+    // lock, on top of the file as it is now; shows the saved library and tells
+    // the user of records another designer changed meanwhile, and, once, of a
+    // failure. True when nothing is left unsaved.
+    bool SaveSharedLibrary();
+    // System menu "重新读取图库": saves, then reads the file again.
+    void ReloadLibrary();
+    // After a failed save at close: offers to keep this panel's changes in an
+    // exchange file.
+    void OfferExchangeFile();
+    // Puts "重新读取图库" into the system menu, after one separator.
+    void AddReloadMenuEntry();
+    // Refills the space-type tree from the library in memory, keeping the
+    // chosen space type where it still exists, and the expert list.
+    void ShowLibrary();
+    static const char* const kReloadLibraryText;
+    static const char* const kSaveFailedReasonFormat;  // %1: the file, %2: the reason
+    static const char* const kConflictsFormat;         // %1: the records, one a line
+    static const char* const kOfferExchangeFormat;     // %1: the library file
+    static constexpr UINT kReloadLibraryCommand = 32848;
+    SharedLibraryFile sharedLibrary;
+    // The user has been told that the library cannot be saved.
+    bool saveFailureTold = false;
 
     // ---- Fields ------------------------------------------------------------
     int mode = -1;  // a PanelMode; -1 until initialisation

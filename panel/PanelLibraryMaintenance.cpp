@@ -66,10 +66,12 @@ void CColorPanelDlg::OnLibraryMaintenance()
     if (timerId != 0)
         ToggleAutoChange();
     CLibraryMaintenanceDlg maintenance(library, nullptr);
+    maintenance.changes = &sharedLibrary.changes;
     maintenance.DoModal();
     if (!maintenance.libraryChanged)
         return;
     libraryModified = true;
+    OverviewLibraryChanged();
     // Records may have gone, moved or been re-filed: the lists that point
     // into the library are rebuilt from it.
     const std::string chosen = spaceTypeBox.GetSelectedPath();

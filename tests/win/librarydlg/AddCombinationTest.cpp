@@ -281,4 +281,38 @@ TEST_F(AddCombinationTest, ChangeMadeInMaintenanceIsKeptWhenTheDialogIsCancelled
     EXPECT_TRUE(modified);  // the panel saves it at close
 }
 
+// The panel saves what was recorded: a deletion in maintenance, then the
+// rebuilt record with the bytes it replaced, all before the save runs.
+TEST_F(AddCombinationTest, MaintenanceAndReplaceAreRecordedBeforeTheSave)
+{
+    ClassifiedRoom();
+    library.Append(TestRecord("one", "c/"));
+    library.Append(TestRecord("two", "c/", "old"));
+    const CombinationRecord two = library[1];
+    LibraryChanges recorded;
+    std::size_t recordedAtSave = 0;
+    const auto countingSave = [&] {
+        recordedAtSave = recorded.Items().size();
+        return true;
+    };
+    ui.dialogActions.push_back([this](CDialog& dialog) {
+        ui.dialogActions.push_back([this](CDialog& maintenance) {
+            ui.boxAnswers.push_back(IDYES);
+            Click(maintenance, IDC_MAINT_DELETE);  // "one", loaded first
+            Click(maintenance, IDOK);
+        });
+        Click(dialog, IDC_ADD_MAINTENANCE);
+        Fill("two", "new", "c")(dialog);
+    });
+    ui.boxAnswers.push_back(IDYES);
+    EXPECT_TRUE(RunAddCombination(nullptr, library, countingSave, &modified, &recorded));
+    ASSERT_EQ(recorded.Items().size(), 2u);
+    EXPECT_EQ(recordedAtSave, 2u);
+    EXPECT_EQ(recorded.Items()[0].kind, LibraryChange::Kind::Delete);
+    EXPECT_EQ(FieldString(recorded.Items()[0].before.name), "one");
+    EXPECT_EQ(recorded.Items()[1].kind, LibraryChange::Kind::Change);
+    EXPECT_TRUE(SameRecord(recorded.Items()[1].before, two));
+    EXPECT_TRUE(SameRecord(recorded.Items()[1].after, library[0]));
+}
+
 }  // namespace

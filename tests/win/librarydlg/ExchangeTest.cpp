@@ -310,4 +310,45 @@ TEST_F(ExchangeTest, CancelledFileDialogsDoNothing)
     EXPECT_EQ(dialog->libraryChanged, 0);
 }
 
+// What the dialog changes is recorded with the bytes each record started
+// from, so that laying the record on the library as it was gives the same
+// library: modify, delete, and an import that adds one record and replaces one.
+TEST_F(ExchangeTest, EveryChangeIsRecordedSoItCanBeLaidOnAnotherCopy)
+{
+    const CombinationLibrary original = library;
+    LibraryChanges recorded;
+    changes = &recorded;
+    Run([this](CLibraryMaintenanceDlg& dlg) {
+        Type(dlg, IDC_MAINT_SHORT_DESCRIPTION, "改过的说明");
+        Type(dlg, IDC_MAINT_SELECTOR, "c5/renamed");
+        Click(dlg, IDC_MAINT_MODIFY);
+        // r2, the only record of c2, then delete it.
+        CComboTree& tree = dlg.selector.Tree();
+        HTREEITEM r2 = tree.GetChildItem(tree.GetNextSiblingItem(tree.GetRootItem()));
+        tree.SelectItem(r2);
+        dlg.SendMessage(WM_TREECOMBO_SELECT, reinterpret_cast<WPARAM>(r2), 0);
+        ui.boxAnswers.push_back(IDYES);
+        Click(dlg, IDC_MAINT_DELETE);
+        Click(dlg, IDOK);
+    });
+    const std::string path = folder + "recorded.tgv";
+    WriteFileBytes(path, Exchange({TestRecord("new", "c9/", "n"), TestRecord("r3", "c1/", "x3")}));
+    Import(path, {IDOK});
+    ASSERT_EQ(recorded.Items().size(), 4u);
+    EXPECT_EQ(recorded.Items()[0].kind, LibraryChange::Kind::Change);
+    EXPECT_EQ(RecordPath(recorded.Items()[0].before), "c1/r1");
+    EXPECT_EQ(RecordPath(recorded.Items()[0].after), "c5/renamed");
+    EXPECT_EQ(recorded.Items()[1].kind, LibraryChange::Kind::Delete);
+    EXPECT_EQ(RecordPath(recorded.Items()[1].before), "c2/r2");
+    EXPECT_EQ(recorded.Items()[2].kind, LibraryChange::Kind::Add);
+    EXPECT_EQ(recorded.Items()[3].kind, LibraryChange::Kind::Change);
+    EXPECT_EQ(FieldString(recorded.Items()[3].before.shortDescription), "d3");
+
+    CombinationLibrary replayed = original;
+    EXPECT_TRUE(ReplayChanges(recorded, replayed).empty());
+    ASSERT_EQ(replayed.GetCount(), library.GetCount());
+    for (int i = 0; i < library.GetCount(); ++i)
+        EXPECT_TRUE(SameRecord(replayed[i], library[i])) << i;
+}
+
 }  // namespace

@@ -25,12 +25,14 @@ protected:
     INT_PTR Run(std::function<void(CLibraryMaintenanceDlg&)> action)
     {
         dialog = std::make_unique<CLibraryMaintenanceDlg>(library);
+        dialog->changes = changes;
         ui.dialogActions.push_back([this, action](CDialog&) { action(*dialog); });
         return dialog->DoModal();
     }
 
     DialogTestUi ui;
     CombinationLibrary library;
+    LibraryChanges* changes = nullptr;  // where the dialog records its changes
     std::unique_ptr<CLibraryMaintenanceDlg> dialog;
 };
 

@@ -51,6 +51,17 @@ inline void WriteBytes(const std::string& path, const std::string& bytes)
 
 inline void Remove(const std::string& path) { DeleteFileW(fw::Widen(path).c_str()); }
 
+// The message of a library that cannot be saved: the file, the system's
+// reason in words (in the system's language), what happens to the work.
+inline void ExpectSaveFailure(const std::string& text, const std::string& libraryPath)
+{
+    const std::string start = "图库文件“" + libraryPath + "”不能保存：";
+    const std::string end = "。\n所做的修改保留在本面板中，关闭面板时可以另存为交换文件。";
+    ASSERT_GT(text.size(), start.size() + end.size() + 4) << text;  // a reason is there
+    EXPECT_EQ(text.substr(0, start.size()), start);
+    EXPECT_EQ(text.substr(text.size() - end.size()), end);
+}
+
 class Panel : public ::testing::Test {
 protected:
     FakeHost& host = FakeHost::Get();
@@ -62,6 +73,8 @@ protected:
     unsigned ceilingMaterial = 0, floorMaterial = 0, wallMaterial = 0, texturedMaterial = 0;
     unsigned ceilingSurface = 0, floorSurface = 0, wallSurface = 0;
     std::string libraryPath = CColorPanelDlg::ModuleFolder() + "Tintgrove.tgv";
+    // A fixture in a helper process works on the library its parent prepared.
+    bool keepLibrary = false;
 
     void SetUp() override
     {
@@ -97,7 +110,8 @@ protected:
             return fw::AnswerFolderBrowse(info, folderAnswer, &browses.back());
         });
 
-        WriteStarterLibrary();
+        if (!keepLibrary)
+            WriteStarterLibrary();
     }
 
     void TearDown() override
@@ -110,6 +124,8 @@ protected:
         fw::SetPopupMenuHandler(nullptr);
         fw::SetFolderBrowseHandler(nullptr);
         fw::SetModalDialogHook(nullptr);
+        if (keepLibrary)
+            return;
         Remove(libraryPath);
         for (const char* suffix : {".bak", ".bak2"})
             Remove(libraryPath + suffix);

@@ -75,8 +75,9 @@ TEST_F(PanelLibrarySafety, AReadOnlyLibraryIsNotReplaced)
     EXPECT_EQ(colorPanel->library.GetCount(), 3);
     AddAndClose();
     SetFileAttributesW(wide.c_str(), FILE_ATTRIBUTE_NORMAL);
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].text, "图库文件“" + libraryPath + "”是只读文件，所做的修改没有保存到文件中。");
+    // Told once with the reason; then offered an exchange file for the work.
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes[0].text, "图库文件“" + libraryPath + "”不能保存：它是只读文件。\n所做的修改保留在本面板中，关闭面板时可以另存为交换文件。");
     EXPECT_EQ(ReadBytes(libraryPath), original);
 }
 
@@ -87,8 +88,8 @@ TEST_F(PanelLibrarySafety, AHardLinkedLibraryIsNotReplaced)
     ASSERT_TRUE(CreateHardLinkW(fw::Widen(other).c_str(), fw::Widen(libraryPath).c_str(), nullptr));
     ASSERT_NE(Go(), nullptr);
     AddAndClose();
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].text,
-              "图库文件“" + libraryPath + "”另有硬链接，替换它会使这些链接仍指向旧的图库，所做的修改没有保存到文件中。");
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes[0].text, "图库文件“" + libraryPath +
+                                 "”不能保存：它另有硬链接，替换它会使这些链接仍指向旧的图库。\n所做的修改保留在本面板中，关闭面板时可以另存为交换文件。");
     EXPECT_EQ(ReadBytes(other), original);
 }

@@ -461,8 +461,10 @@ TEST_F(Panel, AFailedSaveIsReportedWithTheFileName)
     ::SendMessageW(colorPanel->m_hWnd, WM_CLOSE, 0, 0);
     CloseHandle(held);
     EXPECT_EQ(colorPanel, nullptr);
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].text, "图库文件“" + libraryPath + "”保存失败，所做的修改没有保存到文件中。");
+    // The failure with its reason, then the offer to keep the work elsewhere (declined).
+    ASSERT_EQ(boxes.size(), 2u);
+    ExpectSaveFailure(boxes[0].text, libraryPath);
+    EXPECT_EQ(boxes[1].caption, "请确认");
     CombinationLibrary saved;
     ASSERT_EQ(ReadCombinationFile(libraryPath, saved), 1);
     EXPECT_EQ(saved.GetCount(), 3);
@@ -547,7 +549,7 @@ TEST_F(Panel, AnAddWhoseSaveFailsIsReportedAndSavedAgainAtClose)
     CloseHandle(held);
 
     ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].text, "图库文件“" + libraryPath + "”保存失败，所做的修改没有保存到文件中。");
+    ExpectSaveFailure(boxes[0].text, libraryPath);
     EXPECT_EQ(colorPanel->library.GetCount(), 4);  // the library in memory keeps the record
     ::SendMessageW(colorPanel->m_hWnd, WM_CLOSE, 0, 0);
     CombinationLibrary saved;

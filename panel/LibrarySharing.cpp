@@ -1,0 +1,128 @@
+// The panel's side of the shared library: saving its recorded changes under
+// the lock, showing the library that was saved, telling the user of records
+// another designer changed meanwhile or of a library that cannot be written,
+// keeping the work in an exchange file when the library cannot take it, and
+// the system menu's "重新读取图库".
+#include "ColorPanelDlg.h"
+
+#include "librarydlg/LibraryDlgSupport.h"
+#include "librarydlg/LibraryMaintenanceDlg.h"
+#include "library/LibraryExchange.h"
+#include "text/Cp936Text.h"
+#include "text/UserPrompt.h"
+
+const char* const CColorPanelDlg::kReloadLibraryText = "重新读取图库";
+const char* const CColorPanelDlg::kSaveFailedReasonFormat =
+    "图库文件“%1”不能保存：%2。\n所做的修改保留在本面板中，关闭面板时可以另存为交换文件。";
+const char* const CColorPanelDlg::kConflictsFormat =
+    "下列配色组合在本面板打开后已被其他人修改或删除，保存时以本面板的修改为准，被删除的记录予以保留：\n%1";
+const char* const CColorPanelDlg::kOfferExchangeFormat =
+    "图库文件“%1”不能保存，本面板对图库所做的修改还没有保存。\n要把新增和修改的配色组合另存为交换文件吗？";
+
+namespace {
+
+// "%2" after "%1" has been replaced.
+std::string FillTwo(const char* format, const std::string& first, const std::string& second)
+{
+    std::string text = fw::ReplacePlaceholder(format, first);
+    const std::size_t at = text.find("%2");
+    if (at != std::string::npos)
+        text.replace(at, 2, second);
+    return text;
+}
+
+}  // namespace
+
+bool CColorPanelDlg::SaveSharedLibrary()
+{
+    // A change that reached the library without being recorded (none of the
+    // panel's own dialogs makes one) is saved as the whole library.
+    if (libraryModified && !sharedLibrary.changes.AnyRecorded())
+        sharedLibrary.MarkWholeLibraryChanged();
+
+    HCURSOR previous = ::SetCursor(::LoadCursorW(nullptr, MAKEINTRESOURCEW(32514)));  // IDC_WAIT
+    const SharedLibraryFile::SaveResult result = sharedLibrary.Save(library);
+    ::SetCursor(previous);
+
+    if (!result.Saved()) {
+        if (!saveFailureTold) {
+            saveFailureTold = true;
+            Prompt(FillTwo(kSaveFailedReasonFormat, libraryPath, result.reason));
+        }
+        return false;
+    }
+    saveFailureTold = false;
+    if (result.status == SharedLibraryFile::SaveResult::Status::Merged) {
+        ShowLibrary();
+        if (!result.conflicts.empty()) {
+            std::string lines;
+            for (const std::string& path : result.conflicts)
+                lines += (lines.empty() ? "" : "\n") + path;
+            Prompt(fw::ReplacePlaceholder(kConflictsFormat, lines));
+        }
+    }
+    return true;
+}
+
+void CColorPanelDlg::ShowLibrary()
+{
+    FillSpaceTypes(spaceTypeBox.GetSelectedPath());
+    if (mode == ModeExpert)
+        LoadCombinations();
+    OverviewLibraryChanged();
+}
+
+void CColorPanelDlg::ReloadLibrary()
+{
+    if (sharedLibrary.HasPendingChanges() || (libraryModified && !sharedLibrary.changes.AnyRecorded())) {
+        // A copy that was never recorded change by change cannot be laid on
+        // the file again: keep it rather than read over it.
+        if (!SaveLibrary() && sharedLibrary.WholeLibraryChanged())
+            return;
+    }
+    if (!sharedLibrary.ReloadKeepingChanges(library))
+        libraryUnreadable = Files().Exists(libraryPath);
+    ShowLibrary();
+}
+
+void CColorPanelDlg::OfferExchangeFile()
+{
+    if (!sharedLibrary.HasPendingChanges())
+        return;
+    const CombinationLibrary records =
+        sharedLibrary.WholeLibraryChanged() ? library : sharedLibrary.changes.ChangedRecords();
+    if (records.IsEmpty())
+        return;  // only deletions, which an exchange file cannot carry
+    if (fw::ShowMessageBox(fw::ReplacePlaceholder(kOfferExchangeFormat, libraryPath), MB_YESNO,
+                           librarydlg::kConfirmCaption, m_hWnd) != IDYES)
+        return;
+    for (;;) {
+        std::string path;
+        if (!ChooseExchangeFileToWrite(m_hWnd, path))
+            return;
+        if (ExportWholeLibrary(path, records))
+            return;
+        fw::ShowMessageBox(librarydlg::Format(librarydlg::kExportFailedFormat, path.c_str()), MB_OK, std::string(),
+                           m_hWnd);
+    }
+}
+
+void CColorPanelDlg::AddReloadMenuEntry()
+{
+    HMENU menu = ::GetSystemMenu(m_hWnd, FALSE);
+    if (menu == nullptr || ::GetMenuState(menu, kReloadLibraryCommand, MF_BYCOMMAND) != static_cast<UINT>(-1))
+        return;
+    const std::wstring text = fw::Widen(kReloadLibraryText);
+    // The library's entries follow one separator in the order reload,
+    // maintenance (32832), overview (32816): go before whichever is there.
+    for (UINT later : {32832u, 32816u}) {
+        if (::GetMenuState(menu, later, MF_BYCOMMAND) != static_cast<UINT>(-1)) {
+            ::InsertMenuW(menu, later, MF_BYCOMMAND | MF_STRING, kReloadLibraryCommand, text.c_str());
+            return;
+        }
+    }
+    const int count = ::GetMenuItemCount(menu);
+    if (count <= 0 || (::GetMenuState(menu, count - 1, MF_BYPOSITION) & MF_SEPARATOR) == 0)
+        ::AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+    ::AppendMenuW(menu, MF_STRING, kReloadLibraryCommand, text.c_str());
+}

@@ -1,0 +1,395 @@
+// Two panels on one library file: their recorded changes replayed onto each
+// other's saves, additions appended, the lock, and saves that fail at every
+// file operation.
+#include "CombinationFile.h"
+#include "LibraryChanges.h"
+#include "LibraryTestSupport.h"
+#include "MemoryFileLayer.h"
+#include "SharedLibrary.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+
+using namespace testlib;
+namespace fs = std::filesystem;
+
+namespace {
+
+// A folder name of its own for this run and test.
+std::string Unique(const std::string& stem)
+{
+    static const auto run = std::chrono::steady_clock::now().time_since_epoch().count();
+    return stem + "_" + std::to_string(run) + "_" +
+           ::testing::UnitTest::GetInstance()->current_test_info()->name();
+}
+
+CombinationRecord WithDescription(CombinationRecord record, const std::string& text)
+{
+    SetField(record.shortDescription, text);
+    return record;
+}
+
+std::vector<std::string> Paths(const CombinationLibrary& library)
+{
+    std::vector<std::string> paths;
+    for (const CombinationRecord& record : library)
+        paths.push_back(RecordPath(record) + "=" + FieldString(record.shortDescription));
+    return paths;
+}
+
+// ---- Replaying changes onto a library -------------------------------------
+
+CombinationLibrary Library(std::initializer_list<CombinationRecord> records)
+{
+    CombinationLibrary library;
+    for (const CombinationRecord& r : records)
+        library.Append(r);
+    return library;
+}
+
+const CombinationRecord kOne = MakeRecord("one", "a/", "1");
+const CombinationRecord kTwo = MakeRecord("two", "a/", "2");
+const CombinationRecord kThree = MakeRecord("three", "b/", "3");
+
+TEST(Replay, AdditionsEditsAndDeletionsOfUntouchedRecords)
+{
+    LibraryChanges changes;
+    changes.Added(MakeRecord("new", "c/", "n"));
+    changes.Changed(kOne, WithDescription(kOne, "1 edited"));
+    changes.Deleted(kTwo);
+    // Someone else added "other" meanwhile; the records we touched are as we found them.
+    CombinationLibrary file = Library({kOne, kTwo, kThree, MakeRecord("other", "d/", "o")});
+    EXPECT_TRUE(ReplayChanges(changes, file).empty());
+    EXPECT_EQ(Paths(file), (std::vector<std::string>{"a/one=1 edited", "b/three=3", "d/other=o", "c/new=n"}));
+}
+
+TEST(Replay, ThisPanelWinsOverAnotherChangeAndNothingIsLost)
+{
+    const CombinationRecord theirs = WithDescription(kOne, "their edit");
+    LibraryChanges changes;
+    changes.Changed(kOne, WithDescription(kOne, "our edit"));          // they edited it too
+    changes.Changed(kTwo, WithDescription(kTwo, "ours, they deleted"));  // they deleted it
+    changes.Deleted(kThree);                                            // they edited it: kept
+    changes.Added(MakeRecord("TWIN", "C/", "ours"));                    // they added a twin
+    CombinationLibrary file =
+        Library({theirs, WithDescription(kThree, "3 theirs"), MakeRecord("twin", "c/", "theirs")});
+    const std::vector<std::string> conflicts = ReplayChanges(changes, file);
+    EXPECT_EQ(conflicts, (std::vector<std::string>{"a/one", "a/two", "b/three", "C/TWIN"}));
+    EXPECT_EQ(Paths(file), (std::vector<std::string>{"a/one=our edit", "b/three=3 theirs", "C/TWIN=ours",
+                                                     "a/two=ours, they deleted"}));
+}
+
+TEST(Replay, SuccessiveChangesOfOneRecordAndChangesAlreadyThere)
+{
+    const CombinationRecord renamed = [] {
+        CombinationRecord r = kOne;
+        SetField(r.name, "uno");
+        SetField(r.roomCategory, "z/");
+        return r;
+    }();
+    LibraryChanges changes;
+    changes.Changed(kOne, renamed);
+    changes.Changed(renamed, WithDescription(renamed, "again"));
+    changes.Deleted(kTwo);
+    changes.Changed(kOne, kOne);  // no change at all is not recorded
+    EXPECT_EQ(changes.Items().size(), 3u);
+    // The file already holds our first step and lacks the deleted record.
+    CombinationLibrary file = Library({renamed, kThree});
+    EXPECT_TRUE(ReplayChanges(changes, file).empty());
+    EXPECT_EQ(Paths(file), (std::vector<std::string>{"z/uno=again", "b/three=3"}));
+
+    // What an exchange file would keep: added and changed records, last version.
+    changes.Added(MakeRecord("new", "c/"));
+    EXPECT_EQ(Paths(changes.ChangedRecords()), (std::vector<std::string>{"z/uno=again", "c/new="}));
+}
+
+// ---- Two panels on one file -----------------------------------------------
+
+struct Team : ::testing::Test {
+    MemoryFileLayer memory;
+    UseFileLayer use{memory};
+    PromptLog prompts;
+    fs::path dir;
+    std::string path;
+
+    void SetUp() override
+    {
+        // The lock lives on the real file system, beside where the library would be.
+        dir = fs::temp_directory_path() / Unique("tg_team");
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+        path = (dir / "Tintgrove.tgv").string();
+        memory.files[path] = FileBytes({ToBytes(kOne), ToBytes(kTwo), ToBytes(kThree)});
+    }
+    void TearDown() override { fs::remove_all(dir); }
+
+    CombinationLibrary FileLibrary()
+    {
+        CombinationLibrary library;
+        EXPECT_EQ(ReadCombinationFile(path, library), 1);
+        return library;
+    }
+
+    struct Panel {
+        SharedLibraryFile file;
+        CombinationLibrary library;
+        explicit Panel(const std::string& p) : file(p) { EXPECT_EQ(file.Load(library), 1); }
+        void Add(const CombinationRecord& r)
+        {
+            library.Append(r);
+            file.changes.Added(r);
+        }
+        void Edit(int index, const std::string& text)
+        {
+            const CombinationRecord before = library[index];
+            library[index] = WithDescription(before, text);
+            file.changes.Changed(before, library[index]);
+        }
+        void Delete(int index)
+        {
+            file.changes.Deleted(library[index]);
+            library.RemoveAt(index);
+        }
+    };
+    using Status = SharedLibraryFile::SaveResult::Status;
+};
+
+TEST_F(Team, BothAdditionsReachTheFileAndEachAppendsOneRecord)
+{
+    Panel a(path), b(path);
+    const Bytes before = memory.files[path];
+    a.Add(MakeRecord("from A", "x/"));
+    EXPECT_EQ(a.file.Save(a.library).status, Status::Appended);
+    // Exactly one record more; not one old byte changed.
+    const Bytes& afterA = memory.files[path];
+    ASSERT_EQ(afterA.size(), before.size() + kRecord);
+    EXPECT_TRUE(std::equal(before.begin(), before.end(), afterA.begin()));
+
+    b.Add(MakeRecord("from B", "x/"));
+    const auto saved = b.file.Save(b.library);
+    EXPECT_EQ(saved.status, Status::Merged);
+    EXPECT_TRUE(saved.conflicts.empty());
+    EXPECT_EQ(memory.files[path].size(), before.size() + 2 * kRecord);  // appended, not rewritten
+    EXPECT_EQ(Paths(FileLibrary()), Paths(b.library));                  // B now shows A's record too
+    EXPECT_EQ(b.library.GetCount(), 5);
+
+    // After an append each knows the file as it now is: the next addition is
+    // appended again, and what the other appended meanwhile is noticed.
+    b.Add(MakeRecord("again from B", "x/"));
+    EXPECT_EQ(b.file.Save(b.library).status, Status::Appended);
+    a.Add(MakeRecord("again from A", "x/"));
+    EXPECT_EQ(a.file.Save(a.library).status, Status::Merged);
+    a.Add(MakeRecord("third from A", "x/"));
+    EXPECT_EQ(a.file.Save(a.library).status, Status::Appended);
+    EXPECT_EQ(Paths(FileLibrary()), Paths(a.library));
+    EXPECT_EQ(a.library.GetCount(), 8);
+
+    // Nothing pending: closing writes nothing, the lock file is gone.
+    EXPECT_EQ(a.file.Save(a.library).status, Status::Nothing);
+    EXPECT_FALSE(fs::exists(dir / "Tintgrove.tgv.lock"));
+}
+
+// A library larger than the head and tail the stamp hashes: the stamp that
+// an append works out from the bytes it wrote is the one the file now has.
+TEST_F(Team, AppendsToALargeLibraryKeepItsStampExact)
+{
+    std::vector<Bytes> records;
+    for (int i = 0; i < 6; ++i)
+        records.push_back(RecordBytes("r" + std::to_string(i), "big/"));
+    memory.files[path] = FileBytes(records);
+    Panel a(path);
+    for (int i = 0; i < 3; ++i) {
+        a.Add(MakeRecord("added " + std::to_string(i), "x/"));
+        EXPECT_EQ(a.file.Save(a.library).status, Status::Appended) << i;
+        EXPECT_EQ(a.file.Stamp(), StampFile(path)) << i;
+    }
+    EXPECT_EQ(FileLibrary().GetCount(), 9);
+}
+
+TEST_F(Team, AnEditAndAnotherPanelsDeletionBothTakeEffect)
+{
+    Panel a(path), b(path);
+    a.Edit(0, "edited by A");
+    b.Delete(1);
+    EXPECT_EQ(a.file.Save(a.library).status, Status::Written);
+    const auto saved = b.file.Save(b.library);
+    EXPECT_EQ(saved.status, Status::Merged);
+    EXPECT_TRUE(saved.conflicts.empty());
+    EXPECT_EQ(Paths(FileLibrary()), (std::vector<std::string>{"a/one=edited by A", "b/three=3"}));
+    EXPECT_EQ(Paths(b.library), Paths(FileLibrary()));
+}
+
+TEST_F(Team, TheSameRecordChangedTwiceKeepsTheLaterSaveAndNamesIt)
+{
+    Panel a(path), b(path);
+    a.Edit(2, "A's");
+    b.Edit(2, "B's");
+    EXPECT_EQ(a.file.Save(a.library).status, Status::Written);
+    const auto saved = b.file.Save(b.library);
+    EXPECT_EQ(saved.conflicts, (std::vector<std::string>{"b/three"}));
+    EXPECT_EQ(Paths(FileLibrary()), (std::vector<std::string>{"a/one=1", "a/two=2", "b/three=B's"}));
+}
+
+TEST_F(Team, AHeldLockMakesTheSaveWaitThenFailWithoutHarm)
+{
+    Panel a(path);
+    a.Add(MakeRecord("new", "x/"));
+    a.file.lockWaitMs = 100;
+    const Bytes before = memory.files[path];
+    {
+        LibraryLock other;
+        ASSERT_EQ(other.Acquire(LockPathFor(path), 0), LibraryLock::Result::Acquired);
+        const auto saved = a.file.Save(a.library);
+        EXPECT_EQ(saved.status, Status::LockBusy);
+        EXPECT_EQ(saved.reason, kLockBusyReason);
+        EXPECT_EQ(memory.files[path], before);
+        EXPECT_TRUE(a.file.HasPendingChanges());
+        // Reading goes on without the lock once the wait is over.
+        SharedLibraryFile reader(path);
+        reader.lockWaitMs = 100;
+        CombinationLibrary read;
+        EXPECT_EQ(reader.Load(read), 1);
+        EXPECT_EQ(read.GetCount(), 3);
+    }
+    EXPECT_EQ(a.file.Save(a.library).status, Status::Appended);
+    EXPECT_EQ(FileLibrary().GetCount(), 4);
+}
+
+TEST_F(Team, AFileThatIsNoLongerALibraryIsNotOverwritten)
+{
+    Panel a(path);
+    a.Add(MakeRecord("new", "x/"));
+    memory.files[path] = Bytes{'j', 'u', 'n', 'k'};
+    const auto saved = a.file.Save(a.library);
+    EXPECT_EQ(saved.status, Status::Failed);
+    EXPECT_EQ(saved.reason, kNotALibraryReason);
+    EXPECT_EQ(memory.files[path], (Bytes{'j', 'u', 'n', 'k'}));
+    EXPECT_EQ(a.library.GetCount(), 4);  // the panel keeps its copy
+    EXPECT_TRUE(prompts.Texts().empty());
+}
+
+TEST_F(Team, AFragmentAtTheEndIsNeverAppendedTo)
+{
+    memory.files[path].resize(memory.files[path].size() + 100, 0xEE);  // a crashed append
+    Panel a(path);
+    ASSERT_EQ(a.library.GetCount(), 3);
+    a.Add(MakeRecord("new", "x/"));
+    EXPECT_EQ(a.file.Save(a.library).status, Status::Written);
+    EXPECT_EQ(memory.files[path].size(), kSignature + 4 * kRecord);
+    EXPECT_EQ(Paths(FileLibrary()), Paths(a.library));
+}
+
+TEST_F(Team, ReloadKeepsChangesThatCouldNotBeSaved)
+{
+    Panel a(path), b(path);
+    b.Add(MakeRecord("from B", "x/"));
+    ASSERT_TRUE(b.file.Save(b.library).Saved());
+    a.Delete(0);
+    a.file.ReloadKeepingChanges(a.library);
+    EXPECT_EQ(Paths(a.library), (std::vector<std::string>{"a/two=2", "b/three=3", "x/from B="}));
+    EXPECT_EQ(a.file.Save(a.library).status, Status::Merged);
+    EXPECT_EQ(Paths(FileLibrary()), Paths(a.library));
+}
+
+// Every file operation of a save, failed in turn: the old records are never
+// changed, a fragment is all a failed append leaves, and saving again once
+// the fault is gone gives every record exactly once.
+TEST_F(Team, AFaultAtAnyStepOfASaveLosesAndDuplicatesNothing)
+{
+    const Bytes original = memory.files[path];
+    FailingFileLayer failing(memory);
+    for (const bool otherSavedFirst : {false, true}) {
+        for (int k = 1;; ++k) {
+            memory.files.clear();
+            memory.files[path] = original;
+            Panel a(path);
+            if (otherSavedFirst) {
+                Panel b(path);
+                b.Add(MakeRecord("from B", "x/"));
+                ASSERT_TRUE(b.file.Save(b.library).Saved());
+            }
+            const Bytes before = memory.files[path];
+            a.Add(MakeRecord("from A", "x/"));
+            UseFileLayer useFailing(failing);
+            failing.operations = 0;
+            failing.failAt = k;
+            const bool saved = a.file.Save(a.library).Saved();
+            const int total = failing.operations;
+            failing.failAt = 0;
+            // The bytes that were there stay there.
+            const Bytes& now = memory.files[path];
+            ASSERT_GE(now.size(), before.size()) << k;
+            EXPECT_TRUE(std::equal(before.begin(), before.end(), now.begin())) << k;
+            if (!saved) {
+                EXPECT_TRUE(a.file.HasPendingChanges()) << k;
+                EXPECT_TRUE(a.file.Save(a.library).Saved()) << k;
+            }
+            const std::vector<std::string> expected =
+                otherSavedFirst ? std::vector<std::string>{"a/one=1", "a/two=2", "b/three=3", "x/from B=", "x/from A="}
+                                : std::vector<std::string>{"a/one=1", "a/two=2", "b/three=3", "x/from A="};
+            EXPECT_EQ(Paths(FileLibrary()), expected) << "fault at operation " << k;
+            EXPECT_EQ(memory.files[path].size(), kSignature + expected.size() * kRecord) << k;
+            if (k > total)
+                break;
+        }
+    }
+}
+
+// The same with edits, which rewrite the file through the safe save.
+TEST_F(Team, AFaultWhileRewritingLeavesTheOldFile)
+{
+    const Bytes original = memory.files[path];
+    FailingFileLayer failing(memory);
+    for (int k = 1;; ++k) {
+        memory.files.clear();
+        memory.files[path] = original;
+        Panel a(path);
+        a.Edit(1, "edited");
+        UseFileLayer useFailing(failing);
+        failing.operations = 0;
+        failing.failAt = k;
+        const bool saved = a.file.Save(a.library).Saved();
+        const int total = failing.operations;
+        failing.failAt = 0;
+        if (!saved) {
+            EXPECT_EQ(memory.files[path], original) << k;
+            EXPECT_EQ(memory.files.size(), 1u) << k;  // no temporary file left
+            EXPECT_TRUE(a.file.Save(a.library).Saved()) << k;
+        }
+        EXPECT_EQ(Paths(FileLibrary()), (std::vector<std::string>{"a/one=1", "a/two=edited", "b/three=3"})) << k;
+        if (k > total)
+            break;
+    }
+}
+
+// On the real file system: another process's save of the same size is seen
+// by the file's identity and time, the crash of a writer leaves no lock.
+TEST(TeamOnDisk, ASameSizeRewriteIsNoticed)
+{
+    const fs::path dir = fs::temp_directory_path() / Unique("tg_team_disk");
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    const std::string path = (dir / "Tintgrove.tgv").string();
+    ASSERT_EQ(WriteCombinationFile(path, Library({kOne, kTwo})), 1);
+    SharedLibraryFile a(path), b(path);
+    CombinationLibrary la, lb;
+    ASSERT_EQ(a.Load(la), 1);
+    ASSERT_EQ(b.Load(lb), 1);
+    const CombinationRecord edited = WithDescription(kTwo, "B");
+    lb.ReplaceAt(1, edited);
+    b.changes.Changed(kTwo, edited);
+    EXPECT_EQ(b.Save(lb).status, SharedLibraryFile::SaveResult::Status::Written);
+    la.Append(kThree);
+    a.changes.Added(kThree);
+    // Same size as A read it, but not the same file: merged, not appended.
+    EXPECT_EQ(a.Save(la).status, SharedLibraryFile::SaveResult::Status::Merged);
+    CombinationLibrary back;
+    ASSERT_EQ(ReadCombinationFile(path, back), 1);
+    EXPECT_EQ(Paths(back), (std::vector<std::string>{"a/one=1", "a/two=B", "b/three=3"}));
+    EXPECT_FALSE(fs::exists(dir / "Tintgrove.tgv.lock"));
+    fs::remove_all(dir);
+}
+
+}  // namespace
