@@ -43,7 +43,7 @@ const std::array<double, 256>& LinearTable()
 
 }  // namespace
 
-std::optional<double> TextureLightReflectance(const std::string& path)
+std::optional<RgbImage> DecodeTexture(const std::string& path)
 {
     std::unique_ptr<std::FILE, FileCloser> file(OpenForReading(path));
     if (!file)
@@ -57,11 +57,23 @@ std::optional<double> TextureLightReflectance(const std::string& path)
                                                      stbi_image_free);
     if (!pixels)
         return std::nullopt;
+    RgbImage image;
+    image.width = width;
+    image.height = height;
+    image.rgb.assign(pixels.get(), pixels.get() + static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 3);
+    return image;
+}
+
+std::optional<double> TextureLightReflectance(const std::string& path)
+{
+    const std::optional<RgbImage> image = DecodeTexture(path);
+    if (!image)
+        return std::nullopt;
     const auto& linear = LinearTable();
-    const std::size_t count = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
+    const std::size_t count = static_cast<std::size_t>(image->width) * static_cast<std::size_t>(image->height);
     double sum = 0.0;
     for (std::size_t i = 0; i < count; ++i) {
-        const stbi_uc* p = pixels.get() + 3 * i;
+        const unsigned char* p = image->rgb.data() + 3 * i;
         sum += 0.2126 * linear[p[0]] + 0.7152 * linear[p[1]] + 0.0722 * linear[p[2]];
     }
     return 100.0 * sum / static_cast<double>(count);

@@ -101,11 +101,8 @@ int RunContrast(TgvIo& io, const ContrastOptions& options)
 {
     bool fragment = false;
     const CombinationLibrary library = LoadWhole(options.file, io, fragment);
-    if (!options.textureFolder.empty()) {
-        std::error_code ec;
-        if (!fs::is_directory(fs::u8path(options.textureFolder), ec))
-            throw Failure{options.textureFolder + ": no such folder"};
-    }
+    if (!options.textureFolder.empty())
+        RequireFolder(options.textureFolder);
     TextureFolder textures(options.textureFolder);
     int below = 0;
     ordered_json records = ordered_json::array();

@@ -14,15 +14,9 @@
 #include <filesystem>
 #include <map>
 #include <memory>
+#include <optional>
 #include <ostream>
 
-#ifdef _WIN32
-#include "Win32Text.h"
-#endif
-
-#define STB_IMAGE_STATIC
-#define STB_IMAGE_IMPLEMENTATION
-#include <stb_image.h>
 #define STB_IMAGE_WRITE_STATIC
 #define STB_IMAGE_WRITE_IMPLEMENTATION
 #include <stb_image_write.h>
@@ -81,33 +75,13 @@ std::string Base64(const std::string& bytes)
     return out;
 }
 
-struct FileCloser {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-};
-
-std::FILE* OpenForReading(const std::string& path)
-{
-#ifdef _WIN32
-    return _wfopen(win32text::Cp936ToWide(path).c_str(), L"rb");
-#else
-    return std::fopen(path.c_str(), "rb");
-#endif
-}
-
 // A PNG thumbnail of the image file as a data URI; empty when it cannot be read.
 std::string Thumbnail(const std::string& platformPath)
 {
-    std::unique_ptr<std::FILE, FileCloser> file(OpenForReading(platformPath));
-    if (!file)
+    const std::optional<RgbImage> image = DecodeTexture(platformPath);
+    if (!image)
         return std::string();
-    int width = 0, height = 0, channels = 0;
-    if (!stbi_info_from_file(file.get(), &width, &height, &channels) || width <= 0 || height <= 0 ||
-        static_cast<long long>(width) * height > kMaxTexturePixels)
-        return std::string();
-    std::unique_ptr<stbi_uc, void (*)(void*)> pixels(stbi_load_from_file(file.get(), &width, &height, &channels, 3),
-                                                     stbi_image_free);
-    if (!pixels)
-        return std::string();
+    const int width = image->width, height = image->height;
     const double scale = std::min(1.0, static_cast<double>(kThumbnail) / std::max(width, height));
     const int w = std::max(1, static_cast<int>(width * scale)), h = std::max(1, static_cast<int>(height * scale));
     // Each thumbnail pixel is the mean of the image pixels it covers.
@@ -120,7 +94,7 @@ std::string Thumbnail(const std::string& platformPath)
             for (int sy = y0; sy < y1; ++sy)
                 for (int sx = x0; sx < x1; ++sx)
                     for (int c = 0; c < 3; ++c)
-                        sum[c] += pixels.get()[(static_cast<std::size_t>(sy) * width + sx) * 3 + c];
+                        sum[c] += image->rgb[(static_cast<std::size_t>(sy) * width + sx) * 3 + c];
             const double n = static_cast<double>(x1 - x0) * (y1 - y0);
             for (int c = 0; c < 3; ++c)
                 small[(static_cast<std::size_t>(y) * w + x) * 3 + c] = static_cast<unsigned char>(std::lround(sum[c] / n));
@@ -170,11 +144,8 @@ int RunReport(TgvIo& io, const ReportOptions& options)
 {
     bool fragment = false;
     const CombinationLibrary library = LoadWhole(options.file, io, fragment);
-    if (!options.textureFolder.empty()) {
-        std::error_code ec;
-        if (!fs::is_directory(fs::u8path(options.textureFolder), ec))
-            throw Failure{options.textureFolder + ": no such folder"};
-    }
+    if (!options.textureFolder.empty())
+        RequireFolder(options.textureFolder);
     std::string only = options.category.empty() ? std::string() : LayerPath(options.category);
     if (!only.empty() && only.back() != '/')
         only += '/';

@@ -8,6 +8,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <istream>
 #include <iterator>
 #include <new>
@@ -87,6 +88,13 @@ LoadedFile FromBytes(const std::string& bytes, const std::string& name)
 }
 
 }  // namespace
+
+void RequireFolder(const std::string& utf8Path)
+{
+    std::error_code ec;
+    if (!std::filesystem::is_directory(std::filesystem::u8path(utf8Path), ec))
+        throw Failure{utf8Path + ": no such folder"};
+}
 
 LoadedFile LoadFile(const std::string& utf8Path, std::istream& in)
 {

@@ -31,6 +31,9 @@ struct TgvIo {
 // it (code page 936).
 std::string LayerPath(const std::string& utf8Path);
 
+// Throws a Failure unless utf8Path names a folder ("--textures DIR").
+void RequireFolder(const std::string& utf8Path);
+
 // The whole of a file, or of standard input for "-".
 std::string ReadInput(const std::string& utf8Path, std::istream& in);
 // Saves bytes safely (temporary file, flush, replace), or writes them to
