@@ -24,6 +24,32 @@ Vec3 Camera::RayThrough(double x, double y) const
 
 ViewBasis Camera::Basis() const { return ViewBasis{position, Right(), Up(), Forward()}; }
 
+ViewVolume::ViewVolume(const Camera& camera, double nearDistance, double marginPixels)
+{
+    // A point is on the picture when its camera-space x over its depth, times
+    // the focal length, lies within half the width of the centre (y the same).
+    // Each edge is a plane through the eye.
+    const ViewBasis b = camera.Basis();
+    const double f = camera.Focal();
+    const double halfW = camera.width / 2.0 + marginPixels, halfH = camera.height / 2.0 + marginPixels;
+    const Vec3 normals[5] = {b.forward, b.right * f + b.forward * halfW, b.right * -f + b.forward * halfW,
+                             b.up * -f + b.forward * halfH, b.up * f + b.forward * halfH};
+    for (int i = 0; i < 5; ++i)
+        planes_[i] = Plane{normals[i], -Dot(normals[i], b.position)};
+    planes_[0].offset -= nearDistance * 0.999;  // a hair nearer, against rounding
+}
+
+bool ViewVolume::MayShow(const Vec3& lo, const Vec3& hi) const
+{
+    for (const Plane& p : planes_) {
+        // The box's corner farthest along the plane's normal.
+        const Vec3 c(p.normal.x >= 0 ? hi.x : lo.x, p.normal.y >= 0 ? hi.y : lo.y, p.normal.z >= 0 ? hi.z : lo.z);
+        if (Dot(p.normal, c) + p.offset < 0)
+            return false;
+    }
+    return true;
+}
+
 void Camera::Walk(double metres)
 {
     position += Vec3(std::sin(yaw), 0, -std::cos(yaw)) * metres;

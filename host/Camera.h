@@ -18,6 +18,26 @@ struct ViewBasis {
     }
 };
 
+class Camera;
+
+// What the camera can show: the space in front of its near plane and
+// within the picture's edges, widened by a margin of pixels so that a box
+// it turns down lies clearly outside. Anything drawn from inside a box it
+// turns down would have fallen outside every pixel of the picture.
+class ViewVolume {
+public:
+    ViewVolume(const Camera& camera, double nearDistance, double marginPixels = 2);
+    // False only when the box between the corners lies wholly outside.
+    bool MayShow(const Vec3& lo, const Vec3& hi) const;
+
+private:
+    struct Plane {
+        Vec3 normal;  // pointing inwards
+        double offset;
+    };
+    Plane planes_[5];
+};
+
 class Camera {
 public:
     Vec3 position{0, 1.6, 0};

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 
 #ifndef GL_BGRA_EXT
 #define GL_BGRA_EXT 0x80E1
@@ -71,8 +72,14 @@ void main()
 }
 )";
 
-// The OpenGL 2.0 functions the shader needs, found at run time.
-struct ShaderApi {
+// The OpenGL 1.5 functions of vertex buffers and the 2.0 ones the shader
+// needs, found at run time.
+struct GlApi {
+    PFNGLGENBUFFERSPROC genBuffers = nullptr;
+    PFNGLBINDBUFFERPROC bindBuffer = nullptr;
+    PFNGLBUFFERDATAPROC bufferData = nullptr;
+    PFNGLDELETEBUFFERSPROC deleteBuffers = nullptr;
+
     PFNGLCREATESHADERPROC createShader = nullptr;
     PFNGLSHADERSOURCEPROC shaderSource = nullptr;
     PFNGLCOMPILESHADERPROC compileShader = nullptr;
@@ -86,9 +93,20 @@ struct ShaderApi {
     PFNGLUNIFORM1IPROC uniform1i = nullptr;
     PFNGLDELETEPROGRAMPROC deleteProgram = nullptr;
 
-    bool Load()
+    static void* Get(const char* name) { return reinterpret_cast<void*>(wglGetProcAddress(name)); }
+
+    bool LoadBuffers()
     {
-        auto get = [](const char* name) { return reinterpret_cast<void*>(wglGetProcAddress(name)); };
+        genBuffers = reinterpret_cast<PFNGLGENBUFFERSPROC>(Get("glGenBuffers"));
+        bindBuffer = reinterpret_cast<PFNGLBINDBUFFERPROC>(Get("glBindBuffer"));
+        bufferData = reinterpret_cast<PFNGLBUFFERDATAPROC>(Get("glBufferData"));
+        deleteBuffers = reinterpret_cast<PFNGLDELETEBUFFERSPROC>(Get("glDeleteBuffers"));
+        return genBuffers && bindBuffer && bufferData && deleteBuffers;
+    }
+
+    bool LoadShaders()
+    {
+        auto get = Get;
         createShader = reinterpret_cast<PFNGLCREATESHADERPROC>(get("glCreateShader"));
         shaderSource = reinterpret_cast<PFNGLSHADERSOURCEPROC>(get("glShaderSource"));
         compileShader = reinterpret_cast<PFNGLCOMPILESHADERPROC>(get("glCompileShader"));
@@ -106,9 +124,9 @@ struct ShaderApi {
     }
 };
 
-ShaderApi& Api()
+GlApi& Api()
 {
-    static ShaderApi api;
+    static GlApi api;
     return api;
 }
 
@@ -116,8 +134,8 @@ ShaderApi& Api()
 
 bool GlRenderer::MakeProgram()
 {
-    ShaderApi& gl = Api();
-    if (!gl.Load())
+    GlApi& gl = Api();
+    if (!gl.LoadShaders())
         return false;
     auto compile = [&gl](GLenum kind, const char* source) -> GLuint {
         const GLuint shader = gl.createShader(kind);
@@ -193,18 +211,18 @@ bool GlRenderer::Create(HWND window, std::string& error, bool shaders)
     description_ = std::string("OpenGL ") + (version ? version : "?") + " (" + (renderer ? renderer : "?") + ")";
     if (!shaders || !MakeProgram())
         description_ += ", without shaders";
+    useBuffers_ = Api().LoadBuffers();
     return true;
 }
 
 void GlRenderer::Release()
 {
-    for (const SurfaceLists& l : lists_) {
-        if (l.front)
-            glDeleteLists(l.front, 1);
-        if (l.back)
-            glDeleteLists(l.back, 1);
-    }
-    lists_.clear();
+    if (buffer_)
+        Api().deleteBuffers(1, &buffer_);
+    buffer_ = 0;
+    vertices_.clear();
+    firstVertex_.clear();
+    vertexCount_ = 0;
     for (const auto& t : textures_)
         glDeleteTextures(1, &t.second);
     textures_.clear();
@@ -213,57 +231,91 @@ void GlRenderer::Release()
     colours_.clear();
 }
 
-// One display list per surface and side: each triangle with its texture
-// coordinates (v turned, as the software renderer reads rows top down) and
-// its light as a grey vertex colour, which the surface's texture multiplies.
+// Every triangle's corners with their texture coordinates (v turned, as the
+// software renderer reads rows top down) and the light of the face as a grey
+// vertex colour, which the surface's texture multiplies: all positions, then
+// all coordinates, then the colours of the fronts and of the backs.
 void GlRenderer::Build(const Scene& scene)
 {
     Release();
-    std::vector<float> positions, uvs, front, back;
+    size_t n = 0;
     for (const Surface& s : scene.Surfaces()) {
-        positions.clear();
-        uvs.clear();
-        front.clear();
-        back.clear();
+        firstVertex_.push_back(n);
+        n += 3 * s.triangles.size();
+    }
+    vertexCount_ = n;
+    vertices_.assign(n * (program_ ? 8 : 11), 0.0f);
+    float* position = vertices_.data();
+    float* uv = position + 3 * n;
+    float* front = uv + 2 * n;
+    float* back = front + 3 * n;
+    for (const Surface& s : scene.Surfaces())
         for (const Triangle& t : s.triangles) {
             float lf = 0, lb = 0;
             FaceLights(t, lf, lb);
             for (int k = 0; k < 3; ++k) {
-                positions.insert(positions.end(), {static_cast<float>(t.p[k].x), static_cast<float>(t.p[k].y),
-                                                   static_cast<float>(t.p[k].z)});
-                uvs.insert(uvs.end(), {static_cast<float>(t.uv[k].u), static_cast<float>(1 - t.uv[k].v)});
-                if (program_) {
-                    front.insert(front.end(), {lf, lb, 0});  // the shader picks the side
-                } else {
-                    front.insert(front.end(), {lf, lf, lf});
-                    back.insert(back.end(), {lb, lb, lb});
+                *position++ = static_cast<float>(t.p[k].x);
+                *position++ = static_cast<float>(t.p[k].y);
+                *position++ = static_cast<float>(t.p[k].z);
+                *uv++ = static_cast<float>(t.uv[k].u);
+                *uv++ = static_cast<float>(1 - t.uv[k].v);
+                if (program_) {  // the shader picks the side
+                    *front++ = lf;
+                    *front++ = lb;
+                    *front++ = 0;
+                    continue;
+                }
+                for (int c = 0; c < 3; ++c) {
+                    *front++ = lf;
+                    *back++ = lb;
                 }
             }
         }
-        SurfaceLists l;
-        if (!s.triangles.empty()) {
-            glEnableClientState(GL_VERTEX_ARRAY);
-            glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-            glEnableClientState(GL_COLOR_ARRAY);
-            glVertexPointer(3, GL_FLOAT, 0, positions.data());
-            glTexCoordPointer(2, GL_FLOAT, 0, uvs.data());
-            const GLsizei n = static_cast<GLsizei>(positions.size() / 3);
-            for (int side = 0; side < (program_ ? 1 : 2); ++side) {
-                const unsigned list = glGenLists(1);
-                glColorPointer(3, GL_FLOAT, 0, side == 0 ? front.data() : back.data());
-                glNewList(list, GL_COMPILE);
-                glDrawArrays(GL_TRIANGLES, 0, n);
-                glEndList();
-                (side == 0 ? l.front : l.back) = list;
-            }
-            glDisableClientState(GL_COLOR_ARRAY);
-            glDisableClientState(GL_TEXTURE_COORD_ARRAY);
-            glDisableClientState(GL_VERTEX_ARRAY);
-        }
-        lists_.push_back(l);
+    GlApi& gl = Api();
+    if (n > 0 && useBuffers_) {
+        gl.genBuffers(1, &buffer_);
+        gl.bindBuffer(GL_ARRAY_BUFFER, buffer_);
+        gl.bufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(vertices_.size() * sizeof(float)), vertices_.data(),
+                      GL_STATIC_DRAW);
+        gl.bindBuffer(GL_ARRAY_BUFFER, 0);
+        std::vector<float>().swap(vertices_);  // the system keeps them now
     }
     builtFor_ = &scene;
     sceneDirty_ = false;
+}
+
+void GlRenderer::PointArrays(bool backs)
+{
+    // Offsets into the system's buffer, or addresses in ours.
+    const uintptr_t origin = buffer_ ? 0 : reinterpret_cast<uintptr_t>(vertices_.data());
+    const size_t n = vertexCount_;
+    auto at = [origin](size_t floats) { return reinterpret_cast<const void*>(origin + floats * sizeof(float)); };
+    if (buffer_)
+        Api().bindBuffer(GL_ARRAY_BUFFER, buffer_);
+    glVertexPointer(3, GL_FLOAT, 0, at(0));
+    glTexCoordPointer(2, GL_FLOAT, 0, at(3 * n));
+    glColorPointer(3, GL_FLOAT, 0, at(backs ? 8 * n : 5 * n));
+}
+
+void GlRenderer::DrawRuns(const Surface& surface, size_t firstVertex, const ViewVolume& volume)
+{
+    // Adjacent runs in view go in one call.
+    size_t first = 0, count = 0;
+    auto flush = [&] {
+        if (count > 0)
+            glDrawArrays(GL_TRIANGLES, static_cast<GLint>(firstVertex + 3 * first), static_cast<GLsizei>(3 * count));
+        count = 0;
+    };
+    for (const TriangleRun& run : surface.runs) {
+        if (!volume.MayShow(run.lo, run.hi)) {
+            flush();
+            continue;
+        }
+        if (count == 0)
+            first = run.first;
+        count += run.count;
+    }
+    flush();
 }
 
 unsigned GlRenderer::TextureOf(const Image* image)
@@ -316,7 +368,7 @@ void GlRenderer::Draw(const Scene& scene, const Camera& camera, const std::vecto
     if (!context_)
         return;
     wglMakeCurrent(dc_, context_);
-    if (sceneDirty_ || builtFor_ != &scene || lists_.size() != scene.SurfaceCount())
+    if (sceneDirty_ || builtFor_ != &scene || firstVertex_.size() != scene.SurfaceCount())
         Build(scene);
     const int w = std::max(camera.width, 1), h = std::max(camera.height, 1);
     width_ = w;
@@ -381,8 +433,13 @@ void GlRenderer::Draw(const Scene& scene, const Camera& camera, const std::vecto
 
     static const float grey[3] = {0.7f, 0.7f, 0.7f};
     const std::vector<Surface>& surfaces = scene.Surfaces();
-    for (size_t s = 0; s < surfaces.size() && s < lists_.size(); ++s) {
-        if (!lists_[s].front)
+    const ViewVolume volume(camera, kNear);
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+    glEnableClientState(GL_COLOR_ARRAY);
+    PointArrays(false);
+    for (size_t s = 0; s < surfaces.size(); ++s) {
+        if (surfaces[s].triangles.empty())
             continue;
         const Material* material = scene.GetMaterial(surfaces[s].material);
         const Image* texture = material && textures ? textures(*material) : nullptr;
@@ -391,14 +448,18 @@ void GlRenderer::Draw(const Scene& scene, const Camera& camera, const std::vecto
         else
             glBindTexture(GL_TEXTURE_2D, ColourTexture(surfaces[s].material, material ? material->record.color : grey));
         if (program_) {
-            glCallList(lists_[s].front);
+            DrawRuns(surfaces[s], firstVertex_[s], volume);
             continue;
         }
         glCullFace(GL_BACK);
-        glCallList(lists_[s].front);
+        PointArrays(false);
+        DrawRuns(surfaces[s], firstVertex_[s], volume);
         glCullFace(GL_FRONT);
-        glCallList(lists_[s].back);
+        PointArrays(true);
+        DrawRuns(surfaces[s], firstVertex_[s], volume);
     }
+    glDisableClientState(GL_COLOR_ARRAY);
+    glDisableClientState(GL_TEXTURE_COORD_ARRAY);
     if (program_)
         Api().useProgram(0);
 
@@ -425,21 +486,17 @@ void GlRenderer::Draw(const Scene& scene, const Camera& camera, const std::vecto
             glPolygonStipple(pattern);
             const int keep = band ? 150 : 110;
             glColor4ub(255, 190, 0, static_cast<GLubyte>(256 - keep));
-            glBegin(GL_TRIANGLES);
-            for (unsigned id : selected) {
-                const Surface* surface = scene.GetSurface(id);
-                if (!surface)
-                    continue;
-                for (const Triangle& t : surface->triangles)
-                    for (const Vec3& p : t.p)
-                        glVertex3d(p.x, p.y, p.z);
-            }
-            glEnd();
+            for (unsigned id : selected)
+                if (const Surface* surface = scene.GetSurface(id))
+                    DrawRuns(*surface, firstVertex_[id - 1], volume);
         }
         glDisable(GL_POLYGON_STIPPLE);
         glDisable(GL_BLEND);
         glDepthMask(GL_TRUE);
     }
+    glDisableClientState(GL_VERTEX_ARRAY);
+    if (buffer_)
+        Api().bindBuffer(GL_ARRAY_BUFFER, 0);
 }
 
 void GlRenderer::Present()

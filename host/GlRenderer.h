@@ -45,12 +45,14 @@ public:
     void ReadPixels(Image& image);
 
 private:
-    struct SurfaceLists {
-        unsigned front = 0, back = 0;  // display lists: faces turned to the eye, and away
-    };
     bool MakeProgram();
     void Build(const Scene& scene);
     void Release();
+    // Points the vertex arrays at the stored geometry, the colours at the
+    // lights of the faces' fronts or backs.
+    void PointArrays(bool backs);
+    // Draws the runs of a surface's triangles that may be in view.
+    void DrawRuns(const Surface& surface, size_t firstVertex, const ViewVolume& volume);
     unsigned TextureOf(const Image* image);
     unsigned ColourTexture(unsigned material, const float rgb[3]);
 
@@ -61,7 +63,14 @@ private:
     unsigned program_ = 0;  // the shader that draws both sides in one pass; 0: two fixed-function passes
     bool sceneDirty_ = true;
     const Scene* builtFor_ = nullptr;
-    std::vector<SurfaceLists> lists_;
+    // The scene's vertices: positions, texture coordinates and the lights of
+    // the fronts and backs, in one buffer of the system's when it has them,
+    // else in `vertices_`; where each surface's vertices begin.
+    bool useBuffers_ = false;
+    unsigned buffer_ = 0;
+    std::vector<float> vertices_;
+    size_t vertexCount_ = 0;
+    std::vector<size_t> firstVertex_;
     std::map<const Image*, unsigned> textures_;
     std::map<unsigned, std::pair<uint32_t, unsigned>> colours_;  // material: packed colour, texture
     int width_ = 0, height_ = 0;

@@ -106,16 +106,24 @@ void FillTriangle(const ScreenVertex& a, const ScreenVertex& b, const ScreenVert
     const double area = ScreenArea(a, b, c);
     if (std::fabs(area) < 1e-9)
         return;
-    const int x0 = std::max(0, static_cast<int>(std::floor(std::min({a.x, b.x, c.x}))));
-    const int x1 = std::min(w - 1, static_cast<int>(std::ceil(std::max({a.x, b.x, c.x}))));
-    const int y0 = std::max(0, static_cast<int>(std::floor(std::min({a.y, b.y, c.y}))));
-    const int y1 = std::min(h - 1, static_cast<int>(std::ceil(std::max({a.y, b.y, c.y}))));
+    // Only pixels whose centres lie in the triangle's box, give or take a
+    // hair for rounding, can be drawn: a triangle smaller than a pixel
+    // often has none, and a small one is tested on its own pixels only.
+    // (Clamped to the picture before they become ints: a corner cut at the
+    // near plane may lie far outside.)
+    constexpr double kHair = 0.01;
+    const int x0 = CeilInt(std::max(std::min({a.x, b.x, c.x}) - 0.5 - kHair, 0.0));
+    const int x1 = FloorInt(std::min(std::max({a.x, b.x, c.x}) - 0.5 + kHair, w - 1.0));
+    const int y0 = CeilInt(std::max(std::min({a.y, b.y, c.y}) - 0.5 - kHair, 0.0));
+    const int y1 = FloorInt(std::min(std::max({a.y, b.y, c.y}) - 0.5 + kHair, h - 1.0));
     if (x0 > x1 || y0 > y1)
         return;
     const double inv = 1.0 / area;
     // Barycentric weights are affine in x and y: step them per pixel.
     const double dw0dx = (b.y - c.y) * inv, dw1dx = (c.y - a.y) * inv;
     const double dw2dx = -(dw0dx + dw1dx);
+    const double ds[3] = {dw0dx, dw1dx, dw2dx};
+    const double rds[3] = {ds[0] != 0 ? 1 / ds[0] : 0, ds[1] != 0 ? 1 / ds[1] : 0, ds[2] != 0 ? 1 / ds[2] : 0};
     // The fall-off is the same over the whole triangle when all of it is
     // nearer than 2.9 m (none) or farther than 12.5 m (the most): no
     // division per pixel then.
@@ -135,13 +143,12 @@ void FillTriangle(const ScreenVertex& a, const ScreenVertex& b, const ScreenVert
                 const double w0 = ((b.x - px0) * (c.y - py) - (b.y - py) * (c.x - px0)) * inv;
                 const double w1 = ((c.x - px0) * (a.y - py) - (c.y - py) * (a.x - px0)) * inv;
                 const double ws[3] = {w0, w1, 1 - w0 - w1};
-                const double ds[3] = {dw0dx, dw1dx, dw2dx};
                 bool empty = false;
                 for (int k = 0; k < 3 && !empty; ++k) {
                     if (ds[k] > 0)
-                        lo = std::max(lo, x0 - ws[k] / ds[k]);
+                        lo = std::max(lo, x0 - ws[k] * rds[k]);
                     else if (ds[k] < 0)
-                        hi = std::min(hi, x0 - ws[k] / ds[k]);
+                        hi = std::min(hi, x0 - ws[k] * rds[k]);
                     else if (ws[k] < -1e-9)
                         empty = true;
                 }
@@ -240,6 +247,11 @@ struct ScreenTriangle {
     uint32_t color;
 };
 
+// Triangles of one surface the camera may see: [first, first + count).
+struct VisibleRun {
+    size_t surface, first, count;
+};
+
 // What a surface is drawn with in this frame.
 struct SurfacePaint {
     const float* rgb;
@@ -256,7 +268,10 @@ struct RenderWork {
     // view that touch the band's rows, in scene order.
     std::vector<std::vector<std::vector<ScreenTriangle>>> parts;
     std::vector<SurfacePaint> paints;
-    std::vector<size_t> firstTriangle;               // per surface, and the total at the end
+    // The runs of triangles the camera may see, adjacent ones joined, and
+    // where each starts in the count of them all (the total at the end).
+    std::vector<VisibleRun> visible;
+    std::vector<size_t> visibleStart;
 };
 
 void RenderScene(const Scene& scene, const Camera& camera, const std::vector<unsigned>& selected,
@@ -270,10 +285,13 @@ void RenderScene(const Scene& scene, const Camera& camera, const std::vector<uns
     const int count = threads > 0 ? threads : workers.Size();
     const int w = frame.color.width, h = frame.color.height;
 
-    // What each surface is drawn with, on this thread (textures may load).
+    // What each surface is drawn with, on this thread (textures may load),
+    // and the runs of its triangles that may be in view.
     const std::vector<Surface>& surfaces = scene.Surfaces();
+    const ViewVolume volume(camera, kNear);
     work.paints.resize(surfaces.size());
-    work.firstTriangle.resize(surfaces.size() + 1);
+    work.visible.clear();
+    work.visibleStart.clear();
     size_t total = 0;
     static const float grey[3] = {0.7f, 0.7f, 0.7f};
     for (size_t s = 0; s < surfaces.size(); ++s) {
@@ -285,13 +303,24 @@ void RenderScene(const Scene& scene, const Camera& camera, const std::vector<uns
         const uint32_t id = static_cast<uint32_t>(s + 1);
         work.paints[s] = SurfacePaint{material ? material->record.color : grey, texture,
                                       std::find(selected.begin(), selected.end(), id) != selected.end()};
-        work.firstTriangle[s] = total;
-        total += surface.triangles.size();
+        for (const TriangleRun& run : surface.runs) {
+            if (!volume.MayShow(run.lo, run.hi))
+                continue;
+            if (!work.visible.empty() && work.visible.back().surface == s &&
+                work.visible.back().first + work.visible.back().count == run.first) {
+                work.visible.back().count += run.count;
+            } else {
+                work.visible.push_back(VisibleRun{s, run.first, run.count});
+                work.visibleStart.push_back(total);
+            }
+            total += run.count;
+        }
     }
-    work.firstTriangle[surfaces.size()] = total;
+    work.visibleStart.push_back(total);
 
-    // The camera's basis once per frame; then each slice of the triangles is
-    // projected by one thread, keeping the ones in view in scene order.
+    // The camera's basis once per frame; then each slice of the triangles in
+    // view is projected by one thread, keeping the ones on the picture in
+    // scene order.
     const ViewBasis basis = camera.Basis();
     const double focal = camera.Focal();
     const int slices = total >= 4096 ? count : 1;
@@ -304,12 +333,14 @@ void RenderScene(const Scene& scene, const Camera& camera, const std::vector<uns
             band.clear();
         const size_t begin = total * static_cast<size_t>(part) / static_cast<size_t>(slices);
         const size_t end = total * static_cast<size_t>(part + 1) / static_cast<size_t>(slices);
-        size_t s = static_cast<size_t>(std::upper_bound(work.firstTriangle.begin(), work.firstTriangle.end(), begin) -
-                                       work.firstTriangle.begin()) - 1;
+        size_t r = static_cast<size_t>(std::upper_bound(work.visibleStart.begin(), work.visibleStart.end(), begin) -
+                                       work.visibleStart.begin()) - 1;
         for (size_t t = begin; t < end; ++t) {
-            while (t >= work.firstTriangle[s + 1])
-                ++s;
-            const Triangle& tri = surfaces[s].triangles[t - work.firstTriangle[s]];
+            while (t >= work.visibleStart[r + 1])
+                ++r;
+            const VisibleRun& run = work.visible[r];
+            const size_t s = run.surface;
+            const Triangle& tri = surfaces[s].triangles[run.first + (t - work.visibleStart[r])];
             ClipVertex view[3];
             for (int k = 0; k < 3; ++k)
                 view[k] = ClipVertex{basis.ToView(tri.p[k]), tri.uv[k]};

@@ -1,5 +1,6 @@
 #include "Scene.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace walkhost {
@@ -45,8 +46,9 @@ void Scene::Clear()
     textureFolder.clear();
 }
 
-void Scene::Assign(const ObjModel& model)
+void Scene::Assign(const ObjModel& model, size_t runLength)
 {
+    runLength = std::max<size_t>(runLength, 1);
     surfaces_.clear();
     materials_.clear();
     materials_.reserve(model.materials.size());
@@ -87,6 +89,18 @@ void Scene::Assign(const ObjModel& model)
                 t.normal = normal;
                 surface.triangles.push_back(t);
             }
+        }
+        for (size_t first = 0; first < surface.triangles.size(); first += runLength) {
+            TriangleRun run;
+            run.first = first;
+            run.count = std::min(runLength, surface.triangles.size() - first);
+            run.lo = run.hi = surface.triangles[first].p[0];
+            for (size_t i = first; i < first + run.count; ++i)
+                for (const Vec3& p : surface.triangles[i].p) {
+                    run.lo = Vec3(std::min(run.lo.x, p.x), std::min(run.lo.y, p.y), std::min(run.lo.z, p.z));
+                    run.hi = Vec3(std::max(run.hi.x, p.x), std::max(run.hi.y, p.y), std::max(run.hi.z, p.z));
+                }
+            surface.runs.push_back(run);
         }
         triangleCount_ += surface.triangles.size();
         surfaces_.push_back(std::move(surface));

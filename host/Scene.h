@@ -26,10 +26,19 @@ struct Triangle {
     Vec3 normal;  // unit, of the face it was cut from
 };
 
+// A run of a surface's triangles, next to each other in its list, with the
+// box around them: drawing skips whole runs the camera cannot see, and what
+// it draws keeps the scene's order.
+struct TriangleRun {
+    size_t first = 0, count = 0;
+    Vec3 lo, hi;
+};
+
 struct Surface {
     std::string name;
     unsigned material = 0;
     std::vector<Triangle> triangles;
+    std::vector<TriangleRun> runs;  // cover the triangles in order
 };
 
 struct Material {
@@ -41,7 +50,9 @@ class Scene {
 public:
     // Replaces the scene by the model's surfaces and materials. Faces without
     // texture coordinates get a planar mapping of one texture tile per metre.
-    void Assign(const ObjModel& model);
+    // Each surface's triangles are cut into runs of `runLength`.
+    static constexpr size_t kRunLength = 64;
+    void Assign(const ObjModel& model, size_t runLength = kRunLength);
     void Clear();
 
     bool Empty() const { return surfaces_.empty(); }

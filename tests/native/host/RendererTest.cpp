@@ -143,3 +143,81 @@ TEST(RendererPictures, OneThreadOrManyDrawTheSameFrame)
         EXPECT_EQ(one.depth, many.depth) << view.name;
     }
 }
+
+namespace {
+
+// Small quads strewn all round the eye at 0.2 to 12 m, some cut by the near
+// plane and many just past the picture's edges, over four surfaces.
+ObjModel StrewnQuads(int count)
+{
+    ObjModel model;
+    model.materials.resize(2);
+    model.materials[1].kd[0] = 0.2f;
+    model.surfaces.resize(4);
+    unsigned seed = 12345;
+    auto next = [&seed] {
+        seed = seed * 1103515245u + 12345u;
+        return static_cast<double>((seed >> 8) & 0xffff) / 65536.0;
+    };
+    for (int i = 0; i < count; ++i) {
+        const double heading = next() * 6.2832, rise = (next() - 0.5) * 2.4, distance = 0.2 + next() * 12;
+        const Vec3 centre(std::sin(heading) * distance, 1.6 + rise * distance * 0.5, -std::cos(heading) * distance);
+        const Vec3 a(next() - 0.5, next() - 0.5, next() - 0.5), b(next() - 0.5, next() - 0.5, next() - 0.5);
+        ObjSurface& surface = model.surfaces[static_cast<size_t>(i % 4)];
+        surface.material = i % 2;
+        surface.faces.push_back(ObjFace{{centre, centre + a, centre + a + b, centre + b}, {}});
+    }
+    for (size_t s = 0; s < model.surfaces.size(); ++s)
+        model.surfaces[s].name = "strewn" + std::to_string(s);
+    return model;
+}
+
+}  // namespace
+
+TEST(ViewVolume, TurnsDownOnlyBoxesWhollyOutsideThePicture)
+{
+    Camera camera;  // at (0, 1.6, 0) looking along -z, 1024 x 768
+    const ViewVolume volume(camera, 0.05);
+    auto shows = [&volume](Vec3 centre, double half) {
+        return volume.MayShow(centre + Vec3(-half, -half, -half), centre + Vec3(half, half, half));
+    };
+    EXPECT_TRUE(shows(Vec3(0, 1.6, -5), 0.1));
+    EXPECT_FALSE(shows(Vec3(0, 1.6, 5), 0.1)) << "behind the eye";
+    EXPECT_FALSE(shows(Vec3(0, 1.6, -0.02), 0.01)) << "between the eye and the near plane";
+    EXPECT_TRUE(shows(Vec3(0, 1.6, 0), 0.5)) << "around the eye";
+    // The picture's left edge at 5 m lies tan-wise at x = -5 * 512 / focal.
+    const double edge = -5 * (camera.width / 2.0) / camera.Focal();
+    EXPECT_FALSE(shows(Vec3(edge - 0.2, 1.6, -5), 0.1));
+    EXPECT_TRUE(shows(Vec3(edge - 0.05, 1.6, -5), 0.1)) << "across the edge";
+    EXPECT_FALSE(shows(Vec3(0, 1.6 + 5 * 384 / camera.Focal() + 0.2, -5), 0.1)) << "above the top edge";
+    EXPECT_TRUE(shows(Vec3(0, 1.6 - 5 * 384 / camera.Focal() + 0.05, -5), 0.1)) << "across the bottom edge";
+}
+
+// Skipping runs out of view changes no pixel: runs of one triangle (every
+// one tested) draw the same frames as a run per surface (none skipped
+// unless a whole surface is out of view), from every side.
+TEST(RendererPictures, SkippingRunsOutOfViewChangesNoPixel)
+{
+    const ObjModel model = StrewnQuads(3000);
+    Scene fine, coarse;
+    fine.Assign(model, 1);
+    coarse.Assign(model, 1u << 30);
+    ASSERT_EQ(fine.TriangleCount(), 6000u);
+    ASSERT_EQ(fine.Surfaces()[0].runs.size(), 1500u);
+    ASSERT_EQ(coarse.Surfaces()[0].runs.size(), 1u);
+    const std::vector<unsigned> selected = {2};
+    for (int step = 0; step < 16; ++step)
+        for (double pitch : {-0.9, 0.0, 0.6}) {
+            Camera camera;
+            camera.width = 200;
+            camera.height = 150;
+            camera.yaw = step * 6.2832 / 16;
+            camera.pitch = pitch;
+            Frame a, b;
+            RenderScene(fine, camera, selected, nullptr, a);
+            RenderScene(coarse, camera, selected, nullptr, b);
+            ASSERT_EQ(a.color.pixels, b.color.pixels) << "heading " << step << ", pitch " << pitch;
+            ASSERT_EQ(a.ids, b.ids);
+            ASSERT_EQ(a.depth, b.depth);
+        }
+}
