@@ -42,6 +42,14 @@ void CombinationLibrary::Reserve(int wanted)
 {
     if (wanted <= capacity)
         return;
+    if (count == 0 && records != nullptr) {
+        // Nothing to keep (an emptied library about to be read again): the
+        // old storage goes first, so the two are never held at once and no
+        // stale bytes are copied.
+        std::free(records);
+        records = nullptr;
+        capacity = 0;
+    }
     void* grown = std::realloc(records, sizeof(CombinationRecord) * static_cast<std::size_t>(wanted));
     if (!grown)
         throw std::bad_alloc();
@@ -107,10 +115,13 @@ int FindCombination(const CombinationLibrary& library, std::string_view name, st
 void ListRoomCategories(const CombinationLibrary& library, std::vector<std::string>& list)
 {
     // Folded forms of the categories listed so far, so the run stays linear
-    // in the records however many categories there are.
+    // in the records however many categories there are; and the exact
+    // spellings met, so that a record repeats a category without folding
+    // or allocating (they point into the records, unchanged during the call).
     std::unordered_set<std::string> seen;
     for (const std::string& s : list)
         seen.insert(cp936::FoldCase(s));
+    std::unordered_set<std::string_view> met;
     std::string_view previous;
     bool havePrevious = false;
     for (const CombinationRecord& r : library) {
@@ -119,6 +130,8 @@ void ListRoomCategories(const CombinationLibrary& library, std::vector<std::stri
             continue;  // records of one category usually follow each other
         previous = category;
         havePrevious = true;
+        if (!met.insert(category).second)
+            continue;
         if (seen.insert(cp936::FoldCase(category)).second)
             list.emplace_back(category);
     }
@@ -130,7 +143,9 @@ void ListNamesInCategory(const CombinationLibrary& library, std::string_view roo
     indices.clear();
     for (int i = 0; i < library.GetCount(); ++i) {
         const CombinationRecord& r = library[i];
-        if (cp936::EqualsNoCase(FieldView(r.roomCategory), roomCategory)) {
+        // Texts equal but for letter case have the same length.
+        const std::string_view category = FieldView(r.roomCategory);
+        if (category.size() == roomCategory.size() && cp936::EqualsNoCase(category, roomCategory)) {
             names.emplace_back(FieldView(r.name));
             indices.push_back(i);
         }

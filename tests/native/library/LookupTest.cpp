@@ -95,3 +95,48 @@ TEST(Lookup, ArrayOperationsKeepOrderAndZeroTheGaps)
     lib.Empty();
     EXPECT_TRUE(lib.IsEmpty());
 }
+
+TEST(Lookup, CategoriesThatRecurApartAreListedOnceInTheirFirstForm)
+{
+    CombinationLibrary lib;
+    for (const char* category : {"A/", "b/", "a/", "A/", "b/", "B/", "c/", "A/", "C/"})
+        lib.Append(MakeRecord("n", category));
+    std::vector<std::string> list = {"B/"};
+    ListRoomCategories(lib, list);
+    EXPECT_EQ(list, (std::vector<std::string>{"B/", "A/", "c/"}));
+}
+
+TEST(Lookup, NamesInCategoryTakeNoLongerOrShorterCategory)
+{
+    CombinationLibrary lib;
+    lib.Append(MakeRecord("series", "住宅/客厅/系列1/"));
+    lib.Append(MakeRecord("home", "住宅/"));
+    lib.Append(MakeRecord("living", "住宅/客厅/"));
+    lib.Append(MakeRecord("LIVING", "住宅/客厅/"));
+    std::vector<std::string> names;
+    std::vector<int> indices;
+    ListNamesInCategory(lib, "住宅/客厅/", names, indices);
+    EXPECT_EQ(indices, (std::vector<int>{2, 3}));
+    ListNamesInCategory(lib, "住宅/客厅", names, indices);
+    EXPECT_TRUE(indices.empty());
+}
+
+TEST(Lookup, EmptiedLibraryTakesNewRecordsIntoLargerStorage)
+{
+    CombinationLibrary lib;
+    for (int i = 0; i < 3; ++i)
+        lib.Append(MakeRecord("old" + std::to_string(i), "c/"));
+    lib.Empty();
+    lib.Reserve(100);
+    const int filled = lib.AppendFilled(2, [](CombinationRecord* storage, int n) {
+        for (int i = 0; i < n; ++i)
+            storage[i] = MakeRecord("new" + std::to_string(i), "d/");
+        return n;
+    });
+    EXPECT_EQ(filled, 2);
+    ASSERT_EQ(lib.GetCount(), 2);
+    EXPECT_EQ(FieldView(lib[0].name), "new0");
+    EXPECT_EQ(FieldView(lib[1].name), "new1");
+    const CombinationLibrary copy = lib;
+    EXPECT_EQ(ToBytes(copy[1]), ToBytes(lib[1]));
+}
