@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 namespace walkhost {
 namespace {
@@ -46,6 +47,8 @@ struct PolygonPaint {
     bool selected;
     uint32_t id;
 };
+
+const FalloffSteps kFalloff;
 
 // Rows are dealt to the threads in blocks of this many, in turn, so each
 // thread gets a share of the sky, the walls and the floor.
@@ -129,6 +132,7 @@ void FillTriangle(const ScreenVertex& a, const ScreenVertex& b, const ScreenVert
     // division per pixel then.
     const double nearest = std::max({a.iz, b.iz, c.iz}), farthest = std::min({a.iz, b.iz, c.iz});
     const int fixedFalloff = farthest >= 0.34 ? 256 : nearest <= 0.08 ? 170 : 0;
+    int falloff = fixedFalloff ? fixedFalloff : 213;  // carried from pixel to pixel
     // The first block of this thread's rows at or after y0.
     int block = y0 / kBlockRows;
     block += ((rows.index - block % rows.count) + rows.count) % rows.count;
@@ -169,10 +173,8 @@ void FillTriangle(const ScreenVertex& a, const ScreenVertex& b, const ScreenVert
                 const size_t i = row + x;
                 if (iz <= frame.depth[i])
                     continue;
-                // Light falls off gently with distance, so a large flat surface
-                // still reads as a plane in depth.
-                const int falloff =
-                    fixedFalloff ? fixedFalloff : std::clamp(static_cast<int>(256 * (1.12 - 0.04 / iz)), 170, 256);
+                if (!fixedFalloff)
+                    falloff = kFalloff.Step(falloff, iz);
                 uint32_t color = Scale(paint.color, falloff);
                 if (paint.texture) {
                     const double u = (w0 * a.uz + w1 * b.uz + w2 * c.uz) / iz;
@@ -222,6 +224,32 @@ void Frame::Resize(int width, int height)
     color.pixels.resize(n);
     depth.resize(n);
     ids.resize(n);
+}
+
+FalloffSteps::FalloffSteps()
+{
+    // Bisection over the bit patterns of positive doubles, which order as
+    // their values do, between an iz that keeps the least light and one that
+    // keeps all of it.
+    auto bits = [](double v) {
+        uint64_t b;
+        std::memcpy(&b, &v, sizeof b);
+        return b;
+    };
+    auto value = [](uint64_t b) {
+        double v;
+        std::memcpy(&v, &b, sizeof v);
+        return v;
+    };
+    least_[0] = 0;
+    for (int f = 171; f <= 256; ++f) {
+        uint64_t lo = bits(1e-6), hi = bits(1e6);  // FalloffAt: 170 and 256
+        while (hi - lo > 1) {
+            const uint64_t mid = lo + (hi - lo) / 2;
+            (FalloffAt(value(mid)) >= f ? hi : lo) = mid;
+        }
+        least_[f - 170] = value(hi);
+    }
 }
 
 double Shade(const Vec3& normal, const Vec3& pointOnPolygon, const Vec3& eye)

@@ -6,6 +6,7 @@
 #include "Image.h"
 #include "Scene.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -32,6 +33,35 @@ using TextureLookup = std::function<const Image*(const Material&)>;
 // whatever their number. `textures` is called on the calling thread only.
 void RenderScene(const Scene& scene, const Camera& camera, const std::vector<unsigned>& selected,
                  const TextureLookup& textures, Frame& frame, int threads = 0);
+
+// How much of its light a pixel keeps at 1 / depth `iz` (170 to 256 of 256):
+// light falls off gently with distance, so a large flat surface still reads
+// as a plane in depth.
+inline int FalloffAt(double iz)
+{
+    return std::clamp(static_cast<int>(256 * (1.12 - 0.04 / iz)), 170, 256);
+}
+
+// FalloffAt without a division per pixel. It never falls as iz grows, so the
+// least iz giving each value is found once; a pixel's value is then reached
+// by stepping from its neighbour's, iz changing little from pixel to pixel.
+class FalloffSteps {
+public:
+    FalloffSteps();
+    // FalloffAt(iz), starting the search from `from`, any value from 170 to 256.
+    int Step(int from, double iz) const
+    {
+        int f = from;
+        while (f < 256 && iz >= least_[f + 1 - 170])
+            ++f;
+        while (f > 170 && iz < least_[f - 170])
+            --f;
+        return f;
+    }
+
+private:
+    double least_[256 - 170 + 1];  // least_[f - 170]: the least iz with FalloffAt(iz) >= f
+};
 
 // The light a polygon with this normal receives (0 to 1), seen from `eye`.
 double Shade(const Vec3& normal, const Vec3& pointOnPolygon, const Vec3& eye);

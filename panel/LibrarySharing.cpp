@@ -89,8 +89,10 @@ void CColorPanelDlg::OfferExchangeFile()
 {
     if (!sharedLibrary.HasPendingChanges())
         return;
-    const CombinationLibrary records =
-        sharedLibrary.WholeLibraryChanged() ? library : sharedLibrary.changes.ChangedRecords();
+    // The whole library is offered as it is, not copied: one copy at a time.
+    const bool whole = sharedLibrary.WholeLibraryChanged();
+    const CombinationLibrary changed = whole ? CombinationLibrary() : sharedLibrary.changes.ChangedRecords();
+    const CombinationLibrary& records = whole ? library : changed;
     if (records.IsEmpty())
         return;  // only deletions, which an exchange file cannot carry
     if (fw::ShowMessageBox(fw::ReplacePlaceholder(kOfferExchangeFormat, libraryPath), MB_YESNO,

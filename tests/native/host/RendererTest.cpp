@@ -221,3 +221,33 @@ TEST(RendererPictures, SkippingRunsOutOfViewChangesNoPixel)
             ASSERT_EQ(a.depth, b.depth);
         }
 }
+
+// The fall-off found by stepping is the divided one exactly, at and either
+// side of every step and from any start, and over depths from the eye to
+// the far distance.
+TEST(RendererFalloff, SteppingGivesTheDividedValueEverywhere)
+{
+    const FalloffSteps steps;
+    std::vector<double> izs = {1e-9, 1e-6, 0.08, 0.34, 1.0, 20.0, 1e7};
+    for (double z = 0.05; z < 40; z *= 1.0007)
+        izs.push_back(1 / z);
+    for (double iz = 0.0785; iz < 0.342; iz += 1e-6)  // through every step
+        izs.push_back(iz);
+    int mismatches = 0;
+    for (double iz : izs)
+        for (int start : {170, 213, 256})
+            mismatches += steps.Step(start, iz) != FalloffAt(iz);
+    EXPECT_EQ(mismatches, 0);
+    // The doubles next to each step, where 256 * (1.12 - 0.04 / iz) = f.
+    int checked = 0;
+    for (int f = 171; f <= 256; ++f) {
+        double iz = 0.04 / (1.12 - f / 256.0);
+        for (int i = 0; i < 64; ++i)
+            iz = std::nextafter(iz, 0.0);
+        for (int i = 0; i < 128; ++i, iz = std::nextafter(iz, 1.0), ++checked) {
+            ASSERT_EQ(steps.Step(170, iz), FalloffAt(iz)) << f << " at " << iz << ", stepping up";
+            ASSERT_EQ(steps.Step(256, iz), FalloffAt(iz)) << f << " at " << iz << ", stepping down";
+        }
+    }
+    EXPECT_EQ(checked, 86 * 128);
+}
