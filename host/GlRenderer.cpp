@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
+#include <unordered_map>
 
 #ifndef GL_BGRA_EXT
 #define GL_BGRA_EXT 0x80E1
@@ -106,19 +108,18 @@ struct GlApi {
 
     bool LoadShaders()
     {
-        auto get = Get;
-        createShader = reinterpret_cast<PFNGLCREATESHADERPROC>(get("glCreateShader"));
-        shaderSource = reinterpret_cast<PFNGLSHADERSOURCEPROC>(get("glShaderSource"));
-        compileShader = reinterpret_cast<PFNGLCOMPILESHADERPROC>(get("glCompileShader"));
-        getShaderiv = reinterpret_cast<PFNGLGETSHADERIVPROC>(get("glGetShaderiv"));
-        createProgram = reinterpret_cast<PFNGLCREATEPROGRAMPROC>(get("glCreateProgram"));
-        attachShader = reinterpret_cast<PFNGLATTACHSHADERPROC>(get("glAttachShader"));
-        linkProgram = reinterpret_cast<PFNGLLINKPROGRAMPROC>(get("glLinkProgram"));
-        getProgramiv = reinterpret_cast<PFNGLGETPROGRAMIVPROC>(get("glGetProgramiv"));
-        useProgram = reinterpret_cast<PFNGLUSEPROGRAMPROC>(get("glUseProgram"));
-        getUniformLocation = reinterpret_cast<PFNGLGETUNIFORMLOCATIONPROC>(get("glGetUniformLocation"));
-        uniform1i = reinterpret_cast<PFNGLUNIFORM1IPROC>(get("glUniform1i"));
-        deleteProgram = reinterpret_cast<PFNGLDELETEPROGRAMPROC>(get("glDeleteProgram"));
+        createShader = reinterpret_cast<PFNGLCREATESHADERPROC>(Get("glCreateShader"));
+        shaderSource = reinterpret_cast<PFNGLSHADERSOURCEPROC>(Get("glShaderSource"));
+        compileShader = reinterpret_cast<PFNGLCOMPILESHADERPROC>(Get("glCompileShader"));
+        getShaderiv = reinterpret_cast<PFNGLGETSHADERIVPROC>(Get("glGetShaderiv"));
+        createProgram = reinterpret_cast<PFNGLCREATEPROGRAMPROC>(Get("glCreateProgram"));
+        attachShader = reinterpret_cast<PFNGLATTACHSHADERPROC>(Get("glAttachShader"));
+        linkProgram = reinterpret_cast<PFNGLLINKPROGRAMPROC>(Get("glLinkProgram"));
+        getProgramiv = reinterpret_cast<PFNGLGETPROGRAMIVPROC>(Get("glGetProgramiv"));
+        useProgram = reinterpret_cast<PFNGLUSEPROGRAMPROC>(Get("glUseProgram"));
+        getUniformLocation = reinterpret_cast<PFNGLGETUNIFORMLOCATIONPROC>(Get("glGetUniformLocation"));
+        uniform1i = reinterpret_cast<PFNGLUNIFORM1IPROC>(Get("glUniform1i"));
+        deleteProgram = reinterpret_cast<PFNGLDELETEPROGRAMPROC>(Get("glDeleteProgram"));
         return createShader && shaderSource && compileShader && getShaderiv && createProgram && attachShader &&
                linkProgram && getProgramiv && useProgram && getUniformLocation && uniform1i && deleteProgram;
     }
@@ -217,11 +218,12 @@ bool GlRenderer::Create(HWND window, std::string& error, bool shaders)
 
 void GlRenderer::Release()
 {
-    if (buffer_)
-        Api().deleteBuffers(1, &buffer_);
-    buffer_ = 0;
+    if (buffers_[0])
+        Api().deleteBuffers(2, buffers_);
+    buffers_[0] = buffers_[1] = 0;
     vertices_.clear();
-    firstVertex_.clear();
+    indices_.clear();
+    firstTriangle_.clear();
     vertexCount_ = 0;
     for (const auto& t : textures_)
         glDeleteTextures(1, &t.second);
@@ -231,54 +233,94 @@ void GlRenderer::Release()
     colours_.clear();
 }
 
-// Every triangle's corners with their texture coordinates (v turned, as the
-// software renderer reads rows top down) and the light of the face as a grey
-// vertex colour, which the surface's texture multiplies: all positions, then
-// all coordinates, then the colours of the fronts and of the backs.
+namespace {
+
+// A corner as OpenGL is given it: position, texture coordinates (v turned,
+// as the software renderer reads rows top down) and the light of the face's
+// front and back as grey, which the surface's texture multiplies.
+struct Corner {
+    float value[7];
+    bool operator==(const Corner& o) const { return std::memcmp(value, o.value, sizeof value) == 0; }
+};
+
+struct CornerHash {
+    size_t operator()(const Corner& c) const
+    {
+        uint64_t h = 1469598103934665603ull;
+        const auto* bytes = reinterpret_cast<const unsigned char*>(c.value);
+        for (size_t i = 0; i < sizeof c.value; ++i)
+            h = (h ^ bytes[i]) * 1099511628211ull;
+        return static_cast<size_t>(h);
+    }
+};
+
+}  // namespace
+
+// Corners shared by faces of the same light (the quads of a wall, the two
+// triangles of a face) are stored and transformed once. The arrays hold
+// all positions, then all texture coordinates, then the colours of the
+// fronts and of the backs.
 void GlRenderer::Build(const Scene& scene)
 {
     Release();
-    size_t n = 0;
+    std::unordered_map<Corner, uint32_t, CornerHash> known;
+    std::vector<Corner> corners;
+    size_t triangles = 0;
     for (const Surface& s : scene.Surfaces()) {
-        firstVertex_.push_back(n);
-        n += 3 * s.triangles.size();
+        firstTriangle_.push_back(triangles);
+        triangles += s.triangles.size();
     }
+    indices_.reserve(3 * triangles);
+    known.reserve(triangles);
+    for (const Surface& s : scene.Surfaces())
+        for (const Triangle& t : s.triangles) {
+            float lf = 0, lb = 0;
+            FaceLights(t, lf, lb);
+            for (int k = 0; k < 3; ++k) {
+                const Corner c{{static_cast<float>(t.p[k].x), static_cast<float>(t.p[k].y),
+                                static_cast<float>(t.p[k].z), static_cast<float>(t.uv[k].u),
+                                static_cast<float>(1 - t.uv[k].v), lf, lb}};
+                const auto found = known.emplace(c, static_cast<uint32_t>(corners.size()));
+                if (found.second)
+                    corners.push_back(c);
+                indices_.push_back(found.first->second);
+            }
+        }
+    const size_t n = corners.size();
     vertexCount_ = n;
     vertices_.assign(n * (program_ ? 8 : 11), 0.0f);
     float* position = vertices_.data();
     float* uv = position + 3 * n;
     float* front = uv + 2 * n;
     float* back = front + 3 * n;
-    for (const Surface& s : scene.Surfaces())
-        for (const Triangle& t : s.triangles) {
-            float lf = 0, lb = 0;
-            FaceLights(t, lf, lb);
-            for (int k = 0; k < 3; ++k) {
-                *position++ = static_cast<float>(t.p[k].x);
-                *position++ = static_cast<float>(t.p[k].y);
-                *position++ = static_cast<float>(t.p[k].z);
-                *uv++ = static_cast<float>(t.uv[k].u);
-                *uv++ = static_cast<float>(1 - t.uv[k].v);
-                if (program_) {  // the shader picks the side
-                    *front++ = lf;
-                    *front++ = lb;
-                    *front++ = 0;
-                    continue;
-                }
-                for (int c = 0; c < 3; ++c) {
-                    *front++ = lf;
-                    *back++ = lb;
-                }
-            }
+    for (const Corner& c : corners) {
+        const float *v = c.value, lf = v[5], lb = v[6];
+        position = std::copy(v, v + 3, position);
+        uv = std::copy(v + 3, v + 5, uv);
+        if (program_) {  // the shader picks the side
+            *front++ = lf;
+            *front++ = lb;
+            *front++ = 0;
+            continue;
         }
+        for (int k = 0; k < 3; ++k) {
+            *front++ = lf;
+            *back++ = lb;
+        }
+    }
     GlApi& gl = Api();
     if (n > 0 && useBuffers_) {
-        gl.genBuffers(1, &buffer_);
-        gl.bindBuffer(GL_ARRAY_BUFFER, buffer_);
+        gl.genBuffers(2, buffers_);
+        gl.bindBuffer(GL_ARRAY_BUFFER, buffers_[0]);
         gl.bufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(vertices_.size() * sizeof(float)), vertices_.data(),
                       GL_STATIC_DRAW);
         gl.bindBuffer(GL_ARRAY_BUFFER, 0);
+        gl.bindBuffer(GL_ELEMENT_ARRAY_BUFFER, buffers_[1]);
+        gl.bufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(indices_.size() * sizeof(uint32_t)),
+                      indices_.data(), GL_STATIC_DRAW);
+        gl.bindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
         std::vector<float>().swap(vertices_);  // the system keeps them now
+        std::vector<uint32_t>().swap(indices_);
     }
     builtFor_ = &scene;
     sceneDirty_ = false;
@@ -287,23 +329,27 @@ void GlRenderer::Build(const Scene& scene)
 void GlRenderer::PointArrays(bool backs)
 {
     // Offsets into the system's buffer, or addresses in ours.
-    const uintptr_t origin = buffer_ ? 0 : reinterpret_cast<uintptr_t>(vertices_.data());
+    const uintptr_t origin = buffers_[0] ? 0 : reinterpret_cast<uintptr_t>(vertices_.data());
     const size_t n = vertexCount_;
     auto at = [origin](size_t floats) { return reinterpret_cast<const void*>(origin + floats * sizeof(float)); };
-    if (buffer_)
-        Api().bindBuffer(GL_ARRAY_BUFFER, buffer_);
+    if (buffers_[0]) {
+        Api().bindBuffer(GL_ARRAY_BUFFER, buffers_[0]);
+        Api().bindBuffer(GL_ELEMENT_ARRAY_BUFFER, buffers_[1]);
+    }
     glVertexPointer(3, GL_FLOAT, 0, at(0));
     glTexCoordPointer(2, GL_FLOAT, 0, at(3 * n));
     glColorPointer(3, GL_FLOAT, 0, at(backs ? 8 * n : 5 * n));
 }
 
-void GlRenderer::DrawRuns(const Surface& surface, size_t firstVertex, const ViewVolume& volume)
+void GlRenderer::DrawRuns(const Surface& surface, size_t firstTriangle, const ViewVolume& volume)
 {
     // Adjacent runs in view go in one call.
+    const uintptr_t origin = buffers_[1] ? 0 : reinterpret_cast<uintptr_t>(indices_.data());
     size_t first = 0, count = 0;
     auto flush = [&] {
         if (count > 0)
-            glDrawArrays(GL_TRIANGLES, static_cast<GLint>(firstVertex + 3 * first), static_cast<GLsizei>(3 * count));
+            glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(3 * count), GL_UNSIGNED_INT,
+                           reinterpret_cast<const void*>(origin + 3 * (firstTriangle + first) * sizeof(uint32_t)));
         count = 0;
     };
     for (const TriangleRun& run : surface.runs) {
@@ -368,7 +414,7 @@ void GlRenderer::Draw(const Scene& scene, const Camera& camera, const std::vecto
     if (!context_)
         return;
     wglMakeCurrent(dc_, context_);
-    if (sceneDirty_ || builtFor_ != &scene || firstVertex_.size() != scene.SurfaceCount())
+    if (sceneDirty_ || builtFor_ != &scene || firstTriangle_.size() != scene.SurfaceCount())
         Build(scene);
     const int w = std::max(camera.width, 1), h = std::max(camera.height, 1);
     width_ = w;
@@ -448,15 +494,15 @@ void GlRenderer::Draw(const Scene& scene, const Camera& camera, const std::vecto
         else
             glBindTexture(GL_TEXTURE_2D, ColourTexture(surfaces[s].material, material ? material->record.color : grey));
         if (program_) {
-            DrawRuns(surfaces[s], firstVertex_[s], volume);
+            DrawRuns(surfaces[s], firstTriangle_[s], volume);
             continue;
         }
         glCullFace(GL_BACK);
         PointArrays(false);
-        DrawRuns(surfaces[s], firstVertex_[s], volume);
+        DrawRuns(surfaces[s], firstTriangle_[s], volume);
         glCullFace(GL_FRONT);
         PointArrays(true);
-        DrawRuns(surfaces[s], firstVertex_[s], volume);
+        DrawRuns(surfaces[s], firstTriangle_[s], volume);
     }
     glDisableClientState(GL_COLOR_ARRAY);
     glDisableClientState(GL_TEXTURE_COORD_ARRAY);
@@ -488,15 +534,17 @@ void GlRenderer::Draw(const Scene& scene, const Camera& camera, const std::vecto
             glColor4ub(255, 190, 0, static_cast<GLubyte>(256 - keep));
             for (unsigned id : selected)
                 if (const Surface* surface = scene.GetSurface(id))
-                    DrawRuns(*surface, firstVertex_[id - 1], volume);
+                    DrawRuns(*surface, firstTriangle_[id - 1], volume);
         }
         glDisable(GL_POLYGON_STIPPLE);
         glDisable(GL_BLEND);
         glDepthMask(GL_TRUE);
     }
     glDisableClientState(GL_VERTEX_ARRAY);
-    if (buffer_)
+    if (buffers_[0]) {
         Api().bindBuffer(GL_ARRAY_BUFFER, 0);
+        Api().bindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
+    }
 }
 
 void GlRenderer::Present()

@@ -52,7 +52,7 @@ private:
     // lights of the faces' fronts or backs.
     void PointArrays(bool backs);
     // Draws the runs of a surface's triangles that may be in view.
-    void DrawRuns(const Surface& surface, size_t firstVertex, const ViewVolume& volume);
+    void DrawRuns(const Surface& surface, size_t firstTriangle, const ViewVolume& volume);
     unsigned TextureOf(const Image* image);
     unsigned ColourTexture(unsigned material, const float rgb[3]);
 
@@ -63,14 +63,17 @@ private:
     unsigned program_ = 0;  // the shader that draws both sides in one pass; 0: two fixed-function passes
     bool sceneDirty_ = true;
     const Scene* builtFor_ = nullptr;
-    // The scene's vertices: positions, texture coordinates and the lights of
-    // the fronts and backs, in one buffer of the system's when it has them,
-    // else in `vertices_`; where each surface's vertices begin.
+    // The scene's corners, each distinct corner once (position, texture
+    // coordinates, the lights of the front and the back), and three indices
+    // of corners per triangle in the scene's order; in buffers of the
+    // system's when it has them (`buffers_`: corners, indices), else in
+    // `vertices_` and `indices_`. Where each surface's triangles begin.
     bool useBuffers_ = false;
-    unsigned buffer_ = 0;
+    unsigned buffers_[2] = {0, 0};
     std::vector<float> vertices_;
+    std::vector<uint32_t> indices_;
     size_t vertexCount_ = 0;
-    std::vector<size_t> firstVertex_;
+    std::vector<size_t> firstTriangle_;
     std::map<const Image*, unsigned> textures_;
     std::map<unsigned, std::pair<uint32_t, unsigned>> colours_;  // material: packed colour, texture
     int width_ = 0, height_ = 0;
