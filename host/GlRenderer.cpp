@@ -385,7 +385,7 @@ unsigned GlRenderer::TextureOf(const Image* image)
 }
 
 // A material without a texture is drawn with a one-pixel texture of its
-// colour, so one display list serves whatever colour the material takes.
+// colour, so the stored corners serve whatever colour the material takes.
 unsigned GlRenderer::ColourTexture(unsigned material, const float rgb[3])
 {
     const uint32_t packed = Packed(rgb);

@@ -128,11 +128,11 @@ void FillTriangle(const ScreenVertex& a, const ScreenVertex& b, const ScreenVert
     const double ds[3] = {dw0dx, dw1dx, dw2dx};
     const double rds[3] = {ds[0] != 0 ? 1 / ds[0] : 0, ds[1] != 0 ? 1 / ds[1] : 0, ds[2] != 0 ? 1 / ds[2] : 0};
     // The fall-off is the same over the whole triangle when all of it is
-    // nearer than 2.9 m (none) or farther than 12.5 m (the most): no
-    // division per pixel then.
+    // nearer than 2.9 m (none) or farther than 12.5 m (the most); else it
+    // is stepped from pixel to pixel.
     const double nearest = std::max({a.iz, b.iz, c.iz}), farthest = std::min({a.iz, b.iz, c.iz});
     const int fixedFalloff = farthest >= 0.34 ? 256 : nearest <= 0.08 ? 170 : 0;
-    int falloff = fixedFalloff ? fixedFalloff : 213;  // carried from pixel to pixel
+    int falloff = fixedFalloff ? fixedFalloff : 213;
     // The first block of this thread's rows at or after y0.
     int block = y0 / kBlockRows;
     block += ((rows.index - block % rows.count) + rows.count) % rows.count;
