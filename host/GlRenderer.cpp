@@ -7,7 +7,6 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
-#include <unordered_map>
 
 #ifndef GL_BGRA_EXT
 #define GL_BGRA_EXT 0x80E1
@@ -243,27 +242,15 @@ struct Corner {
     bool operator==(const Corner& o) const { return std::memcmp(value, o.value, sizeof value) == 0; }
 };
 
-struct CornerHash {
-    size_t operator()(const Corner& c) const
-    {
-        uint64_t h = 1469598103934665603ull;
-        const auto* bytes = reinterpret_cast<const unsigned char*>(c.value);
-        for (size_t i = 0; i < sizeof c.value; ++i)
-            h = (h ^ bytes[i]) * 1099511628211ull;
-        return static_cast<size_t>(h);
-    }
-};
-
 }  // namespace
 
-// Corners shared by faces of the same light (the quads of a wall, the two
-// triangles of a face) are stored and transformed once. The arrays hold
-// all positions, then all texture coordinates, then the colours of the
-// fronts and of the backs.
+// The triangles a face was cut into share corners with the triangle before
+// them (a fan), so each corner met there is stored and transformed once:
+// a quad takes four corners, not six. The arrays hold all positions, then
+// all texture coordinates, then the colours of the fronts and of the backs.
 void GlRenderer::Build(const Scene& scene)
 {
     Release();
-    std::unordered_map<Corner, uint32_t, CornerHash> known;
     std::vector<Corner> corners;
     size_t triangles = 0;
     for (const Surface& s : scene.Surfaces()) {
@@ -271,19 +258,23 @@ void GlRenderer::Build(const Scene& scene)
         triangles += s.triangles.size();
     }
     indices_.reserve(3 * triangles);
-    known.reserve(triangles);
+    corners.reserve(2 * triangles + 2);
     for (const Surface& s : scene.Surfaces())
         for (const Triangle& t : s.triangles) {
             float lf = 0, lb = 0;
             FaceLights(t, lf, lb);
+            const size_t previous = indices_.size();  // the last triangle's indices end here
             for (int k = 0; k < 3; ++k) {
                 const Corner c{{static_cast<float>(t.p[k].x), static_cast<float>(t.p[k].y),
                                 static_cast<float>(t.p[k].z), static_cast<float>(t.uv[k].u),
                                 static_cast<float>(1 - t.uv[k].v), lf, lb}};
-                const auto found = known.emplace(c, static_cast<uint32_t>(corners.size()));
-                if (found.second)
+                uint32_t index = static_cast<uint32_t>(corners.size());
+                for (size_t i = previous >= 3 ? previous - 3 : previous; i < previous; ++i)
+                    if (corners[indices_[i]] == c)
+                        index = indices_[i];
+                if (index == corners.size())
                     corners.push_back(c);
-                indices_.push_back(found.first->second);
+                indices_.push_back(index);
             }
         }
     const size_t n = corners.size();
