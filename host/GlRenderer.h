@@ -63,11 +63,11 @@ private:
     unsigned program_ = 0;  // the shader that draws both sides in one pass; 0: two fixed-function passes
     bool sceneDirty_ = true;
     const Scene* builtFor_ = nullptr;
-    // The scene's corners, each distinct corner once (position, texture
-    // coordinates, the lights of the front and the back), and three indices
-    // of corners per triangle in the scene's order; in buffers of the
-    // system's when it has them (`buffers_`: corners, indices), else in
-    // `vertices_` and `indices_`. Where each surface's triangles begin.
+    // The scene's corners (position, texture coordinates, the lights of the
+    // front and the back; those a face's triangles share stored once), and
+    // three indices of corners per triangle in the scene's order: in buffers
+    // of the system's when it has them (`buffers_`: corners, indices), else
+    // in `vertices_` and `indices_`. Where each surface's triangles begin.
     bool useBuffers_ = false;
     unsigned buffers_[2] = {0, 0};
     std::vector<float> vertices_;
