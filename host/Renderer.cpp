@@ -54,6 +54,10 @@ const FalloffSteps kFalloff;
 // thread gets a share of the sky, the walls and the floor.
 constexpr int kBlockRows = 8;
 
+// Triangles at most this many pixels wide are tested pixel by pixel across
+// their box, without working out each row's span first.
+constexpr int kNarrow = 8;
+
 // The rows a thread draws: blocks b with b % count == index.
 struct Rows {
     int index = 0;
@@ -140,9 +144,10 @@ void FillTriangle(const ScreenVertex& a, const ScreenVertex& b, const ScreenVert
         const int rowEnd = std::min(y1, block * kBlockRows + kBlockRows - 1);
         for (int y = std::max(y0, block * kBlockRows); y <= rowEnd; ++y) {
             const double py = y + 0.5;
-            // Where each weight is at least zero along this row.
+            // Where each weight is at least zero along this row (on a
+            // narrow triangle, testing its few pixels costs less).
             double lo = x0, hi = x1;
-            {
+            if (x1 - x0 > kNarrow) {
                 const double px0 = x0 + 0.5;
                 const double w0 = ((b.x - px0) * (c.y - py) - (b.y - py) * (c.x - px0)) * inv;
                 const double w1 = ((c.x - px0) * (a.y - py) - (c.y - py) * (a.x - px0)) * inv;
