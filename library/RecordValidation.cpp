@@ -3,6 +3,7 @@
 #include "Cp936Text.h"
 
 #include <cmath>
+#include <cstdio>
 
 const char* const kSlotNames[3] = {"ceiling", "floor", "wall"};
 
@@ -98,4 +99,25 @@ std::vector<RecordProblem> ValidateLibrary(const CombinationLibrary& library)
         }
     }
     return problems;
+}
+
+std::string DescribeProblem(const RecordProblem& p)
+{
+    switch (p.kind) {
+    case RecordProblem::Kind::NoTerminator:
+        return p.field + " fills its " + std::to_string(p.width) + " bytes; at most " + std::to_string(p.width - 1) +
+               " fit";
+    case RecordProblem::Kind::NotCp936:
+        return p.field + " is not valid code page 936 text";
+    case RecordProblem::Kind::CategoryNoSlash:
+        return "roomCategory does not end in \"/\"";
+    case RecordProblem::Kind::ColourOutOfRange: {
+        char v[32];
+        std::snprintf(v, sizeof v, "%g", p.value);
+        return p.field + " is " + v + ", outside 0-1";
+    }
+    case RecordProblem::Kind::Duplicate:
+        return "same name and category as record " + std::to_string(p.other);
+    }
+    return p.field;
 }

@@ -30,6 +30,10 @@ struct RecordProblem {
 // The problems of one record, numbered `number` (1-based), appended in field order.
 void ValidateRecord(const CombinationRecord& record, int number, std::vector<RecordProblem>& problems);
 
+// The problem in words, as a user reads it ("name is not valid code page 936
+// text"), without the record it is in.
+std::string DescribeProblem(const RecordProblem& problem);
+
 // Finds records with the same name and category; feed the records in order.
 class DuplicateFinder {
 public:

@@ -413,27 +413,6 @@ std::string RecordLabel(std::size_t number, const json* record)
     return label;
 }
 
-std::string ProblemText(const RecordProblem& p)
-{
-    switch (p.kind) {
-    case RecordProblem::Kind::NoTerminator:
-        return p.field + " fills its " + std::to_string(p.width) + " bytes; at most " + std::to_string(p.width - 1) +
-               " fit";
-    case RecordProblem::Kind::NotCp936:
-        return p.field + " is not valid code page 936 text";
-    case RecordProblem::Kind::CategoryNoSlash:
-        return "roomCategory does not end in \"/\"";
-    case RecordProblem::Kind::ColourOutOfRange: {
-        char v[32];
-        std::snprintf(v, sizeof v, "%g", p.value);
-        return p.field + " is " + v + ", outside 0-1";
-    }
-    case RecordProblem::Kind::Duplicate:
-        return "same name and category as record " + std::to_string(p.other);
-    }
-    return p.field;
-}
-
 }  // namespace
 
 std::pair<std::size_t, std::size_t> LineAndColumn(const std::string& text, std::size_t offset)
@@ -637,7 +616,7 @@ bool ReadReadable(const std::string& text, const RecordSink& sink, std::string& 
                 problems.push_back(p);
             }
             if (!problems.empty())
-                throw ParseError("", ProblemText(problems.front()));
+                throw ParseError("", DescribeProblem(problems.front()));
         }
         std::string why;
         if (!sink(record, why)) {

@@ -176,23 +176,16 @@ std::string RecordLabel(int index, const CombinationRecord& record)
 
 std::string ProblemSentence(const RecordProblem& p, const CombinationLibrary& library)
 {
+    // A stored record names the text it holds; the rest reads as anywhere.
     switch (p.kind) {
     case RecordProblem::Kind::NoTerminator:
         return p.field + " has no terminator within its " + std::to_string(p.width) + " bytes";
-    case RecordProblem::Kind::NotCp936:
-        return p.field + " is not valid code page 936 text";
     case RecordProblem::Kind::CategoryNoSlash:
         return "category \"" + DisplayText(FieldView(library[p.record - 1].roomCategory)) +
                "\" does not end in \"/\"";
-    case RecordProblem::Kind::ColourOutOfRange: {
-        char v[32];
-        std::snprintf(v, sizeof v, "%g", p.value);
-        return p.field + " is " + v + ", outside 0-1";
+    default:
+        return DescribeProblem(p);
     }
-    case RecordProblem::Kind::Duplicate:
-        return "same name and category as record " + std::to_string(p.other);
-    }
-    return p.field;
 }
 
 const char* ProblemKindName(RecordProblem::Kind kind)

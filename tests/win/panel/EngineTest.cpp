@@ -15,24 +15,6 @@ namespace {
 
 using namespace panel_test;
 
-// Each combination k of the living room has ceiling colour (k/100, 0, 0),
-// floor (0, k/100, 0) and wall (0, 0, k/100), so the host's materials tell
-// which one was applied.
-CombinationRecord Combination(int k, const std::string& category)
-{
-    CombinationRecord record;
-    InitCombinationRecord(record, "方案" + std::to_string(k), category, "说明" + std::to_string(k));
-    for (int part = 0; part < 3; ++part) {
-        OriginalMaterial material;
-        material.color[part] = static_cast<float>(k) / 100.0f;
-        if (part == Floor)
-            material.mapFile[0] = ("floor" + std::to_string(k) + ".jpg").c_str();
-        MaterialToSlot(material, record.materials[part]);
-    }
-    SetField(record.extraText2, ("::/scheme" + std::to_string(k) + ".htm").c_str());
-    return record;
-}
-
 class Engine : public Panel {
 protected:
     unsigned secondCeilingMaterial = 0;

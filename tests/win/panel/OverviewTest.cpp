@@ -16,24 +16,6 @@ namespace {
 
 using namespace panel_test;
 
-// Combination k: ceiling (k/100, 0, 0), floor (0, k/100, 0) with a texture
-// map that is nowhere, wall (0, 0, k/100); the host's materials tell which
-// one was applied.
-CombinationRecord Combination(int k, const std::string& category)
-{
-    CombinationRecord record;
-    InitCombinationRecord(record, "方案" + std::to_string(k), category, "说明" + std::to_string(k));
-    for (int part = 0; part < 3; ++part) {
-        OriginalMaterial material;
-        material.color[0] = material.color[1] = material.color[2] = 0.0f;
-        material.color[part] = static_cast<float>(k) / 100.0f;
-        if (part == Floor)
-            material.mapFile[0] = ("floor" + std::to_string(k) + ".jpg").c_str();
-        MaterialToSlot(material, record.materials[part]);
-    }
-    return record;
-}
-
 // A material as the host holds it: every member, the texts of its strings.
 std::string MaterialBytes(const OriginalMaterial& material)
 {

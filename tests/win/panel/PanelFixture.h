@@ -37,6 +37,25 @@ struct MenuShown {
     HWND owner;
 };
 
+// Combination k: ceiling colour (k/100, 0, 0), floor (0, k/100, 0) with a
+// texture map that is nowhere, wall (0, 0, k/100), and a help page of its
+// own; the host's materials tell which one was applied.
+inline CombinationRecord Combination(int k, const std::string& category)
+{
+    CombinationRecord record;
+    InitCombinationRecord(record, "方案" + std::to_string(k), category, "说明" + std::to_string(k));
+    for (int part = 0; part < 3; ++part) {
+        OriginalMaterial material;
+        material.color[0] = material.color[1] = material.color[2] = 0.0f;
+        material.color[part] = static_cast<float>(k) / 100.0f;
+        if (part == Floor)
+            material.mapFile[0] = ("floor" + std::to_string(k) + ".jpg").c_str();
+        MaterialToSlot(material, record.materials[part]);
+    }
+    SetField(record.extraText2, ("::/scheme" + std::to_string(k) + ".htm").c_str());
+    return record;
+}
+
 inline std::string ReadBytes(const std::string& path)
 {
     std::ifstream in(fw::Widen(path).c_str(), std::ios::binary);
