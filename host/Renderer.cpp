@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <limits>
 
 namespace walkhost {
 namespace {
@@ -58,6 +59,13 @@ constexpr int kBlockRows = 8;
 // their box, without working out each row's span first.
 constexpr int kNarrow = 8;
 
+// A row's span is widened by kSlack pixels each side, far more than the
+// rounding of its ends. An edge along which a weight changes by less than
+// kLevel a pixel (nearly level with the rows) does not bound the span: its
+// end would be too uncertain, and the pixels' own test decides.
+constexpr double kSlack = 0.05;
+constexpr double kLevel = 1e-6;
+
 // The rows a thread draws: blocks b with b % count == index.
 struct Rows {
     int index = 0;
@@ -106,6 +114,9 @@ inline double ScreenArea(const ScreenVertex& a, const ScreenVertex& b, const Scr
 // Each row is scanned only across the span the three edges leave open (with
 // a pixel to spare each side, the per-pixel test deciding), so a long thin
 // triangle costs its rows and its pixels, not its bounding box.
+// kPlain: the paint has no texture and is not selected, so a pixel's colour
+// changes only with its fall-off.
+template <bool kPlain>
 void FillTriangle(const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c, const PolygonPaint& paint,
                   Frame& frame, const Rows& rows)
 {
@@ -136,7 +147,16 @@ void FillTriangle(const ScreenVertex& a, const ScreenVertex& b, const ScreenVert
     // is stepped from pixel to pixel.
     const double nearest = std::max({a.iz, b.iz, c.iz}), farthest = std::min({a.iz, b.iz, c.iz});
     const int fixedFalloff = farthest >= 0.34 ? 256 : nearest <= 0.08 ? 170 : 0;
+    // The fall-off of the last pixel drawn, the iz it holds for (none
+    // other when it is fixed) and the colour it gives.
     int falloff = fixedFalloff ? fixedFalloff : 213;
+    constexpr double kInfinity = std::numeric_limits<double>::infinity();
+    double falloffFrom = fixedFalloff ? -kInfinity : kFalloff.Least(falloff);
+    double falloffTo = fixedFalloff ? kInfinity : kFalloff.Least(falloff + 1);
+    uint32_t shaded = Scale(paint.color, falloff);
+    float* const depth = frame.depth.data();
+    uint32_t* const pixels = frame.color.pixels.data();
+    uint32_t* const ids = frame.ids.data();
     // The first block of this thread's rows at or after y0.
     int block = y0 / kBlockRows;
     block += ((rows.index - block % rows.count) + rows.count) % rows.count;
@@ -144,43 +164,55 @@ void FillTriangle(const ScreenVertex& a, const ScreenVertex& b, const ScreenVert
         const int rowEnd = std::min(y1, block * kBlockRows + kBlockRows - 1);
         for (int y = std::max(y0, block * kBlockRows); y <= rowEnd; ++y) {
             const double py = y + 0.5;
-            // Where each weight is at least zero along this row (on a
-            // narrow triangle, testing its few pixels costs less).
-            double lo = x0, hi = x1;
+            // Where each weight is at least zero along this row, give or
+            // take kSlack for rounding (on a narrow triangle, testing its
+            // few pixels costs less). Only the pixels between are tested.
+            int xs = x0, xe = x1;
             if (x1 - x0 > kNarrow) {
                 const double px0 = x0 + 0.5;
                 const double w0 = ((b.x - px0) * (c.y - py) - (b.y - py) * (c.x - px0)) * inv;
                 const double w1 = ((c.x - px0) * (a.y - py) - (c.y - py) * (a.x - px0)) * inv;
                 const double ws[3] = {w0, w1, 1 - w0 - w1};
+                double lo = x0, hi = x1;
                 bool empty = false;
                 for (int k = 0; k < 3 && !empty; ++k) {
-                    if (ds[k] > 0)
-                        lo = std::max(lo, x0 - ws[k] * rds[k]);
-                    else if (ds[k] < 0)
-                        hi = std::min(hi, x0 - ws[k] * rds[k]);
-                    else if (ws[k] < -1e-9)
+                    if (ds[k] >= kLevel)
+                        lo = std::max(lo, x0 - ws[k] * rds[k] - kSlack);
+                    else if (ds[k] <= -kLevel)
+                        hi = std::min(hi, x0 - ws[k] * rds[k] + kSlack);
+                    else if (ds[k] == 0 && ws[k] < -1e-9)
                         empty = true;
                 }
-                if (empty || !(lo <= hi + 2))
+                if (empty || !(lo <= hi))
                     continue;
+                xs = CeilInt(lo);
+                xe = FloorInt(hi);
             }
-            const int xs = std::max(x0, FloorInt(lo) - 1);
-            const int xe = std::min(x1, CeilInt(hi) + 1);
             const double px = xs + 0.5;
             double w0 = ((b.x - px) * (c.y - py) - (b.y - py) * (c.x - px)) * inv;
             double w1 = ((c.x - px) * (a.y - py) - (c.y - py) * (a.x - px)) * inv;
             const size_t row = static_cast<size_t>(y) * w;
             for (int x = xs; x <= xe; ++x, w0 += dw0dx, w1 += dw1dx) {
                 const double w2 = 1 - w0 - w1;
-                if (w0 < 0 || w1 < 0 || w2 < 0)
+                if (std::min(w0, std::min(w1, w2)) < 0)
                     continue;
                 const double iz = w0 * a.iz + w1 * b.iz + w2 * c.iz;
                 const size_t i = row + x;
-                if (iz <= frame.depth[i])
+                if (iz <= depth[i])
                     continue;
-                if (!fixedFalloff)
+                if (iz < falloffFrom || iz >= falloffTo) {
                     falloff = kFalloff.Step(falloff, iz);
-                uint32_t color = Scale(paint.color, falloff);
+                    falloffFrom = kFalloff.Least(falloff);
+                    falloffTo = kFalloff.Least(falloff + 1);
+                    shaded = Scale(paint.color, falloff);
+                }
+                depth[i] = static_cast<float>(iz);
+                ids[i] = paint.id;
+                if (kPlain) {
+                    pixels[i] = shaded;
+                    continue;
+                }
+                uint32_t color = shaded;
                 if (paint.texture) {
                     const double u = (w0 * a.uz + w1 * b.uz + w2 * c.uz) / iz;
                     const double v = (w0 * a.vz + w1 * b.vz + w2 * c.vz) / iz;
@@ -199,9 +231,7 @@ void FillTriangle(const ScreenVertex& a, const ScreenVertex& b, const ScreenVert
                 }
                 if (paint.selected)
                     color = Highlight(color, x, y);
-                frame.depth[i] = static_cast<float>(iz);
-                frame.color.pixels[i] = color;
-                frame.ids[i] = paint.id;
+                pixels[i] = color;
             }
         }
     }
@@ -255,6 +285,7 @@ FalloffSteps::FalloffSteps()
         }
         least_[f - 170] = value(hi);
     }
+    least_[257 - 170] = std::numeric_limits<double>::infinity();
 }
 
 double Shade(const Vec3& normal, const Vec3& pointOnPolygon, const Vec3& eye)
@@ -443,7 +474,10 @@ void RenderScene(const Scene& scene, const Camera& camera, const std::vector<uns
                 paint.color = t.color;
                 paint.selected = surface.selected;
                 paint.id = t.surface + 1;
-                FillTriangle(t.v[0], t.v[1], t.v[2], paint, frame, rows);
+                if (paint.texture || paint.selected)
+                    FillTriangle<false>(t.v[0], t.v[1], t.v[2], paint, frame, rows);
+                else
+                    FillTriangle<true>(t.v[0], t.v[1], t.v[2], paint, frame, rows);
             }
     });
 }

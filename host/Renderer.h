@@ -52,15 +52,19 @@ public:
     int Step(int from, double iz) const
     {
         int f = from;
-        while (f < 256 && iz >= least_[f + 1 - 170])
+        while (iz >= least_[f + 1 - 170])
             ++f;
-        while (f > 170 && iz < least_[f - 170])
+        while (iz < least_[f - 170])
             --f;
         return f;
     }
+    // The iz for which FalloffAt is f: from Least(f) up to, not including, Least(f + 1).
+    double Least(int f) const { return least_[f - 170]; }
 
 private:
-    double least_[256 - 170 + 1];  // least_[f - 170]: the least iz with FalloffAt(iz) >= f
+    // least_[f - 170]: the least iz with FalloffAt(iz) >= f; 0 for 170 and
+    // infinity past 256, so stepping needs no other bound.
+    double least_[256 - 170 + 2];
 };
 
 // The light a polygon with this normal receives (0 to 1), seen from `eye`.
