@@ -20,6 +20,7 @@ namespace {
 
 constexpr double kNear = 0.05;
 constexpr double kFar = 2000;
+const float kGrey[3] = {0.7f, 0.7f, 0.7f};  // a surface without a material
 
 // The software renderer's colour of a face: the material's 0-255 channels
 // scaled by the light (0 to 256).
@@ -73,6 +74,19 @@ void main()
 }
 )";
 
+// The same for a material drawn in its colour alone: no texture to sample.
+const char* const kPlainFragmentShader = R"(
+uniform vec3 colour;
+varying vec2 lights;
+varying float depth;
+void main()
+{
+    float light = gl_FrontFacing ? lights.r : lights.g;
+    float falloff = clamp(1.12 - 0.04 * depth, 170.0 / 256.0, 1.0);
+    gl_FragColor = vec4(colour * light * falloff, 1.0);
+}
+)";
+
 // The OpenGL 1.5 functions of vertex buffers and the 2.0 ones the shader
 // needs, found at run time.
 struct GlApi {
@@ -92,6 +106,7 @@ struct GlApi {
     PFNGLUSEPROGRAMPROC useProgram = nullptr;
     PFNGLGETUNIFORMLOCATIONPROC getUniformLocation = nullptr;
     PFNGLUNIFORM1IPROC uniform1i = nullptr;
+    PFNGLUNIFORM3FPROC uniform3f = nullptr;
     PFNGLDELETEPROGRAMPROC deleteProgram = nullptr;
 
     static void* Get(const char* name) { return reinterpret_cast<void*>(wglGetProcAddress(name)); }
@@ -118,9 +133,10 @@ struct GlApi {
         useProgram = reinterpret_cast<PFNGLUSEPROGRAMPROC>(Get("glUseProgram"));
         getUniformLocation = reinterpret_cast<PFNGLGETUNIFORMLOCATIONPROC>(Get("glGetUniformLocation"));
         uniform1i = reinterpret_cast<PFNGLUNIFORM1IPROC>(Get("glUniform1i"));
+        uniform3f = reinterpret_cast<PFNGLUNIFORM3FPROC>(Get("glUniform3f"));
         deleteProgram = reinterpret_cast<PFNGLDELETEPROGRAMPROC>(Get("glDeleteProgram"));
         return createShader && shaderSource && compileShader && getShaderiv && createProgram && attachShader &&
-               linkProgram && getProgramiv && useProgram && getUniformLocation && uniform1i && deleteProgram;
+               linkProgram && getProgramiv && useProgram && getUniformLocation && uniform1i && uniform3f && deleteProgram;
     }
 };
 
@@ -145,24 +161,35 @@ bool GlRenderer::MakeProgram()
         gl.getShaderiv(shader, GL_COMPILE_STATUS, &ok);
         return ok ? shader : 0;
     };
+    auto link = [&gl](GLuint vertex, GLuint fragment) -> GLuint {
+        if (!vertex || !fragment)
+            return 0;
+        const GLuint program = gl.createProgram();
+        gl.attachShader(program, vertex);
+        gl.attachShader(program, fragment);
+        gl.linkProgram(program);
+        GLint ok = 0;
+        gl.getProgramiv(program, GL_LINK_STATUS, &ok);
+        if (!ok)
+            gl.deleteProgram(program);
+        return ok ? program : 0;
+    };
     const GLuint vertex = compile(GL_VERTEX_SHADER, kVertexShader);
-    const GLuint fragment = compile(GL_FRAGMENT_SHADER, kFragmentShader);
-    if (!vertex || !fragment)
-        return false;
-    const GLuint program = gl.createProgram();
-    gl.attachShader(program, vertex);
-    gl.attachShader(program, fragment);
-    gl.linkProgram(program);
-    GLint ok = 0;
-    gl.getProgramiv(program, GL_LINK_STATUS, &ok);
-    if (!ok) {
-        gl.deleteProgram(program);
+    const GLuint textured = link(vertex, compile(GL_FRAGMENT_SHADER, kFragmentShader));
+    const GLuint plain = link(vertex, compile(GL_FRAGMENT_SHADER, kPlainFragmentShader));
+    if (!textured || !plain) {
+        if (textured)
+            gl.deleteProgram(textured);
+        if (plain)
+            gl.deleteProgram(plain);
         return false;
     }
-    gl.useProgram(program);
-    gl.uniform1i(gl.getUniformLocation(program, "picture"), 0);
+    gl.useProgram(textured);
+    gl.uniform1i(gl.getUniformLocation(textured, "picture"), 0);
     gl.useProgram(0);
-    program_ = program;
+    program_ = textured;
+    plainProgram_ = plain;
+    colourUniform_ = gl.getUniformLocation(plain, "colour");
     return true;
 }
 
@@ -171,8 +198,10 @@ GlRenderer::~GlRenderer()
     if (context_) {
         wglMakeCurrent(dc_, context_);
         Release();
-        if (program_)
+        if (program_) {
             Api().deleteProgram(program_);
+            Api().deleteProgram(plainProgram_);
+        }
         wglMakeCurrent(nullptr, nullptr);
         wglDeleteContext(context_);
     }
@@ -399,6 +428,48 @@ unsigned GlRenderer::ColourTexture(unsigned material, const float rgb[3])
     return id;
 }
 
+void GlRenderer::DrawNearestFirst(const Scene& scene, const Camera& camera, const ViewVolume& volume,
+                                  const TextureLookup& textures)
+{
+    // The runs in view, nearest box first: what is drawn first hides more
+    // of what follows, whose hidden pixels are then turned down before they
+    // are shaded.
+    const std::vector<Surface>& surfaces = scene.Surfaces();
+    order_.clear();
+    for (size_t s = 0; s < surfaces.size(); ++s)
+        for (const TriangleRun& run : surfaces[s].runs)
+            if (volume.MayShow(run.lo, run.hi)) {
+                const Vec3 p(std::clamp(camera.position.x, run.lo.x, run.hi.x),
+                             std::clamp(camera.position.y, run.lo.y, run.hi.y),
+                             std::clamp(camera.position.z, run.lo.z, run.hi.z));
+                const Vec3 d = p - camera.position;
+                order_.push_back(RunDraw{Dot(d, d), static_cast<unsigned>(s), firstTriangle_[s] + run.first, run.count});
+            }
+    std::sort(order_.begin(), order_.end(), [](const RunDraw& a, const RunDraw& b) { return a.distance < b.distance; });
+    GlApi& gl = Api();
+    const uintptr_t origin = buffers_[1] ? 0 : reinterpret_cast<uintptr_t>(indices_.data());
+    size_t current = surfaces.size();
+    for (const RunDraw& draw : order_) {
+        if (draw.surface != current) {
+            current = draw.surface;
+            const Material* material = scene.GetMaterial(surfaces[current].material);
+            const Image* texture = material && textures ? textures(*material) : nullptr;
+            if (texture && texture->width > 0 && texture->height > 0) {
+                glBindTexture(GL_TEXTURE_2D, TextureOf(texture));
+                gl.useProgram(program_);
+            } else {
+                // The colour as a one-texel texture would give it: whole 0-255 steps.
+                const uint32_t packed = Packed(material ? material->record.color : kGrey);
+                gl.useProgram(plainProgram_);
+                gl.uniform3f(colourUniform_, static_cast<float>(packed >> 16) / 255,
+                             static_cast<float>((packed >> 8) & 255) / 255, static_cast<float>(packed & 255) / 255);
+            }
+        }
+        glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(3 * draw.count), GL_UNSIGNED_INT,
+                       reinterpret_cast<const void*>(origin + 3 * draw.first * sizeof(uint32_t)));
+    }
+}
+
 void GlRenderer::Draw(const Scene& scene, const Camera& camera, const std::vector<unsigned>& selected,
                       const TextureLookup& textures)
 {
@@ -414,25 +485,6 @@ void GlRenderer::Draw(const Scene& scene, const Camera& camera, const std::vecto
     glDisable(GL_DITHER);
     glDisable(GL_LIGHTING);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-
-    // Background: the software renderer's sky-to-ground gradient.
-    glDisable(GL_DEPTH_TEST);
-    glDisable(GL_TEXTURE_2D);
-    glDisable(GL_FOG);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glOrtho(0, w, h, 0, -1, 1);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    glShadeModel(GL_SMOOTH);
-    glBegin(GL_QUADS);
-    glColor3ub(215, 227, 235);
-    glVertex2i(0, 0);
-    glVertex2i(w, 0);
-    glColor3ub(155, 167, 175);
-    glVertex2i(w, h);
-    glVertex2i(0, h);
-    glEnd();
 
     // The camera: the same pinhole as the software renderer's.
     const double focal = camera.Focal();
@@ -463,37 +515,35 @@ void GlRenderer::Draw(const Scene& scene, const Camera& camera, const std::vecto
     if (program_) {
         glDisable(GL_FOG);  // the shader darkens with distance itself
         glDisable(GL_CULL_FACE);
-        Api().useProgram(program_);
     } else {
         glEnable(GL_CULL_FACE);
     }
 
-    static const float grey[3] = {0.7f, 0.7f, 0.7f};
     const std::vector<Surface>& surfaces = scene.Surfaces();
     const ViewVolume volume(camera, kNear);
     glEnableClientState(GL_VERTEX_ARRAY);
     glEnableClientState(GL_TEXTURE_COORD_ARRAY);
     glEnableClientState(GL_COLOR_ARRAY);
     PointArrays(false);
-    for (size_t s = 0; s < surfaces.size(); ++s) {
-        if (surfaces[s].triangles.empty())
-            continue;
-        const Material* material = scene.GetMaterial(surfaces[s].material);
-        const Image* texture = material && textures ? textures(*material) : nullptr;
-        if (texture && texture->width > 0 && texture->height > 0)
-            glBindTexture(GL_TEXTURE_2D, TextureOf(texture));
-        else
-            glBindTexture(GL_TEXTURE_2D, ColourTexture(surfaces[s].material, material ? material->record.color : grey));
-        if (program_) {
+    if (program_) {
+        DrawNearestFirst(scene, camera, volume, textures);
+    } else {
+        for (size_t s = 0; s < surfaces.size(); ++s) {
+            if (surfaces[s].triangles.empty())
+                continue;
+            const Material* material = scene.GetMaterial(surfaces[s].material);
+            const Image* texture = material && textures ? textures(*material) : nullptr;
+            const bool textured = texture && texture->width > 0 && texture->height > 0;
+            glBindTexture(GL_TEXTURE_2D, textured ? TextureOf(texture)
+                                                  : ColourTexture(surfaces[s].material,
+                                                                  material ? material->record.color : kGrey));
+            glCullFace(GL_BACK);
+            PointArrays(false);
             DrawRuns(surfaces[s], firstTriangle_[s], volume);
-            continue;
+            glCullFace(GL_FRONT);
+            PointArrays(true);
+            DrawRuns(surfaces[s], firstTriangle_[s], volume);
         }
-        glCullFace(GL_BACK);
-        PointArrays(false);
-        DrawRuns(surfaces[s], firstTriangle_[s], volume);
-        glCullFace(GL_FRONT);
-        PointArrays(true);
-        DrawRuns(surfaces[s], firstTriangle_[s], volume);
     }
     glDisableClientState(GL_COLOR_ARRAY);
     glDisableClientState(GL_TEXTURE_COORD_ARRAY);
@@ -536,6 +586,30 @@ void GlRenderer::Draw(const Scene& scene, const Camera& camera, const std::vecto
         Api().bindBuffer(GL_ARRAY_BUFFER, 0);
         Api().bindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
     }
+
+    // Background last: the software renderer's sky-to-ground gradient, at
+    // the far end of the depth range, so only pixels nothing was drawn on
+    // are shaded.
+    glDisable(GL_TEXTURE_2D);
+    glDisable(GL_FOG);
+    glDisable(GL_CULL_FACE);
+    glDepthFunc(GL_LEQUAL);
+    glDepthMask(GL_FALSE);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(0, w, h, 0, -1, 1);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glShadeModel(GL_SMOOTH);
+    glBegin(GL_QUADS);
+    glColor3ub(215, 227, 235);
+    glVertex3i(0, 0, -1);
+    glVertex3i(w, 0, -1);
+    glColor3ub(155, 167, 175);
+    glVertex3i(w, h, -1);
+    glVertex3i(0, h, -1);
+    glEnd();
+    glDepthMask(GL_TRUE);
 }
 
 void GlRenderer::Present()

@@ -53,6 +53,9 @@ private:
     void PointArrays(bool backs);
     // Draws the runs of a surface's triangles that may be in view.
     void DrawRuns(const Surface& surface, size_t firstTriangle, const ViewVolume& volume);
+    // The shaders' drawing: the runs in view, nearest first.
+    void DrawNearestFirst(const Scene& scene, const Camera& camera, const ViewVolume& volume,
+                          const TextureLookup& textures);
     unsigned TextureOf(const Image* image);
     unsigned ColourTexture(unsigned material, const float rgb[3]);
 
@@ -60,7 +63,10 @@ private:
     HDC dc_ = nullptr;
     HGLRC context_ = nullptr;
     std::string description_;
-    unsigned program_ = 0;  // the shader that draws both sides in one pass; 0: two fixed-function passes
+    // The shaders that draw both sides in one pass, textured and in a plain
+    // colour (`colourUniform_`); 0: two fixed-function passes.
+    unsigned program_ = 0, plainProgram_ = 0;
+    int colourUniform_ = -1;
     bool sceneDirty_ = true;
     const Scene* builtFor_ = nullptr;
     // The scene's corners (position, texture coordinates, the lights of the
@@ -77,6 +83,12 @@ private:
     std::map<const Image*, unsigned> textures_;
     std::map<unsigned, std::pair<uint32_t, unsigned>> colours_;  // material: packed colour, texture
     int width_ = 0, height_ = 0;
+    struct RunDraw {
+        double distance;  // squared, from the eye to the run's box
+        unsigned surface;
+        size_t first, count;  // triangles
+    };
+    std::vector<RunDraw> order_;
 };
 
 }  // namespace walkhost

@@ -77,29 +77,42 @@ TEST_P(GlRendererSides, AgreesWithTheSoftwareRendererOnFlatRegions)
         const char* name;
         Camera camera;
         std::vector<unsigned> selected;
+        TextureLookup textures;
+    };
+    // A texture of one colour on the north wall and the sofa: drawn by the
+    // textured shader beside the plain ones, and comparable pixel by pixel.
+    Image solid;
+    solid.width = solid.height = 2;
+    solid.pixels.assign(4, 0x00c08040);
+    const Material* wall = scene.GetMaterial(scene.GetSurface(scene.FindSurface("living.wall.north"))->material);
+    const Material* sofa = scene.GetMaterial(scene.GetSurface(scene.FindSurface("living.sofa"))->material);
+    const TextureLookup someTextured = [&](const Material& m) -> const Image* {
+        return &m == wall || &m == sofa ? &solid : nullptr;
     };
     Camera bedroom = DemoStartCamera(kWidth, kHeight);
     bedroom.position = Vec3(8.4, 1.5, -0.6);
     bedroom.yaw = -1.0;
     bedroom.pitch = -0.15;
     const View views[] = {
-        {"start", DemoStartCamera(kWidth, kHeight), {}},
+        {"start", DemoStartCamera(kWidth, kHeight), {}, nullptr},
         {"selected", DemoStartCamera(kWidth, kHeight),
-         {scene.FindSurface("living.wall.north"), scene.FindSurface("living.sofa")}},
-        {"bedroom", bedroom, {scene.FindSurface("bedroom.bed")}},
+         {scene.FindSurface("living.wall.north"), scene.FindSurface("living.sofa")},
+         nullptr},
+        {"bedroom", bedroom, {scene.FindSurface("bedroom.bed")}, nullptr},
+        {"textured", DemoStartCamera(kWidth, kHeight), {}, someTextured},
     };
     for (const View& view : views) {
         Frame frame;
-        RenderScene(scene, view.camera, view.selected, nullptr, frame);
+        RenderScene(scene, view.camera, view.selected, view.textures, frame);
         Image drawn;
-        gl.Draw(scene, view.camera, view.selected, nullptr);
+        gl.Draw(scene, view.camera, view.selected, view.textures);
         gl.ReadPixels(drawn);
         ASSERT_EQ(drawn.width, kWidth);
         ASSERT_EQ(drawn.height, kHeight);
         // The selection's bands are 8 pixels wide: a flat region must lie
         // inside one surface by more than that, so a band edge is not read
         // as a difference when the two renderers place it a pixel apart.
-        int flat = 0, close = 0, worst = 0;
+        int flat = 0, close = 0, worst = 0, textured = 0;
         for (int y = 0; y < kHeight; ++y)
             for (int x = 0; x < kWidth; ++x) {
                 if (!Flat(frame.ids, x, y, 3))
@@ -108,9 +121,14 @@ TEST_P(GlRendererSides, AgreesWithTheSoftwareRendererOnFlatRegions)
                 const int d = ChannelDifference(frame.color.pixels[i], drawn.pixels[i]);
                 ++flat;
                 close += d <= 4;
+                const Surface* surface = view.textures ? scene.GetSurface(frame.ids[i]) : nullptr;
+                textured += surface && view.textures(*scene.GetMaterial(surface->material)) != nullptr;
                 worst = std::max(worst, d);
             }
         ASSERT_GT(flat, kWidth * kHeight / 2) << view.name;
+        if (view.textures) {
+            EXPECT_GT(textured, kWidth * kHeight / 20) << view.name << ": too little of the textured surfaces in view";
+        }
         // Every flat pixel within 4 levels of 255 per channel (rounding of
         // the light and of the fall-off differs a little).
         EXPECT_EQ(close, flat) << view.name << ": the largest difference " << worst;
