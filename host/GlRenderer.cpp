@@ -446,6 +446,16 @@ void GlRenderer::DrawNearestFirst(const Scene& scene, const Camera& camera, cons
                 order_.push_back(RunDraw{Dot(d, d), static_cast<unsigned>(s), firstTriangle_[s] + run.first, run.count});
             }
     std::sort(order_.begin(), order_.end(), [](const RunDraw& a, const RunDraw& b) { return a.distance < b.distance; });
+    // A run that follows on from the one before it in the same surface goes in the same call.
+    size_t kept = 0;
+    for (size_t i = 0; i < order_.size(); ++i) {
+        const RunDraw* last = kept > 0 ? &order_[kept - 1] : nullptr;
+        if (last && last->surface == order_[i].surface && last->first + last->count == order_[i].first)
+            order_[kept - 1].count += order_[i].count;
+        else
+            order_[kept++] = order_[i];
+    }
+    order_.resize(kept);
     GlApi& gl = Api();
     const uintptr_t origin = buffers_[1] ? 0 : reinterpret_cast<uintptr_t>(indices_.data());
     size_t current = surfaces.size();
