@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <xmmintrin.h>
 #include <limits>
 
 namespace walkhost {
@@ -114,11 +115,48 @@ inline double ScreenArea(const ScreenVertex& a, const ScreenVertex& b, const Scr
 // Each row is scanned only across the span the three edges leave open (with
 // a pixel to spare each side, the per-pixel test deciding), so a long thin
 // triangle costs its rows and its pixels, not its bounding box.
+// Tiles of kBlockRows x kTileColumns pixels, each with a bound no greater
+// than the depth (1 / distance) of any of its pixels, worked out again when
+// it is wanted after pixels of the tile were drawn. A triangle nearer
+// nowhere than a row of tiles' bounds would draw none of its pixels there,
+// and those rows are passed over. A tile's row of blocks belongs to the
+// thread that draws it.
+constexpr int kTileColumns = 8;
+
+struct Tiles {
+    float* least;
+    uint8_t* stale;  // pixels drawn since `least` was worked out
+    int perRow;
+};
+
+float LeastDepth(const float* depth, int w, int h, int block, int tile)
+{
+    const int x0 = tile * kTileColumns, x1 = std::min(w, x0 + kTileColumns);
+    const int y1 = std::min(h, (block + 1) * kBlockRows);
+    static_assert(kTileColumns == 8, "a whole tile's row is two loads of four");
+    if (x1 - x0 == kTileColumns) {
+        // Four columns at a time (SSE, which every x86-64 processor has).
+        __m128 m = _mm_set1_ps(std::numeric_limits<float>::infinity());
+        for (int y = block * kBlockRows; y < y1; ++y) {
+            const float* row = depth + static_cast<size_t>(y) * w + x0;
+            m = _mm_min_ps(m, _mm_min_ps(_mm_loadu_ps(row), _mm_loadu_ps(row + 4)));
+        }
+        m = _mm_min_ps(m, _mm_movehl_ps(m, m));
+        m = _mm_min_ss(m, _mm_shuffle_ps(m, m, 1));
+        return _mm_cvtss_f32(m);
+    }
+    float least = std::numeric_limits<float>::infinity();
+    for (int y = block * kBlockRows; y < y1; ++y)
+        for (int x = x0; x < x1; ++x)
+            least = std::min(least, depth[static_cast<size_t>(y) * w + x]);
+    return least;
+}
+
 // kPlain: the paint has no texture and is not selected, so a pixel's colour
 // changes only with its fall-off.
 template <bool kPlain>
 void FillTriangle(const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c, const PolygonPaint& paint,
-                  Frame& frame, const Rows& rows)
+                  Frame& frame, const Rows& rows, const Tiles& tiles)
 {
     const int w = frame.color.width, h = frame.color.height;
     const double area = ScreenArea(a, b, c);
@@ -141,7 +179,12 @@ void FillTriangle(const ScreenVertex& a, const ScreenVertex& b, const ScreenVert
     const double dw0dx = (b.y - c.y) * inv, dw1dx = (c.y - a.y) * inv;
     const double dw2dx = -(dw0dx + dw1dx);
     const double ds[3] = {dw0dx, dw1dx, dw2dx};
-    const double rds[3] = {ds[0] != 0 ? 1 / ds[0] : 0, ds[1] != 0 ? 1 / ds[1] : 0, ds[2] != 0 ? 1 / ds[2] : 0};
+    // Their reciprocals bound each row's span; a narrow triangle has no use for them.
+    const bool narrow = x1 - x0 <= kNarrow;
+    double rds[3] = {0, 0, 0};
+    if (!narrow)
+        for (int k = 0; k < 3; ++k)
+            rds[k] = ds[k] != 0 ? 1 / ds[k] : 0;
     // The fall-off is the same over the whole triangle when all of it is
     // nearer than 2.9 m (none) or farther than 12.5 m (the most); else it
     // is stepped from pixel to pixel.
@@ -160,7 +203,24 @@ void FillTriangle(const ScreenVertex& a, const ScreenVertex& b, const ScreenVert
     // The first block of this thread's rows at or after y0.
     int block = y0 / kBlockRows;
     block += ((rows.index - block % rows.count) + rows.count) % rows.count;
+    // No pixel of the triangle is nearer than its nearest corner (the
+    // rounding of the weights is far below the margin).
+    const double bound = nearest * (1 + 1e-12);
+    const int tile0 = x0 / kTileColumns, tile1 = x1 / kTileColumns;
     for (; block * kBlockRows <= y1; block += rows.count) {
+        float* const least = tiles.least + static_cast<size_t>(block) * tiles.perRow;
+        uint8_t* const stale = tiles.stale + static_cast<size_t>(block) * tiles.perRow;
+        bool hidden = true;
+        for (int t = tile0; hidden && t <= tile1; ++t) {
+            if (stale[t]) {
+                least[t] = LeastDepth(depth, w, h, block, t);
+                stale[t] = 0;
+            }
+            hidden = bound <= least[t];
+        }
+        if (hidden)
+            continue;
+        bool drawn = false;
         const int rowEnd = std::min(y1, block * kBlockRows + kBlockRows - 1);
         for (int y = std::max(y0, block * kBlockRows); y <= rowEnd; ++y) {
             const double py = y + 0.5;
@@ -168,7 +228,7 @@ void FillTriangle(const ScreenVertex& a, const ScreenVertex& b, const ScreenVert
             // take kSlack for rounding (on a narrow triangle, testing its
             // few pixels costs less). Only the pixels between are tested.
             int xs = x0, xe = x1;
-            if (x1 - x0 > kNarrow) {
+            if (!narrow) {
                 const double px0 = x0 + 0.5;
                 const double w0 = ((b.x - px0) * (c.y - py) - (b.y - py) * (c.x - px0)) * inv;
                 const double w1 = ((c.x - px0) * (a.y - py) - (c.y - py) * (a.x - px0)) * inv;
@@ -206,6 +266,7 @@ void FillTriangle(const ScreenVertex& a, const ScreenVertex& b, const ScreenVert
                     falloffTo = kFalloff.Least(falloff + 1);
                     shaded = Scale(paint.color, falloff);
                 }
+                drawn = true;
                 depth[i] = static_cast<float>(iz);
                 ids[i] = paint.id;
                 if (kPlain) {
@@ -234,6 +295,8 @@ void FillTriangle(const ScreenVertex& a, const ScreenVertex& b, const ScreenVert
                 pixels[i] = color;
             }
         }
+        if (drawn)
+            std::fill(stale + tile0, stale + tile1 + 1, uint8_t{1});
     }
 }
 
@@ -336,6 +399,9 @@ struct RenderWork {
     // where each starts in the count of them all (the total at the end).
     std::vector<VisibleRun> visible;
     std::vector<size_t> visibleStart;
+    // The tiles' bounds on depth, by rows of blocks.
+    std::vector<float> tileLeast;
+    std::vector<uint8_t> tileStale;
 };
 
 void RenderScene(const Scene& scene, const Camera& camera, const std::vector<unsigned>& selected,
@@ -449,6 +515,12 @@ void RenderScene(const Scene& scene, const Camera& camera, const std::vector<uns
         }
     });
 
+    const int tilesPerRow = (w + kTileColumns - 1) / kTileColumns;
+    const size_t tileCount = static_cast<size_t>(tilesPerRow) * ((h + kBlockRows - 1) / kBlockRows);
+    work.tileLeast.resize(tileCount);
+    work.tileStale.resize(tileCount);
+    const Tiles tiles{work.tileLeast.data(), work.tileStale.data(), tilesPerRow};
+
     // Each thread fills its own rows: the background, then every triangle
     // in scene order, so each pixel sees the same triangles in the same order
     // however many threads there are.
@@ -464,6 +536,10 @@ void RenderScene(const Scene& scene, const Camera& camera, const std::vector<uns
                 std::fill(frame.depth.begin() + row, frame.depth.begin() + row + w, 0.0f);
                 std::fill(frame.ids.begin() + row, frame.ids.begin() + row + w, 0u);
             }
+            // Nothing drawn yet: every pixel at depth 0.
+            const size_t first = static_cast<size_t>(block) * tilesPerRow;
+            std::fill(tiles.least + first, tiles.least + first + tilesPerRow, 0.0f);
+            std::fill(tiles.stale + first, tiles.stale + first + tilesPerRow, uint8_t{0});
         }
         for (const std::vector<std::vector<ScreenTriangle>>& part : work.parts)
             for (const ScreenTriangle& t : part[static_cast<size_t>(band)]) {
@@ -475,9 +551,9 @@ void RenderScene(const Scene& scene, const Camera& camera, const std::vector<uns
                 paint.selected = surface.selected;
                 paint.id = t.surface + 1;
                 if (paint.texture || paint.selected)
-                    FillTriangle<false>(t.v[0], t.v[1], t.v[2], paint, frame, rows);
+                    FillTriangle<false>(t.v[0], t.v[1], t.v[2], paint, frame, rows, tiles);
                 else
-                    FillTriangle<true>(t.v[0], t.v[1], t.v[2], paint, frame, rows);
+                    FillTriangle<true>(t.v[0], t.v[1], t.v[2], paint, frame, rows, tiles);
             }
     });
 }

@@ -251,3 +251,74 @@ TEST(RendererFalloff, SteppingGivesTheDividedValueEverywhere)
     }
     EXPECT_EQ(checked, 86 * 128);
 }
+
+namespace {
+
+// Upright quads across the view at the given distances in front of the
+// default camera (eye at 1.6 m, looking along -z), one surface each, in
+// that order, `half` metres to each side of the line of sight.
+ObjModel QuadsAcrossTheView(const std::vector<std::pair<double, double>>& distanceAndHalf)
+{
+    ObjModel model;
+    model.materials.resize(1);
+    for (const auto& [distance, half] : distanceAndHalf) {
+        ObjSurface surface;
+        surface.name = "quad" + std::to_string(model.surfaces.size());
+        const double z = -distance;
+        surface.faces.push_back(ObjFace{{Vec3(-half, 1.6 - half, z), Vec3(half, 1.6 - half, z),
+                                         Vec3(half, 1.6 + half, z), Vec3(-half, 1.6 + half, z)},
+                                        {}});
+        model.surfaces.push_back(surface);
+    }
+    return model;
+}
+
+uint32_t IdAt(const Frame& frame, int x, int y)
+{
+    return frame.ids[static_cast<size_t>(y) * frame.color.width + x];
+}
+
+}  // namespace
+
+// Passing over what lies wholly behind the pixels drawn before it must not
+// lose a surface that is in front by less than the rounding of a stored
+// depth's float, nor a surface drawn before and then hidden.
+TEST(RendererHidden, ASurfaceAHairInFrontOfOneDrawnBeforeShows)
+{
+    // A wall filling the view at 5 m, then a smaller quad 2.5 um in front of
+    // it (1 / distance larger by 5e-7, while a float keeps about 6e-8),
+    // then a quad 2.5 um behind it.
+    const double wall = 5, hair = 5 * 5e-7;
+    Scene scene;
+    scene.Assign(QuadsAcrossTheView({{wall, 20}, {wall - hair, 1}, {wall + hair, 1.5}}));
+    Camera camera;
+    camera.width = 160;
+    camera.height = 120;
+    Frame frame;
+    RenderScene(scene, camera, {}, nullptr, frame, 1);
+    EXPECT_EQ(IdAt(frame, 80, 60), 2u) << "the quad in front of the wall";
+    EXPECT_EQ(IdAt(frame, 2, 2), 1u) << "the wall";
+    // The quad behind the wall reaches past the one in front, and shows nowhere.
+    EXPECT_EQ(std::count(frame.ids.begin(), frame.ids.end(), 3u), 0);
+}
+
+// What a frame drew is forgotten when the next is drawn into the same
+// buffers: a view of far quads after a view of a near one is the same as
+// drawn afresh.
+TEST(RendererHidden, AFrameDrawnOverAnotherIsTheSameAsAFreshOne)
+{
+    Scene scene;
+    scene.Assign(QuadsAcrossTheView({{0.5, 0.3}, {6, 2}, {9, 4}}));
+    Camera near, far;
+    near.width = far.width = 160;
+    near.height = far.height = 120;
+    far.position = Vec3(0, 1.6, 10);  // 10 m further back
+    Frame reused, fresh;
+    RenderScene(scene, near, {}, nullptr, reused, 1);
+    ASSERT_EQ(IdAt(reused, 80, 60), 1u);
+    RenderScene(scene, far, {}, nullptr, reused, 1);
+    RenderScene(scene, far, {}, nullptr, fresh, 1);
+    EXPECT_EQ(reused.ids, fresh.ids);
+    EXPECT_EQ(reused.color.pixels, fresh.color.pixels);
+    EXPECT_GT(std::count(fresh.ids.begin(), fresh.ids.end(), 2u), 100) << "the quad at 6 m in view";
+}
