@@ -404,8 +404,9 @@ unsigned GlRenderer::TextureOf(const Image* image)
     return id;
 }
 
-// A material without a texture is drawn with a one-pixel texture of its
-// colour, so the stored corners serve whatever colour the material takes.
+// Without shaders, a material without a texture is drawn with a one-pixel
+// texture of its colour, so the stored corners serve whatever colour the
+// material takes.
 unsigned GlRenderer::ColourTexture(unsigned material, const float rgb[3])
 {
     const uint32_t packed = Packed(rgb);

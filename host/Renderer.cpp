@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <xmmintrin.h>
 #include <limits>
+#include <xmmintrin.h>
 
 namespace walkhost {
 namespace {
@@ -111,16 +111,12 @@ inline double ScreenArea(const ScreenVertex& a, const ScreenVertex& b, const Scr
     return (b.x - a.x) * (c.y - a.y) - (b.y - a.y) * (c.x - a.x);
 }
 
-// The pixels whose centres lie in the triangle, on the thread's rows only.
-// Each row is scanned only across the span the three edges leave open (with
-// a pixel to spare each side, the per-pixel test deciding), so a long thin
-// triangle costs its rows and its pixels, not its bounding box.
 // Tiles of kBlockRows x kTileColumns pixels, each with a bound no greater
 // than the depth (1 / distance) of any of its pixels, worked out again when
 // it is wanted after pixels of the tile were drawn. A triangle nearer
 // nowhere than a row of tiles' bounds would draw none of its pixels there,
-// and those rows are passed over. A tile's row of blocks belongs to the
-// thread that draws it.
+// and those rows are passed over. A row of tiles is a block of rows, so
+// only the thread drawing that block reads and writes it.
 constexpr int kTileColumns = 8;
 
 struct Tiles {
@@ -152,8 +148,12 @@ float LeastDepth(const float* depth, int w, int h, int block, int tile)
     return least;
 }
 
-// kPlain: the paint has no texture and is not selected, so a pixel's colour
-// changes only with its fall-off.
+// The pixels whose centres lie in the triangle, on the thread's rows only.
+// Each row is scanned only across the span the three edges leave open (give
+// or take kSlack, the per-pixel test deciding), so a long thin triangle
+// costs its rows and its pixels, not its bounding box. kPlain: the paint has
+// no texture and is not selected, so a pixel's colour changes only with its
+// fall-off.
 template <bool kPlain>
 void FillTriangle(const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c, const PolygonPaint& paint,
                   Frame& frame, const Rows& rows, const Tiles& tiles)
