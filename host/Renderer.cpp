@@ -117,7 +117,7 @@ inline double ScreenArea(const ScreenVertex& a, const ScreenVertex& b, const Scr
 // nowhere than a row of tiles' bounds would draw none of its pixels there,
 // and those rows are passed over. A row of tiles is a block of rows, so
 // only the thread drawing that block reads and writes it.
-constexpr int kTileColumns = 8;
+constexpr int kTileColumns = 4;
 
 struct Tiles {
     float* least;
@@ -129,13 +129,13 @@ float LeastDepth(const float* depth, int w, int h, int block, int tile)
 {
     const int x0 = tile * kTileColumns, x1 = std::min(w, x0 + kTileColumns);
     const int y1 = std::min(h, (block + 1) * kBlockRows);
-    static_assert(kTileColumns == 8, "a whole tile's row is two loads of four");
+    static_assert(kTileColumns == 4, "a whole tile's row is one load of four");
     if (x1 - x0 == kTileColumns) {
-        // Four columns at a time (SSE, which every x86-64 processor has).
+        // A row of the tile at a time (SSE, which every x86-64 processor has).
         __m128 m = _mm_set1_ps(std::numeric_limits<float>::infinity());
         for (int y = block * kBlockRows; y < y1; ++y) {
             const float* row = depth + static_cast<size_t>(y) * w + x0;
-            m = _mm_min_ps(m, _mm_min_ps(_mm_loadu_ps(row), _mm_loadu_ps(row + 4)));
+            m = _mm_min_ps(m, _mm_loadu_ps(row));
         }
         m = _mm_min_ps(m, _mm_movehl_ps(m, m));
         m = _mm_min_ss(m, _mm_shuffle_ps(m, m, 1));
