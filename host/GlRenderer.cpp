@@ -61,8 +61,12 @@ void main()
 }
 )";
 
+// Compiled twice: with TEXTURED defined first for a material with a
+// texture, and without it for one drawn in its colour alone (`colour`),
+// which then samples nothing.
 const char* const kFragmentShader = R"(
 uniform sampler2D picture;
+uniform vec3 colour;
 varying vec2 uv;
 varying vec2 lights;
 varying float depth;
@@ -70,20 +74,12 @@ void main()
 {
     float light = gl_FrontFacing ? lights.r : lights.g;
     float falloff = clamp(1.12 - 0.04 * depth, 170.0 / 256.0, 1.0);
-    gl_FragColor = vec4(texture2D(picture, uv).rgb * light * falloff, 1.0);
-}
-)";
-
-// The same for a material drawn in its colour alone: no texture to sample.
-const char* const kPlainFragmentShader = R"(
-uniform vec3 colour;
-varying vec2 lights;
-varying float depth;
-void main()
-{
-    float light = gl_FrontFacing ? lights.r : lights.g;
-    float falloff = clamp(1.12 - 0.04 * depth, 170.0 / 256.0, 1.0);
-    gl_FragColor = vec4(colour * light * falloff, 1.0);
+#ifdef TEXTURED
+    vec3 base = texture2D(picture, uv).rgb;
+#else
+    vec3 base = colour;
+#endif
+    gl_FragColor = vec4(base * light * falloff, 1.0);
 }
 )";
 
@@ -153,9 +149,10 @@ bool GlRenderer::MakeProgram()
     GlApi& gl = Api();
     if (!gl.LoadShaders())
         return false;
-    auto compile = [&gl](GLenum kind, const char* source) -> GLuint {
+    auto compile = [&gl](GLenum kind, const char* source, const char* defines = "") -> GLuint {
         const GLuint shader = gl.createShader(kind);
-        gl.shaderSource(shader, 1, &source, nullptr);
+        const char* const sources[] = {defines, source};
+        gl.shaderSource(shader, 2, sources, nullptr);
         gl.compileShader(shader);
         GLint ok = 0;
         gl.getShaderiv(shader, GL_COMPILE_STATUS, &ok);
@@ -175,8 +172,8 @@ bool GlRenderer::MakeProgram()
         return ok ? program : 0;
     };
     const GLuint vertex = compile(GL_VERTEX_SHADER, kVertexShader);
-    const GLuint textured = link(vertex, compile(GL_FRAGMENT_SHADER, kFragmentShader));
-    const GLuint plain = link(vertex, compile(GL_FRAGMENT_SHADER, kPlainFragmentShader));
+    const GLuint textured = link(vertex, compile(GL_FRAGMENT_SHADER, kFragmentShader, "#define TEXTURED\n"));
+    const GLuint plain = link(vertex, compile(GL_FRAGMENT_SHADER, kFragmentShader));
     if (!textured || !plain) {
         if (textured)
             gl.deleteProgram(textured);
