@@ -190,8 +190,8 @@ void FillTriangle(const ScreenVertex& a, const ScreenVertex& b, const ScreenVert
     // is stepped from pixel to pixel.
     const double nearest = std::max({a.iz, b.iz, c.iz}), farthest = std::min({a.iz, b.iz, c.iz});
     const int fixedFalloff = farthest >= 0.34 ? 256 : nearest <= 0.08 ? 170 : 0;
-    // The fall-off of the last pixel drawn, the iz it holds for (none
-    // other when it is fixed) and the colour it gives.
+    // The fall-off of the last pixel drawn, the range of iz over which it
+    // holds (every iz when it is fixed) and the colour it gives.
     int falloff = fixedFalloff ? fixedFalloff : 213;
     constexpr double kInfinity = std::numeric_limits<double>::infinity();
     double falloffFrom = fixedFalloff ? -kInfinity : kFalloff.Least(falloff);
