@@ -305,9 +305,19 @@ bool Runner::ChooseMenuItem(const std::string& text, DWORD timeout)
         RECT rc;
         if (!GetMenuItemRect(nullptr, menu, static_cast<UINT>(i), &rc))
             return Fail("menu item '" + text + "' has no place on the screen");
-        // A real click on the item: the menu's own loop takes it.
-        SetCursorPos((rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2);
-        Sleep(30);
+        // A real click on the item: the menu's own loop takes it. Another
+        // program's window opening over the menu would take the click, so
+        // the menu is raised and the click waits (up to 2 s) until the
+        // menu is the window under the cursor.
+        const POINT centre{(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2};
+        SetCursorPos(centre.x, centre.y);
+        for (int attempt = 0; attempt < 20; ++attempt) {
+            SetWindowPos(menuWindow, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+            Sleep(30);
+            if (WindowFromPoint(centre) == menuWindow)
+                break;
+            Sleep(70);
+        }
         INPUT input[2] = {};
         input[0].type = input[1].type = INPUT_MOUSE;
         input[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
