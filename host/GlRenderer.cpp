@@ -22,6 +22,13 @@ constexpr double kNear = 0.05;
 constexpr double kFar = 2000;
 const float kGrey[3] = {0.7f, 0.7f, 0.7f};  // a surface without a material
 
+// The texture a material is drawn with, or null to draw its colour.
+const Image* TextureOfMaterial(const Material* material, const TextureLookup& textures)
+{
+    const Image* texture = material && textures ? textures(*material) : nullptr;
+    return texture && texture->width > 0 && texture->height > 0 ? texture : nullptr;
+}
+
 // The software renderer's colour of a face: the material's 0-255 channels
 // scaled by the light (0 to 256).
 uint32_t Packed(const float rgb[3])
@@ -105,34 +112,30 @@ struct GlApi {
     PFNGLUNIFORM3FPROC uniform3f = nullptr;
     PFNGLDELETEPROGRAMPROC deleteProgram = nullptr;
 
-    static void* Get(const char* name) { return reinterpret_cast<void*>(wglGetProcAddress(name)); }
+    // Finds `name` for `fn`; false, leaving it null, when the system lacks it.
+    template <typename Fn>
+    static bool Load(Fn& fn, const char* name)
+    {
+        fn = reinterpret_cast<Fn>(reinterpret_cast<void*>(wglGetProcAddress(name)));
+        return fn != nullptr;
+    }
 
     bool LoadBuffers()
     {
-        genBuffers = reinterpret_cast<PFNGLGENBUFFERSPROC>(Get("glGenBuffers"));
-        bindBuffer = reinterpret_cast<PFNGLBINDBUFFERPROC>(Get("glBindBuffer"));
-        bufferData = reinterpret_cast<PFNGLBUFFERDATAPROC>(Get("glBufferData"));
-        deleteBuffers = reinterpret_cast<PFNGLDELETEBUFFERSPROC>(Get("glDeleteBuffers"));
-        return genBuffers && bindBuffer && bufferData && deleteBuffers;
+        // & rather than &&: every pointer is looked up, so none is left stale.
+        return Load(genBuffers, "glGenBuffers") & Load(bindBuffer, "glBindBuffer") &
+               Load(bufferData, "glBufferData") & Load(deleteBuffers, "glDeleteBuffers");
     }
 
     bool LoadShaders()
     {
-        createShader = reinterpret_cast<PFNGLCREATESHADERPROC>(Get("glCreateShader"));
-        shaderSource = reinterpret_cast<PFNGLSHADERSOURCEPROC>(Get("glShaderSource"));
-        compileShader = reinterpret_cast<PFNGLCOMPILESHADERPROC>(Get("glCompileShader"));
-        getShaderiv = reinterpret_cast<PFNGLGETSHADERIVPROC>(Get("glGetShaderiv"));
-        createProgram = reinterpret_cast<PFNGLCREATEPROGRAMPROC>(Get("glCreateProgram"));
-        attachShader = reinterpret_cast<PFNGLATTACHSHADERPROC>(Get("glAttachShader"));
-        linkProgram = reinterpret_cast<PFNGLLINKPROGRAMPROC>(Get("glLinkProgram"));
-        getProgramiv = reinterpret_cast<PFNGLGETPROGRAMIVPROC>(Get("glGetProgramiv"));
-        useProgram = reinterpret_cast<PFNGLUSEPROGRAMPROC>(Get("glUseProgram"));
-        getUniformLocation = reinterpret_cast<PFNGLGETUNIFORMLOCATIONPROC>(Get("glGetUniformLocation"));
-        uniform1i = reinterpret_cast<PFNGLUNIFORM1IPROC>(Get("glUniform1i"));
-        uniform3f = reinterpret_cast<PFNGLUNIFORM3FPROC>(Get("glUniform3f"));
-        deleteProgram = reinterpret_cast<PFNGLDELETEPROGRAMPROC>(Get("glDeleteProgram"));
-        return createShader && shaderSource && compileShader && getShaderiv && createProgram && attachShader &&
-               linkProgram && getProgramiv && useProgram && getUniformLocation && uniform1i && uniform3f && deleteProgram;
+        return Load(createShader, "glCreateShader") & Load(shaderSource, "glShaderSource") &
+               Load(compileShader, "glCompileShader") & Load(getShaderiv, "glGetShaderiv") &
+               Load(createProgram, "glCreateProgram") & Load(attachShader, "glAttachShader") &
+               Load(linkProgram, "glLinkProgram") & Load(getProgramiv, "glGetProgramiv") &
+               Load(useProgram, "glUseProgram") & Load(getUniformLocation, "glGetUniformLocation") &
+               Load(uniform1i, "glUniform1i") & Load(uniform3f, "glUniform3f") &
+               Load(deleteProgram, "glDeleteProgram");
     }
 };
 
@@ -461,8 +464,7 @@ void GlRenderer::DrawNearestFirst(const Scene& scene, const Camera& camera, cons
         if (draw.surface != current) {
             current = draw.surface;
             const Material* material = scene.GetMaterial(surfaces[current].material);
-            const Image* texture = material && textures ? textures(*material) : nullptr;
-            if (texture && texture->width > 0 && texture->height > 0) {
+            if (const Image* texture = TextureOfMaterial(material, textures)) {
                 glBindTexture(GL_TEXTURE_2D, TextureOf(texture));
                 gl.useProgram(program_);
             } else {
@@ -540,11 +542,10 @@ void GlRenderer::Draw(const Scene& scene, const Camera& camera, const std::vecto
             if (surfaces[s].triangles.empty())
                 continue;
             const Material* material = scene.GetMaterial(surfaces[s].material);
-            const Image* texture = material && textures ? textures(*material) : nullptr;
-            const bool textured = texture && texture->width > 0 && texture->height > 0;
-            glBindTexture(GL_TEXTURE_2D, textured ? TextureOf(texture)
-                                                  : ColourTexture(surfaces[s].material,
-                                                                  material ? material->record.color : kGrey));
+            const Image* texture = TextureOfMaterial(material, textures);
+            glBindTexture(GL_TEXTURE_2D, texture ? TextureOf(texture)
+                                                 : ColourTexture(surfaces[s].material,
+                                                                 material ? material->record.color : kGrey));
             glCullFace(GL_BACK);
             PointArrays(false);
             DrawRuns(surfaces[s], firstTriangle_[s], volume);
