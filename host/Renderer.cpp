@@ -48,6 +48,7 @@ struct PolygonPaint {
     int light;               // 0 to 256
     bool selected;
     uint32_t id;
+    uint32_t order;  // the triangle's place in the scene
 };
 
 const FalloffSteps kFalloff;
@@ -119,6 +120,11 @@ inline double ScreenArea(const ScreenVertex& a, const ScreenVertex& b, const Scr
 // only the thread drawing that block reads and writes it.
 constexpr int kTileColumns = 4;
 
+// Anything nearer than a depth (1 / distance) by this share of it is still
+// nearer once both are rounded to float, whatever the rounding of the
+// weights they were stepped with.
+constexpr double kMargin = 1e-6;
+
 struct Tiles {
     float* least;
     uint8_t* stale;  // pixels drawn since `least` was worked out
@@ -151,12 +157,15 @@ float LeastDepth(const float* depth, int w, int h, int block, int tile)
 // The pixels whose centres lie in the triangle, on the thread's rows only.
 // Each row is scanned only across the span the three edges leave open (give
 // or take kSlack, the per-pixel test deciding), so a long thin triangle
-// costs its rows and its pixels, not its bounding box. kPlain: the paint has
-// no texture and is not selected, so a pixel's colour changes only with its
-// fall-off.
+// costs its rows and its pixels, not its bounding box. A pixel takes the
+// triangle if it is nearer than what the pixel shows, in float depth, or
+// as near and earlier in the scene (`orders`: the place of what each pixel
+// shows), so the picture is the same in whatever order triangles come.
+// kPlain: the paint has no texture and is not selected, so a pixel's colour
+// changes only with its fall-off.
 template <bool kPlain>
 void FillTriangle(const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c, const PolygonPaint& paint,
-                  Frame& frame, const Rows& rows, const Tiles& tiles)
+                  Frame& frame, uint32_t* orders, const Rows& rows, const Tiles& tiles)
 {
     const int w = frame.color.width, h = frame.color.height;
     const double area = ScreenArea(a, b, c);
@@ -203,9 +212,10 @@ void FillTriangle(const ScreenVertex& a, const ScreenVertex& b, const ScreenVert
     // The first block of this thread's rows at or after y0.
     int block = y0 / kBlockRows;
     block += ((rows.index - block % rows.count) + rows.count) % rows.count;
-    // No pixel of the triangle is nearer than its nearest corner (the
-    // rounding of the weights is far below the margin).
-    const double bound = nearest * (1 + 1e-12);
+    // No pixel of the triangle is nearer than its nearest corner, nor
+    // as near in float depth (the margin is far above the rounding of the
+    // weights and of a depth to float).
+    const double bound = nearest * (1 + kMargin);
     const int tile0 = x0 / kTileColumns, tile1 = x1 / kTileColumns;
     for (; block * kBlockRows <= y1; block += rows.count) {
         float* const least = tiles.least + static_cast<size_t>(block) * tiles.perRow;
@@ -258,16 +268,18 @@ void FillTriangle(const ScreenVertex& a, const ScreenVertex& b, const ScreenVert
                     continue;
                 const double iz = w0 * a.iz + w1 * b.iz + w2 * c.iz;
                 const size_t i = row + x;
-                if (iz <= depth[i])
+                const float fz = static_cast<float>(iz);
+                if (fz <= depth[i] && (fz < depth[i] || paint.order >= orders[i]))
                     continue;
+                drawn = true;
+                depth[i] = fz;
+                orders[i] = paint.order;
                 if (iz < falloffFrom || iz >= falloffTo) {
                     falloff = kFalloff.Step(falloff, iz);
                     falloffFrom = kFalloff.Least(falloff);
                     falloffTo = kFalloff.Least(falloff + 1);
                     shaded = Scale(paint.color, falloff);
                 }
-                drawn = true;
-                depth[i] = static_cast<float>(iz);
                 ids[i] = paint.id;
                 if (kPlain) {
                     pixels[i] = shaded;
@@ -366,17 +378,25 @@ double Shade(const Vec3& normal, const Vec3& pointOnPolygon, const Vec3& eye)
 namespace {
 
 // A triangle as the camera sees it, ready to fill: its screen corners, its
-// surface (index into the frame's paints) and its light.
+// surface (index into the frame's paints), its place in the scene, the run
+// in view it comes from, and its light.
 struct ScreenTriangle {
     ScreenVertex v[3];
     uint32_t surface;
+    uint32_t order;
+    uint32_t run;
     int light;
     uint32_t color;
 };
 
-// Triangles of one surface the camera may see: [first, first + count).
+// A run of a surface's triangles the camera may see, [first, first + count),
+// and where its triangles can fall: pixels in [x0, x1] x [y0, y1], none
+// nearer than `nearest` (1 / depth; infinite when part of its box lies
+// before the near plane).
 struct VisibleRun {
     size_t surface, first, count;
+    int x0, y0, x1, y1;
+    double nearest;
 };
 
 // What a surface is drawn with in this frame.
@@ -384,21 +404,80 @@ struct SurfacePaint {
     const float* rgb;
     const Image* texture;
     bool selected;
+    uint32_t firstOrder;  // the place in the scene of its first triangle
 };
+
+// The pixels the triangles of a run's box can fall on, and their nearest depth.
+void PlaceRun(const TriangleRun& run, const ViewBasis& basis, double focal, int w, int h, VisibleRun& out)
+{
+    double zmin = std::numeric_limits<double>::infinity();
+    double xlo = zmin, xhi = -zmin, ylo = zmin, yhi = -zmin;
+    for (int k = 0; k < 8; ++k) {
+        const Vec3 corner(k & 1 ? run.hi.x : run.lo.x, k & 2 ? run.hi.y : run.lo.y, k & 4 ? run.hi.z : run.lo.z);
+        const Vec3 v = basis.ToView(corner);
+        if (v.z < kNear) {
+            out.x0 = out.y0 = 0;
+            out.x1 = w - 1;
+            out.y1 = h - 1;
+            out.nearest = std::numeric_limits<double>::infinity();
+            return;
+        }
+        zmin = std::min(zmin, v.z);
+        const double x = w / 2.0 + v.x / v.z * focal, y = h / 2.0 - v.y / v.z * focal;
+        xlo = std::min(xlo, x);
+        xhi = std::max(xhi, x);
+        ylo = std::min(ylo, y);
+        yhi = std::max(yhi, y);
+    }
+    // A pixel is drawn when its centre lies in a triangle: a pixel of margin
+    // either side covers the rounding of the corners.
+    out.x0 = static_cast<int>(std::max(0.0, std::floor(xlo - 1)));
+    out.y0 = static_cast<int>(std::max(0.0, std::floor(ylo - 1)));
+    out.x1 = static_cast<int>(std::min(w - 1.0, std::ceil(xhi)));
+    out.y1 = static_cast<int>(std::min(h - 1.0, std::ceil(yhi)));
+    out.nearest = 1 / zmin;
+}
+
+// Whether every pixel of the thread's rows that the run may fall on already
+// holds something nearer than any point of the run, by a margin far above
+// the rounding of a depth to float.
+bool Hidden(const VisibleRun& run, const Frame& frame, const Rows& rows, const Tiles& tiles)
+{
+    const int w = frame.color.width, h = frame.color.height;
+    const double bound = run.nearest * (1 + kMargin);
+    int block = run.y0 / kBlockRows;
+    block += ((rows.index - block % rows.count) + rows.count) % rows.count;
+    for (; block * kBlockRows <= run.y1; block += rows.count) {
+        float* const least = tiles.least + static_cast<size_t>(block) * tiles.perRow;
+        uint8_t* const stale = tiles.stale + static_cast<size_t>(block) * tiles.perRow;
+        for (int t = run.x0 / kTileColumns; t <= run.x1 / kTileColumns; ++t) {
+            if (stale[t]) {
+                least[t] = LeastDepth(frame.depth.data(), w, h, block, t);
+                stale[t] = 0;
+            }
+            if (!(bound <= least[t]))
+                return false;
+        }
+    }
+    return true;
+}
 
 }  // namespace
 
 // Kept in the frame from one frame to the next, so drawing allocates only
 // when the scene has grown.
 struct RenderWork {
-    // Per slice of the scene's triangles, per band of rows: the triangles in
-    // view that touch the band's rows, in scene order.
+    // Per slice of the runs in view, per band of rows: the triangles that
+    // touch the band's rows, nearest run first.
     std::vector<std::vector<std::vector<ScreenTriangle>>> parts;
     std::vector<SurfacePaint> paints;
-    // The runs of triangles the camera may see, adjacent ones joined, and
-    // where each starts in the count of them all (the total at the end).
+    // The runs of triangles the camera may see; the same nearest first.
     std::vector<VisibleRun> visible;
-    std::vector<size_t> visibleStart;
+    std::vector<uint32_t> nearestFirst;
+    // Where each slice starts in that order (the count of runs at the end).
+    std::vector<size_t> sliceStart;
+    // The place in the scene of the triangle each pixel shows.
+    std::vector<uint32_t> orders;
     // The tiles' bounds on depth, by rows of blocks.
     std::vector<float> tileLeast;
     std::vector<uint8_t> tileStale;
@@ -414,6 +493,8 @@ void RenderScene(const Scene& scene, const Camera& camera, const std::vector<uns
     Workers& workers = Workers::Shared();
     const int count = threads > 0 ? threads : workers.Size();
     const int w = frame.color.width, h = frame.color.height;
+    const ViewBasis basis = camera.Basis();
+    const double focal = camera.Focal();
 
     // What each surface is drawn with, on this thread (textures may load),
     // and the runs of its triangles that may be in view.
@@ -421,8 +502,8 @@ void RenderScene(const Scene& scene, const Camera& camera, const std::vector<uns
     const ViewVolume volume(camera, kNear);
     work.paints.resize(surfaces.size());
     work.visible.clear();
-    work.visibleStart.clear();
     size_t total = 0;
+    uint32_t order = 0;
     static const float grey[3] = {0.7f, 0.7f, 0.7f};
     for (size_t s = 0; s < surfaces.size(); ++s) {
         const Surface& surface = surfaces[s];
@@ -432,84 +513,99 @@ void RenderScene(const Scene& scene, const Camera& camera, const std::vector<uns
             texture = nullptr;
         const uint32_t id = static_cast<uint32_t>(s + 1);
         work.paints[s] = SurfacePaint{material ? material->record.color : grey, texture,
-                                      std::find(selected.begin(), selected.end(), id) != selected.end()};
+                                      std::find(selected.begin(), selected.end(), id) != selected.end(), order};
+        order += static_cast<uint32_t>(surface.triangles.size());
         for (const TriangleRun& run : surface.runs) {
             if (!volume.MayShow(run.lo, run.hi))
                 continue;
-            if (!work.visible.empty() && work.visible.back().surface == s &&
-                work.visible.back().first + work.visible.back().count == run.first) {
-                work.visible.back().count += run.count;
-            } else {
-                work.visible.push_back(VisibleRun{s, run.first, run.count});
-                work.visibleStart.push_back(total);
-            }
+            VisibleRun visible{s, run.first, run.count, 0, 0, 0, 0, 0};
+            PlaceRun(run, basis, focal, w, h, visible);
+            work.visible.push_back(visible);
             total += run.count;
         }
     }
-    work.visibleStart.push_back(total);
+    const size_t runs = work.visible.size();
 
-    // The camera's basis once per frame; then each slice of the triangles in
-    // view is projected by one thread, keeping the ones on the picture in
-    // scene order.
-    const ViewBasis basis = camera.Basis();
-    const double focal = camera.Focal();
+    // The runs nearest first: drawn in that order, what lies in front is
+    // mostly drawn before what it hides.
+    work.nearestFirst.resize(runs);
+    for (size_t r = 0; r < runs; ++r)
+        work.nearestFirst[r] = static_cast<uint32_t>(r);
+    std::sort(work.nearestFirst.begin(), work.nearestFirst.end(), [&](uint32_t a, uint32_t b) {
+        const double na = work.visible[a].nearest, nb = work.visible[b].nearest;
+        return na > nb || (na == nb && a < b);
+    });
+
+    // Each slice of those runs, of about equal numbers of triangles, is
+    // projected by one thread, keeping the triangles on the picture in the
+    // runs' order.
     const int slices = total >= 4096 ? count : 1;
     const int bands = std::max(1, std::min(count, (h + kBlockRows - 1) / kBlockRows));
     work.parts.resize(static_cast<size_t>(slices));
+    std::vector<size_t>& sliceStart = work.sliceStart;
+    sliceStart.assign(1, 0);
+    for (size_t k = 0, sum = 0; k < runs; ++k) {
+        sum += work.visible[work.nearestFirst[k]].count;
+        if (sum * slices >= total * sliceStart.size() && sliceStart.size() < static_cast<size_t>(slices))
+            sliceStart.push_back(k + 1);
+    }
+    sliceStart.resize(static_cast<size_t>(slices) + 1, runs);
     workers.Run(slices, [&](int part) {
         std::vector<std::vector<ScreenTriangle>>& out = work.parts[static_cast<size_t>(part)];
         out.resize(static_cast<size_t>(bands));
         for (std::vector<ScreenTriangle>& band : out)
             band.clear();
-        const size_t begin = total * static_cast<size_t>(part) / static_cast<size_t>(slices);
-        const size_t end = total * static_cast<size_t>(part + 1) / static_cast<size_t>(slices);
-        size_t r = static_cast<size_t>(std::upper_bound(work.visibleStart.begin(), work.visibleStart.end(), begin) -
-                                       work.visibleStart.begin()) - 1;
-        for (size_t t = begin; t < end; ++t) {
-            while (t >= work.visibleStart[r + 1])
-                ++r;
+        for (size_t at = sliceStart[part]; at < sliceStart[part + 1]; ++at) {
+            const uint32_t r = work.nearestFirst[at];
             const VisibleRun& run = work.visible[r];
             const size_t s = run.surface;
-            const Triangle& tri = surfaces[s].triangles[run.first + (t - work.visibleStart[r])];
-            ClipVertex view[3];
-            for (int k = 0; k < 3; ++k)
-                view[k] = ClipVertex{basis.ToView(tri.p[k]), tri.uv[k]};
-            if (view[0].p.z < kNear && view[1].p.z < kNear && view[2].p.z < kNear)
-                continue;
-            ClipVertex clip[4];
-            const int n = ClipNear(view, clip);
-            if (n < 3)
-                continue;
-            ScreenVertex screen[4];
-            bool left = true, right = true, above = true, below = true;
-            for (int k = 0; k < n; ++k) {
-                const double iz = 1.0 / clip[k].p.z;
-                screen[k] = ScreenVertex{w / 2.0 + clip[k].p.x * iz * focal, h / 2.0 - clip[k].p.y * iz * focal, iz,
-                                         clip[k].uv.u * iz, clip[k].uv.v * iz};
-                left = left && screen[k].x < 0;
-                right = right && screen[k].x > w;
-                above = above && screen[k].y < 0;
-                below = below && screen[k].y > h;
-            }
-            if (left || right || above || below)
-                continue;
-            const int light = static_cast<int>(256 * Shade(tri.normal, tri.p[0], camera.position));
-            const uint32_t color = ToPixel(work.paints[s].rgb, light);
-            for (int k = 1; k + 1 < n; ++k) {
-                const ScreenVertex &a = screen[0], &b = screen[k], &c = screen[k + 1];
-                const double top = std::max(0.0, std::floor(std::min({a.y, b.y, c.y})));
-                const double bottom = std::min(h - 1.0, std::ceil(std::max({a.y, b.y, c.y})));
-                if (top > bottom)
+            for (size_t i = run.first; i < run.first + run.count; ++i) {
+                const Triangle& tri = surfaces[s].triangles[i];
+                ClipVertex view[3];
+                for (int k = 0; k < 3; ++k)
+                    view[k] = ClipVertex{basis.ToView(tri.p[k]), tri.uv[k]};
+                if (view[0].p.z < kNear && view[1].p.z < kNear && view[2].p.z < kNear)
                     continue;
-                const ScreenTriangle entry{{a, b, c}, static_cast<uint32_t>(s), light, color};
-                // Dealt to the bands whose rows it may touch.
-                const int first = static_cast<int>(top) / kBlockRows, last = static_cast<int>(bottom) / kBlockRows;
-                if (last - first + 1 >= bands) {
-                    for (std::vector<ScreenTriangle>& band : out)
-                        band.push_back(entry);
-                } else {
-                    for (int block = first; block <= last; ++block)
-                        out[static_cast<size_t>(block % bands)].push_back(entry);
+                ClipVertex clip[4];
+                const int n = ClipNear(view, clip);
+                if (n < 3)
+                    continue;
+                ScreenVertex screen[4];
+                bool left = true, right = true, above = true, below = true;
+                for (int k = 0; k < n; ++k) {
+                    const double iz = 1.0 / clip[k].p.z;
+                    screen[k] = ScreenVertex{w / 2.0 + clip[k].p.x * iz * focal, h / 2.0 - clip[k].p.y * iz * focal,
+                                             iz, clip[k].uv.u * iz, clip[k].uv.v * iz};
+                    left = left && screen[k].x < 0;
+                    right = right && screen[k].x > w;
+                    above = above && screen[k].y < 0;
+                    below = below && screen[k].y > h;
+                }
+                if (left || right || above || below)
+                    continue;
+                const int light = static_cast<int>(256 * Shade(tri.normal, tri.p[0], camera.position));
+                const uint32_t color = ToPixel(work.paints[s].rgb, light);
+                for (int k = 1; k + 1 < n; ++k) {
+                    const ScreenVertex &a = screen[0], &b = screen[k], &c = screen[k + 1];
+                    const double top = std::max(0.0, std::floor(std::min({a.y, b.y, c.y})));
+                    const double bottom = std::min(h - 1.0, std::ceil(std::max({a.y, b.y, c.y})));
+                    if (top > bottom)
+                        continue;
+                    const ScreenTriangle entry{{a, b, c},
+                                               static_cast<uint32_t>(s),
+                                               work.paints[s].firstOrder + static_cast<uint32_t>(i),
+                                               r,
+                                               light,
+                                               color};
+                    // Dealt to the bands whose rows it may touch.
+                    const int first = static_cast<int>(top) / kBlockRows, last = static_cast<int>(bottom) / kBlockRows;
+                    if (last - first + 1 >= bands) {
+                        for (std::vector<ScreenTriangle>& band : out)
+                            band.push_back(entry);
+                    } else {
+                        for (int block = first; block <= last; ++block)
+                            out[static_cast<size_t>(block % bands)].push_back(entry);
+                    }
                 }
             }
         }
@@ -521,9 +617,9 @@ void RenderScene(const Scene& scene, const Camera& camera, const std::vector<uns
     work.tileStale.resize(tileCount);
     const Tiles tiles{work.tileLeast.data(), work.tileStale.data(), tilesPerRow};
 
-    // Each thread fills its own rows: the background, then every triangle
-    // in scene order, so each pixel sees the same triangles in the same order
-    // however many threads there are.
+    // Each thread fills its own rows: the background, then the runs nearest
+    // first, passing over each run that is hidden by then in its rows.
+    work.orders.resize(static_cast<size_t>(w) * h);
     workers.Run(bands, [&](int band) {
         const Rows rows{band, bands};
         for (int block = band; block * kBlockRows < h; block += bands) {
@@ -536,13 +632,23 @@ void RenderScene(const Scene& scene, const Camera& camera, const std::vector<uns
                 std::fill(frame.depth.begin() + row, frame.depth.begin() + row + w, 0.0f);
                 std::fill(frame.ids.begin() + row, frame.ids.begin() + row + w, 0u);
             }
-            // Nothing drawn yet: every pixel at depth 0.
+            // Nothing drawn yet: every pixel at depth 0, which any triangle is
+            // nearer than (so the places of what they show need no reset).
             const size_t first = static_cast<size_t>(block) * tilesPerRow;
             std::fill(tiles.least + first, tiles.least + first + tilesPerRow, 0.0f);
             std::fill(tiles.stale + first, tiles.stale + first + tilesPerRow, uint8_t{0});
         }
+        // A run is looked at when its first triangle in these rows comes.
+        uint32_t run = std::numeric_limits<uint32_t>::max();
+        bool hidden = false;
         for (const std::vector<std::vector<ScreenTriangle>>& part : work.parts)
             for (const ScreenTriangle& t : part[static_cast<size_t>(band)]) {
+                if (t.run != run) {
+                    run = t.run;
+                    hidden = Hidden(work.visible[run], frame, rows, tiles);
+                }
+                if (hidden)
+                    continue;
                 const SurfacePaint& surface = work.paints[t.surface];
                 PolygonPaint paint;
                 paint.light = t.light;
@@ -550,10 +656,11 @@ void RenderScene(const Scene& scene, const Camera& camera, const std::vector<uns
                 paint.color = t.color;
                 paint.selected = surface.selected;
                 paint.id = t.surface + 1;
+                paint.order = t.order;
                 if (paint.texture || paint.selected)
-                    FillTriangle<false>(t.v[0], t.v[1], t.v[2], paint, frame, rows, tiles);
+                    FillTriangle<false>(t.v[0], t.v[1], t.v[2], paint, frame, work.orders.data(), rows, tiles);
                 else
-                    FillTriangle<true>(t.v[0], t.v[1], t.v[2], paint, frame, rows, tiles);
+                    FillTriangle<true>(t.v[0], t.v[1], t.v[2], paint, frame, work.orders.data(), rows, tiles);
             }
     });
 }

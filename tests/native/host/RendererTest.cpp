@@ -322,3 +322,58 @@ TEST(RendererHidden, AFrameDrawnOverAnotherIsTheSameAsAFreshOne)
     EXPECT_EQ(reused.color.pixels, fresh.color.pixels);
     EXPECT_GT(std::count(fresh.ids.begin(), fresh.ids.end(), 2u), 100) << "the quad at 6 m in view";
 }
+
+// Triangles are drawn nearest run first, yet a pixel where two surfaces lie
+// at the same depth shows the one earlier in the scene, as when they were
+// drawn in the scene's order.
+TEST(RendererHidden, OfTwoSurfacesAtOneDepthTheEarlierInTheSceneShows)
+{
+    // The first surface: a quad at 5 m. The second: a larger quad in the
+    // same plane, and a small one at 3 m off to the side, so its run is
+    // nearer and is drawn first.
+    ObjModel model = QuadsAcrossTheView({{5, 1}, {5, 2}});
+    model.surfaces[1].faces.push_back(
+        ObjFace{{Vec3(1.5, 3.1, -3), Vec3(1.8, 3.1, -3), Vec3(1.8, 3.4, -3), Vec3(1.5, 3.4, -3)}, {}});
+    Scene scene;
+    scene.Assign(model);
+    Camera camera;
+    camera.width = 160;
+    camera.height = 120;
+    for (int threads : {1, 2}) {
+        Frame frame;
+        RenderScene(scene, camera, {}, nullptr, frame, threads);
+        EXPECT_EQ(IdAt(frame, 80, 60), 1u) << threads << " threads";
+        EXPECT_EQ(IdAt(frame, 80, 50), 1u) << threads << " threads";
+        EXPECT_EQ(IdAt(frame, 80, 30), 2u) << "the larger quad beyond the first, " << threads << " threads";
+    }
+}
+
+// A run is passed over only where all it may cover is hidden: a quad behind
+// another shows in the one column of pixels the nearer quad leaves open.
+TEST(RendererHidden, ARunHiddenButForOneColumnShowsThere)
+{
+    Camera camera;
+    camera.width = 160;
+    camera.height = 120;
+    // The world x at distance z of screen column x.
+    const auto at = [&](double x, double z) { return (x - 80) * z / camera.Focal(); };
+    ObjModel model;
+    model.materials.resize(1);
+    auto quad = [&](double left, double right, double z, double half) {
+        ObjSurface surface;
+        surface.name = "quad" + std::to_string(model.surfaces.size());
+        surface.faces.push_back(ObjFace{{Vec3(left, 1.6 - half, -z), Vec3(right, 1.6 - half, -z),
+                                         Vec3(right, 1.6 + half, -z), Vec3(left, 1.6 + half, -z)},
+                                        {}});
+        model.surfaces.push_back(surface);
+    };
+    quad(at(63.2, 5), at(90, 5), 5, 0.5);  // its left edge in column 63
+    quad(at(64, 3), 2, 3, 1);               // in front of it from column 64 on
+    Scene scene;
+    scene.Assign(model);
+    Frame frame;
+    RenderScene(scene, camera, {}, nullptr, frame, 1);
+    EXPECT_EQ(IdAt(frame, 62, 60), 0u);
+    EXPECT_EQ(IdAt(frame, 63, 60), 1u);
+    EXPECT_EQ(IdAt(frame, 64, 60), 2u);
+}
