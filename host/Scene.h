@@ -27,8 +27,8 @@ struct Triangle {
 };
 
 // A run of a surface's triangles, next to each other in its list, with the
-// box around them: drawing skips whole runs the camera cannot see, and what
-// it draws keeps the scene's order.
+// box around them: drawing skips whole runs the camera cannot see, and
+// draws the others nearest first.
 struct TriangleRun {
     size_t first = 0, count = 0;
     Vec3 lo, hi;
