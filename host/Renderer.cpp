@@ -48,7 +48,6 @@ struct PolygonPaint {
     int light;               // 0 to 256
     bool selected;
     uint32_t id;
-    uint32_t order;  // the triangle's place in the scene
 };
 
 const FalloffSteps kFalloff;
@@ -158,14 +157,14 @@ float LeastDepth(const float* depth, int w, int h, int block, int tile)
 // Each row is scanned only across the span the three edges leave open (give
 // or take kSlack, the per-pixel test deciding), so a long thin triangle
 // costs its rows and its pixels, not its bounding box. A pixel takes the
-// triangle if it is nearer than what the pixel shows, in float depth, or
-// as near and earlier in the scene (`orders`: the place of what each pixel
-// shows), so the picture is the same in whatever order triangles come.
+// triangle if it is nearer than what the pixel shows, in float depth, or as
+// near and of a surface earlier in the scene; so which of two surfaces at
+// the same depth shows does not depend on the order they are drawn in.
 // kPlain: the paint has no texture and is not selected, so a pixel's colour
 // changes only with its fall-off.
 template <bool kPlain>
 void FillTriangle(const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c, const PolygonPaint& paint,
-                  Frame& frame, uint32_t* orders, const Rows& rows, const Tiles& tiles)
+                  Frame& frame, const Rows& rows, const Tiles& tiles)
 {
     const int w = frame.color.width, h = frame.color.height;
     const double area = ScreenArea(a, b, c);
@@ -269,11 +268,10 @@ void FillTriangle(const ScreenVertex& a, const ScreenVertex& b, const ScreenVert
                 const double iz = w0 * a.iz + w1 * b.iz + w2 * c.iz;
                 const size_t i = row + x;
                 const float fz = static_cast<float>(iz);
-                if (fz <= depth[i] && (fz < depth[i] || paint.order >= orders[i]))
+                if (fz <= depth[i] && (fz < depth[i] || paint.id >= ids[i]))
                     continue;
                 drawn = true;
                 depth[i] = fz;
-                orders[i] = paint.order;
                 if (iz < falloffFrom || iz >= falloffTo) {
                     falloff = kFalloff.Step(falloff, iz);
                     falloffFrom = kFalloff.Least(falloff);
@@ -378,12 +376,11 @@ double Shade(const Vec3& normal, const Vec3& pointOnPolygon, const Vec3& eye)
 namespace {
 
 // A triangle as the camera sees it, ready to fill: its screen corners, its
-// surface (index into the frame's paints), its place in the scene, the run
-// in view it comes from, and its light.
+// surface (index into the frame's paints), the run in view it comes from,
+// and its light.
 struct ScreenTriangle {
     ScreenVertex v[3];
     uint32_t surface;
-    uint32_t order;
     uint32_t run;
     int light;
     uint32_t color;
@@ -404,7 +401,6 @@ struct SurfacePaint {
     const float* rgb;
     const Image* texture;
     bool selected;
-    uint32_t firstOrder;  // the place in the scene of its first triangle
 };
 
 // The pixels the triangles of a run's box can fall on, and their nearest depth.
@@ -476,8 +472,6 @@ struct RenderWork {
     std::vector<uint32_t> nearestFirst;
     // Where each slice starts in that order (the count of runs at the end).
     std::vector<size_t> sliceStart;
-    // The place in the scene of the triangle each pixel shows.
-    std::vector<uint32_t> orders;
     // The tiles' bounds on depth, by rows of blocks.
     std::vector<float> tileLeast;
     std::vector<uint8_t> tileStale;
@@ -503,7 +497,6 @@ void RenderScene(const Scene& scene, const Camera& camera, const std::vector<uns
     work.paints.resize(surfaces.size());
     work.visible.clear();
     size_t total = 0;
-    uint32_t order = 0;
     static const float grey[3] = {0.7f, 0.7f, 0.7f};
     for (size_t s = 0; s < surfaces.size(); ++s) {
         const Surface& surface = surfaces[s];
@@ -513,8 +506,7 @@ void RenderScene(const Scene& scene, const Camera& camera, const std::vector<uns
             texture = nullptr;
         const uint32_t id = static_cast<uint32_t>(s + 1);
         work.paints[s] = SurfacePaint{material ? material->record.color : grey, texture,
-                                      std::find(selected.begin(), selected.end(), id) != selected.end(), order};
-        order += static_cast<uint32_t>(surface.triangles.size());
+                                      std::find(selected.begin(), selected.end(), id) != selected.end()};
         for (const TriangleRun& run : surface.runs) {
             if (!volume.MayShow(run.lo, run.hi))
                 continue;
@@ -591,12 +583,7 @@ void RenderScene(const Scene& scene, const Camera& camera, const std::vector<uns
                     const double bottom = std::min(h - 1.0, std::ceil(std::max({a.y, b.y, c.y})));
                     if (top > bottom)
                         continue;
-                    const ScreenTriangle entry{{a, b, c},
-                                               static_cast<uint32_t>(s),
-                                               work.paints[s].firstOrder + static_cast<uint32_t>(i),
-                                               r,
-                                               light,
-                                               color};
+                    const ScreenTriangle entry{{a, b, c}, static_cast<uint32_t>(s), r, light, color};
                     // Dealt to the bands whose rows it may touch.
                     const int first = static_cast<int>(top) / kBlockRows, last = static_cast<int>(bottom) / kBlockRows;
                     if (last - first + 1 >= bands) {
@@ -619,7 +606,6 @@ void RenderScene(const Scene& scene, const Camera& camera, const std::vector<uns
 
     // Each thread fills its own rows: the background, then the runs nearest
     // first, passing over each run that is hidden by then in its rows.
-    work.orders.resize(static_cast<size_t>(w) * h);
     workers.Run(bands, [&](int band) {
         const Rows rows{band, bands};
         for (int block = band; block * kBlockRows < h; block += bands) {
@@ -632,8 +618,7 @@ void RenderScene(const Scene& scene, const Camera& camera, const std::vector<uns
                 std::fill(frame.depth.begin() + row, frame.depth.begin() + row + w, 0.0f);
                 std::fill(frame.ids.begin() + row, frame.ids.begin() + row + w, 0u);
             }
-            // Nothing drawn yet: every pixel at depth 0, which any triangle is
-            // nearer than (so the places of what they show need no reset).
+            // Nothing drawn yet: every pixel at depth 0.
             const size_t first = static_cast<size_t>(block) * tilesPerRow;
             std::fill(tiles.least + first, tiles.least + first + tilesPerRow, 0.0f);
             std::fill(tiles.stale + first, tiles.stale + first + tilesPerRow, uint8_t{0});
@@ -656,11 +641,10 @@ void RenderScene(const Scene& scene, const Camera& camera, const std::vector<uns
                 paint.color = t.color;
                 paint.selected = surface.selected;
                 paint.id = t.surface + 1;
-                paint.order = t.order;
                 if (paint.texture || paint.selected)
-                    FillTriangle<false>(t.v[0], t.v[1], t.v[2], paint, frame, work.orders.data(), rows, tiles);
+                    FillTriangle<false>(t.v[0], t.v[1], t.v[2], paint, frame, rows, tiles);
                 else
-                    FillTriangle<true>(t.v[0], t.v[1], t.v[2], paint, frame, work.orders.data(), rows, tiles);
+                    FillTriangle<true>(t.v[0], t.v[1], t.v[2], paint, frame, rows, tiles);
             }
     });
 }
