@@ -153,6 +153,31 @@ float LeastDepth(const float* depth, int w, int h, int block, int tile)
     return least;
 }
 
+// The first block of the thread's rows at or after row y.
+inline int FirstBlock(const Rows& rows, int y)
+{
+    const int block = y / kBlockRows;
+    return block + ((rows.index - block % rows.count) + rows.count) % rows.count;
+}
+
+// Whether every pixel of the block in columns [x0, x1] is already at least
+// `bound` near, by the bounds of its tiles (worked out again where stale).
+inline bool BlockNearer(const Tiles& tiles, const float* depth, int w, int h, int block, int x0, int x1,
+                        double bound)
+{
+    float* const least = tiles.least + static_cast<size_t>(block) * tiles.perRow;
+    uint8_t* const stale = tiles.stale + static_cast<size_t>(block) * tiles.perRow;
+    for (int t = x0 / kTileColumns; t <= x1 / kTileColumns; ++t) {
+        if (stale[t]) {
+            least[t] = LeastDepth(depth, w, h, block, t);
+            stale[t] = 0;
+        }
+        if (!(bound <= least[t]))
+            return false;
+    }
+    return true;
+}
+
 // The pixels whose centres lie in the triangle, on the thread's rows only.
 // Each row is scanned only across the span the three edges leave open (give
 // or take kSlack, the per-pixel test deciding), so a long thin triangle
@@ -208,26 +233,12 @@ void FillTriangle(const ScreenVertex& a, const ScreenVertex& b, const ScreenVert
     float* const depth = frame.depth.data();
     uint32_t* const pixels = frame.color.pixels.data();
     uint32_t* const ids = frame.ids.data();
-    // The first block of this thread's rows at or after y0.
-    int block = y0 / kBlockRows;
-    block += ((rows.index - block % rows.count) + rows.count) % rows.count;
     // No pixel of the triangle is nearer than its nearest corner, nor
     // as near in float depth (the margin is far above the rounding of the
     // weights and of a depth to float).
     const double bound = nearest * (1 + kMargin);
-    const int tile0 = x0 / kTileColumns, tile1 = x1 / kTileColumns;
-    for (; block * kBlockRows <= y1; block += rows.count) {
-        float* const least = tiles.least + static_cast<size_t>(block) * tiles.perRow;
-        uint8_t* const stale = tiles.stale + static_cast<size_t>(block) * tiles.perRow;
-        bool hidden = true;
-        for (int t = tile0; hidden && t <= tile1; ++t) {
-            if (stale[t]) {
-                least[t] = LeastDepth(depth, w, h, block, t);
-                stale[t] = 0;
-            }
-            hidden = bound <= least[t];
-        }
-        if (hidden)
+    for (int block = FirstBlock(rows, y0); block * kBlockRows <= y1; block += rows.count) {
+        if (BlockNearer(tiles, depth, w, h, block, x0, x1, bound))
             continue;
         bool drawn = false;
         const int rowEnd = std::min(y1, block * kBlockRows + kBlockRows - 1);
@@ -305,8 +316,10 @@ void FillTriangle(const ScreenVertex& a, const ScreenVertex& b, const ScreenVert
                 pixels[i] = color;
             }
         }
-        if (drawn)
-            std::fill(stale + tile0, stale + tile1 + 1, uint8_t{1});
+        if (drawn) {
+            uint8_t* const stale = tiles.stale + static_cast<size_t>(block) * tiles.perRow;
+            std::fill(stale + x0 / kTileColumns, stale + x1 / kTileColumns + 1, uint8_t{1});
+        }
     }
 }
 
@@ -439,22 +452,11 @@ void PlaceRun(const TriangleRun& run, const ViewBasis& basis, double focal, int 
 // the rounding of a depth to float.
 bool Hidden(const VisibleRun& run, const Frame& frame, const Rows& rows, const Tiles& tiles)
 {
-    const int w = frame.color.width, h = frame.color.height;
     const double bound = run.nearest * (1 + kMargin);
-    int block = run.y0 / kBlockRows;
-    block += ((rows.index - block % rows.count) + rows.count) % rows.count;
-    for (; block * kBlockRows <= run.y1; block += rows.count) {
-        float* const least = tiles.least + static_cast<size_t>(block) * tiles.perRow;
-        uint8_t* const stale = tiles.stale + static_cast<size_t>(block) * tiles.perRow;
-        for (int t = run.x0 / kTileColumns; t <= run.x1 / kTileColumns; ++t) {
-            if (stale[t]) {
-                least[t] = LeastDepth(frame.depth.data(), w, h, block, t);
-                stale[t] = 0;
-            }
-            if (!(bound <= least[t]))
-                return false;
-        }
-    }
+    for (int block = FirstBlock(rows, run.y0); block * kBlockRows <= run.y1; block += rows.count)
+        if (!BlockNearer(tiles, frame.depth.data(), frame.color.width, frame.color.height, block, run.x0, run.x1,
+                         bound))
+            return false;
     return true;
 }
 
