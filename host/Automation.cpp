@@ -6,6 +6,7 @@
 #include "Script.h"
 #include "WinText.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cmath>
 #include <cstdio>
@@ -308,26 +309,30 @@ bool Runner::ChooseMenuItem(const std::string& text, DWORD timeout)
         // A real click on the item: the menu's own loop takes it. Another
         // program's window opening over the menu would take the click, so
         // the menu is raised and the click waits (up to 2 s) until the
-        // menu is the window under the cursor.
+        // menu is the window under the cursor; and while the menu stays
+        // open after a click, the click was lost and is made again (three
+        // clicks in all).
         const POINT centre{(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2};
-        SetCursorPos(centre.x, centre.y);
-        for (int attempt = 0; attempt < 20; ++attempt) {
-            SetWindowPos(menuWindow, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        for (int click = 0; click < 3; ++click) {
+            SetCursorPos(centre.x, centre.y);
+            for (int attempt = 0; attempt < 20; ++attempt) {
+                SetWindowPos(menuWindow, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+                Sleep(30);
+                if (WindowFromPoint(centre) == menuWindow)
+                    break;
+                Sleep(70);
+            }
+            INPUT input[2] = {};
+            input[0].type = input[1].type = INPUT_MOUSE;
+            input[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+            input[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+            SendInput(1, &input[0], sizeof(INPUT));
             Sleep(30);
-            if (WindowFromPoint(centre) == menuWindow)
-                break;
-            Sleep(70);
+            SendInput(1, &input[1], sizeof(INPUT));
+            if (WaitFor([] { return FindPopupMenu() ? nullptr : HWND(1); }, std::max<DWORD>(timeout / 3, 1000)))
+                return Sync() ? true : Fail("the host did not handle the menu command in time");
         }
-        INPUT input[2] = {};
-        input[0].type = input[1].type = INPUT_MOUSE;
-        input[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-        input[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-        SendInput(1, &input[0], sizeof(INPUT));
-        Sleep(30);
-        SendInput(1, &input[1], sizeof(INPUT));
-        if (WaitFor([] { return FindPopupMenu() ? nullptr : HWND(1); }, timeout) == nullptr)
-            return Fail("the popup menu did not close after choosing '" + text + "'");
-        return Sync() ? true : Fail("the host did not handle the menu command in time");
+        return Fail("the popup menu did not close after choosing '" + text + "'");
     }
     return Fail("the popup menu has no item '" + text + "' (it has " + seen + ")");
 }
