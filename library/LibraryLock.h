@@ -80,10 +80,10 @@ constexpr std::size_t kStampHashSpan = 16 * 1024;
 // ---- platform part (LibraryLockPosix.cpp, LibraryLockWin32.cpp) ----------
 
 // Opens the file once and fills in present, size, last-write time and
-// identity (volume and file index, or device and inode), and reads its first
-// and last kStampHashSpan bytes (the whole file into head when it is at most
-// two spans long, tail then empty). False when it could not be opened or read
-// (present still tells whether it exists).
+// identity (the file index on Windows, device and inode elsewhere), and
+// reads its first and last kStampHashSpan bytes (the whole file into head
+// when it is at most two spans long, tail then empty). False when it could
+// not be opened or read (present still tells whether it exists).
 bool PlatformReadStamp(const std::string& path, FileStamp& stamp, std::vector<unsigned char>& head,
                        std::vector<unsigned char>& tail);
 

@@ -392,4 +392,30 @@ TEST(TeamOnDisk, ASameSizeRewriteIsNoticed)
     fs::remove_all(dir);
 }
 
+// A file put in place of the library, byte for byte the same and with the
+// same last-write time, is still another file: its stamp differs, by the
+// file's identity alone.
+TEST(TeamOnDisk, AnIdenticalCopyPutInPlaceIsAnotherFile)
+{
+    const fs::path dir = fs::temp_directory_path() / Unique("tg_team_copy");
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    const fs::path path = dir / "Tintgrove.tgv", copy = dir / "copy.tgv";
+    ASSERT_EQ(WriteCombinationFile(path.string(), Library({kOne, kTwo})), 1);
+    fs::copy_file(path, copy);
+    // Whole seconds, which every platform's call that sets the time keeps.
+    const fs::file_time_type when(
+        std::chrono::duration_cast<std::chrono::seconds>(fs::last_write_time(path).time_since_epoch()));
+    fs::last_write_time(path, when);
+    fs::last_write_time(copy, when);
+    const FileStamp before = StampFile(path.string());
+    fs::rename(copy, path);
+    const FileStamp after = StampFile(path.string());
+    ASSERT_EQ(after.size, before.size);
+    ASSERT_EQ(after.writeTime, before.writeTime);
+    EXPECT_NE(after.identity, before.identity);
+    EXPECT_NE(after, before);
+    fs::remove_all(dir);
+}
+
 }  // namespace
