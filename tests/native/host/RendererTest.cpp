@@ -254,23 +254,45 @@ TEST(RendererFalloff, SteppingGivesTheDividedValueEverywhere)
 
 namespace {
 
-// Upright quads across the view at the given distances in front of the
-// default camera (eye at 1.6 m, looking along -z), one surface each, in
-// that order, `half` metres to each side of the line of sight.
-ObjModel QuadsAcrossTheView(const std::vector<std::pair<double, double>>& distanceAndHalf)
+// An upright quad `distance` metres in front of the default camera (eye at
+// 1.6 m, looking along -z), from x = left to right and y = bottom to top.
+ObjFace UprightQuad(double left, double right, double bottom, double top, double distance)
+{
+    const double z = -distance;
+    return ObjFace{{Vec3(left, bottom, z), Vec3(right, bottom, z), Vec3(right, top, z), Vec3(left, top, z)}, {}};
+}
+
+// A model of one surface per face, in that order.
+ObjModel SurfacesOf(const std::vector<ObjFace>& faces)
 {
     ObjModel model;
     model.materials.resize(1);
-    for (const auto& [distance, half] : distanceAndHalf) {
+    for (const ObjFace& face : faces) {
         ObjSurface surface;
         surface.name = "quad" + std::to_string(model.surfaces.size());
-        const double z = -distance;
-        surface.faces.push_back(ObjFace{{Vec3(-half, 1.6 - half, z), Vec3(half, 1.6 - half, z),
-                                         Vec3(half, 1.6 + half, z), Vec3(-half, 1.6 + half, z)},
-                                        {}});
+        surface.faces.push_back(face);
         model.surfaces.push_back(surface);
     }
     return model;
+}
+
+// Upright quads across the view at the given distances, one surface each,
+// in that order, `half` metres to each side of the line of sight.
+ObjModel QuadsAcrossTheView(const std::vector<std::pair<double, double>>& distanceAndHalf)
+{
+    std::vector<ObjFace> faces;
+    for (const auto& [distance, half] : distanceAndHalf)
+        faces.push_back(UprightQuad(-half, half, 1.6 - half, 1.6 + half, distance));
+    return SurfacesOf(faces);
+}
+
+// The camera of these tests: the default one, at 160 x 120.
+Camera SmallCamera()
+{
+    Camera camera;
+    camera.width = 160;
+    camera.height = 120;
+    return camera;
 }
 
 uint32_t IdAt(const Frame& frame, int x, int y)
@@ -291,9 +313,7 @@ TEST(RendererHidden, ASurfaceAHairInFrontOfOneDrawnBeforeShows)
     const double wall = 5, hair = 5 * 5e-7;
     Scene scene;
     scene.Assign(QuadsAcrossTheView({{wall, 20}, {wall - hair, 1}, {wall + hair, 1.5}}));
-    Camera camera;
-    camera.width = 160;
-    camera.height = 120;
+    const Camera camera = SmallCamera();
     Frame frame;
     RenderScene(scene, camera, {}, nullptr, frame, 1);
     EXPECT_EQ(IdAt(frame, 80, 60), 2u) << "the quad in front of the wall";
@@ -309,9 +329,8 @@ TEST(RendererHidden, AFrameDrawnOverAnotherIsTheSameAsAFreshOne)
 {
     Scene scene;
     scene.Assign(QuadsAcrossTheView({{0.5, 0.3}, {6, 2}, {9, 4}}));
-    Camera near, far;
-    near.width = far.width = 160;
-    near.height = far.height = 120;
+    const Camera near = SmallCamera();
+    Camera far = SmallCamera();
     far.position = Vec3(0, 1.6, 10);  // 10 m further back
     Frame reused, fresh;
     RenderScene(scene, near, {}, nullptr, reused, 1);
@@ -332,13 +351,10 @@ TEST(RendererHidden, OfTwoSurfacesAtOneDepthTheEarlierInTheSceneShows)
     // same plane, and a small one at 3 m off to the side, so its run is
     // nearer and is drawn first.
     ObjModel model = QuadsAcrossTheView({{5, 1}, {5, 2}});
-    model.surfaces[1].faces.push_back(
-        ObjFace{{Vec3(1.5, 3.1, -3), Vec3(1.8, 3.1, -3), Vec3(1.8, 3.4, -3), Vec3(1.5, 3.4, -3)}, {}});
+    model.surfaces[1].faces.push_back(UprightQuad(1.5, 1.8, 3.1, 3.4, 3));
     Scene scene;
     scene.Assign(model);
-    Camera camera;
-    camera.width = 160;
-    camera.height = 120;
+    const Camera camera = SmallCamera();
     for (int threads : {1, 2}) {
         Frame frame;
         RenderScene(scene, camera, {}, nullptr, frame, threads);
@@ -352,25 +368,14 @@ TEST(RendererHidden, OfTwoSurfacesAtOneDepthTheEarlierInTheSceneShows)
 // another shows in the one column of pixels the nearer quad leaves open.
 TEST(RendererHidden, ARunHiddenButForOneColumnShowsThere)
 {
-    Camera camera;
-    camera.width = 160;
-    camera.height = 120;
+    const Camera camera = SmallCamera();
     // The world x at distance z of screen column x.
     const auto at = [&](double x, double z) { return (x - 80) * z / camera.Focal(); };
-    ObjModel model;
-    model.materials.resize(1);
-    auto quad = [&](double left, double right, double z, double half) {
-        ObjSurface surface;
-        surface.name = "quad" + std::to_string(model.surfaces.size());
-        surface.faces.push_back(ObjFace{{Vec3(left, 1.6 - half, -z), Vec3(right, 1.6 - half, -z),
-                                         Vec3(right, 1.6 + half, -z), Vec3(left, 1.6 + half, -z)},
-                                        {}});
-        model.surfaces.push_back(surface);
-    };
-    quad(at(63.2, 5), at(90, 5), 5, 0.5);  // its left edge in column 63
-    quad(at(64, 3), 2, 3, 1);               // in front of it from column 64 on
     Scene scene;
-    scene.Assign(model);
+    scene.Assign(SurfacesOf({
+        UprightQuad(at(63.2, 5), at(90, 5), 1.1, 2.1, 5),  // its left edge in column 63
+        UprightQuad(at(64, 3), 2, 0.6, 2.6, 3),            // in front of it from column 64 on
+    }));
     Frame frame;
     RenderScene(scene, camera, {}, nullptr, frame, 1);
     EXPECT_EQ(IdAt(frame, 62, 60), 0u);
