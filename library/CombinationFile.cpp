@@ -109,16 +109,17 @@ void CombinationFileReader::Close()
     file.reset();
 }
 
-int ReadCombinationFile(const std::string& path, CombinationLibrary& library)
+LibraryRead ReadLibraryFile(const std::string& path, CombinationLibrary& library, bool promptOnBadSignature)
 {
     const int before = library.GetCount();
-    bool complete = false;
+    LibraryRead outcome = LibraryRead::Failed;
     try {
         CombinationFileReader reader;
-        switch (reader.Open(path)) {
+        switch (reader.Open(path, promptOnBadSignature)) {
         case CombinationFileReader::Status::NotOpened:
+            return Files().Exists(path) ? LibraryRead::NotOpened : LibraryRead::Missing;
         case CombinationFileReader::Status::BadSignature:
-            return 0;
+            return LibraryRead::NotALibrary;
         case CombinationFileReader::Status::ReadFailed:
         case CombinationFileReader::Status::Ready:
             break;
@@ -135,18 +136,32 @@ int ReadCombinationFile(const std::string& path, CombinationLibrary& library)
         CombinationRecord record;
         while (reader.Next(record))
             library.Append(record);
-        complete = !reader.Failed();
+        if (!reader.Failed())
+            outcome = LibraryRead::Read;
         reader.Close();
     } catch (const std::exception&) {
-        complete = false;
+        NoteFileError(0, std::string());
+        outcome = LibraryRead::Failed;
     }
-    if (complete)
+    if (outcome != LibraryRead::Read) {
+        // All or nothing: part of a file must never pass for the whole of it.
+        while (library.GetCount() > before)
+            library.RemoveAt(library.GetCount() - 1);
+    }
+    return outcome;
+}
+
+int ReadCombinationFile(const std::string& path, CombinationLibrary& library)
+{
+    switch (ReadLibraryFile(path, library, true)) {
+    case LibraryRead::Read:
         return 1;
-    // All or nothing: part of a file must never pass for the whole of it.
-    while (library.GetCount() > before)
-        library.RemoveAt(library.GetCount() - 1);
-    Prompt(IncompleteReadMessage(path), PromptButtons::Ok);
-    return 0;
+    case LibraryRead::Failed:
+        Prompt(IncompleteReadMessage(path), PromptButtons::Ok);
+        return 0;
+    default:
+        return 0;
+    }
 }
 
 bool WriteRecords(File& file, const CombinationLibrary& library)

@@ -67,6 +67,19 @@ private:
     bool failed = false;
 };
 
+// What a whole read of a library file came to.
+enum class LibraryRead {
+    Read,         // every record the file's size promises
+    Missing,      // no file of that name
+    NotALibrary,  // a file without the signature
+    NotOpened,    // there, but it could not be opened (LastFileError says why)
+    Failed,       // opened, but not read completely (LastFileError says why)
+};
+
+// Appends every record of the file to library, or nothing when it was not
+// read whole; shows nothing but kNotOurFileMessage (when promptOnBadSignature).
+LibraryRead ReadLibraryFile(const std::string& path, CombinationLibrary& library, bool promptOnBadSignature);
+
 // 1 when the file was opened, its signature matched and every record the
 // file's size promises was read; 0 otherwise. The file's records are appended
 // to library (which is not emptied first). A file that could not be read

@@ -3,6 +3,7 @@
 #include <atomic>
 #include <chrono>
 #include <random>
+#include <utility>
 
 namespace {
 FileLayer* currentLayer = nullptr;
@@ -39,7 +40,25 @@ std::atomic<uint64_t> temporaryCounter{0};
 
 class NoHold final : public FileHold {};
 
+thread_local FileError lastFileError;
+
 }  // namespace
+
+const FileError& LastFileError()
+{
+    return lastFileError;
+}
+
+void NoteFileError(long code, std::string text)
+{
+    lastFileError.code = code;
+    lastFileError.text = std::move(text);
+}
+
+std::string FileErrorText(const char* fallback)
+{
+    return lastFileError.text.empty() ? std::string(fallback) : lastFileError.text;
+}
 
 FileLayer& Files()
 {
@@ -73,6 +92,18 @@ SaveTarget FileLayer::ResolveSaveTarget(const std::string& path)
     SaveTarget target;
     target.path = path;
     return target;
+}
+
+bool FileLayer::Stat(const std::string& path, FileInfo& info)
+{
+    std::unique_ptr<File> file = Open(path, OpenMode::Read);
+    return file && file->Info(info);
+}
+
+LockAttempt FileLayer::TryLock(const std::string&, std::unique_ptr<FileHold>& held)
+{
+    held = std::make_unique<NoHold>();
+    return LockAttempt::Acquired;
 }
 
 bool WriteAll(File& file, const void* buffer, std::size_t size)

@@ -10,6 +10,31 @@
 #include <string>
 #include <vector>
 
+// A file's size, last-write time (in the system's units) and identity on its
+// volume (the file index on Windows, device and inode elsewhere; 0 when the
+// layer has none).
+struct FileInfo {
+    int64_t size = -1;
+    uint64_t writeTime = 0;
+    uint64_t identity = 0;
+};
+
+// The system's error at the last file operation of this thread that failed:
+// its code and its text in words (code page 936). Every layer notes it at the
+// failing call, so that a message can give the reason of the call that failed
+// and not of some later one.
+struct FileError {
+    long code = 0;
+    std::string text;
+};
+const FileError& LastFileError();
+void NoteFileError(long code, std::string text);
+// The noted text, or fallback when none was noted.
+std::string FileErrorText(const char* fallback);
+// The reason of the last failed system call, in words (code page 936); empty
+// when the system reports none (the platform's layer).
+std::string LastSystemErrorText();
+
 class File {
 public:
     virtual ~File() = default;
@@ -17,6 +42,13 @@ public:
     virtual std::size_t Read(void* buffer, std::size_t size) = 0;
     // True once a read has failed (as opposed to reaching the end).
     virtual bool ReadFailed() const { return false; }
+    // Reads up to size bytes from offset without regard to where Read stands;
+    // fewer only at the end of the file or on an error.
+    virtual std::size_t ReadAt(uint64_t offset, void* buffer, std::size_t size) = 0;
+    // The open file's size, last-write time and identity; false on an error.
+    virtual bool Info(FileInfo& info) = 0;
+    // Cuts the file back to size bytes (a file opened for writing).
+    virtual bool Truncate(int64_t size) = 0;
     // Returns the number of bytes written; fewer than size is a failure.
     virtual std::size_t Write(const void* buffer, std::size_t size) = 0;
     // Pushes written data to the disk.
@@ -34,6 +66,13 @@ enum class OpenMode {
     Create,     // new file or an existing one emptied
     CreateNew,  // new file only: fails when the name is taken
     Append,     // existing file or a new one, writes go to its end
+};
+
+// One attempt at an exclusive lock file.
+enum class LockAttempt {
+    Acquired,
+    Busy,    // another process holds it
+    Failed,  // it cannot be created at all (a folder of that name, a read-only folder, ...)
 };
 
 // Keeps a file marked as in use by this process while it lives (see
@@ -78,6 +117,14 @@ public:
     virtual std::vector<std::string> ListSiblings(const std::string& path);
     // Follows symbolic links from path and reports on the file found.
     virtual SaveTarget ResolveSaveTarget(const std::string& path);
+    // Size and last-write time of the file at path (identity where the
+    // system gives it cheaply); false when it cannot be examined.
+    virtual bool Stat(const std::string& path, FileInfo& info);
+    // Takes the lock file at lockPath without waiting: created when missing,
+    // held while *held lives, gone (or free) once it is released, and never
+    // left held by a process that died. The default suits a layer no other
+    // process shares: always acquired.
+    virtual LockAttempt TryLock(const std::string& lockPath, std::unique_ptr<FileHold>& held);
 };
 
 // The layer in use (the platform's own unless a test installed another).

@@ -4,6 +4,8 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <fcntl.h>
 #include <dirent.h>
 #include <sys/file.h>
@@ -18,6 +20,26 @@ std::string NativePath(const std::string& path)
 {
     std::string converted;
     return Cp936ToUtf8(path, converted) ? converted : path;
+}
+
+// Notes errno as the reason of the call that just failed; returns false.
+bool Fail()
+{
+    const int code = errno;
+    NoteFileError(code, LastSystemErrorText());
+    return false;
+}
+
+uint64_t WriteTimeOf(const struct stat& st)
+{
+    return static_cast<uint64_t>(st.st_mtim.tv_sec) * 1000000000ull + static_cast<uint64_t>(st.st_mtim.tv_nsec);
+}
+
+void FillInfo(const struct stat& st, FileInfo& info)
+{
+    info.size = static_cast<int64_t>(st.st_size);
+    info.writeTime = WriteTimeOf(st);
+    info.identity = static_cast<uint64_t>(st.st_ino) ^ (static_cast<uint64_t>(st.st_dev) << 40);
 }
 
 class PosixFile final : public File {
@@ -37,7 +59,7 @@ public:
             if (n < 0 && errno == EINTR)
                 continue;
             if (n < 0)
-                readError = true;
+                readError = !Fail();
             if (n <= 0)
                 break;
             done += static_cast<std::size_t>(n);
@@ -47,13 +69,16 @@ public:
 
     bool ReadFailed() const override { return readError; }
 
-    std::size_t Write(const void* buffer, std::size_t size) override
+    std::size_t ReadAt(uint64_t offset, void* buffer, std::size_t size) override
     {
         std::size_t done = 0;
         while (fd >= 0 && done < size) {
-            const ssize_t n = ::write(fd, static_cast<const char*>(buffer) + done, size - done);
+            const ssize_t n = ::pread(fd, static_cast<char*>(buffer) + done, size - done,
+                                      static_cast<off_t>(offset + done));
             if (n < 0 && errno == EINTR)
                 continue;
+            if (n < 0)
+                readError = !Fail();
             if (n <= 0)
                 break;
             done += static_cast<std::size_t>(n);
@@ -61,7 +86,39 @@ public:
         return done;
     }
 
-    bool Flush() override { return fd >= 0 && ::fsync(fd) == 0; }
+    bool Info(FileInfo& info) override
+    {
+        struct stat st;
+        if (fd < 0 || ::fstat(fd, &st) != 0)
+            return Fail();
+        FillInfo(st, info);
+        return true;
+    }
+
+    bool Truncate(int64_t size) override
+    {
+        return fd >= 0 && (::ftruncate(fd, static_cast<off_t>(size)) == 0 || Fail());
+    }
+
+    std::size_t Write(const void* buffer, std::size_t size) override
+    {
+        std::size_t done = 0;
+        while (fd >= 0 && done < size) {
+            const ssize_t n = ::write(fd, static_cast<const char*>(buffer) + done, size - done);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0)
+                Fail();
+            else if (n == 0)
+                NoteFileError(ENOSPC, std::strerror(ENOSPC));
+            if (n <= 0)
+                break;
+            done += static_cast<std::size_t>(n);
+        }
+        return done;
+    }
+
+    bool Flush() override { return fd >= 0 && (::fsync(fd) == 0 || Fail()); }
 
     int64_t Size() override
     {
@@ -77,7 +134,7 @@ public:
             return false;
         const int rc = ::close(fd);
         fd = -1;
-        return rc == 0;
+        return rc == 0 || Fail();
     }
 
     bool IsOpen() const override { return fd >= 0; }
@@ -97,6 +154,23 @@ public:
 
 private:
     int fd;
+};
+
+// The library's lock: the lock file is removed before it is released, so a
+// waiter that locked a file already removed (its name now belongs to a new
+// file, or to none) tries again.
+class PosixLock final : public FileHold {
+public:
+    PosixLock(int descriptor, std::string name) : fd(descriptor), path(std::move(name)) {}
+    ~PosixLock() override
+    {
+        ::unlink(path.c_str());
+        ::close(fd);
+    }
+
+private:
+    int fd;
+    std::string path;
 };
 
 // Opens path without following a link and takes its lock without waiting;
@@ -142,10 +216,15 @@ public:
             break;
         }
         const int fd = ::open(NativePath(path).c_str(), flags | O_CLOEXEC, 0666);
-        if (fd < 0)
+        if (fd < 0) {
+            Fail();
             return nullptr;
+        }
         struct stat st;
         if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+            if (S_ISDIR(st.st_mode))
+                errno = EISDIR;
+            Fail();
             ::close(fd);
             return nullptr;
         }
@@ -165,10 +244,10 @@ public:
                 // Not a member of the group: the file keeps this user's group.
             }
             if (::chmod(source.c_str(), old.st_mode & 07777) != 0)
-                return false;
+                return Fail();
         }
         if (::rename(source.c_str(), target.c_str()) != 0)
-            return false;
+            return Fail();
         // Make the new directory entry durable too.
         const std::size_t slash = target.find_last_of('/');
         const std::string folder = slash == std::string::npos ? "." : (slash == 0 ? "/" : target.substr(0, slash));
@@ -180,7 +259,39 @@ public:
         return true;
     }
 
-    bool Remove(const std::string& path) override { return ::unlink(NativePath(path).c_str()) == 0; }
+    bool Remove(const std::string& path) override { return ::unlink(NativePath(path).c_str()) == 0 || Fail(); }
+
+    bool Stat(const std::string& path, FileInfo& info) override
+    {
+        struct stat st;
+        if (::stat(NativePath(path).c_str(), &st) != 0)
+            return Fail();
+        FillInfo(st, info);
+        return true;
+    }
+
+    LockAttempt TryLock(const std::string& lockPath, std::unique_ptr<FileHold>& held) override
+    {
+        const std::string native = NativePath(lockPath);
+        for (;;) {
+            const int fd = ::open(native.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0666);
+            if (fd < 0) {
+                Fail();
+                return LockAttempt::Failed;
+            }
+            if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+                ::close(fd);
+                return LockAttempt::Busy;
+            }
+            struct stat locked, named;
+            if (::fstat(fd, &locked) == 0 && ::lstat(native.c_str(), &named) == 0 && locked.st_dev == named.st_dev &&
+                locked.st_ino == named.st_ino) {
+                held = std::make_unique<PosixLock>(fd, native);
+                return LockAttempt::Acquired;
+            }
+            ::close(fd);  // the file locked was removed by its last holder: again
+        }
+    }
 
     bool Exists(const std::string& path) override
     {
@@ -256,7 +367,15 @@ public:
             followed = true;
         }
         if (followed) {
-            // The link's target is saved in its own folder, under its own name.
+            // The link's target is saved in its own folder, under its own
+            // name, spelled canonically so that every link to it names one
+            // lock file.
+            if (exists) {
+                if (char* real = ::realpath(native.c_str(), nullptr)) {
+                    native = real;
+                    std::free(real);
+                }
+            }
             std::string converted;
             if (!Utf8ToCp936(native, converted)) {
                 target.resolved = false;
@@ -275,6 +394,11 @@ public:
 };
 
 }  // namespace
+
+std::string LastSystemErrorText()
+{
+    return errno != 0 ? std::string(std::strerror(errno)) : std::string();
+}
 
 FileLayer& PlatformFiles()
 {

@@ -6,11 +6,23 @@
 #include "Win32Text.h"
 
 #include <windows.h>
+#include <winternl.h>
 
 namespace {
 
 using win32text::Cp936ToWide;
 using win32text::WideToCp936;
+
+// Notes the last error as the reason of the call that just failed; false.
+bool Fail()
+{
+    const DWORD code = GetLastError();
+    NoteFileError(static_cast<long>(code), LastSystemErrorText());
+    SetLastError(code);
+    return false;
+}
+
+uint64_t Join(DWORD high, DWORD low) { return (static_cast<uint64_t>(high) << 32) | low; }
 
 class Win32File final : public File {
 public:
@@ -28,7 +40,7 @@ public:
             const DWORD chunk = static_cast<DWORD>(size - done > 0x40000000 ? 0x40000000 : size - done);
             DWORD n = 0;
             if (!ReadFile(handle, static_cast<char*>(buffer) + done, chunk, &n, nullptr)) {
-                readError = true;
+                readError = !Fail();
                 break;
             }
             if (n == 0)
@@ -40,20 +52,76 @@ public:
 
     bool ReadFailed() const override { return readError; }
 
-    std::size_t Write(const void* buffer, std::size_t size) override
+    std::size_t ReadAt(uint64_t offset, void* buffer, std::size_t size) override
     {
         std::size_t done = 0;
         while (handle != INVALID_HANDLE_VALUE && done < size) {
             const DWORD chunk = static_cast<DWORD>(size - done > 0x40000000 ? 0x40000000 : size - done);
+            OVERLAPPED at = {};
+            const uint64_t from = offset + done;
+            at.Offset = static_cast<DWORD>(from);
+            at.OffsetHigh = static_cast<DWORD>(from >> 32);
             DWORD n = 0;
-            if (!WriteFile(handle, static_cast<const char*>(buffer) + done, chunk, &n, nullptr) || n == 0)
+            if (!ReadFile(handle, static_cast<char*>(buffer) + done, chunk, &n, &at)) {
+                if (GetLastError() != ERROR_HANDLE_EOF)
+                    readError = !Fail();
+                break;
+            }
+            if (n == 0)
                 break;
             done += n;
         }
         return done;
     }
 
-    bool Flush() override { return handle != INVALID_HANDLE_VALUE && FlushFileBuffers(handle) != 0; }
+    bool Info(FileInfo& info) override
+    {
+        // The size, the last-write time and the file's index on its volume.
+        // Not the volume's serial number: under wine asking for it costs most
+        // of a millisecond, and the file at this path turning into one of
+        // another volume with the same index, size, time and hashed bytes is
+        // not a case to guard against.
+        LARGE_INTEGER length = {};
+        FILETIME written = {};
+        FILE_INTERNAL_INFORMATION index = {};
+        IO_STATUS_BLOCK io = {};
+        const NTSTATUS status = NtQueryInformationFile(handle, &io, &index, sizeof index, FileInternalInformation);
+        if (!NT_SUCCESS(status)) {
+            SetLastError(RtlNtStatusToDosError(status));
+            return Fail();
+        }
+        if (!GetFileSizeEx(handle, &length) || !GetFileTime(handle, nullptr, nullptr, &written))
+            return Fail();
+        info.size = static_cast<int64_t>(length.QuadPart);
+        info.writeTime = Join(written.dwHighDateTime, written.dwLowDateTime);
+        info.identity = static_cast<uint64_t>(index.IndexNumber.QuadPart);
+        return true;
+    }
+
+    bool Truncate(int64_t size) override
+    {
+        LARGE_INTEGER at;
+        at.QuadPart = size;
+        return handle != INVALID_HANDLE_VALUE &&
+               ((SetFilePointerEx(handle, at, nullptr, FILE_BEGIN) && SetEndOfFile(handle)) || Fail());
+    }
+
+    std::size_t Write(const void* buffer, std::size_t size) override
+    {
+        std::size_t done = 0;
+        while (handle != INVALID_HANDLE_VALUE && done < size) {
+            const DWORD chunk = static_cast<DWORD>(size - done > 0x40000000 ? 0x40000000 : size - done);
+            DWORD n = 0;
+            if (!WriteFile(handle, static_cast<const char*>(buffer) + done, chunk, &n, nullptr) || n == 0) {
+                Fail();
+                break;
+            }
+            done += n;
+        }
+        return done;
+    }
+
+    bool Flush() override { return handle != INVALID_HANDLE_VALUE && (FlushFileBuffers(handle) || Fail()); }
 
     int64_t Size() override
     {
@@ -69,7 +137,7 @@ public:
             return false;
         const BOOL ok = CloseHandle(handle);
         handle = INVALID_HANDLE_VALUE;
-        return ok != 0;
+        return ok || Fail();
     }
 
     bool IsOpen() const override { return handle != INVALID_HANDLE_VALUE; }
@@ -95,6 +163,11 @@ public:
 private:
     HANDLE handle;
 };
+
+// The library's lock is a file opened with no sharing and
+// FILE_FLAG_DELETE_ON_CLOSE, so it exists exactly while a process holds it
+// and goes with the process however that ends: the same object as a hold.
+using Win32Lock = Win32Hold;
 
 // The text of path up to and including its last separator (either slash).
 std::string FolderPart(const std::string& path)
@@ -139,6 +212,9 @@ public:
         DWORD share = FILE_SHARE_READ;
         switch (mode) {
         case OpenMode::Read:
+            // A reader takes no lock: another process may append to the file
+            // or replace it meanwhile (the reader keeps the old one).
+            share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
             break;
         case OpenMode::Create:
             access = GENERIC_WRITE;
@@ -149,15 +225,27 @@ public:
             disposition = CREATE_NEW;
             break;
         case OpenMode::Append:
-            access = FILE_APPEND_DATA;
+            // Written at the end it had when opened; writable as a whole, so
+            // that a failed append can be cut back (appenders hold a lock).
+            access = GENERIC_WRITE;
             disposition = OPEN_ALWAYS;
             break;
         }
         const std::wstring wide = Cp936ToWide(path);
         // Without FILE_FLAG_BACKUP_SEMANTICS a folder cannot be opened.
         HANDLE h = CreateFileW(wide.c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (h == INVALID_HANDLE_VALUE)
+        if (h == INVALID_HANDLE_VALUE) {
+            Fail();
             return nullptr;
+        }
+        if (mode == OpenMode::Append) {
+            LARGE_INTEGER zero = {};
+            if (!SetFilePointerEx(h, zero, nullptr, FILE_END)) {
+                Fail();
+                CloseHandle(h);
+                return nullptr;
+            }
+        }
         return std::make_unique<Win32File>(h);
     }
 
@@ -170,13 +258,50 @@ public:
             if (MoveFileExW(wfrom.c_str(), wto.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
                 return true;
             if (!IsTransient(GetLastError()))
-                return false;
+                return Fail();
             Sleep(50);
         }
-        return false;
+        return Fail();
     }
 
-    bool Remove(const std::string& path) override { return DeleteFileW(Cp936ToWide(path).c_str()) != 0; }
+    bool Remove(const std::string& path) override { return DeleteFileW(Cp936ToWide(path).c_str()) || Fail(); }
+
+    bool Stat(const std::string& path, FileInfo& info) override
+    {
+        WIN32_FILE_ATTRIBUTE_DATA data = {};
+        if (!GetFileAttributesExW(Cp936ToWide(path).c_str(), GetFileExInfoStandard, &data))
+            return Fail();
+        info.size = static_cast<int64_t>(Join(data.nFileSizeHigh, data.nFileSizeLow));
+        info.writeTime = Join(data.ftLastWriteTime.dwHighDateTime, data.ftLastWriteTime.dwLowDateTime);
+        return true;
+    }
+
+    LockAttempt TryLock(const std::string& lockPath, std::unique_ptr<FileHold>& held) override
+    {
+        const std::wstring wide = Cp936ToWide(lockPath);
+        HANDLE h = CreateFileW(wide.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+                               FILE_ATTRIBUTE_TEMPORARY | FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+        if (h != INVALID_HANDLE_VALUE) {
+            held = std::make_unique<Win32Lock>(h);
+            return LockAttempt::Acquired;
+        }
+        const DWORD code = GetLastError();
+        if (code == ERROR_SHARING_VIOLATION || code == ERROR_LOCK_VIOLATION)
+            return LockAttempt::Busy;
+        // Access is denied both to a lock file that its last holder is
+        // deleting (it still exists, and goes in a moment) and to a name that
+        // can never be a lock here: a folder, a read-only file, a folder that
+        // takes no new files. Only the first is worth waiting for.
+        const DWORD attributes = GetFileAttributesW(wide.c_str());
+        if (code == ERROR_ACCESS_DENIED &&
+            ((attributes == INVALID_FILE_ATTRIBUTES && GetLastError() == ERROR_ACCESS_DENIED) ||
+             (attributes != INVALID_FILE_ATTRIBUTES &&
+              (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) == 0)))
+            return LockAttempt::Busy;
+        SetLastError(code);
+        Fail();
+        return LockAttempt::Failed;
+    }
 
     bool Exists(const std::string& path) override
     {
@@ -256,6 +381,26 @@ public:
 };
 
 }  // namespace
+
+std::string LastSystemErrorText()
+{
+    const DWORD code = GetLastError();
+    if (code == 0)
+        return std::string();
+    wchar_t* text = nullptr;
+    const DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                       FORMAT_MESSAGE_IGNORE_INSERTS,
+                                   nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+    std::wstring wide = n && text ? std::wstring(text, n) : std::wstring();
+    if (text)
+        LocalFree(text);
+    while (!wide.empty() && (wide.back() == L'\n' || wide.back() == L'\r' || wide.back() == L' ' || wide.back() == L'.'))
+        wide.pop_back();
+    std::string out;
+    if (wide.empty() || !win32text::WideToCp936(wide, out))
+        out = "系统错误 " + std::to_string(code);
+    return out;
+}
 
 FileLayer& PlatformFiles()
 {

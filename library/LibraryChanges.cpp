@@ -45,6 +45,14 @@ bool LibraryChanges::OnlyAdditions() const
                        [](const LibraryChange& c) { return c.kind == LibraryChange::Kind::Add; });
 }
 
+bool LibraryChanges::AnyDeletionOrRename() const
+{
+    return std::any_of(items.begin(), items.end(), [](const LibraryChange& c) {
+        return c.kind == LibraryChange::Kind::Delete ||
+               (c.kind == LibraryChange::Kind::Change && RecordPath(c.before) != RecordPath(c.after));
+    });
+}
+
 CombinationLibrary LibraryChanges::ChangedRecords() const
 {
     // Replaying onto an empty library leaves exactly the added and changed
@@ -100,10 +108,16 @@ std::vector<std::string> ReplayChanges(const LibraryChanges& changes, Combinatio
         }
         case LibraryChange::Kind::Change: {
             const int at = Find(library, change.before);
+            // A rename (or re-filing) onto a name another record holds by now
+            // would leave two records of one identity: the other stays, this
+            // change is not made, and the user is told.
+            const int holder = Find(library, change.after);
+            if (holder >= 0 && holder != at) {
+                if (!SameRecord(library[holder], change.after))
+                    Note(conflicts, change.after);
+                break;  // when the same bytes: the file holds this change already
+            }
             if (at < 0) {
-                const int already = Find(library, change.after);
-                if (already >= 0 && SameRecord(library[already], change.after))
-                    break;  // the file holds this change already
                 // Deleted (or renamed) by someone else: keep this panel's version.
                 library.Append(change.after);
                 Note(conflicts, change.after);

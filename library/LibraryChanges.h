@@ -34,6 +34,9 @@ public:
     bool OnlyAdditions() const;
     void Clear() { items.clear(); }
     const std::vector<LibraryChange>& Items() const { return items; }
+    // True when a change removes a record or moves it to another name or
+    // category: what an exchange file cannot carry.
+    bool AnyDeletionOrRename() const;
     // True once anything was recorded, even if saved and cleared since.
     bool AnyRecorded() const { return anyRecorded; }
 
@@ -52,7 +55,10 @@ private:
 // - a change finds its record by the identity it started from; if that record
 //   still holds the bytes the change started from, it is overwritten; if
 //   someone else changed it, this panel's version wins; if someone deleted
-//   it, this panel's version is appended, so the record is not lost;
+//   it, this panel's version is appended, so the record is not lost; a
+//   change that would give it the name and category of another record the
+//   file holds by then is not made (a conflict), so that no two records
+//   share one identity;
 // - a deletion removes its record when it still holds the bytes this panel
 //   deleted; a record that someone else changed meanwhile is kept.
 // Returns the records (category + name) whose change met another's, each once,

@@ -2,9 +2,10 @@
 
 #include "FileLayer.h"
 
-#include <algorithm>
-#include <exception>
+#include <chrono>
 #include <cstring>
+#include <exception>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -35,9 +36,103 @@ uint64_t HashSpans(const std::vector<unsigned char>& head, const std::vector<uns
 
 }  // namespace
 
+std::string FillPlaces(const char* format, std::initializer_list<std::string> values)
+{
+    // One pass, so that a value holding "%2" is not filled in again.
+    const std::vector<std::string> fill(values);
+    std::string out;
+    for (const char* p = format; *p != '\0'; ++p) {
+        if (p[0] == '%' && p[1] >= '1' && p[1] <= '9' && static_cast<std::size_t>(p[1] - '1') < fill.size()) {
+            out += fill[static_cast<std::size_t>(p[1] - '1')];
+            ++p;
+        } else {
+            out += *p;
+        }
+    }
+    return out;
+}
+
+const char* const kLockFailedFormat = "不能建立图库的锁文件“%1”：%2";
+
 namespace {
-FileStamp ReadStamp(const std::string& path, std::vector<unsigned char>* headOut, std::vector<unsigned char>* tailOut);
+
+// How long apart the attempts at a busy lock are.
+constexpr int kLockPollMs = 20;
+// A lock refused this many times in a row cannot be created: one refusal may
+// be a lock file deleted by its holder between two looks at it.
+constexpr int kLockRefusals = 3;
+
+FileStamp ReadStamp(const std::string& path, std::vector<unsigned char>* headOut, std::vector<unsigned char>* tailOut)
+{
+    FileStamp stamp;
+    stamp.known = true;
+    FileLayer& files = Files();
+    std::unique_ptr<File> file = files.Open(path, OpenMode::Read);
+    if (!file) {
+        stamp.present = files.Exists(path);
+        return stamp;
+    }
+    stamp.present = true;
+    FileInfo info;
+    if (!file->Info(info) || info.size < 0)
+        return stamp;
+    stamp.size = info.size;
+    stamp.writeTime = info.writeTime;
+    stamp.identity = info.identity;
+    const uint64_t size = static_cast<uint64_t>(info.size);
+    std::vector<unsigned char> head(static_cast<std::size_t>(size <= 2 * kStampHashSpan ? size : kStampHashSpan));
+    std::vector<unsigned char> tail;
+    if (file->ReadAt(0, head.data(), head.size()) != head.size())
+        return stamp;
+    if (size > 2 * kStampHashSpan) {
+        tail.resize(kStampHashSpan);
+        if (file->ReadAt(size - kStampHashSpan, tail.data(), tail.size()) != tail.size())
+            return stamp;
+    }
+    stamp.hash = HashSpans(head, tail);
+    stamp.readable = true;
+    if (headOut)
+        headOut->swap(head);
+    if (tailOut)
+        tailOut->swap(tail);
+    return stamp;
+}
+
 }  // namespace
+
+LibraryLock::Result LibraryLock::Acquire(const std::string& lockPath, int timeoutMs, std::string* error)
+{
+    Release();
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    int refusals = 0;
+    for (;;) {
+        switch (Files().TryLock(lockPath, held)) {
+        case LockAttempt::Acquired:
+            return Result::Acquired;
+        case LockAttempt::Failed:
+            if (++refusals >= kLockRefusals) {
+                held.reset();
+                if (error)
+                    *error = FillPlaces(kLockFailedFormat, {lockPath, FileErrorText("?")});
+                return Result::Failed;
+            }
+            break;
+        case LockAttempt::Busy:
+            refusals = 0;
+            break;
+        }
+        held.reset();
+        if (std::chrono::steady_clock::now() >= deadline)
+            return Result::Busy;
+        std::this_thread::sleep_for(std::chrono::milliseconds(kLockPollMs));
+    }
+}
+
+std::string LockPathFor(const std::string& libraryPath)
+{
+    const SaveTarget target = Files().ResolveSaveTarget(libraryPath);
+    return (target.resolved ? target.path : libraryPath) + ".lock";
+}
 
 FileStamp StampFile(const std::string& path, std::vector<unsigned char>* headOut, std::vector<unsigned char>* tailOut)
 {
@@ -52,47 +147,6 @@ FileStamp StampFile(const std::string& path, std::vector<unsigned char>* headOut
         return unknown;
     }
 }
-
-namespace {
-FileStamp ReadStamp(const std::string& path, std::vector<unsigned char>* headOut, std::vector<unsigned char>* tailOut)
-{
-    FileStamp stamp;
-    stamp.known = true;
-    std::vector<unsigned char> head, tail;
-    FileLayer& files = Files();
-    if (&files == &PlatformFiles()) {
-        // The system's own files: one open, the tail read in place.
-        if (!PlatformReadStamp(path, stamp, head, tail))
-            return stamp;
-    } else {
-        // Another file layer (a test's): sizes and bytes only, read in order.
-        if (!files.Exists(path))
-            return stamp;
-        stamp.present = true;
-        std::unique_ptr<File> file = files.Open(path, OpenMode::Read);
-        if (!file || (stamp.size = file->Size()) < 0)
-            return stamp;
-        const uint64_t size = static_cast<uint64_t>(stamp.size);
-        head.resize(static_cast<std::size_t>(std::min<uint64_t>(size, size <= 2 * kStampHashSpan ? size : kStampHashSpan)));
-        if (file->Read(head.data(), head.size()) != head.size())
-            return stamp;
-        if (size > 2 * kStampHashSpan) {
-            std::vector<unsigned char> skip(static_cast<std::size_t>(size - head.size() - kStampHashSpan));
-            tail.resize(kStampHashSpan);
-            if (file->Read(skip.data(), skip.size()) != skip.size() ||
-                file->Read(tail.data(), tail.size()) != tail.size())
-                return stamp;
-        }
-    }
-    stamp.hash = HashSpans(head, tail);
-    stamp.readable = true;
-    if (headOut)
-        headOut->swap(head);
-    if (tailOut)
-        tailOut->swap(tail);
-    return stamp;
-}
-}  // namespace
 
 bool ExtendStamp(const std::string& path, FileStamp& stamp, std::vector<unsigned char>& head,
                  std::vector<unsigned char>& tail, const void* appended, std::size_t n)
@@ -111,8 +165,9 @@ bool ExtendStamp(const std::string& path, FileStamp& stamp, std::vector<unsigned
     }
     stamp.size += static_cast<int64_t>(n);
     stamp.hash = HashSpans(head, tail);
-    if (&Files() != &PlatformFiles())
-        return Files().Exists(path);
-    int64_t size = -1;
-    return PlatformWriteTime(path, size, stamp.writeTime) && size == stamp.size;
+    FileInfo info;
+    if (!Files().Stat(path, info) || info.size != stamp.size)
+        return false;
+    stamp.writeTime = info.writeTime;
+    return true;
 }

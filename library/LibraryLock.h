@@ -1,44 +1,55 @@
 // The library's lock and the facts that tell whether its file changed.
 //
-// Every save of the shared library takes an exclusive lock file beside it
-// ("Tintgrove.tgv.lock"): on Windows opened with no sharing and deleted when
-// its handle closes, so a process that dies never leaves it held; on POSIX
-// systems held with flock. The file's identity, size and last-write time come
-// from the platform; the content hash is computed here through the file layer.
+// Every writer of a library takes an exclusive lock file beside it
+// ("Tintgrove.tgv.lock") through the file layer (FileLayer::TryLock): on
+// Windows opened with no sharing and deleted when its handle closes, on POSIX
+// systems held with flock and removed before release, so a process that dies
+// never leaves it held. Readers take no lock: the file is only ever replaced
+// whole or appended to, and a torn tail is dropped.
 #pragma once
+
+#include "FileLayer.h"
 
 #include <cstddef>
 #include <cstdint>
+#include <initializer_list>
+#include <memory>
 #include <string>
 #include <vector>
+
+// The reason given when the lock cannot be created: %1 the lock's path, %2 the
+// system's reason.
+extern const char* const kLockFailedFormat;
+
+// format with %1, %2, ... replaced by the values in turn (code page 936 text:
+// '%' is never a trail byte).
+std::string FillPlaces(const char* format, std::initializer_list<std::string> values);
 
 class LibraryLock {
 public:
     enum class Result {
         Acquired,
         Busy,    // another process held it for the whole wait
-        Failed,  // it cannot be created at all (read-only folder, ...)
+        Failed,  // it cannot be created at all (a folder of that name, a read-only folder, ...)
     };
 
     LibraryLock() = default;
-    ~LibraryLock() { Release(); }
     LibraryLock(const LibraryLock&) = delete;
     LibraryLock& operator=(const LibraryLock&) = delete;
 
     // Waits up to timeoutMs for the lock at lockPath; on Failed, error holds
-    // the reason in words.
+    // the reason in words (kLockFailedFormat), at once rather than after the wait.
     Result Acquire(const std::string& lockPath, int timeoutMs, std::string* error = nullptr);
-    void Release();
-    bool IsHeld() const { return handle != kNone; }
+    void Release() { held.reset(); }
+    bool IsHeld() const { return held != nullptr; }
 
 private:
-    static constexpr intptr_t kNone = -1;
-    intptr_t handle = kNone;
-    std::string path;
+    std::unique_ptr<FileHold> held;
 };
 
-// The name of the lock file of a library file.
-inline std::string LockPathFor(const std::string& libraryPath) { return libraryPath + ".lock"; }
+// The name of the lock file of a library file: beside the file that symbolic
+// links lead to, so that every path to one file takes one lock.
+std::string LockPathFor(const std::string& libraryPath);
 
 // What identifies one state of a file. Two stamps are equal when the file is
 // (very likely) the same bytes: the same file object, size and last-write
@@ -76,24 +87,3 @@ bool ExtendStamp(const std::string& path, FileStamp& stamp, std::vector<unsigned
 // Bytes hashed at each end of the file: the signature with the first record,
 // and the last record whole (a small file is hashed whole).
 constexpr std::size_t kStampHashSpan = 16 * 1024;
-
-// ---- platform part (LibraryLockPosix.cpp, LibraryLockWin32.cpp) ----------
-
-// Opens the file once and fills in present, size, last-write time and
-// identity (the file index on Windows, device and inode elsewhere), and
-// reads its first and last kStampHashSpan bytes (the whole file into head
-// when it is at most two spans long, tail then empty). False when it could
-// not be opened or read (present still tells whether it exists).
-bool PlatformReadStamp(const std::string& path, FileStamp& stamp, std::vector<unsigned char>& head,
-                       std::vector<unsigned char>& tail);
-
-// True when the file exists and is marked read-only (the last error is then
-// set to access denied, for LastSystemErrorText).
-bool PlatformIsReadOnly(const std::string& path);
-
-// The size and last-write time of the file; false when it cannot be examined.
-bool PlatformWriteTime(const std::string& path, int64_t& size, uint64_t& writeTime);
-
-// The reason of the last failed system call, in words (code page 936); empty
-// when the system reports none.
-std::string LastSystemErrorText();

@@ -10,7 +10,10 @@ namespace {
 
 class MemoryFile final : public File {
 public:
-    MemoryFile(std::vector<unsigned char>& bytes, bool append) : data(&bytes), position(append ? bytes.size() : 0) {}
+    MemoryFile(MemoryFileLayer& owner, std::string name, std::vector<unsigned char>& bytes, bool append)
+        : layer(owner), path(std::move(name)), data(&bytes), position(append ? bytes.size() : 0)
+    {
+    }
 
     std::size_t Read(void* buffer, std::size_t size) override
     {
@@ -30,7 +33,32 @@ public:
             data->resize(position + size);
         std::memcpy(data->data() + position, buffer, size);
         position += size;
+        layer.Touched(path);
         return size;
+    }
+
+    std::size_t ReadAt(uint64_t offset, void* buffer, std::size_t size) override
+    {
+        if (!data || offset >= data->size())
+            return 0;
+        const std::size_t n = std::min<std::size_t>(size, data->size() - static_cast<std::size_t>(offset));
+        std::memcpy(buffer, data->data() + offset, n);
+        return n;
+    }
+
+    bool Info(FileInfo& info) override
+    {
+        return data && layer.Stat(path, info);
+    }
+
+    bool Truncate(int64_t size) override
+    {
+        if (!data || size < 0)
+            return false;
+        data->resize(static_cast<std::size_t>(size));
+        position = std::min(position, data->size());
+        layer.Touched(path);
+        return true;
     }
 
     bool Flush() override { return data != nullptr; }
@@ -44,6 +72,8 @@ public:
     bool IsOpen() const override { return data != nullptr; }
 
 private:
+    MemoryFileLayer& layer;
+    std::string path;
     std::vector<unsigned char>* data;
     std::size_t position;
 };
@@ -78,24 +108,21 @@ std::unique_ptr<File> MemoryFileLayer::Open(const std::string& path, OpenMode mo
     if (folders.count(path))
         return nullptr;
     auto it = files.find(path);
-    switch (mode) {
-    case OpenMode::Read:
+    if (mode == OpenMode::Read) {
         if (it == files.end())
             return nullptr;
-        return std::make_unique<MemoryFile>(it->second, false);
-    case OpenMode::CreateNew:
-        if (it != files.end())
-            return nullptr;
-        return std::make_unique<MemoryFile>(files[path], false);
-    case OpenMode::Create: {
-        auto& bytes = files[path];
+        return std::make_unique<MemoryFile>(*this, path, it->second, false);
+    }
+    if (mode == OpenMode::CreateNew && it != files.end())
+        return nullptr;
+    if (it == files.end())
+        identities[path] = NewIdentity();
+    auto& bytes = files[path];
+    if (mode == OpenMode::Create) {
         bytes.clear();
-        return std::make_unique<MemoryFile>(bytes, false);
+        Touched(path);
     }
-    case OpenMode::Append:
-        return std::make_unique<MemoryFile>(files[path], true);
-    }
-    return nullptr;
+    return std::make_unique<MemoryFile>(*this, path, bytes, mode == OpenMode::Append);
 }
 
 bool MemoryFileLayer::Replace(const std::string& from, const std::string& to)
@@ -106,11 +133,17 @@ bool MemoryFileLayer::Replace(const std::string& from, const std::string& to)
     std::vector<unsigned char> bytes = std::move(it->second);
     files.erase(it);
     files[to] = std::move(bytes);
+    identities[to] = identities[from];
+    writeTimes[to] = writeTimes[from];
+    identities.erase(from);
+    writeTimes.erase(from);
     return true;
 }
 
 bool MemoryFileLayer::Remove(const std::string& path)
 {
+    identities.erase(path);
+    writeTimes.erase(path);
     return files.erase(path) > 0;
 }
 
@@ -147,4 +180,49 @@ SaveTarget MemoryFileLayer::ResolveSaveTarget(const std::string& path)
     target.path = path;
     target.readOnly = files.count(path) && readOnly.count(path);
     return target;
+}
+
+bool MemoryFileLayer::Stat(const std::string& path, FileInfo& info)
+{
+    auto it = files.find(path);
+    if (it == files.end())
+        return false;
+    info.size = static_cast<int64_t>(it->second.size());
+    info.writeTime = writeTimes[path];
+    info.identity = identities[path];
+    return true;
+}
+
+void MemoryFileLayer::Touched(const std::string& path)
+{
+    writeTimes[path] = ++clock;
+}
+
+namespace {
+
+class MemoryLock final : public FileHold {
+public:
+    MemoryLock(std::set<std::string>& heldLocks, std::string lockName) : locks(heldLocks), name(std::move(lockName))
+    {
+        locks.insert(name);
+    }
+    ~MemoryLock() override { locks.erase(name); }
+
+private:
+    std::set<std::string>& locks;
+    std::string name;
+};
+
+}  // namespace
+
+LockAttempt MemoryFileLayer::TryLock(const std::string& lockPath, std::unique_ptr<FileHold>& lock)
+{
+    if (folders.count(lockPath)) {
+        NoteFileError(5, "access denied");
+        return LockAttempt::Failed;
+    }
+    if (locks.count(lockPath))
+        return LockAttempt::Busy;
+    lock = std::make_unique<MemoryLock>(locks, lockPath);
+    return LockAttempt::Acquired;
 }

@@ -2,11 +2,12 @@
 
 #include "CombinationFile.h"
 
-#include <cerrno>
+#include <chrono>
 #include <new>
+#include <thread>
 #include <utility>
 
-const char* const kLockBusyReason = "另一个面板正在保存图库，等了10秒仍未完成";
+const char* const kLockBusyReason = "图库正由其他设计师保存";
 const char* const kNotALibraryReason = "它不是染界图库文件";
 const char* const kReadFailedReason = "读取文件时出错";
 const char* const kWriteFailedReason = "写入文件时出错";
@@ -15,11 +16,8 @@ const char* const kHardLinkedReason = "它另有硬链接，替换它会使这�
 
 namespace {
 
-std::string SystemReason(const char* fallback)
-{
-    std::string text = LastSystemErrorText();
-    return text.empty() ? std::string(fallback) : text;
-}
+// How long apart the reads of a file that cannot be read are.
+constexpr int kReadRetryPauseMs = 50;
 
 // Whole records after the signature field, or -1 when the file ends in a
 // fragment (or is not even a signature long).
@@ -31,6 +29,8 @@ int64_t WholeRecords(const FileStamp& stamp)
     return body / static_cast<int64_t>(kRecordSize);
 }
 
+bool Unreadable(LibraryRead read) { return read == LibraryRead::NotOpened || read == LibraryRead::Failed; }
+
 }  // namespace
 
 SharedLibraryFile::SharedLibraryFile(std::string path) : libraryPath(std::move(path)) {}
@@ -39,21 +39,49 @@ void SharedLibraryFile::SetPath(std::string path)
 {
     libraryPath = std::move(path);
     stamp = FileStamp();
+    unavailable = false;
+    unavailableReason.clear();
+}
+
+LibraryRead SharedLibraryFile::ReadRetrying(CombinationLibrary& library, bool promptOnBadSignature,
+                                            std::string& reason, FileStamp* readStamp,
+                                            std::vector<unsigned char>* head, std::vector<unsigned char>* tail)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(readRetryMs);
+    for (;;) {
+        library.Empty();
+        NoteFileError(0, std::string());
+        // The stamp is taken before the read: should the file change in
+        // between, the next save sees a difference and replays instead of
+        // trusting a copy older than its stamp.
+        if (readStamp)
+            *readStamp = StampFile(libraryPath, head, tail);
+        LibraryRead read = LibraryRead::Failed;
+        try {
+            read = ReadLibraryFile(libraryPath, library, promptOnBadSignature);
+        } catch (const std::bad_alloc&) {
+            library.Empty();
+        }
+        if (!Unreadable(read)) {
+            reason.clear();
+            return read;
+        }
+        reason = FileErrorText(kReadFailedReason);
+        if (std::chrono::steady_clock::now() >= deadline)
+            return read;
+        std::this_thread::sleep_for(std::chrono::milliseconds(kReadRetryPauseMs));
+    }
 }
 
 int SharedLibraryFile::Load(CombinationLibrary& library)
 {
-    // Under the lock, so that a colleague's save does not fail on a file this
-    // panel holds open for reading; read anyway when the lock cannot be had
-    // (a read-only folder, a save that takes too long).
-    LibraryLock lock;
-    lock.Acquire(LockPathFor(libraryPath), lockWaitMs);
-    // The stamp is taken before the read: should the file change in between,
-    // the next save sees a difference and replays instead of trusting a copy
-    // older than its stamp.
-    stamp = StampFile(libraryPath, &stampHead, &stampTail);
-    library.Empty();
-    return ReadCombinationFile(libraryPath, library);
+    std::string reason;
+    const LibraryRead read = ReadRetrying(library, true, reason, &stamp, &stampHead, &stampTail);
+    unavailable = Unreadable(read);
+    unavailableReason = unavailable ? reason : std::string();
+    if (unavailable)
+        stamp = FileStamp();  // nothing was read: never append to it
+    return read == LibraryRead::Read ? 1 : 0;
 }
 
 int SharedLibraryFile::ReloadKeepingChanges(CombinationLibrary& library)
@@ -66,72 +94,35 @@ int SharedLibraryFile::ReloadKeepingChanges(CombinationLibrary& library)
     return read;
 }
 
-bool SharedLibraryFile::ReadCurrent(CombinationLibrary& current, std::string& reason)
-{
-    current.Empty();
-    CombinationFileReader reader;
-    switch (reader.Open(libraryPath, false)) {
-    case CombinationFileReader::Status::NotOpened:
-        if (!Files().Exists(libraryPath))
-            return true;  // no file: the changes start a new one
-        reason = SystemReason(kReadFailedReason);
-        return false;
-    case CombinationFileReader::Status::BadSignature:
-        reason = kNotALibraryReason;
-        return false;
-    case CombinationFileReader::Status::ReadFailed:
-        reason = SystemReason(kReadFailedReason);
-        return false;
-    case CombinationFileReader::Status::Ready:
-        break;
-    }
-    const int64_t expected = reader.RecordCount();
-    try {
-        if (expected > 0 && expected < (int64_t(1) << 24))
-            current.Reserve(static_cast<int>(expected));
-        CombinationRecord record;
-        while (reader.Next(record))
-            current.Append(record);
-    } catch (const std::bad_alloc&) {
-        current.Empty();
-        reason = kReadFailedReason;
-        return false;
-    }
-    const bool failed = reader.Failed();
-    reader.Close();
-    // A read that stops early is an error, never a shorter library.
-    if (failed || current.GetCount() != expected) {
-        reason = SystemReason(kReadFailedReason);
-        return false;
-    }
-    return true;
-}
-
-bool SharedLibraryFile::AppendAdditions(const CombinationLibrary& library, int from, std::string& reason)
+bool SharedLibraryFile::AppendAdditions(const CombinationLibrary& library, int from, int64_t sizeBefore,
+                                        std::string& reason)
 {
     std::unique_ptr<File> file = Files().Open(libraryPath, OpenMode::Append);
     if (!file) {
-        reason = SystemReason(kWriteFailedReason);
+        reason = FileErrorText(kWriteFailedReason);
         return false;
     }
-    // One write for all of them: a crash leaves at worst a fragment at the
-    // end, which every reader drops; no earlier byte is touched.
+    // One write for all of them: no earlier byte is touched, and a crash
+    // leaves at worst a fragment at the end, which every reader drops.
     const std::size_t bytes = sizeof(CombinationRecord) * static_cast<std::size_t>(library.GetCount() - from);
-    bool ok = WriteAll(*file, library.begin() + from, bytes);
-    if (!ok)
-        reason = SystemReason(kWriteFailedReason);
-    ok = ok && file->Flush();
-    const bool closed = file->Close();
-    if (ok && !closed)
+    bool ok = WriteAll(*file, library.begin() + from, bytes) && file->Flush();
+    if (!ok) {
+        reason = FileErrorText(kWriteFailedReason);
+        // What did get written is cut off again (the lock is still held).
+        file->Truncate(sizeBefore);
+    }
+    if (!file->Close() && ok) {
+        reason = FileErrorText(kWriteFailedReason);
         ok = false;
-    if (!ok && reason.empty())
-        reason = SystemReason(kWriteFailedReason);
+        if (std::unique_ptr<File> again = Files().Open(libraryPath, OpenMode::Append))
+            again->Truncate(sizeBefore);
+    }
     return ok;
 }
 
 bool SharedLibraryFile::WriteWhole(const CombinationLibrary& library, std::string& reason)
 {
-    errno = 0;
+    NoteFileError(0, std::string());
     SaveFailure why = SaveFailure::Failed;
     const bool saved = SaveFileSafely(libraryPath, [&](File& file) {
         unsigned char field[kSignatureFieldSize];
@@ -144,7 +135,7 @@ bool SharedLibraryFile::WriteWhole(const CombinationLibrary& library, std::strin
     if (!saved)
         reason = why == SaveFailure::ReadOnly     ? std::string(kReadOnlyReason)
                  : why == SaveFailure::HardLinked ? std::string(kHardLinkedReason)
-                                                  : SystemReason(kWriteFailedReason);
+                                                  : FileErrorText(kWriteFailedReason);
     return saved;
 }
 
@@ -164,20 +155,32 @@ SharedLibraryFile::SaveResult SharedLibraryFile::Save(CombinationLibrary& librar
         return result;
     case LibraryLock::Result::Failed:
         result.status = SaveResult::Status::Failed;
-        if (result.reason.empty())
-            result.reason = kWriteFailedReason;
         return result;
     }
 
-    std::vector<unsigned char> head, tail;
-    FileStamp now = StampFile(libraryPath, &head, &tail);
-    if (now.present && !now.readable) {
-        result.status = SaveResult::Status::Failed;
-        result.reason = SystemReason(kReadFailedReason);
-        return result;
+    FileLayer& files = Files();
+    const SaveTarget target = files.ResolveSaveTarget(libraryPath);
+    // Temporary files of saves that were killed go, whatever this save does.
+    ClearStaleTemporaries(files, target.path);
+
+    // A library that could not be read is never written over: read it again
+    // first, and only once that works are the changes laid on it.
+    if (unavailable) {
+        CombinationLibrary probe;
+        if (Unreadable(ReadRetrying(probe, false, result.reason))) {
+            result.status = SaveResult::Status::Unavailable;
+            unavailableReason = result.reason;
+            return result;
+        }
+        unavailable = false;
+        unavailableReason.clear();
+        stamp = FileStamp();
     }
+
+    std::vector<unsigned char> head, tail;
+    const FileStamp now = StampFile(libraryPath, &head, &tail);
     // A library marked read-only is refused, whoever we run as.
-    if (now.present && &Files() == &PlatformFiles() && PlatformIsReadOnly(libraryPath)) {
+    if (now.present && target.readOnly) {
         result.status = SaveResult::Status::Failed;
         result.reason = kReadOnlyReason;
         return result;
@@ -185,55 +188,65 @@ SharedLibraryFile::SaveResult SharedLibraryFile::Save(CombinationLibrary& librar
 
     bool ok = false;
     int appendedFrom = -1;  // where the records appended start, when that is all that was written
+    FileStamp after = now;
     if (wholeLibraryChanged) {
+        // A copy that was never recorded change by change: only it can say
+        // what the library is now.
         ok = WriteWhole(library, result.reason);
         result.status = SaveResult::Status::Written;
-    } else if (now == stamp) {
-        // The file is what this panel last read or wrote, so the panel's copy
-        // is that file with the pending changes applied.
+    } else {
         const int additions = static_cast<int>(changes.Items().size());
         const int64_t inFile = WholeRecords(now);
-        bool appendable = changes.OnlyAdditions() && inFile >= 0 && inFile + additions == library.GetCount();
+        bool appendable = now == stamp && changes.OnlyAdditions() && inFile >= 0 &&
+                          inFile + additions == library.GetCount();
         for (int i = 0; appendable && i < additions; ++i)
             appendable = SameRecord(library[static_cast<int>(inFile) + i], changes.Items()[i].after);
         if (appendable) {
+            // The file is what this panel last read or wrote, and the
+            // additions follow it in the panel's copy.
             appendedFrom = static_cast<int>(inFile);
-            ok = AppendAdditions(library, appendedFrom, result.reason);
+            ok = AppendAdditions(library, appendedFrom, now.size, result.reason);
             result.status = SaveResult::Status::Appended;
         } else {
-            ok = WriteWhole(library, result.reason);
-            result.status = SaveResult::Status::Written;
+            // Everything else starts from the file as it is now.
+            CombinationLibrary current;
+            FileStamp read;
+            const LibraryRead outcome = ReadRetrying(current, false, result.reason, &read, &head, &tail);
+            if (outcome == LibraryRead::NotALibrary)
+                result.reason = kNotALibraryReason;
+            if (outcome != LibraryRead::Read && outcome != LibraryRead::Missing) {
+                result.status = SaveResult::Status::Failed;
+                return result;
+            }
+            after = read;
+            const int count = current.GetCount();
+            result.conflicts = ReplayChanges(changes, current);
+            // Additions that met nothing of anyone else's are only appended.
+            if (result.conflicts.empty() && changes.OnlyAdditions() && WholeRecords(read) == count) {
+                appendedFrom = count;
+                ok = count == current.GetCount() || AppendAdditions(current, count, read.size, result.reason);
+            } else {
+                ok = WriteWhole(current, result.reason);
+            }
+            if (ok)
+                library = std::move(current);
+            result.status = read == stamp && result.conflicts.empty() ? SaveResult::Status::Written
+                                                                      : SaveResult::Status::Merged;
         }
-    } else {
-        CombinationLibrary current;
-        if (!ReadCurrent(current, result.reason)) {
-            result.status = SaveResult::Status::Failed;
-            return result;
-        }
-        const int inFile = current.GetCount();
-        result.conflicts = ReplayChanges(changes, current);
-        // Additions that met nothing of anyone else's are only appended.
-        if (result.conflicts.empty() && changes.OnlyAdditions() && WholeRecords(now) == inFile) {
-            appendedFrom = inFile;
-            ok = inFile == current.GetCount() || AppendAdditions(current, inFile, result.reason);
-        } else
-            ok = WriteWhole(current, result.reason);
-        if (ok)
-            library = std::move(current);
-        result.status = SaveResult::Status::Merged;
     }
 
     if (!ok) {
         result.status = SaveResult::Status::Failed;
         result.conflicts.clear();
+        stamp = FileStamp();  // unsure what the file holds now: the next save reads it
         return result;
     }
     // After an append the stamp follows from the bytes appended; otherwise
     // the file is new and is stamped afresh.
     if (appendedFrom >= 0) {
         const std::size_t bytes = sizeof(CombinationRecord) * static_cast<std::size_t>(library.GetCount() - appendedFrom);
-        if (ExtendStamp(libraryPath, now, head, tail, library.begin() + appendedFrom, bytes)) {
-            stamp = now;
+        if (bytes == 0 || ExtendStamp(libraryPath, after, head, tail, library.begin() + appendedFrom, bytes)) {
+            stamp = after;
             stampHead.swap(head);
             stampTail.swap(tail);
         } else {

@@ -1,11 +1,20 @@
-// The library file as a team shares it. A panel loads it, records what its
-// own dialogs change, and saves those changes under the library's lock on top
-// of whatever the file holds by then: when the file is still what this panel
-// last read or wrote, an addition is appended (one record and a flush) and
-// other changes write the panel's copy; when someone else saved meanwhile,
-// the current file is read and this panel's changes are replayed onto it.
+// The library file as a team shares it. A panel loads it (without the lock:
+// the file is only ever replaced whole or appended to), records what its own
+// dialogs change, and saves those changes under the library's lock on top of
+// whatever the file holds by then: when the file is still what this panel
+// last read or wrote, additions are appended (one write and a flush, never
+// touching an earlier byte); every other save reads the current file and
+// replays this panel's changes onto it, so that nothing another writer put
+// there is written over, even a change the file's stamp could not see.
+//
+// A file that is there but cannot be read (held open without sharing by a
+// scanner or a backup, a network error, a read that stops early) is tried
+// again for a moment; if it still cannot be read, the library is marked
+// unavailable: every save is refused without touching any file and tries the
+// read again first, until the changes can be replayed onto the file.
 #pragma once
 
+#include "CombinationFile.h"
 #include "CombinationLibrary.h"
 #include "LibraryChanges.h"
 #include "LibraryLock.h"
@@ -22,20 +31,31 @@ extern const char* const kWriteFailedReason;
 extern const char* const kReadOnlyReason;
 extern const char* const kHardLinkedReason;
 
+
 class SharedLibraryFile {
 public:
-    // How long a save waits for another process's lock.
-    static constexpr int kDefaultLockWaitMs = 10000;
+    // How long a save waits for another process's lock: a save appends a
+    // record or rewrites the file in far less, and the host must not freeze.
+    static constexpr int kDefaultLockWaitMs = 2000;
+    // How long a file that is there but cannot be read is tried again
+    // (sharing violations last milliseconds to a second).
+    static constexpr int kDefaultReadRetryMs = 1000;
 
     explicit SharedLibraryFile(std::string path = std::string());
 
     void SetPath(std::string path);
     const std::string& Path() const { return libraryPath; }
 
-    // Empties library and reads the file into it (ReadCombinationFile: 1 when
-    // read, 0 when missing or not a library), under the lock when it can be
-    // had within the wait. Remembers the file as read.
+    // Empties library and reads the file into it: 1 when read, 0 when
+    // missing, not a library (kNotOurFileMessage is shown) or unavailable
+    // (see Unavailable). Takes no lock. Remembers the file as read.
     int Load(CombinationLibrary& library);
+
+    // True while the file is there but could not be read: saves are refused
+    // (and try the read again) until it can be.
+    bool Unavailable() const { return unavailable; }
+    // The system's reason the last read failed, in words.
+    const std::string& UnavailableReason() const { return unavailableReason; }
 
     // Forgets what the file was, so that the next save reads it and replays
     // the pending changes whatever it holds.
@@ -58,14 +78,18 @@ public:
             Appended,  // the additions were appended to the unchanged file
             Written,   // the panel's copy was written (the file had not changed)
             Merged,    // the current file was read and the changes replayed onto it
-            LockBusy,  // the lock stayed taken for the whole wait
-            Failed,    // could not lock, read or write; reason says why
+            LockBusy,     // the lock stayed taken for the whole wait
+            Unavailable,  // the file still cannot be read: nothing was written
+            Failed,       // could not lock, read or write; reason says why
         };
         Status status = Status::Nothing;
         // Records whose change met another designer's (Merged only).
         std::vector<std::string> conflicts;
         std::string reason;
-        bool Saved() const { return status != Status::LockBusy && status != Status::Failed; }
+        bool Saved() const
+        {
+            return status != Status::LockBusy && status != Status::Unavailable && status != Status::Failed;
+        }
     };
 
     // Saves the pending changes. On success library is what the file now
@@ -78,18 +102,26 @@ public:
     int ReloadKeepingChanges(CombinationLibrary& library);
 
     int lockWaitMs = kDefaultLockWaitMs;
+    int readRetryMs = kDefaultReadRetryMs;
     // Called under the lock once the new file is complete but before it
     // replaces the old one (tests use it to stop a process there).
     std::function<void()> beforeReplace;
 
 private:
-    bool AppendAdditions(const CombinationLibrary& library, int from, std::string& reason);
+    // Reads the whole file into library (emptied first), trying again for
+    // readRetryMs while it is there but cannot be read; readStamp (with the
+    // bytes it hashed), when given, is taken just before the read that counts.
+    LibraryRead ReadRetrying(CombinationLibrary& library, bool promptOnBadSignature, std::string& reason,
+                             FileStamp* readStamp = nullptr, std::vector<unsigned char>* head = nullptr,
+                             std::vector<unsigned char>* tail = nullptr);
+    bool AppendAdditions(const CombinationLibrary& library, int from, int64_t sizeBefore, std::string& reason);
     bool WriteWhole(const CombinationLibrary& library, std::string& reason);
-    bool ReadCurrent(CombinationLibrary& current, std::string& reason);
 
     std::string libraryPath;
     FileStamp stamp;
     // The bytes the stamp's hash covers, so an append can extend it.
     std::vector<unsigned char> stampHead, stampTail;
     bool wholeLibraryChanged = false;
+    bool unavailable = false;
+    std::string unavailableReason;
 };

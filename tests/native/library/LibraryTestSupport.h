@@ -112,25 +112,58 @@ struct UseFileLayer {
     FileLayer* previous;
 };
 
-// Wraps a layer and fails operation number failAt (1-based, counting opens,
-// reads, writes, flushes, closes, replaces and removals); a failing write
-// writes half its bytes, a failing read reads nothing.
+// Wraps a layer and fails operation number failAt (1-based, counting every
+// operation of the layer and its files but Exists and ListSiblings: opens,
+// reads, writes, flushes, closes, truncations, examinations, locks, holds,
+// replaces and removals); a failing write writes half its bytes, a failing
+// read reads nothing, a failing lock cannot be created. failed names the
+// operation that failed.
 class FailingFileLayer : public FileLayer {
 public:
     explicit FailingFileLayer(FileLayer& inner_) : inner(inner_) {}
     int failAt = 0;      // 0: never fail
     int operations = 0;  // counted so far
-    bool failRemove = false;
+    std::string failed;  // the operation that failed
+    // While set, this file cannot be opened at all, as while another
+    // process holds it open without sharing (not counted as an operation).
+    std::string refuseOpen;
 
-    bool Tick() { return ++operations == failAt; }
+    bool Tick(const char* what)
+    {
+        if (++operations != failAt)
+            return false;
+        failed = what;
+        NoteFileError(28, std::string("injected fault: ") + what);
+        return true;
+    }
 
     std::unique_ptr<File> Open(const std::string& path, OpenMode mode) override;
     bool Replace(const std::string& from, const std::string& to) override
     {
-        return !Tick() && inner.Replace(from, to);
+        return !Tick("replace") && inner.Replace(from, to);
     }
-    bool Remove(const std::string& path) override { return !Tick() && inner.Remove(path); }
+    bool Remove(const std::string& path) override { return !Tick("remove") && inner.Remove(path); }
     bool Exists(const std::string& path) override { return inner.Exists(path); }
+    std::unique_ptr<FileHold> Hold(const std::string& path) override
+    {
+        return Tick("hold") ? nullptr : inner.Hold(path);
+    }
+    bool RemoveUnlessHeld(const std::string& path) override
+    {
+        return !Tick("remove unless held") && inner.RemoveUnlessHeld(path);
+    }
+    std::vector<std::string> ListSiblings(const std::string& path) override { return inner.ListSiblings(path); }
+    SaveTarget ResolveSaveTarget(const std::string& path) override
+    {
+        SaveTarget target = inner.ResolveSaveTarget(path);
+        target.resolved = target.resolved && !Tick("resolve");
+        return target;
+    }
+    bool Stat(const std::string& path, FileInfo& info) override { return !Tick("stat") && inner.Stat(path, info); }
+    LockAttempt TryLock(const std::string& lockPath, std::unique_ptr<FileHold>& held) override
+    {
+        return Tick("lock") ? LockAttempt::Failed : inner.TryLock(lockPath, held);
+    }
 
 private:
     FileLayer& inner;
@@ -139,17 +172,26 @@ private:
 class FailingFile : public File {
 public:
     FailingFile(FailingFileLayer& layer_, std::unique_ptr<File> inner_) : layer(layer_), inner(std::move(inner_)) {}
-    std::size_t Read(void* buffer, std::size_t size) override { return layer.Tick() ? 0 : inner->Read(buffer, size); }
+    std::size_t Read(void* buffer, std::size_t size) override
+    {
+        return layer.Tick("read") ? 0 : inner->Read(buffer, size);
+    }
+    std::size_t ReadAt(uint64_t offset, void* buffer, std::size_t size) override
+    {
+        return layer.Tick("read at") ? 0 : inner->ReadAt(offset, buffer, size);
+    }
     std::size_t Write(const void* buffer, std::size_t size) override
     {
-        return layer.Tick() ? inner->Write(buffer, size / 2) : inner->Write(buffer, size);
+        return layer.Tick("write") ? inner->Write(buffer, size / 2) : inner->Write(buffer, size);
     }
-    bool Flush() override { return !layer.Tick() && inner->Flush(); }
+    bool Flush() override { return !layer.Tick("flush") && inner->Flush(); }
     int64_t Size() override { return inner->Size(); }
+    bool Info(FileInfo& info) override { return !layer.Tick("info") && inner->Info(info); }
+    bool Truncate(int64_t size) override { return !layer.Tick("truncate") && inner->Truncate(size); }
     bool Close() override
     {
         const bool ok = inner->Close();
-        return !layer.Tick() && ok;
+        return !layer.Tick("close") && ok;
     }
     bool IsOpen() const override { return inner->IsOpen(); }
 
@@ -160,7 +202,11 @@ private:
 
 inline std::unique_ptr<File> FailingFileLayer::Open(const std::string& path, OpenMode mode)
 {
-    if (Tick())
+    if (!refuseOpen.empty() && path == refuseOpen) {
+        NoteFileError(32, "sharing violation");
+        return nullptr;
+    }
+    if (Tick("open"))
         return nullptr;
     auto file = inner.Open(path, mode);
     if (!file)

@@ -32,6 +32,11 @@ public:
     bool RemoveUnlessHeld(const std::string& path) override { return inner.RemoveUnlessHeld(path); }
     std::vector<std::string> ListSiblings(const std::string& path) override { return inner.ListSiblings(path); }
     SaveTarget ResolveSaveTarget(const std::string& path) override { return inner.ResolveSaveTarget(path); }
+    bool Stat(const std::string& path, FileInfo& info) override { return inner.Stat(path, info); }
+    LockAttempt TryLock(const std::string& lockPath, std::unique_ptr<FileHold>& held) override
+    {
+        return inner.TryLock(lockPath, held);
+    }
 
 private:
     FileLayer& inner;
@@ -55,6 +60,24 @@ public:
         return n;
     }
     bool ReadFailed() const override { return failed; }
+    std::size_t ReadAt(uint64_t offset, void* buffer, std::size_t size) override
+    {
+        const int64_t real = inner->Size();
+        if (real < 0 || layer.failAt >= static_cast<uint64_t>(real) || offset + size <= layer.failAt)
+            return inner->ReadAt(offset, buffer, size);
+        if (layer.throwInstead)
+            throw std::bad_alloc();
+        failed = true;
+        return offset < layer.failAt ? inner->ReadAt(offset, buffer, static_cast<std::size_t>(layer.failAt - offset)) : 0;
+    }
+    bool Info(FileInfo& info) override
+    {
+        if (!inner->Info(info))
+            return false;
+        info.size += layer.extraSize;
+        return true;
+    }
+    bool Truncate(int64_t size) override { return inner->Truncate(size); }
     std::size_t Write(const void* buffer, std::size_t size) override { return inner->Write(buffer, size); }
     bool Flush() override { return inner->Flush(); }
     int64_t Size() override

@@ -5,12 +5,14 @@
 #include "LibraryChanges.h"
 #include "LibraryTestSupport.h"
 #include "MemoryFileLayer.h"
+#include "ReadFaults.h"
 #include "SharedLibrary.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <filesystem>
+#include <fstream>
 
 using namespace testlib;
 namespace fs = std::filesystem;
@@ -232,6 +234,109 @@ TEST_F(Team, TheSameRecordChangedTwiceKeepsTheLaterSaveAndNamesIt)
     EXPECT_EQ(Paths(FileLibrary()), (std::vector<std::string>{"a/one=1", "a/two=2", "b/three=B's"}));
 }
 
+// A scanner or a backup holding the file open without sharing while the
+// panel opens: the library is unavailable, not empty; saves are refused
+// without touching any file (no ".bak", no new library of one record), and
+// once the file can be read the pending addition lands on the whole library.
+TEST_F(Team, ALibraryThatCannotBeReadIsNeverWrittenOver)
+{
+    FailingFileLayer scanner(memory);
+    UseFileLayer held(scanner);
+    scanner.refuseOpen = path;
+    SharedLibraryFile file(path);
+    file.readRetryMs = 0;
+    CombinationLibrary library;
+    EXPECT_EQ(file.Load(library), 0);
+    EXPECT_TRUE(file.Unavailable());
+    EXPECT_EQ(file.UnavailableReason(), "sharing violation");
+    EXPECT_TRUE(library.IsEmpty());
+    const Bytes before = memory.files[path];
+    library.Append(MakeRecord("new", "x/"));
+    file.changes.Added(library[0]);
+    EXPECT_EQ(file.Save(library).status, Status::Unavailable);
+    EXPECT_EQ(memory.files[path], before);
+    EXPECT_EQ(memory.files.size(), 1u);
+    EXPECT_TRUE(file.HasPendingChanges());
+
+    scanner.refuseOpen.clear();
+    EXPECT_EQ(file.Save(library).status, Status::Merged);
+    EXPECT_FALSE(file.Unavailable());
+    EXPECT_EQ(Paths(FileLibrary()), (std::vector<std::string>{"a/one=1", "a/two=2", "b/three=3", "x/new="}));
+    EXPECT_EQ(Paths(library), Paths(FileLibrary()));
+    EXPECT_TRUE(prompts.Texts().empty());
+}
+
+// A read that stops part-way is no shorter library either.
+TEST_F(Team, AReadThatStopsEarlyLeavesTheLibraryUnavailable)
+{
+    ReadFaultLayer faults(memory);
+    UseFileLayer broken(faults);
+    faults.failAt = kSignature + kRecord + 10;
+    SharedLibraryFile file(path);
+    file.readRetryMs = 0;
+    CombinationLibrary library;
+    EXPECT_EQ(file.Load(library), 0);
+    EXPECT_TRUE(file.Unavailable());
+    EXPECT_TRUE(library.IsEmpty());
+}
+
+// Whatever stamp an edit sees, it is laid on the file as it is now: an
+// addition another program made without changing anything the stamp looks
+// at survives this panel's edit.
+TEST_F(Team, AnEditStartsFromTheFileAsItIsNow)
+{
+    Panel a(path);
+    a.Edit(0, "edited");
+    // Someone else's record slipped in, and the stamp is made to match.
+    memory.files[path] = FileBytes({ToBytes(kOne), ToBytes(kTwo), ToBytes(kThree), RecordBytes("theirs", "z/")});
+    const FileStamp unchanged = StampFile(path);
+    a.file.ForgetStamp();
+    ASSERT_NE(a.file.Stamp(), unchanged);
+    EXPECT_TRUE(a.file.Save(a.library).Saved());
+    EXPECT_EQ(Paths(FileLibrary()), (std::vector<std::string>{"a/one=edited", "a/two=2", "b/three=3", "z/theirs="}));
+}
+
+// A rename replayed onto a name another designer has given a record since
+// would make two records of one identity: it is a conflict, and not made.
+TEST_F(Team, ARenameOntoANameTakenMeanwhileMakesNoDuplicate)
+{
+    Panel a(path), b(path);
+    CombinationRecord renamed = a.library[0];
+    SetField(renamed.name, "taken");
+    a.file.changes.Changed(a.library[0], renamed);
+    a.library.ReplaceAt(0, renamed);
+    b.Add(MakeRecord("taken", "a/", "B's"));
+    ASSERT_TRUE(b.file.Save(b.library).Saved());
+    const auto saved = a.file.Save(a.library);
+    EXPECT_EQ(saved.conflicts, (std::vector<std::string>{"a/taken"}));
+    EXPECT_EQ(Paths(FileLibrary()), (std::vector<std::string>{"a/one=1", "a/two=2", "b/three=3", "a/taken=B's"}));
+}
+
+// Temporary files of killed saves go with the next save, an append too.
+TEST_F(Team, AnAppendRemovesStaleTemporaries)
+{
+    const std::string stale = path + ".tmp0123456789abcdef";
+    memory.files[stale] = Bytes(5000, 1);
+    Panel a(path);
+    a.Add(MakeRecord("new", "x/"));
+    EXPECT_EQ(a.file.Save(a.library).status, Status::Appended);
+    EXPECT_EQ(memory.files.count(stale), 0u);
+}
+
+// A lock that cannot be created is said at once, with its path, and never
+// taken for another panel's save.
+TEST_F(Team, ALockThatCannotBeCreatedIsReportedAtOnce)
+{
+    memory.folders.insert(LockPathFor(path));
+    Panel a(path);
+    a.Add(MakeRecord("new", "x/"));
+    a.file.lockWaitMs = 60000;
+    const auto saved = a.file.Save(a.library);
+    EXPECT_EQ(saved.status, Status::Failed);
+    EXPECT_EQ(saved.reason, FillPlaces(kLockFailedFormat, {LockPathFor(path), "access denied"}));
+    EXPECT_TRUE(a.file.HasPendingChanges());
+}
+
 TEST_F(Team, AHeldLockMakesTheSaveWaitThenFailWithoutHarm)
 {
     Panel a(path);
@@ -293,9 +398,10 @@ TEST_F(Team, ReloadKeepsChangesThatCouldNotBeSaved)
     EXPECT_EQ(Paths(FileLibrary()), Paths(a.library));
 }
 
-// Every file operation of a save, failed in turn: the old records are never
-// changed, a fragment is all a failed append leaves, and saving again once
-// the fault is gone gives every record exactly once.
+// Every file operation of a save (the lock and the stamp included), failed in
+// turn: the old records are never changed, a failed append leaves the file as
+// it was, and saving again once the fault is gone gives every record exactly
+// once.
 TEST_F(Team, AFaultAtAnyStepOfASaveLosesAndDuplicatesNothing)
 {
     const Bytes original = memory.files[path];
@@ -318,10 +424,16 @@ TEST_F(Team, AFaultAtAnyStepOfASaveLosesAndDuplicatesNothing)
             const bool saved = a.file.Save(a.library).Saved();
             const int total = failing.operations;
             failing.failAt = 0;
-            // The bytes that were there stay there.
+            // The bytes that were there stay there; a failed append is cut
+            // back (unless cutting it back is what failed), and no temporary
+            // file is left.
             const Bytes& now = memory.files[path];
             ASSERT_GE(now.size(), before.size()) << k;
             EXPECT_TRUE(std::equal(before.begin(), before.end(), now.begin())) << k;
+            if (!saved && failing.failed != "truncate") {
+                EXPECT_EQ(now.size(), before.size()) << "fault at " << failing.failed;
+            }
+            EXPECT_EQ(memory.files.size(), 1u) << k;
             if (!saved) {
                 EXPECT_TRUE(a.file.HasPendingChanges()) << k;
                 EXPECT_TRUE(a.file.Save(a.library).Saved()) << k;
@@ -389,6 +501,80 @@ TEST(TeamOnDisk, ASameSizeRewriteIsNoticed)
     ASSERT_EQ(ReadCombinationFile(path, back), 1);
     EXPECT_EQ(Paths(back), (std::vector<std::string>{"a/one=1", "a/two=B", "b/three=3"}));
     EXPECT_FALSE(fs::exists(dir / "Tintgrove.tgv.lock"));
+    fs::remove_all(dir);
+}
+
+// A same-size change in the middle of the file with its write time put back
+// (a file system that keeps whole seconds): the other panel's edit keeps it.
+TEST(TeamOnDisk, AChangeTheStampCannotSeeSurvivesAnEdit)
+{
+    const fs::path dir = fs::temp_directory_path() / Unique("tg_team_inplace");
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    const std::string path = (dir / "Tintgrove.tgv").string();
+    CombinationLibrary six;
+    for (int i = 0; i < 6; ++i)
+        six.Append(MakeRecord("r" + std::to_string(i), "c/", "old"));
+    ASSERT_EQ(WriteCombinationFile(path, six), 1);
+    SharedLibraryFile a(path);
+    CombinationLibrary la;
+    ASSERT_EQ(a.Load(la), 1);
+
+    const auto when = fs::last_write_time(path);
+    {
+        std::fstream out(path, std::ios::in | std::ios::out | std::ios::binary);
+        const Bytes middle = ToBytes(MakeRecord("r3", "c/", "theirs"));
+        out.seekp(static_cast<std::streamoff>(kSignature + 3 * kRecord));
+        out.write(reinterpret_cast<const char*>(middle.data()), static_cast<std::streamsize>(middle.size()));
+    }
+    fs::last_write_time(path, when);
+    ASSERT_EQ(StampFile(path), a.Stamp());
+
+    const CombinationRecord edited = WithDescription(la[0], "mine");
+    a.changes.Changed(la[0], edited);
+    la.ReplaceAt(0, edited);
+    EXPECT_TRUE(a.Save(la).Saved());
+    CombinationLibrary back;
+    ASSERT_EQ(ReadCombinationFile(path, back), 1);
+    EXPECT_EQ(Paths(back), (std::vector<std::string>{"c/r0=mine", "c/r1=old", "c/r2=old", "c/r3=theirs", "c/r4=old",
+                                                     "c/r5=old"}));
+    fs::remove_all(dir);
+}
+
+// A panel on a link and one on the file it leads to take one lock, and a
+// save through the link changes the file and leaves the link a link.
+TEST(TeamOnDisk, ALinkAndItsTargetShareOneLockAndTheLinkStays)
+{
+    const fs::path dir = fs::temp_directory_path() / Unique("tg_team_link");
+    fs::remove_all(dir);
+    fs::create_directories(dir / "A");
+    fs::create_directories(dir / "B");
+    const std::string target = (dir / "B" / "lib.tgv").string(), link = (dir / "A" / "lib.tgv").string();
+    ASSERT_EQ(WriteCombinationFile(target, Library({kOne, kTwo})), 1);
+    fs::create_symlink("../B/lib.tgv", link);
+    EXPECT_EQ(LockPathFor(link), LockPathFor(target));
+
+    SharedLibraryFile viaLink(link), direct(target);
+    CombinationLibrary l1, l2;
+    ASSERT_EQ(viaLink.Load(l1), 1);
+    ASSERT_EQ(direct.Load(l2), 1);
+    const CombinationRecord edited = WithDescription(kOne, "via link");
+    viaLink.changes.Changed(kOne, edited);
+    l1.ReplaceAt(0, edited);
+    viaLink.lockWaitMs = 50;
+    {
+        LibraryLock other;
+        ASSERT_EQ(other.Acquire(LockPathFor(target), 0), LibraryLock::Result::Acquired);
+        EXPECT_EQ(viaLink.Save(l1).status, SharedLibraryFile::SaveResult::Status::LockBusy);
+    }
+    EXPECT_TRUE(viaLink.Save(l1).Saved());
+    direct.changes.Added(kThree);
+    l2.Append(kThree);
+    EXPECT_TRUE(direct.Save(l2).Saved());
+    EXPECT_TRUE(fs::is_symlink(link));
+    CombinationLibrary back;
+    ASSERT_EQ(ReadCombinationFile(link, back), 1);
+    EXPECT_EQ(Paths(back), (std::vector<std::string>{"a/one=via link", "a/two=2", "b/three=3"}));
     fs::remove_all(dir);
 }
 

@@ -37,6 +37,12 @@ private:
     public:
         LimitedFile(std::unique_ptr<File> f, std::size_t left) : file(std::move(f)), budget(left) {}
         std::size_t Read(void* buffer, std::size_t size) override { return file->Read(buffer, size); }
+        std::size_t ReadAt(uint64_t offset, void* buffer, std::size_t size) override
+        {
+            return file->ReadAt(offset, buffer, size);
+        }
+        bool Info(FileInfo& info) override { return file->Info(info); }
+        bool Truncate(int64_t size) override { return file->Truncate(size); }
         std::size_t Write(const void* buffer, std::size_t size) override
         {
             const std::size_t n = std::min(size, budget);
