@@ -13,6 +13,7 @@ const char* const kReadFailedReason = "读取文件时出错";
 const char* const kWriteFailedReason = "写入文件时出错";
 const char* const kReadOnlyReason = "它是只读文件";
 const char* const kHardLinkedReason = "它另有硬链接，替换它会使这些链接仍指向旧的图库";
+const char* const kCopyIncompleteReason = "本面板打开时没能读取它，本面板中的图库并不完整，不能用它替换文件";
 
 namespace {
 
@@ -78,6 +79,7 @@ int SharedLibraryFile::Load(CombinationLibrary& library)
     std::string reason;
     const LibraryRead read = ReadRetrying(library, true, reason, &stamp, &stampHead, &stampTail);
     unavailable = Unreadable(read);
+    copyIncomplete = unavailable;
     unavailableReason = unavailable ? reason : std::string();
     if (unavailable)
         stamp = FileStamp();  // nothing was read: never append to it
@@ -191,7 +193,12 @@ SharedLibraryFile::SaveResult SharedLibraryFile::Save(CombinationLibrary& librar
     FileStamp after = now;
     if (wholeLibraryChanged) {
         // A copy that was never recorded change by change: only it can say
-        // what the library is now.
+        // what the library is now, unless it never held the file's records.
+        if (copyIncomplete) {
+            result.status = SaveResult::Status::Failed;
+            result.reason = kCopyIncompleteReason;
+            return result;
+        }
         ok = WriteWhole(library, result.reason);
         result.status = SaveResult::Status::Written;
     } else {

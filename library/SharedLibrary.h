@@ -30,6 +30,7 @@ extern const char* const kReadFailedReason;
 extern const char* const kWriteFailedReason;
 extern const char* const kReadOnlyReason;
 extern const char* const kHardLinkedReason;
+extern const char* const kCopyIncompleteReason;
 
 
 class SharedLibraryFile {
@@ -123,5 +124,8 @@ private:
     std::vector<unsigned char> stampHead, stampTail;
     bool wholeLibraryChanged = false;
     bool unavailable = false;
+    // The panel's copy started without the file's records (the file could
+    // not be read when loaded): it may never replace the file whole.
+    bool copyIncomplete = false;
     std::string unavailableReason;
 };

@@ -194,12 +194,8 @@ void CColorPanelDlg::LoadSpaceTypes()
     library.Empty();
     libraryUnreadable = false;
     sharedLibrary.SetPath(libraryPath);
-    if (!sharedLibrary.Load(library)) {
-        // A file that is there but was not read, or not read completely
-        // (wrong signature, locked, a read error or no memory part-way), must
-        // survive the next save of the empty-started library.
-        libraryUnreadable = FileExists(libraryPath);
-    }
+    if (!sharedLibrary.Load(library))
+        NoteUnreadLibrary();
     FillSpaceTypes(std::string());
 }
 

@@ -204,8 +204,12 @@ public:
     // System menu "重新读取图库": saves, then reads the file again.
     void ReloadLibrary();
     // After a failed save at close: offers to keep this panel's changes in an
-    // exchange file.
+    // exchange file, saying what it cannot keep.
     void OfferExchangeFile();
+    // After a read of the library that did not give it: marks a file that is
+    // not a library for moving aside, or tells that it could not be read.
+    void NoteUnreadLibrary();
+    void TellLibraryUnavailable();
     // Puts "重新读取图库" into the system menu, after one separator.
     void AddReloadMenuEntry();
     // Refills the space-type tree from the library in memory, keeping the
@@ -215,6 +219,10 @@ public:
     static const char* const kSaveFailedReasonFormat;  // %1: the file, %2: the reason
     static const char* const kConflictsFormat;         // %1: the records, one a line
     static const char* const kOfferExchangeFormat;     // %1: the library file
+    static const char* const kExchangeOmitsText;       // added to it when deletions or renames are pending
+    static const char* const kDeletionsLostFormat;     // %1: the library file
+    static const char* const kLockBusyMessage;
+    static const char* const kLibraryUnavailableFormat;  // %1: the file, %2: the reason
     static constexpr UINT kReloadLibraryCommand = 32848;
     SharedLibraryFile sharedLibrary;
     // The user has been told that the library cannot be saved.
@@ -247,7 +255,7 @@ public:
     double saturation = 0.05;
     double brightness = 0.05;
 
-    // The library file existed but could not be read when the panel opened;
+    // The library file existed but was not a library when the panel opened;
     // it is moved aside before the first save.
     bool libraryUnreadable = false;
 

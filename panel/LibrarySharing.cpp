@@ -1,6 +1,7 @@
 // The panel's side of the shared library: saving its recorded changes under
 // the lock, showing the library that was saved, telling the user of records
-// another designer changed meanwhile or of a library that cannot be written,
+// another designer changed meanwhile, of a colleague's save in the way, of a
+// library that cannot be read or written,
 // keeping the work in an exchange file when the library cannot take it, and
 // the system menu's "重新读取图库".
 #include "ColorPanelDlg.h"
@@ -13,11 +14,19 @@
 
 const char* const CColorPanelDlg::kReloadLibraryText = "重新读取图库";
 const char* const CColorPanelDlg::kSaveFailedReasonFormat =
-    "图库文件“%1”不能保存：%2。\n所做的修改保留在本面板中，关闭面板时可以另存为交换文件。";
+    "图库文件“%1”不能保存：%2。\n所做的修改保留在本面板中，将在下次保存或“重新读取图库”时写入。"
+    "关闭面板时，新增和修改的配色组合可以另存为交换文件，删除和改名则不能。";
+const char* const CColorPanelDlg::kLockBusyMessage = "图库正由其他设计师保存，您的更改已保留，将在下次保存时写入";
+const char* const CColorPanelDlg::kLibraryUnavailableFormat =
+    "图库文件“%1”现在不能读取：%2。\n在能够读取之前不会保存任何更改，所做的更改保留在本面板中；"
+    "每次保存和“重新读取图库”都会再读取它。";
+const char* const CColorPanelDlg::kDeletionsLostFormat =
+    "图库文件“%1”不能保存。本面板所做的删除和改名不能存入交换文件，关闭面板后将不再保留。";
 const char* const CColorPanelDlg::kConflictsFormat =
     "下列配色组合在本面板打开后已被其他人修改或删除，保存时以本面板的修改为准，被删除的记录予以保留：\n%1";
 const char* const CColorPanelDlg::kOfferExchangeFormat =
     "图库文件“%1”不能保存，本面板对图库所做的修改还没有保存。\n要把新增和修改的配色组合另存为交换文件吗？";
+const char* const CColorPanelDlg::kExchangeOmitsText = "\n（删除和改名不能存入交换文件。）";
 
 namespace {
 
@@ -44,10 +53,19 @@ bool CColorPanelDlg::SaveSharedLibrary()
     const SharedLibraryFile::SaveResult result = sharedLibrary.Save(library);
     ::SetCursor(previous);
 
+    using Status = SharedLibraryFile::SaveResult::Status;
+    if (result.status == Status::LockBusy) {
+        // A colleague's save: passing, so said every time, never as a failure.
+        Prompt(kLockBusyMessage);
+        return false;
+    }
     if (!result.Saved()) {
         if (!saveFailureTold) {
             saveFailureTold = true;
-            Prompt(FillTwo(kSaveFailedReasonFormat, libraryPath, result.reason));
+            if (result.status == Status::Unavailable)
+                TellLibraryUnavailable();
+            else
+                Prompt(FillTwo(kSaveFailedReasonFormat, libraryPath, result.reason));
         }
         return false;
     }
@@ -80,9 +98,24 @@ void CColorPanelDlg::ReloadLibrary()
         if (!SaveLibrary() && sharedLibrary.WholeLibraryChanged())
             return;
     }
+    saveFailureTold = false;
     if (!sharedLibrary.ReloadKeepingChanges(library))
-        libraryUnreadable = Files().Exists(libraryPath);
+        NoteUnreadLibrary();
     ShowLibrary();
+}
+
+void CColorPanelDlg::NoteUnreadLibrary()
+{
+    // A file there that is not a library is moved aside before the first
+    // save; one that could not be read is left alone and said so.
+    libraryUnreadable = !sharedLibrary.Unavailable() && Files().Exists(libraryPath);
+    if (sharedLibrary.Unavailable())
+        TellLibraryUnavailable();
+}
+
+void CColorPanelDlg::TellLibraryUnavailable()
+{
+    Prompt(FillTwo(kLibraryUnavailableFormat, libraryPath, sharedLibrary.UnavailableReason()));
 }
 
 void CColorPanelDlg::OfferExchangeFile()
@@ -93,10 +126,17 @@ void CColorPanelDlg::OfferExchangeFile()
     const bool whole = sharedLibrary.WholeLibraryChanged();
     const CombinationLibrary changed = whole ? CombinationLibrary() : sharedLibrary.changes.ChangedRecords();
     const CombinationLibrary& records = whole ? library : changed;
-    if (records.IsEmpty())
-        return;  // only deletions, which an exchange file cannot carry
-    if (fw::ShowMessageBox(fw::ReplacePlaceholder(kOfferExchangeFormat, libraryPath), MB_YESNO,
-                           librarydlg::kConfirmCaption, m_hWnd) != IDYES)
+    const bool omitted = !whole && sharedLibrary.changes.AnyDeletionOrRename();
+    if (records.IsEmpty()) {
+        // Only deletions, which an exchange file cannot carry: said, not hidden.
+        if (omitted)
+            fw::ShowMessageBox(fw::ReplacePlaceholder(kDeletionsLostFormat, libraryPath), MB_OK, std::string(), m_hWnd);
+        return;
+    }
+    std::string offer = fw::ReplacePlaceholder(kOfferExchangeFormat, libraryPath);
+    if (omitted)
+        offer += kExchangeOmitsText;
+    if (fw::ShowMessageBox(offer, MB_YESNO, librarydlg::kConfirmCaption, m_hWnd) != IDYES)
         return;
     for (;;) {
         std::string path;

@@ -266,6 +266,26 @@ TEST_F(Team, ALibraryThatCannotBeReadIsNeverWrittenOver)
     EXPECT_TRUE(prompts.Texts().empty());
 }
 
+// A copy that never held the file's records never replaces the file whole.
+TEST_F(Team, AnUnreadLibraryIsNeverReplacedByThePanelsCopy)
+{
+    FailingFileLayer scanner(memory);
+    UseFileLayer held(scanner);
+    scanner.refuseOpen = path;
+    SharedLibraryFile file(path);
+    file.readRetryMs = 0;
+    CombinationLibrary library;
+    file.Load(library);
+    scanner.refuseOpen.clear();
+    library.Append(MakeRecord("new", "x/"));
+    file.MarkWholeLibraryChanged();
+    const Bytes before = memory.files[path];
+    const auto saved = file.Save(library);
+    EXPECT_EQ(saved.status, Status::Failed);
+    EXPECT_EQ(saved.reason, kCopyIncompleteReason);
+    EXPECT_EQ(memory.files[path], before);
+}
+
 // A read that stops part-way is no shorter library either.
 TEST_F(Team, AReadThatStopsEarlyLeavesTheLibraryUnavailable)
 {

@@ -75,7 +75,7 @@ inline void Remove(const std::string& path) { DeleteFileW(fw::Widen(path).c_str(
 inline void ExpectSaveFailure(const std::string& text, const std::string& libraryPath)
 {
     const std::string start = "图库文件“" + libraryPath + "”不能保存：";
-    const std::string end = "。\n所做的修改保留在本面板中，关闭面板时可以另存为交换文件。";
+    const std::string end = "。\n所做的修改保留在本面板中，将在下次保存或“重新读取图库”时写入。关闭面板时，新增和修改的配色组合可以另存为交换文件，删除和改名则不能。";
     ASSERT_GT(text.size(), start.size() + end.size() + 4) << text;  // a reason is there
     EXPECT_EQ(text.substr(0, start.size()), start);
     EXPECT_EQ(text.substr(text.size() - end.size()), end);

@@ -1,6 +1,5 @@
 // The panel and a library it cannot read completely or may not replace: the
-// file is kept aside as a foreign file is, or the save is refused, and the
-// user is told.
+// file is never written over, and the user is told.
 #include "PanelFixture.h"
 
 #include "../../native/library/ReadFaults.h"
@@ -30,6 +29,7 @@ struct PanelLibrarySafety : Panel {
         CombinationRecord record;
         InitCombinationRecord(record, "新方案", "办公/", "白墙");
         colorPanel->library.Append(record);
+        colorPanel->sharedLibrary.changes.Added(record);
         colorPanel->libraryModified = true;
         ::SendMessageW(colorPanel->m_hWnd, WM_CLOSE, 0, 0);
     }
@@ -38,9 +38,11 @@ struct PanelLibrarySafety : Panel {
 }  // namespace
 
 // A read failing in the second record (a share dropping, a locked range) or
-// an allocation failing: nothing of the file is listed, and the first save
-// moves the whole file aside instead of writing over it.
-TEST_F(PanelLibrarySafety, ALibraryReadPartWayIsKeptAside)
+// an allocation failing: nothing of the file is listed, the user is told the
+// library cannot be read and that nothing is saved until it can, and the
+// file is neither written over nor moved aside. Once it reads again, the
+// pending addition is laid on the whole library.
+TEST_F(PanelLibrarySafety, ALibraryReadPartWayIsNeverWrittenOver)
 {
     const std::string original = ReadBytes(libraryPath);
     for (bool exception : {false, true}) {
@@ -49,19 +51,26 @@ TEST_F(PanelLibrarySafety, ALibraryReadPartWayIsKeptAside)
         faults.throwInstead = exception;
         ASSERT_NE(Go(), nullptr);
         ASSERT_EQ(boxes.size(), 1u);
-        EXPECT_EQ(boxes[0].text, "读取文件“" + libraryPath + "”时出错，文件没有完整读出，其中的组合没有载入。");
+        const std::string told = boxes[0].text;
+        EXPECT_EQ(told.rfind("图库文件“" + libraryPath + "”现在不能读取：", 0), 0u) << told;
+        EXPECT_NE(told.find("在能够读取之前不会保存任何更改"), std::string::npos) << told;
         EXPECT_EQ(colorPanel->library.GetCount(), 0);
         EXPECT_EQ(colorPanel->spaceTypeBox.Tree().GetCount(), 0u);
 
-        faults.failAt = UINT64_MAX;
+        if (exception)
+            faults.failAt = UINT64_MAX;  // readable again by the time of the save
         AddAndClose();
-        const std::string backup = libraryPath + (exception ? ".bak2" : ".bak");
-        EXPECT_EQ(ReadBytes(backup), original) << "the unread file is kept whole";
-        ASSERT_EQ(boxes.size(), 2u);
-        EXPECT_EQ(boxes[1].text, "原图库文件不能读取，已改名保存为“" + backup + "”，新的图库另行保存。");
+        EXPECT_EQ(GetFileAttributesW(fw::Widen(libraryPath + ".bak").c_str()), INVALID_FILE_ATTRIBUTES);
         CombinationLibrary saved;
+        faults.failAt = UINT64_MAX;
         ASSERT_EQ(ReadCombinationFile(libraryPath, saved), 1);
-        EXPECT_EQ(saved.GetCount(), 1);
+        if (exception) {
+            EXPECT_EQ(saved.GetCount(), 4) << "the addition lands on the whole library";
+        } else {
+            EXPECT_EQ(ReadBytes(libraryPath), original) << "nothing written while unreadable";
+            ASSERT_GE(boxes.size(), 2u);
+            EXPECT_EQ(boxes[1].text, told) << "a refused save says why";
+        }
         WriteBytes(libraryPath, original);
     }
 }
@@ -77,7 +86,7 @@ TEST_F(PanelLibrarySafety, AReadOnlyLibraryIsNotReplaced)
     SetFileAttributesW(wide.c_str(), FILE_ATTRIBUTE_NORMAL);
     // Told once with the reason; then offered an exchange file for the work.
     ASSERT_EQ(boxes.size(), 2u);
-    EXPECT_EQ(boxes[0].text, "图库文件“" + libraryPath + "”不能保存：它是只读文件。\n所做的修改保留在本面板中，关闭面板时可以另存为交换文件。");
+    EXPECT_EQ(boxes[0].text, "图库文件“" + libraryPath + "”不能保存：它是只读文件。\n所做的修改保留在本面板中，将在下次保存或“重新读取图库”时写入。关闭面板时，新增和修改的配色组合可以另存为交换文件，删除和改名则不能。");
     EXPECT_EQ(ReadBytes(libraryPath), original);
 }
 
@@ -90,6 +99,6 @@ TEST_F(PanelLibrarySafety, AHardLinkedLibraryIsNotReplaced)
     AddAndClose();
     ASSERT_EQ(boxes.size(), 2u);
     EXPECT_EQ(boxes[0].text, "图库文件“" + libraryPath +
-                                 "”不能保存：它另有硬链接，替换它会使这些链接仍指向旧的图库。\n所做的修改保留在本面板中，关闭面板时可以另存为交换文件。");
+                                 "”不能保存：它另有硬链接，替换它会使这些链接仍指向旧的图库。\n所做的修改保留在本面板中，将在下次保存或“重新读取图库”时写入。关闭面板时，新增和修改的配色组合可以另存为交换文件，删除和改名则不能。");
     EXPECT_EQ(ReadBytes(other), original);
 }

@@ -112,6 +112,18 @@ TEST_F(TeamChild, Act)
     TeamOrder order;
     if (!ReadOrder(order))
         GTEST_SKIP() << "run by the team tests as a helper process";
+    if (order.action == "hold") {
+        // Another program (a scanner, a backup) holding the library open
+        // without sharing for name milliseconds.
+        HANDLE file = CreateFileW(fw::Widen(libraryPath).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        HANDLE held = OpenEventW(EVENT_MODIFY_STATE, FALSE, EventName(order.role, "loaded").c_str());
+        ASSERT_NE(file, INVALID_HANDLE_VALUE);
+        SetEvent(held);
+        Sleep(static_cast<DWORD>(std::atoi(order.name.c_str())));
+        CloseHandle(file);
+        CloseHandle(held);
+        return;
+    }
     ASSERT_NE(Go(), nullptr);
     HANDLE loaded = OpenEventW(EVENT_MODIFY_STATE, FALSE, EventName(order.role, "loaded").c_str());
     HANDLE go = OpenEventW(SYNCHRONIZE, FALSE, EventName(order.role, "go").c_str());
@@ -229,6 +241,76 @@ TEST_F(Team, ACrashBetweenLockAndReplaceLeavesTheOldFileAndNoLock)
         DeleteFileW((fw::Widen(CColorPanelDlg::ModuleFolder()) + found.cFileName).c_str());
     if (search != INVALID_HANDLE_VALUE)
         FindClose(search);
+}
+
+// Another program holds the library open without sharing while the panel
+// opens: the panel says it cannot be read and lists nothing, but the file is
+// never moved aside or written over; the addition made meanwhile lands on the
+// whole library once it can be read.
+TEST_F(Team, ALibraryHeldOpenWhileThePanelOpensIsNeverWrittenOver)
+{
+    Helper holder("H hold 2000");
+    ASSERT_TRUE(holder.WaitLoaded());
+    ASSERT_NE(Go(), nullptr);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text.rfind("图库文件“" + libraryPath + "”现在不能读取：", 0), 0u) << boxes[0].text;
+    EXPECT_EQ(colorPanel->library.GetCount(), 0);
+    RightClick(100, 50, ID_CLASSIFY_CEILING);
+    RightClick(100, 300, ID_CLASSIFY_FLOOR);
+    RightClick(20, 150, ID_CLASSIFY_WALL);
+    fw::SetModalDialogHook([](CDialog& dialog) { FillAddDialog(dialog, "新客厅"); });
+    Command(IDC_LIBRARY_BUTTON);
+    EXPECT_EQ(holder.Finish(), 0u);
+    ::SendMessageW(colorPanel->m_hWnd, WM_CLOSE, 0, 0);
+    EXPECT_EQ(GetFileAttributesW(fw::Widen(libraryPath + ".bak").c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(Saved(), (std::vector<std::string>{"住宅/客厅/暖色客厅=米色墙面", "住宅/卧室/冷色卧室=浅蓝墙面",
+                                                 "住宅/客厅/木地板客厅=橡木地板", "团队/新客厅=desc"}));
+}
+
+// A colleague's save in progress: the panel opens at once with the whole
+// library; an addition waits a moment, then is kept and said so.
+TEST_F(Team, AColleaguesSaveNeitherHoldsTheOpeningNorLosesTheAddition)
+{
+    LibraryLock colleague;
+    ASSERT_EQ(colleague.Acquire(LockPathFor(libraryPath), 0), LibraryLock::Result::Acquired);
+    const ULONGLONG start = GetTickCount64();
+    ASSERT_NE(Go(), nullptr);
+    EXPECT_LT(GetTickCount64() - start, 1000u) << "opening waited for the lock";
+    EXPECT_EQ(colorPanel->library.GetCount(), 3);
+    RightClick(100, 50, ID_CLASSIFY_CEILING);
+    RightClick(100, 300, ID_CLASSIFY_FLOOR);
+    RightClick(20, 150, ID_CLASSIFY_WALL);
+    fw::SetModalDialogHook([](CDialog& dialog) { FillAddDialog(dialog, "新客厅"); });
+    Command(IDC_LIBRARY_BUTTON);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "图库正由其他设计师保存，您的更改已保留，将在下次保存时写入");
+    EXPECT_EQ(Saved().size(), 3u);
+    colleague.Release();
+    ::SendMessageW(colorPanel->m_hWnd, WM_CLOSE, 0, 0);
+    EXPECT_EQ(Saved().size(), 4u);
+}
+
+// A folder where the lock file would be: said at once, with the lock's path,
+// never as another designer saving.
+TEST_F(Team, ALockThatCannotBeCreatedIsReportedAtOnce)
+{
+    const std::wstring lock = fw::Widen(LockPathFor(libraryPath));
+    ASSERT_TRUE(CreateDirectoryW(lock.c_str(), nullptr));
+    ASSERT_NE(Go(), nullptr);
+    RightClick(100, 50, ID_CLASSIFY_CEILING);
+    RightClick(100, 300, ID_CLASSIFY_FLOOR);
+    RightClick(20, 150, ID_CLASSIFY_WALL);
+    fw::SetModalDialogHook([](CDialog& dialog) { FillAddDialog(dialog, "新客厅"); });
+    const ULONGLONG start = GetTickCount64();
+    Command(IDC_LIBRARY_BUTTON);
+    EXPECT_LT(GetTickCount64() - start, 2000u);
+    ASSERT_EQ(boxes.size(), 1u);
+    ExpectSaveFailure(boxes[0].text, libraryPath);
+    EXPECT_NE(boxes[0].text.find("不能建立图库的锁文件“" + LockPathFor(libraryPath) + "”："), std::string::npos)
+        << boxes[0].text;
+    RemoveDirectoryW(lock.c_str());
+    ::SendMessageW(colorPanel->m_hWnd, WM_CLOSE, 0, 0);
+    EXPECT_EQ(Saved().size(), 4u);
 }
 
 // ---- One panel -----------------------------------------------------------
