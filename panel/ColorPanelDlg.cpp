@@ -400,6 +400,10 @@ void CColorPanelDlg::OnColorChangeMode() { SwitchMode(ModeCycle); }
 
 void CColorPanelDlg::Classify(SurfaceClass surfaceClass)
 {
+    // Room views put back what they changed first, and the picked materials
+    // are read again: the class goes to the material as it was before them.
+    if (overview != nullptr && overview->StopRoomViews())
+        RefreshSelectionMaterials(this);
     if (!currentMaterialHandles.empty())
         SetSurfaceClass(currentMaterialHandles[0], surfaceClass);
     UpdateLibraryButton();

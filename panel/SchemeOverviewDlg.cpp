@@ -8,7 +8,9 @@
 #include "res/resource.h"
 
 #include <algorithm>
-#include <set>
+#include <cstddef>
+#include <cstring>
+#include <iterator>
 
 const char* const CSchemeOverviewDlg::kCaption = "配色一览";
 const char* const CSchemeOverviewDlg::kRoomViewsText = "实景";
@@ -45,6 +47,22 @@ std::string MaterialsKey(const CombinationRecord& record)
         hash *= 1099511628211ull;
     }
     return "r" + std::to_string(hash);
+}
+
+// Two values of a material are the same: texture maps by their text, every
+// other member bit for bit (the members after the maps have no padding).
+bool SameMaterial(const OriginalMaterial& a, const OriginalMaterial& b)
+{
+    for (std::size_t i = 0; i < std::size(a.mapFile); ++i)
+        if (std::strcmp(a.mapFile[i].Text(), b.mapFile[i].Text()) != 0)
+            return false;
+    constexpr std::size_t kPlain = offsetof(OriginalMaterial, params1);
+    static_assert(sizeof(OriginalMaterial) - kPlain ==
+                      sizeof a.params1 + sizeof a.color + sizeof a.params2 + sizeof a.triple + sizeof a.params3 +
+                          sizeof a.vector + sizeof a.params4 + sizeof a.triples + sizeof a.params5 + sizeof a.params6,
+                  "no padding between the plain members");
+    return std::memcmp(reinterpret_cast<const char*>(&a) + kPlain, reinterpret_cast<const char*>(&b) + kPlain,
+                       sizeof(OriginalMaterial) - kPlain) == 0;
 }
 
 std::string WithoutTrailingBackslash(std::string folder)
@@ -587,12 +605,18 @@ void CSchemeOverviewDlg::StartCaptures()
     if (captureQueue_.empty())
         return;
 
-    std::set<unsigned> saved;
     for (const SurfaceClassEntry& entry : surfaceClasses) {
-        if (!saved.insert(entry.materialHandle).second)
+        CapturedMaterial material;
+        material.handle = entry.materialHandle;
+        material.surfaceClass = entry.surfaceClass;
+        if (!HV_GetMaterial(entry.materialHandle, &material.original))
             continue;
-        savedMaterials_.emplace_back(entry.materialHandle, OriginalMaterial());
-        HV_GetMaterial(entry.materialHandle, &savedMaterials_.back().second);
+        material.lastSet = material.original;
+        captured_.push_back(std::move(material));
+    }
+    if (captured_.empty()) {
+        captureQueue_.clear();
+        return;
     }
     captureTotal_ = static_cast<int>(captureQueue_.size());
     captureRunning_ = true;
@@ -607,6 +631,13 @@ void CSchemeOverviewDlg::OnCaptureTick(UINT_PTR id)
 {
     if (id != kCaptureTimer)
         return;
+    // A tick can come while the host replaces its model (a message box of
+    // the load runs a modal loop): the same handles may then name another
+    // model's materials, so nothing is written, now or at the stop.
+    if (!captureRunning_ || !ModelUnchanged()) {
+        StopCaptures(false);
+        return;
+    }
     if (captureQueue_.empty()) {
         StopCaptures(true);
         return;
@@ -620,12 +651,15 @@ void CSchemeOverviewDlg::OnCaptureTick(UINT_PTR id)
         for (int part = Ceiling; part <= Wall; ++part) {
             OriginalMaterial material;
             SlotToMaterial(combination.materials[part], material);
-            for (const SurfaceClassEntry& entry : surfaceClasses)
-                if (entry.surfaceClass == part)
-                    HV_SetMaterial(entry.materialHandle, &material);
+            for (const CapturedMaterial& captured : captured_)
+                if (captured.surfaceClass == part)
+                    HV_SetMaterial(captured.handle, &material);
         }
         HV_CalculateSurfaceColor();
         HV_Redraw();
+        // What the host holds now, whatever it made of the values written.
+        for (CapturedMaterial& captured : captured_)
+            HV_GetMaterial(captured.handle, &captured.lastSet);
         ::UpdateWindow(view);
         const Picture shot = CaptureWindowClient(view);
         // A blank capture keeps the card's bands.
@@ -643,18 +677,36 @@ void CSchemeOverviewDlg::OnCaptureTick(UINT_PTR id)
         StopCaptures(true);
 }
 
+bool CSchemeOverviewDlg::ModelUnchanged() const
+{
+    for (const CapturedMaterial& captured : captured_) {
+        OriginalMaterial now;
+        if (!HV_GetMaterial(captured.handle, &now) || !SameMaterial(now, captured.lastSet))
+            return false;
+    }
+    return true;
+}
+
+bool CSchemeOverviewDlg::StopRoomViews()
+{
+    if (!Capturing())
+        return false;
+    StopCaptures(true);
+    return true;
+}
+
 void CSchemeOverviewDlg::StopCaptures(bool restore)
 {
     if (m_hWnd != nullptr)
         KillTimer(kCaptureTimer);
     captureQueue_.clear();
-    if (captureRunning_ && restore && !savedMaterials_.empty()) {
-        for (auto& [handle, material] : savedMaterials_)
-            HV_SetMaterial(handle, &material);
+    if (captureRunning_ && restore && !captured_.empty() && ModelUnchanged()) {
+        for (CapturedMaterial& captured : captured_)
+            HV_SetMaterial(captured.handle, &captured.original);
         HV_CalculateSurfaceColor();
         HV_Redraw();
     }
-    savedMaterials_.clear();
+    captured_.clear();
     captureRunning_ = false;
     if (m_hWnd != nullptr)
         ::ShowWindow(GetDlgItem(IDC_CAPTURE_PROGRESS), SW_HIDE);

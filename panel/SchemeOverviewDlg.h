@@ -5,7 +5,10 @@
 // texture file. Choosing a card applies that item as the panel's item menu
 // does. With "实景" checked, the visible combinations are put on the host's
 // model one after another and its view is captured into their cards; the
-// model is put back as it was afterwards.
+// model is put back as it was afterwards. The captures write only to the
+// model they started on: when its materials no longer hold what the last
+// capture set (another model was opened, the scene closed), they stop and
+// write nothing more.
 //
 // Owned by the panel: created on its command, modeless, closed with it.
 #pragma once
@@ -60,6 +63,11 @@ public:
     int Count() const { return count_; }
     int Marked() const { return marked_; }
     bool Capturing() const { return captureRunning_; }
+    // Stops running captures and puts back what they changed, if the host
+    // still holds the model they changed; true when captures were running.
+    // Called before anything that reads or replaces the model's materials
+    // (a classification, another model, the host's model events).
+    bool StopRoomViews();
     std::string NoteText() const;
 
     // The host's 3D view: the window under the point of the last pick, noted
@@ -110,8 +118,11 @@ private:
 
     void StartCaptures();
     // Stops the captures; restore puts the host's materials back as they
-    // were before the first capture.
+    // were before the first capture, unless the model under the captures
+    // changed.
     void StopCaptures(bool restore);
+    // Every material the captures change still holds what they last set.
+    bool ModelUnchanged() const;
 
     CColorPanelDlg& panel_;
     CWnd list_;
@@ -134,6 +145,15 @@ private:
     std::vector<int> captureQueue_;  // card numbers still to capture
     bool captureRunning_ = false;
     int captureTotal_ = 0;
-    // The host's materials before the first capture: handle and value.
-    std::vector<std::pair<unsigned, OriginalMaterial>> savedMaterials_;
+    // The classified materials when the captures started: the only ones
+    // they write. original is the value before the first capture, lastSet
+    // what the host held after the last capture's write (the original
+    // before that).
+    struct CapturedMaterial {
+        unsigned handle = 0;
+        int surfaceClass = 0;
+        OriginalMaterial original;
+        OriginalMaterial lastSet;
+    };
+    std::vector<CapturedMaterial> captured_;
 };

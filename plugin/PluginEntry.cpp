@@ -2,6 +2,7 @@
 
 #include "model/SurfaceMaterialStore.h"
 #include "panel/ColorPanelDlg.h"
+#include "panel/SchemeOverviewDlg.h"
 #include "res/resource.h"
 
 #include <cstring>
@@ -90,6 +91,16 @@ void OpenPanel()
     colorPanel->ShowWindow(SW_SHOW);
 }
 
+// The host holds another model: room views still running stop before the
+// classification of the old one goes (they write nothing to the new model),
+// and the old model's classes go.
+void ModelReplaced()
+{
+    if (colorPanel != nullptr && colorPanel->overview != nullptr)
+        colorPanel->overview->StopRoomViews();
+    ClearSurfaceClasses();
+}
+
 }  // namespace
 
 void OnHostEvent(const char* event)
@@ -99,10 +110,8 @@ void OnHostEvent(const char* event)
             return;
         if (std::strcmp(event, "go") == 0)
             OpenPanel();
-        else if (std::strcmp(event, "FileOpened") == 0)
-            ClearSurfaceClasses();
-        else if (std::strcmp(event, "NewModelLoaded") == 0)
-            ClearSurfaceClasses();
+        else if (std::strcmp(event, "FileOpened") == 0 || std::strcmp(event, "NewModelLoaded") == 0)
+            ModelReplaced();
     } catch (...) {
         // The host's call site cannot take an exception.
     }

@@ -622,6 +622,101 @@ TEST_F(Overview, StoppedRoomViewsStillPutTheMaterialsBack)
     EXPECT_EQ(Materials(), before);
 }
 
+TEST_F(Overview, AClassificationDuringRoomViewsGoesToTheMaterialAsItWasBefore)
+{
+    WriteLibrary(3);
+    MakeView();
+    ASSERT_NE(Go(), nullptr);
+    ClassifyRoom();
+    viewColours = {wallMaterial, ceilingMaterial, false};
+    const std::string before = Materials();
+    CSchemeOverviewDlg* overview = Open();
+    ASSERT_NE(overview, nullptr);
+    overview->MoveWindow(420, 420, 600, 400, true);
+    const HWND roomViews = ::GetDlgItem(overview->m_hWnd, IDC_ROOM_VIEWS);
+
+    // The textured material, outside the room views, classified as a ceiling
+    // after the first capture: captures stop, every material is as before
+    // and stays so, the new class is kept.
+    ::SendMessageW(roomViews, BM_CLICK, 0, 0);
+    ::SendMessageW(overview->m_hWnd, WM_TIMER, 2, 0);
+    ASSERT_NE(Materials(), before);
+    RightClick(60, 60, ID_CLASSIFY_CEILING);
+    EXPECT_FALSE(overview->Capturing());
+    ::SendMessageW(overview->m_hWnd, WM_TIMER, 2, 0);
+    fw::PumpMessages();
+    EXPECT_EQ(Materials(), before);
+    SurfaceClass textured = Wall;
+    for (const SurfaceClassEntry& entry : surfaceClasses)
+        if (entry.materialHandle == texturedMaterial)
+            textured = entry.surfaceClass;
+    EXPECT_EQ(textured, Ceiling);
+
+    // The wall, picked while a capture has a scheme on it, classified as a
+    // floor: the panel works on the wall's own material afterwards.
+    ::SendMessageW(roomViews, BM_CLICK, 0, 0);
+    ::SendMessageW(roomViews, BM_CLICK, 0, 0);
+    ::SendMessageW(overview->m_hWnd, WM_TIMER, 2, 0);
+    ASSERT_NE(Materials(), before);
+    RightClick(20, 150, ID_CLASSIFY_FLOOR);
+    EXPECT_FALSE(overview->Capturing());
+    EXPECT_EQ(Materials(), before);
+    ASSERT_EQ(currentMaterialHandles, std::vector<unsigned>{wallMaterial});
+    EXPECT_EQ(MaterialBytes(currentMaterials[0]), MaterialBytes(host.Material(wallMaterial)));
+}
+
+TEST_F(Overview, RoomViewsWriteNothingToAnotherModel)
+{
+    WriteLibrary(3);
+    MakeView();
+    ASSERT_NE(Go(), nullptr);
+    ClassifyRoom();
+    viewColours = {wallMaterial, ceilingMaterial, false};
+    CSchemeOverviewDlg* overview = Open();
+    ASSERT_NE(overview, nullptr);
+    overview->MoveWindow(420, 420, 600, 400, true);
+    const HWND roomViews = ::GetDlgItem(overview->m_hWnd, IDC_ROOM_VIEWS);
+    // Another model under the same handles, as a host that reuses them has
+    // it after a load.
+    float shade = 0.1f;
+    auto replaceModel = [&] {
+        for (auto& [handle, material] : host.materials) {
+            material.color[0] = material.color[1] = shade += 0.01f;
+            material.mapFile[0] = "";
+        }
+        return Materials();
+    };
+
+    // A tick that finds the new model (before the host's events, as in a
+    // modal loop of the load) stops without writing, and so does the stop.
+    ::SendMessageW(roomViews, BM_CLICK, 0, 0);
+    ::SendMessageW(overview->m_hWnd, WM_TIMER, 2, 0);
+    std::string other = replaceModel();
+    host.ClearCalls();
+    ::SendMessageW(overview->m_hWnd, WM_TIMER, 2, 0);
+    EXPECT_FALSE(overview->Capturing());
+    EXPECT_EQ(host.CountCalls("SetMaterial"), 0);
+    EXPECT_EQ(Materials(), other);
+
+    // The host's events after a load stop the captures, writing nothing.
+    for (const char* event : {"FileOpened", "NewModelLoaded"}) {
+        ClassifyRoom();
+        ::SendMessageW(roomViews, BM_CLICK, 0, 0);
+        ::SendMessageW(roomViews, BM_CLICK, 0, 0);
+        ::SendMessageW(overview->m_hWnd, WM_TIMER, 2, 0);
+        ASSERT_TRUE(overview->Capturing()) << event;
+        other = replaceModel();
+        host.ClearCalls();
+        pluginCallbacks.hostEvent(event);
+        EXPECT_FALSE(overview->Capturing()) << event;
+        EXPECT_TRUE(surfaceClasses.empty()) << event;
+        ::SendMessageW(overview->m_hWnd, WM_TIMER, 2, 0);
+        fw::PumpMessages();
+        EXPECT_EQ(host.CountCalls("SetMaterial"), 0) << event;
+        EXPECT_EQ(Materials(), other) << event;
+    }
+}
+
 TEST_F(Overview, ABlankCaptureKeepsTheBandsAndNoRoomWithoutClasses)
 {
     WriteLibrary(2);
