@@ -203,6 +203,21 @@ bool FinalPath(HANDLE h, std::wstring& out)
     return true;
 }
 
+// True when path, made absolute, is spelled as final (letter case aside).
+bool SamePath(const std::wstring& path, const std::wstring& final)
+{
+    const DWORD n = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    if (n == 0)
+        return false;
+    std::wstring full(n, L'\0');
+    const DWORD written = GetFullPathNameW(path.c_str(), n, full.data(), nullptr);
+    if (written == 0 || written >= n)
+        return false;
+    full.resize(written);
+    return CompareStringOrdinal(full.c_str(), static_cast<int>(full.size()), final.c_str(),
+                                static_cast<int>(final.size()), TRUE) == CSTR_EQUAL;
+}
+
 class Win32Files final : public FileLayer {
 public:
     std::unique_ptr<File> Open(const std::string& path, OpenMode mode) override
@@ -359,15 +374,18 @@ public:
                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (h == INVALID_HANDLE_VALUE)
             return target;
-        if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
-            // A symbolic link: the file it leads to is replaced, in its folder.
-            std::wstring final;
-            std::string converted;
-            if (!FinalPath(h, final) || !WideToCp936(final, converted)) {
+        // A symbolic link (under wine a Unix one too, which shows no reparse
+        // point): the file it leads to is replaced, in its folder, and the
+        // link stays.
+        std::wstring final;
+        std::string converted;
+        if (!FinalPath(h, final) || !WideToCp936(final, converted)) {
+            if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
                 CloseHandle(h);
                 target.resolved = false;
                 return target;
             }
+        } else if (!SamePath(wide, final)) {
             target.path = converted;
             attributes = GetFileAttributesW(final.c_str());
         }

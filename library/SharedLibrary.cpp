@@ -147,8 +147,13 @@ SharedLibraryFile::SaveResult SharedLibraryFile::Save(CombinationLibrary& librar
     if (!HasPendingChanges())
         return result;
 
+    // The file links lead to: its lock, its folder's stale temporaries.
+    FileLayer& files = Files();
+    const SaveTarget target = files.ResolveSaveTarget(libraryPath);
+    const std::string resolved = target.resolved ? target.path : libraryPath;
+
     LibraryLock lock;
-    switch (lock.Acquire(LockPathFor(libraryPath), lockWaitMs, &result.reason)) {
+    switch (lock.Acquire(resolved + ".lock", lockWaitMs, &result.reason)) {
     case LibraryLock::Result::Acquired:
         break;
     case LibraryLock::Result::Busy:
@@ -160,10 +165,8 @@ SharedLibraryFile::SaveResult SharedLibraryFile::Save(CombinationLibrary& librar
         return result;
     }
 
-    FileLayer& files = Files();
-    const SaveTarget target = files.ResolveSaveTarget(libraryPath);
     // Temporary files of saves that were killed go, whatever this save does.
-    ClearStaleTemporaries(files, target.path);
+    ClearStaleTemporaries(files, resolved);
 
     // A library that could not be read is never written over: read it again
     // first, and only once that works are the changes laid on it.
