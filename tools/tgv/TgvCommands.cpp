@@ -259,7 +259,7 @@ bool IsObjectName(const std::string& s)
 {
     if (s == ".")
         return true;  // git's name for a side that does not exist
-    return s.size() >= 7 && s.size() <= 64 &&
+    return !s.empty() && s.size() <= 64 &&
            s.find_first_not_of("0123456789abcdef") == std::string::npos;
 }
 

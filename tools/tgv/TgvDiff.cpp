@@ -198,13 +198,19 @@ int RunGitDiff(TgvIo& io, const std::vector<std::string>& args)
         const bool renamed = args.size() == 9;
         const std::string pathA = DisplayUtf8(args[0]), pathB = DisplayUtf8(renamed ? args[7] : args[0]);
         io.out << "diff --tgv a/" << pathA << " b/" << pathB << "\n";
-        if (renamed)
-            io.out << DisplayUtf8(args[8]) << (!args[8].empty() && args[8].back() != '\n' ? "\n" : "");
+        // The rename's header lines ("similarity index", "rename from", ...), each made safe.
+        for (std::size_t at = 0; renamed && at < args[8].size();) {
+            std::size_t end = args[8].find('\n', at);
+            if (end == std::string::npos)
+                end = args[8].size();
+            io.out << DisplayUtf8(std::string_view(args[8]).substr(at, end - at)) << "\n";
+            at = end + 1;
+        }
         const bool addedFile = args[1] == "/dev/null", deletedFile = args[4] == "/dev/null";
         if (addedFile)
-            io.out << "new library " << pathB << "\n";
+            io.out << "new file " << pathB << "\n";
         if (deletedFile)
-            io.out << "deleted library " << pathA << "\n";
+            io.out << "deleted file " << pathA << "\n";
         CombinationLibrary a, b;
         try {
             a = GitSide(io.out, args[1], "a/" + pathA);
