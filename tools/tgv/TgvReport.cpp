@@ -119,14 +119,14 @@ std::string Number(const char* format, double v)
 
 const char* const kStyle = R"(
   :root { font-family: "Noto Sans CJK SC", "WenQuanYi Micro Hei", "Microsoft YaHei", sans-serif; color: #222; }
-  body { margin: 24px; }
+  body { margin: 24px; overflow-wrap: anywhere; }
   h1 { font-size: 22px; margin: 0 0 4px; }
   .summary { color: #555; margin: 0 0 16px; }
   nav ol { columns: 2; font-size: 14px; }
   h2 { font-size: 18px; border-bottom: 2px solid #888; padding-bottom: 2px; margin-top: 28px; }
   .cards { display: grid; grid-template-columns: repeat(auto-fill, minmax(330px, 1fr)); gap: 12px; }
   .card { border: 1px solid #bbb; border-radius: 6px; padding: 10px; break-inside: avoid; page-break-inside: avoid;
-          min-width: 0; overflow-wrap: anywhere; word-break: break-word; }
+          min-width: 0; }
   .card h3 { font-size: 16px; margin: 0 0 4px; }
   .card .number { color: #777; font-weight: normal; font-size: 13px; }
   .card p { margin: 2px 0; font-size: 13px; }
