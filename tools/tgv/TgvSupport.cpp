@@ -119,9 +119,12 @@ LibraryWriteLock::LibraryWriteLock(const std::string& utf8LibraryPath)
     case LibraryLock::Result::Acquired:
         return;
     case LibraryLock::Result::Busy:
-        throw Failure{DisplayText(lockPath) + ": the library's lock stayed taken for " +
-                      std::to_string(kWaitMs / 1000) +
-                      " s (another designer is saving the library); nothing was written, try again"};
+    {
+        char seconds[32];
+        std::snprintf(seconds, sizeof seconds, kWaitMs % 1000 == 0 ? "%.0f s" : "%.1f s", kWaitMs / 1000.0);
+        throw Failure{DisplayText(lockPath) + ": the library's lock stayed taken for " + seconds +
+                      " (another designer is saving the library); nothing was written, try again"};
+    }
     case LibraryLock::Result::Failed:
         break;
     }
