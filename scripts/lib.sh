@@ -5,7 +5,7 @@ TG_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 TG_PACKAGES=(cmake g++ clang libclang-rt-14-dev libgtest-dev libgmock-dev googletest libbenchmark-dev
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64 xvfb xauth
   fonts-wqy-microhei fonts-wine imagemagick libstb-dev libcli11-dev nlohmann-json3-dev fp-utils
-  locales libgl1-mesa-dri libglx-mesa0)
+  locales libgl1-mesa-dri libglx-mesa0 git)
 
 tg_install() {
   local missing=()

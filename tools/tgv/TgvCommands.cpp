@@ -206,6 +206,8 @@ int Build(TgvIo& io, const std::string& source, const std::string& output, bool 
         SaveLibraryFile(output, library, io.out);
         count = library.GetCount();
     } else {
+        // A panel's save waits while the file is replaced.
+        const LibraryWriteLock lock(output);
         // Each record goes to the new file as soon as it is read, through a
         // buffer of whole records; any error discards the temporary file and
         // leaves an existing one as it was.
@@ -250,8 +252,31 @@ int Build(TgvIo& io, const std::string& source, const std::string& output, bool 
 
 // ---- the command line ----------------------------------------------------
 
-const char* const kCommands[] = {"info", "list", "show", "check", "dump", "build", "merge", "textures", "diff",
-                                 "contrast", "report"};
+const char* const kCommands[] = {"info", "list", "show", "check", "dump", "build", "merge", "merge3", "textures",
+                                 "diff", "contrast", "report"};
+
+bool IsObjectName(const std::string& s)
+{
+    if (s == ".")
+        return true;  // git's name for a side that does not exist
+    return !s.empty() && s.size() <= 64 &&
+           s.find_first_not_of("0123456789abcdef") == std::string::npos;
+}
+
+bool IsFileMode(const std::string& s)
+{
+    return s == "." || (s.size() == 6 && s.find_first_not_of("01234567") == std::string::npos);
+}
+
+// The arguments git passes an external diff driver: path old-file old-hex
+// old-mode new-file new-hex new-mode, and for a rename or copy the new path
+// and the header lines. Recognised by their shape, since a path may look
+// like an option.
+bool IsGitDiffCall(const std::vector<std::string>& rest)
+{
+    return (rest.size() == 7 || rest.size() == 9) && IsObjectName(rest[2]) && IsFileMode(rest[3]) &&
+           IsObjectName(rest[5]) && IsFileMode(rest[6]);
+}
 
 std::size_t EditDistance(const std::string& a, const std::string& b)
 {
@@ -308,6 +333,26 @@ int RunTgv(const std::vector<std::string>& args, std::istream& in, std::ostream&
         err << "tgv: unknown command \"" << DisplayUtf8(args[1]) << "\"; did you mean \"" << NearestCommand(args[1])
             << "\"? (tgv --help lists the commands)\n";
         return kExitUsage;
+    }
+
+    // git's calls are taken as git makes them: a file name may begin with "-".
+    std::vector<std::string> rest(args.size() > 2 ? args.begin() + 2 : args.end(), args.end());
+    if (!rest.empty() && rest[0] == "--")
+        rest.erase(rest.begin());
+    if (args.size() > 1 && args[1] == "diff" && IsGitDiffCall(rest))
+        return RunGitDiff(io, rest);
+    if (args.size() > 1 && args[1] == "merge3" && (rest.size() == 3 || rest.size() == 4) &&
+        std::none_of(rest.begin(), rest.end(), [](const std::string& a) { return a == "-h" || a == "--help"; })) {
+        SilentPrompts silent;
+        try {
+            return RunMerge3(io, rest[0], rest[1], rest[2], rest.size() == 4 ? rest[3] : std::string());
+        } catch (const Failure& f) {
+            err << "tgv: " << f.message << "\n";
+            return f.code;
+        } catch (const std::bad_alloc&) {
+            err << "tgv: out of memory\n";
+            return kExitUsage;
+        }
     }
 
     CLI::App app{"tgv: inspect, check, compare, convert, merge and report Tintgrove library and exchange files "
@@ -385,6 +430,17 @@ int RunTgv(const std::vector<std::string>& args, std::istream& in, std::ostream&
         ->check(CLI::IsMember({"ask", "replace", "skip", "cancel"}));
     merge->add_option("-o,--output", output, "Write the result here instead of over the library (- for standard output)");
 
+    std::vector<std::string> merge3Files;
+    CLI::App* merge3 = Subcommand(app, "merge3",
+                                  "git's three-way merge driver: BASE OURS THEIRS [PATH]; the result goes to OURS, "
+                                  "records changed differently on both sides keep OURS's version and the other "
+                                  "side's go to <name>.theirs.tgv beside the library; exit 0 merged, 1 conflicts, "
+                                  "2 a side cannot be read",
+                                  "git config merge.tgv.driver \"tgv merge3 %O %A %B %P\"");
+    merge3->add_option("files", merge3Files, "BASE OURS THEIRS and the library's path in the repository")
+        ->required()
+        ->expected(3, 4);
+
     CLI::App* textures = Subcommand(app, "textures", "Copy the texture files of a library into a folder",
                                     "tgv textures Tintgrove.tgv --to maps -s D:/textures");
     textures->add_option("file", file, "Library or exchange file (- for standard input)")->required();
@@ -398,9 +454,10 @@ int RunTgv(const std::vector<std::string>& args, std::istream& in, std::ostream&
                                 "name; exit 1 when they differ",
                                 "tgv diff old.tgv new.tgv");
     diff->add_option("files", diffFiles,
-                     "The two files A B (- for standard input), or the seven arguments git passes a diff driver")
+                     "The two files A B (- for standard input), or the seven or nine arguments git passes a "
+                     "diff driver (then the exit code is 0 whatever the files hold)")
         ->required()
-        ->expected(2, 7);
+        ->expected(2, 9);
     diff->add_flag("--json", json, "Write JSON for scripts");
 
     CLI::App* contrast = Subcommand(app, "contrast",
@@ -459,6 +516,9 @@ int RunTgv(const std::vector<std::string>& args, std::istream& in, std::ostream&
             return Build(io, source, output, allowProblems);
         if (*merge)
             return RunMerge(io, file, exchange, policy, output);
+        if (*merge3)
+            return RunMerge3(io, merge3Files[0], merge3Files[1], merge3Files[2],
+                             merge3Files.size() == 4 ? merge3Files[3] : std::string());
         if (*textures)
             return RunTextures(io, file, target, searchFolders, useRegistry, overwrite);
         if (*diff)

@@ -8,10 +8,29 @@
 
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <ostream>
+
+#ifdef _WIN32
+#include "Win32Text.h"
+#endif
+
+// Only the header reader is used here (the library decodes). The decoder's
+// own code is not ours to warn about.
+#define STB_IMAGE_STATIC
+#define STB_IMAGE_IMPLEMENTATION
+#if defined(__GNUC__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#pragma GCC diagnostic ignored "-Wunused-function"
+#endif
+#include <stb_image.h>
+#if defined(__GNUC__)
+#pragma GCC diagnostic pop
+#endif
 
 using ordered_json = nlohmann::ordered_json;
 namespace fs = std::filesystem;
@@ -35,11 +54,51 @@ std::string TextureFolder::Find(const std::string& storedName) const
 #endif
 }
 
+std::optional<ImageSize> ReadImageSize(const std::string& platformPath)
+{
+#ifdef _WIN32
+    std::FILE* file = _wfopen(win32text::Cp936ToWide(platformPath).c_str(), L"rb");
+#else
+    std::FILE* file = std::fopen(platformPath.c_str(), "rb");
+#endif
+    if (!file)
+        return std::nullopt;
+    ImageSize size;
+    const bool known = stbi_info_from_file(file, &size.width, &size.height, &size.channels) != 0;
+    std::fclose(file);
+    if (!known || size.width <= 0 || size.height <= 0)
+        return std::nullopt;
+    return size;
+}
+
+long long DecodeCost(const ImageSize& size)
+{
+    // The decoder's planes or inflated rows (a byte a channel, plus a filter
+    // byte a row), its RGB result and the copy of it handed over.
+    const long long pixels = static_cast<long long>(size.width) * size.height;
+    return pixels * (std::max(size.channels, 1) + 1 + 3 + 3);
+}
+
+std::optional<ImageSize> TextureFolder::TooLarge(const std::string& platformPath) const
+{
+    const auto it = tooLarge.find(platformPath);
+    if (it == tooLarge.end())
+        return std::nullopt;
+    return it->second;
+}
+
 std::optional<double> TextureFolder::Lrv(const std::string& platformPath)
 {
     const auto it = lrvs.find(platformPath);
     if (it != lrvs.end())
         return it->second;
+    if (decodeLimit > 0) {
+        const std::optional<ImageSize> size = ReadImageSize(platformPath);
+        if (size && DecodeCost(*size) > decodeLimit) {
+            tooLarge[platformPath] = *size;
+            return lrvs[platformPath] = std::nullopt;
+        }
+    }
     return lrvs[platformPath] = TextureLightReflectance(platformPath);
 }
 

@@ -8,11 +8,28 @@
 #include <optional>
 #include <string>
 
+// The size an image file's header declares.
+struct ImageSize {
+    int width = 0;
+    int height = 0;
+    int channels = 0;
+};
+// Empty when the file cannot be opened or is not an image the decoder reads.
+std::optional<ImageSize> ReadImageSize(const std::string& platformPath);
+// The most memory, in bytes, a decode of such an image takes: the decoder's
+// working buffers and the 8-bit RGB copy it hands over.
+long long DecodeCost(const ImageSize& size);
+
 // Finds a record's texture files in one folder and remembers each file's
 // mean LRV.
 class TextureFolder {
 public:
     explicit TextureFolder(std::string utf8Folder) : folder(std::move(utf8Folder)) {}
+    // Images whose decode would take more memory than this (bytes) are not
+    // decoded, whatever their file size; 0: only the library's pixel limit.
+    long long decodeLimit = 0;
+    // The declared size of a texture left undecoded for the memory it needs.
+    std::optional<ImageSize> TooLarge(const std::string& platformPath) const;
     bool IsSet() const { return !folder.empty(); }
     // The file of the stored map name in the folder, in the platform's file
     // naming (what TextureLightReflectance and the image decoder take), when
@@ -24,6 +41,7 @@ public:
 private:
     std::string folder;
     std::map<std::string, std::optional<double>> lrvs;
+    std::map<std::string, ImageSize> tooLarge;
 };
 
 struct SurfaceLight {

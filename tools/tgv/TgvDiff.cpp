@@ -18,14 +18,6 @@ using ordered_json = nlohmann::ordered_json;
 
 namespace {
 
-std::string Key(const CombinationRecord& r)
-{
-    std::string key = cp936::FoldCase(FieldView(r.roomCategory));
-    key += '\0';
-    key += cp936::FoldCase(FieldView(r.name));
-    return key;
-}
-
 // Every leaf of a record's readable form, by path ("wall.color",
 // "floor.mapFile"); arrays of numbers stay whole so a colour reads as one value.
 void Flatten(const ordered_json& j, const std::string& path, std::map<std::string, ordered_json>& leaves)
@@ -83,42 +75,33 @@ ordered_json Identity(int index, const CombinationRecord& r)
             {"name", DisplayText(FieldView(r.name))}};
 }
 
-}  // namespace
+struct Differences {
+    ordered_json added = ordered_json::array(), removed = ordered_json::array(), changed = ordered_json::array();
+    bool Same() const { return added.empty() && removed.empty() && changed.empty(); }
+};
 
-int RunDiff(TgvIo& io, const std::vector<std::string>& files, bool json)
+Differences Compare(const CombinationLibrary& a, const CombinationLibrary& b)
 {
-    // As a git diff driver: path old-file old-hex old-mode new-file new-hex new-mode.
-    const bool asGitDriver = files.size() == 7;
-    if (files.size() != 2 && !asGitDriver)
-        throw Failure{"diff takes two files (or the seven arguments of a git diff driver)"};
-    const std::string& pathA = asGitDriver ? files[1] : files[0];
-    const std::string& pathB = asGitDriver ? files[4] : files[1];
-    if (pathA == "-" && pathB == "-")
-        throw Failure{"diff: only one of the two files can come from standard input"};
-    bool fragment = false;
-    const Side a = Load(io, pathA, fragment);
-    const Side b = Load(io, pathB, fragment);
-
+    Differences d;
     // The records of B by key, in order; A's records take them in turn.
     std::map<std::string, std::vector<int>> inB;
-    for (int i = 0; i < b.library.GetCount(); ++i)
-        inB[Key(b.library[i])].push_back(i);
+    for (int i = 0; i < b.GetCount(); ++i)
+        inB[RecordKey(b[i])].push_back(i);
     std::map<std::string, std::size_t> taken;
-    std::vector<bool> matchedB(static_cast<std::size_t>(b.library.GetCount()), false);
+    std::vector<bool> matchedB(static_cast<std::size_t>(b.GetCount()), false);
 
-    ordered_json added = ordered_json::array(), removed = ordered_json::array(), changed = ordered_json::array();
-    for (int i = 0; i < a.library.GetCount(); ++i) {
-        const CombinationRecord& ra = a.library[i];
-        const std::string key = Key(ra);
+    for (int i = 0; i < a.GetCount(); ++i) {
+        const CombinationRecord& ra = a[i];
+        const std::string key = RecordKey(ra);
         const auto found = inB.find(key);
         std::size_t& next = taken[key];
         if (found == inB.end() || next >= found->second.size()) {
-            removed.push_back(Identity(i, ra));
+            d.removed.push_back(Identity(i, ra));
             continue;
         }
         const int j = found->second[next++];
         matchedB[static_cast<std::size_t>(j)] = true;
-        const CombinationRecord& rb = b.library[j];
+        const CombinationRecord& rb = b[j];
         const auto leavesA = Leaves(ra), leavesB = Leaves(rb);
         ordered_json fields = ordered_json::array();
         for (const auto& [field, valueA] : leavesA) {
@@ -132,44 +115,120 @@ int RunDiff(TgvIo& io, const std::vector<std::string>& files, bool json)
             entry["numberB"] = j + 1;
             entry.erase("number");
             entry["fields"] = std::move(fields);
-            changed.push_back(std::move(entry));
+            d.changed.push_back(std::move(entry));
         }
     }
-    for (int j = 0; j < b.library.GetCount(); ++j)
+    for (int j = 0; j < b.GetCount(); ++j)
         if (!matchedB[static_cast<std::size_t>(j)])
-            added.push_back(Identity(j, b.library[j]));
+            d.added.push_back(Identity(j, b[j]));
+    return d;
+}
 
-    const bool same = added.empty() && removed.empty() && changed.empty();
+void PrintRecords(std::ostream& out, const Differences& d)
+{
+    const auto title = [](const ordered_json& r) {
+        return r["roomCategory"].get<std::string>() + r["name"].get<std::string>();
+    };
+    for (const auto& r : d.removed)
+        out << "- removed  " << title(r) << " (record " << r["number"].get<int>() << " of A)\n";
+    for (const auto& r : d.added)
+        out << "+ added    " << title(r) << " (record " << r["number"].get<int>() << " of B)\n";
+    for (const auto& r : d.changed) {
+        out << "~ changed  " << title(r) << " (record " << r["numberA"].get<int>() << " of A, "
+            << r["numberB"].get<int>() << " of B)\n";
+        for (const auto& f : r["fields"]) {
+            const std::string field = f["field"].get<std::string>();
+            out << "    " << field << ": " << Shown(field, f["a"]) << " -> " << Shown(field, f["b"]) << "\n";
+        }
+    }
+}
+
+// One side as git hands it over: a file named by raw bytes, or /dev/null for
+// a side where the file does not exist. A side that is not a library (or
+// cannot be read) is said so in the text and counts as holding no records.
+CombinationLibrary GitSide(std::ostream& out, const std::string& file, const std::string& shownName)
+{
+    if (file == "/dev/null" || file == "nul" || file == "NUL")
+        return CombinationLibrary();
+    try {
+        LoadedFile loaded = LoadBytes(ReadNativeFile(file), shownName);
+        if (loaded.fragment > 0)
+            out << shownName << ": ends in a fragment of " << loaded.fragment
+                << " bytes, shorter than a record (truncated?); it was left out\n";
+        return std::move(loaded.library);
+    } catch (const Failure& f) {
+        out << f.message << "\n";
+    }
+    throw Failure{};
+}
+
+}  // namespace
+
+int RunDiff(TgvIo& io, const std::vector<std::string>& files, bool json)
+{
+    if (files.size() != 2)
+        throw Failure{"diff takes two files (or the seven or nine arguments git passes a diff driver)"};
+    if (files[0] == "-" && files[1] == "-")
+        throw Failure{"diff: only one of the two files can come from standard input"};
+    bool fragment = false;
+    const Side a = Load(io, files[0], fragment);
+    const Side b = Load(io, files[1], fragment);
+    const Differences d = Compare(a.library, b.library);
+    const bool same = d.Same();
     if (json) {
-        const ordered_json doc = {{"a", a.name},       {"b", b.name},           {"same", same},
-                                  {"added", added},    {"removed", removed},    {"changed", changed}};
+        const ordered_json doc = {{"a", a.name},         {"b", b.name},           {"same", same},
+                                  {"added", d.added},    {"removed", d.removed},  {"changed", d.changed}};
         io.out << doc.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << "\n";
     } else {
-        if (asGitDriver)
-            io.out << "diff --tgv a/" << files[0] << " b/" << files[0] << "\n";
-        const auto title = [](const ordered_json& r) {
-            return r["roomCategory"].get<std::string>() + r["name"].get<std::string>();
-        };
-        for (const auto& r : removed)
-            io.out << "- removed  " << title(r) << " (record " << r["number"].get<int>() << " of A)\n";
-        for (const auto& r : added)
-            io.out << "+ added    " << title(r) << " (record " << r["number"].get<int>() << " of B)\n";
-        for (const auto& r : changed) {
-            io.out << "~ changed  " << title(r) << " (record " << r["numberA"].get<int>() << " of A, "
-                   << r["numberB"].get<int>() << " of B)\n";
-            for (const auto& f : r["fields"]) {
-                const std::string field = f["field"].get<std::string>();
-                io.out << "    " << field << ": " << Shown(field, f["a"]) << " -> " << Shown(field, f["b"]) << "\n";
-            }
-        }
-        if (same && !asGitDriver)
+        PrintRecords(io.out, d);
+        if (same)
             io.out << "same records\n";
-        else if (!asGitDriver)
-            io.out << removed.size() << " removed, " << added.size() << " added, " << changed.size() << " changed\n";
+        else
+            io.out << d.removed.size() << " removed, " << d.added.size() << " added, " << d.changed.size()
+                   << " changed\n";
     }
-    // git stops at a diff driver that exits non-zero, so as a driver only
-    // failures do.
-    if (asGitDriver)
-        return kExitOk;
     return same && !fragment ? kExitOk : kExitProblems;
+}
+
+int RunGitDiff(TgvIo& io, const std::vector<std::string>& args)
+{
+    // git stops the whole command (git show, git log -p) at a driver that
+    // exits non-zero, so every outcome, a failure included, ends in 0.
+    try {
+        const bool renamed = args.size() == 9;
+        const std::string pathA = DisplayUtf8(args[0]), pathB = DisplayUtf8(renamed ? args[7] : args[0]);
+        io.out << "diff --tgv a/" << pathA << " b/" << pathB << "\n";
+        // The rename's header lines ("similarity index", "rename from", ...), each made safe.
+        for (std::size_t at = 0; renamed && at < args[8].size();) {
+            std::size_t end = args[8].find('\n', at);
+            if (end == std::string::npos)
+                end = args[8].size();
+            io.out << DisplayUtf8(std::string_view(args[8]).substr(at, end - at)) << "\n";
+            at = end + 1;
+        }
+        const bool addedFile = args[1] == "/dev/null", deletedFile = args[4] == "/dev/null";
+        if (addedFile)
+            io.out << "new file " << pathB << "\n";
+        if (deletedFile)
+            io.out << "deleted file " << pathA << "\n";
+        CombinationLibrary a, b;
+        try {
+            a = GitSide(io.out, args[1], "a/" + pathA);
+            b = GitSide(io.out, args[4], "b/" + pathB);
+        } catch (const Failure&) {
+            io.out << "(records not compared)\n";
+            io.out.flush();
+            return kExitOk;
+        }
+        const Differences d = Compare(a, b);
+        PrintRecords(io.out, d);
+        if (d.Same() && !addedFile && !deletedFile)
+            io.out << "same records\n";
+        io.out.flush();
+    } catch (const std::exception& e) {
+        io.out << "tgv: " << e.what() << "\n";
+    } catch (const Failure& f) {
+        io.out << "tgv: " << f.message << "\n";
+    }
+    return kExitOk;
 }

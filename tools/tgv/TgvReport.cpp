@@ -26,6 +26,10 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr int kThumbnail = 96;  // pixels along the longer side
+// The most memory one texture's decode may take; a larger image is named in
+// its card instead of shown, however small its file (a header can announce
+// any size).
+constexpr long long kDecodeLimit = 64LL * 1024 * 1024;
 
 std::string Html(const std::string& utf8)
 {
@@ -115,19 +119,21 @@ std::string Number(const char* format, double v)
 
 const char* const kStyle = R"(
   :root { font-family: "Noto Sans CJK SC", "WenQuanYi Micro Hei", "Microsoft YaHei", sans-serif; color: #222; }
-  body { margin: 24px; }
+  body { margin: 24px; overflow-wrap: anywhere; }
   h1 { font-size: 22px; margin: 0 0 4px; }
   .summary { color: #555; margin: 0 0 16px; }
   nav ol { columns: 2; font-size: 14px; }
   h2 { font-size: 18px; border-bottom: 2px solid #888; padding-bottom: 2px; margin-top: 28px; }
   .cards { display: grid; grid-template-columns: repeat(auto-fill, minmax(330px, 1fr)); gap: 12px; }
-  .card { border: 1px solid #bbb; border-radius: 6px; padding: 10px; break-inside: avoid; page-break-inside: avoid; }
+  .card { border: 1px solid #bbb; border-radius: 6px; padding: 10px; break-inside: avoid; page-break-inside: avoid;
+          min-width: 0; }
   .card h3 { font-size: 16px; margin: 0 0 4px; }
   .card .number { color: #777; font-weight: normal; font-size: 13px; }
   .card p { margin: 2px 0; font-size: 13px; }
   .card .long { color: #555; }
   .surfaces { display: flex; gap: 6px; margin: 8px 0; }
-  .surface { flex: 1; font-size: 11px; line-height: 1.35; }
+  .surface { flex: 1; min-width: 0; font-size: 11px; line-height: 1.35; }
+  .surface .note { color: #8a5a00; }
   .swatch { height: 54px; border: 1px solid #999; border-radius: 3px; margin-bottom: 3px; background-size: cover;
             -webkit-print-color-adjust: exact; print-color-adjust: exact; }
   .surface b { font-size: 12px; }
@@ -150,6 +156,7 @@ int RunReport(TgvIo& io, const ReportOptions& options)
     if (!only.empty() && only.back() != '/')
         only += '/';
     TextureFolder textures(options.textureFolder);
+    textures.decodeLimit = kDecodeLimit;
     std::map<std::string, std::string> thumbnails;
 
     // Categories in the order the library first names them, each with its records.
@@ -185,7 +192,11 @@ int RunReport(TgvIo& io, const ReportOptions& options)
                                blue = std::stoul(hex.substr(5, 2), nullptr, 16);
                 std::string style = "background-color: " + hex;
                 const SurfaceLight& surface = light.surface[s];
-                if (!surface.texture.empty()) {
+                std::string note;
+                if (const auto size = surface.texture.empty() ? std::nullopt : textures.TooLarge(surface.texture)) {
+                    note = "<br><span class=\"note\">texture " + std::to_string(size->width) + " &times; " +
+                           std::to_string(size->height) + " pixels: too large to decode for a thumbnail</span>";
+                } else if (!surface.texture.empty()) {
                     auto it = thumbnails.find(surface.texture);
                     if (it == thumbnails.end())
                         it = thumbnails.emplace(surface.texture, Thumbnail(surface.texture)).first;
@@ -202,7 +213,7 @@ int RunReport(TgvIo& io, const ReportOptions& options)
                 const std::string map = FieldString(slot.mapFile[0]);
                 if (!map.empty())
                     sections += "<br>" + Text(MapFileName(map));
-                sections += "</div>\n";
+                sections += note + "</div>\n";
             }
             sections += "</div>\n";
             const bool floorOk = light.WallFloor() >= options.minimum;

@@ -13,6 +13,10 @@ int RunTextures(TgvIo& io, const std::string& file, const std::string& target,
                 const std::vector<std::string>& searchFolders, bool useRegistry, bool overwrite);
 
 int RunDiff(TgvIo& io, const std::vector<std::string>& files, bool json);
+// tgv diff as git's external diff driver (the seven or nine arguments): the
+// records' differences on io.out, and 0 whatever happens, since git stops at
+// a driver that exits otherwise; a side that cannot be read is said so.
+int RunGitDiff(TgvIo& io, const std::vector<std::string>& args);
 
 struct ContrastOptions {
     std::string file;

@@ -3,12 +3,14 @@
 #include "CombinationFile.h"
 #include "Cp936Text.h"
 #include "FileLayer.h"
+#include "SharedLibrary.h"
 #include "TextDisplay.h"
 #include "TextEncoding.h"
 
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <istream>
 #include <iterator>
 #include <new>
@@ -67,7 +69,9 @@ std::string SignatureFailure(const std::string& name)
            std::string(LIBRARY_SIGNATURE) + "\")";
 }
 
-LoadedFile FromBytes(const std::string& bytes, const std::string& name)
+}  // namespace
+
+LoadedFile LoadBytes(const std::string& bytes, const std::string& name)
 {
     if (bytes.size() < kSignatureFieldSize ||
         !SignatureMatches(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size()))
@@ -87,7 +91,55 @@ LoadedFile FromBytes(const std::string& bytes, const std::string& name)
     return loaded;
 }
 
-}  // namespace
+std::string ReadNativeFile(const std::string& nativePath)
+{
+#ifdef _WIN32
+    const std::filesystem::path path = std::filesystem::u8path(nativePath);
+#else
+    const std::filesystem::path path(nativePath);
+#endif
+    std::error_code ec;
+    if (std::filesystem::is_directory(path, ec))
+        throw Failure{DisplayUtf8(nativePath) + ": is a folder, not a file"};
+    std::ifstream file(path, std::ios::binary);
+    if (!file)
+        throw Failure{DisplayUtf8(nativePath) + ": cannot open the file (missing or not readable)"};
+    std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    if (file.bad())
+        throw Failure{DisplayUtf8(nativePath) + ": read error"};
+    return bytes;
+}
+
+LibraryWriteLock::LibraryWriteLock(const std::string& utf8LibraryPath)
+{
+    const std::string lockPath = LockPathFor(LayerPath(utf8LibraryPath));
+    constexpr int kWaitMs = SharedLibraryFile::kDefaultLockWaitMs;
+    std::string reason;
+    switch (lock.Acquire(lockPath, kWaitMs, &reason)) {
+    case LibraryLock::Result::Acquired:
+        return;
+    case LibraryLock::Result::Busy:
+    {
+        char seconds[32];
+        std::snprintf(seconds, sizeof seconds, kWaitMs % 1000 == 0 ? "%.0f s" : "%.1f s", kWaitMs / 1000.0);
+        throw Failure{DisplayText(lockPath) + ": the library's lock stayed taken for " + seconds +
+                      " (another designer is saving the library); nothing was written, try again"};
+    }
+    case LibraryLock::Result::Failed:
+        break;
+    }
+    throw Failure{DisplayText(lockPath) + ": cannot create the library's lock (" +
+                  (reason.empty() ? std::string("the system gave no reason") : DisplayText(reason)) +
+                  "); nothing was written"};
+}
+
+std::string RecordKey(const CombinationRecord& record)
+{
+    std::string key = cp936::FoldCase(FieldView(record.roomCategory));
+    key += '\0';
+    key += cp936::FoldCase(FieldView(record.name));
+    return key;
+}
 
 void RequireFolder(const std::string& utf8Path)
 {
@@ -99,7 +151,7 @@ void RequireFolder(const std::string& utf8Path)
 LoadedFile LoadFile(const std::string& utf8Path, std::istream& in)
 {
     if (utf8Path == "-")
-        return FromBytes(ReadInput(utf8Path, in), "standard input");
+        return LoadBytes(ReadInput(utf8Path, in), "standard input");
     CombinationFileReader reader;
     switch (reader.Open(LayerPath(utf8Path), false)) {
     case CombinationFileReader::Status::NotOpened:

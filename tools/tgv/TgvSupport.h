@@ -4,6 +4,7 @@
 #pragma once
 
 #include "CombinationLibrary.h"
+#include "LibraryLock.h"
 #include "RecordValidation.h"
 
 #include <iosfwd>
@@ -45,6 +46,33 @@ struct LoadedFile {
     int64_t size = 0;      // bytes
     int64_t fragment = 0;  // bytes of a trailing piece shorter than a record
 };
+
+// The records of a library or exchange file's bytes; name names it in the
+// Failure thrown when the bytes lack the signature.
+LoadedFile LoadBytes(const std::string& bytes, const std::string& name);
+
+// The whole of a file named by a path exactly as the system passed it (on
+// POSIX systems any bytes, not necessarily UTF-8; on Windows UTF-8). Throws a
+// Failure when it cannot be read.
+std::string ReadNativeFile(const std::string& nativePath);
+
+// The library's lock, held while a command rewrites a library file, so that
+// no panel's save lands between the command's read and its write. Throws a
+// Failure naming the lock file and the reason when the lock stays busy for
+// the panel's wait or cannot be created.
+class LibraryWriteLock {
+public:
+    explicit LibraryWriteLock(const std::string& utf8LibraryPath);
+    LibraryWriteLock(const LibraryWriteLock&) = delete;
+    LibraryWriteLock& operator=(const LibraryWriteLock&) = delete;
+
+private:
+    LibraryLock lock;
+};
+
+// What identifies a record everywhere in the library: its room category and
+// name, compared without regard to case.
+std::string RecordKey(const CombinationRecord& record);
 
 // Loads a library or exchange file ("-": standard input) completely: a file
 // that cannot be opened, lacks the signature or cannot be read to its end is

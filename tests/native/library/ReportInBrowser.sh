@@ -16,9 +16,11 @@ records=$("$tgv" info --json "$work/starter.tgv" | sed -n 's/^ *"records": \([0-
 
 browse() {  # extra chromium arguments...; stdout: what the browser prints, stderr: its log
   local profile; profile=$(mktemp -d)
+  local page="file://$work/report.html"
+  case ${!#} in file://*) page=${!#}; set -- "${@:1:$#-1}" ;; esac
   timeout 120 chromium --headless --no-sandbox --disable-gpu --disable-quic --no-first-run \
     --disable-background-networking --disable-component-update --disable-sync \
-    --user-data-dir="$profile" --enable-logging=stderr --v=0 --hide-scrollbars "$@" "file://$work/report.html"
+    --user-data-dir="$profile" --enable-logging=stderr --v=0 --hide-scrollbars "$@" "$page"
   local rc=$?
   rm -rf "$profile"
   return $rc
@@ -45,6 +47,25 @@ if grep -h ':CONSOLE' "$work/dom.log" "$work/png.log"; then
   echo "FAIL: the page wrote to the browser's console"; status=1
 fi
 [ -s "$work/report.png" ] || { echo "FAIL: no screenshot"; status=1; }
+
+# Long unbroken texts (a name, a texture's file name, a category) wrap inside
+# their card and the page: a script added to a copy of the page measures, as
+# laid out, what sticks out, and --dump-dom shows its count.
+long=$(printf 'W%.0s' $(seq 99)) map=$(printf 'M%.0s' $(seq 200)).jpg category=$(printf 'C%.0s' $(seq 300))/
+printf '{"records": [{"name": "%s", "roomCategory": "%s", "shortDescription": "%s",
+  "wall": {"mapFile": ["%s"]}}]}\n' "$long" "$category" "$long$long$long" "$map" > "$work/long.json"
+"$tgv" build "$work/long.json" -o "$work/long.tgv" >/dev/null && "$tgv" report "$work/long.tgv" -o "$work/long.html" >/dev/null ||
+  { echo "FAIL: tgv report of long names"; exit 1; }
+sed 's#</body>#<script>addEventListener("load", () => { let out = 0;\
+  for (const card of document.querySelectorAll(".card")) { const edge = card.getBoundingClientRect().right;\
+    for (const e of card.querySelectorAll("*")) if (e.getBoundingClientRect().right > edge + 0.5) ++out; }\
+  if (document.documentElement.scrollWidth > innerWidth) ++out;\
+  document.body.setAttribute("data-outside", out); });</script></body>#' "$work/long.html" > "$work/long-measured.html"
+browse --window-size=800,1000 --dump-dom "file://$work/long-measured.html" > "$work/long-dom.html" 2> "$work/long.log" ||
+  { echo "FAIL: chromium --dump-dom of long names"; tail "$work/long.log"; exit 1; }
+outside=$(sed -n 's/.*data-outside="\([0-9]*\)".*/\1/p' "$work/long-dom.html")
+echo "long names: $outside elements outside their card or the page"
+[ "$outside" = 0 ] || { echo "FAIL: long names stick out of their card"; status=1; }
 echo "screenshot: $work/report.png"
 [ $status -eq 0 ] && echo "report in browser: ok"
 exit $status

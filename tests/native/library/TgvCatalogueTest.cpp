@@ -122,6 +122,7 @@ TEST_F(TgvCatalogueTest, DiffMatchesByCategoryAndName)
     // As git's diff driver: seven arguments, a missing side as /dev/null, exit 0.
     EXPECT_EQ(Run({"diff", "lib.tgv", "/dev/null", ".", ".", P("b.tgv"), "0123", "100644"}), 0) << err;
     EXPECT_EQ(out, "diff --tgv a/lib.tgv b/lib.tgv\n"
+                   "new file lib.tgv\n"
                    "+ added    c/same (record 1 of B)\n"
                    "+ added    b/three (record 2 of B)\n"
                    "+ added    B/ONE (record 3 of B)\n");
@@ -151,4 +152,25 @@ TEST_F(TgvCatalogueTest, ReportIsOneSelfContainedPage)
     EXPECT_NE(out.find("background-image: url(data:image/png;base64,iVBORw0KGgo"), std::string::npos);
     EXPECT_NE(out.find("LRV 50.0 (texture)"), std::string::npos);
     EXPECT_EQ(Run({"report", P("s.tgv"), "-o", "-", "--category", "nothing/"}), 1);
+}
+
+// A texture is decoded for the catalogue only when that takes at most about
+// 64 MiB, whatever its file size: a header announcing a huge image, beyond
+// the library's limit or within it, is named in its card, and the page still
+// comes out with the other textures' thumbnails.
+TEST_F(TgvCatalogueTest, AHugeTextureIsNamedInItsCardNotDecoded)
+{
+    BuildFrom(R"({"records": [
+      {"name": "huge", "roomCategory": "b/", "wall": {"mapFile": ["huge.ppm"]}, "floor": {"mapFile": ["big.ppm"]},
+       "ceiling": {"mapFile": ["half.ppm"]}}
+    ]})", "t.tgv");
+    fs::create_directories(dir / "tex");
+    WriteText("tex/huge.ppm", "P6 30000 30000 255\n" + std::string(64, '\x80'));
+    WriteText("tex/big.ppm", "P6 5000 4000 255\n" + std::string(64, '\x80'));
+    WriteHalfWhite("tex/half.ppm");
+    ASSERT_EQ(Run({"report", P("t.tgv"), "-o", "-", "--textures", P("tex")}), 0) << err;
+    EXPECT_NE(out.find("texture 30000 &times; 30000 pixels: too large to decode for a thumbnail"), std::string::npos);
+    EXPECT_NE(out.find("texture 5000 &times; 4000 pixels: too large to decode for a thumbnail"), std::string::npos);
+    EXPECT_EQ(Count(out, "url(data:image/png;base64,"), 1);
+    EXPECT_NE(out.find("LRV 50.0 (texture)"), std::string::npos);
 }
