@@ -167,6 +167,15 @@ HWND WaitFor(Find find, DWORD timeout)
 }
 
 
+// Whether wnd is owner or a window owned by it, directly or not.
+bool OwnedBy(HWND wnd, HWND owner)
+{
+    for (; wnd; wnd = GetWindow(wnd, GW_OWNER))
+        if (wnd == owner)
+            return true;
+    return false;
+}
+
 // One keystroke of type-keys: a virtual key, or a character the keyboard
 // layout has no key for (typed as a Unicode packet), with the modifiers
 // held around it.
@@ -520,16 +529,18 @@ bool Runner::TypeKeys(const std::string& caption, const Args& words)
         return false;
     // The window is activated by the thread it belongs to, so the system
     // lets it come to the foreground; the keys then go to its focus.
+    // A popup the window owns (a drop-down) keeps the activation.
     auto active = std::make_shared<bool>(false);
     const ULONGLONG activationEnd = GetTickCount64() + 2000;
     do {
         if (!OnUi([target, active] {
-                if (GetForegroundWindow() != target) {
-                    ShowWindow(target, SW_SHOWNORMAL);
+                if (!OwnedBy(GetForegroundWindow(), target)) {
+                    if (IsIconic(target))
+                        ShowWindow(target, SW_RESTORE);
                     SetForegroundWindow(target);
                     SetActiveWindow(target);
                 }
-                *active = GetForegroundWindow() == target;
+                *active = OwnedBy(GetForegroundWindow(), target);
             }))
             return Fail("the host did not answer");
         if (!*active)
