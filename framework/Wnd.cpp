@@ -28,9 +28,20 @@ thread_local ThreadState t_state;
 // thread exit).
 thread_local CWnd* t_finished = nullptr;
 
+// Whether a menu (the system menu, a context menu) is tracking on this
+// thread. Its loop handles a key first and removes it afterwards: given to
+// pre-translation as well, the Escape that closed the menu would close the
+// dialog too.
+bool InMenuLoop()
+{
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    return GetGUIThreadInfo(GetCurrentThreadId(), &info) && (info.flags & GUI_INMENUMODE) != 0;
+}
+
 LRESULT CALLBACK GetMessageHook(int code, WPARAM wParam, LPARAM lParam)
 {
-    if (code == HC_ACTION && wParam == PM_REMOVE && !t_state.ownLoop) {
+    if (code == HC_ACTION && wParam == PM_REMOVE && !t_state.ownLoop && !InMenuLoop()) {
         MSG* msg = reinterpret_cast<MSG*>(lParam);
         try {
             if (fw::PreTranslate(msg)) {
@@ -91,14 +102,26 @@ CWnd::~CWnd()
     }
 }
 
+// The import address table's slot of SetWindowSubclass: the loader put
+// there the address of the comctl32 our imports were bound to.
+extern "C" FARPROC __imp_SetWindowSubclass;
+
 namespace {
 // comctl32 exports GetWindowSubclass by ordinal only (411), so the import
-// libraries do not know it by name.
+// libraries do not know it by name. It is taken from the comctl32 that
+// SetWindowSubclass came from, which holds our subclasses: the DLL's
+// manifest binds its imports to version 6, and GetModuleHandle would look
+// the name up through the caller's activation context, the host's, which
+// may name another comctl32 or one not loaded (in walkhost it found none,
+// so no window was ever found from its handle there).
 using GetWindowSubclassFunction = BOOL(WINAPI*)(HWND, SUBCLASSPROC, UINT_PTR, DWORD_PTR*);
 GetWindowSubclassFunction GetWindowSubclassEntry()
 {
     static const GetWindowSubclassFunction entry = [] {
-        const HMODULE comctl = GetModuleHandleW(L"comctl32.dll");
+        HMODULE comctl = nullptr;
+        if (!GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                                reinterpret_cast<LPCWSTR>(__imp_SetWindowSubclass), &comctl))
+            comctl = nullptr;
         const FARPROC proc = comctl ? GetProcAddress(comctl, MAKEINTRESOURCEA(411)) : nullptr;
         return reinterpret_cast<GetWindowSubclassFunction>(reinterpret_cast<void (*)()>(proc));
     }();

@@ -254,6 +254,61 @@ TEST(HostLoop, TheThreadHookPreTranslatesForModelessWindows)
     EXPECT_FALSE(fw::MessageHookInstalled());
 }
 
+// A framework window that is no dialog: it records the keys given to its
+// pre-translation and lets them all through (a dialog's IsDialogMessage
+// would take every key, hiding a second pre-translation).
+class CKeyRecorder : public CWnd {
+public:
+    std::vector<UINT> keys;
+    bool PreTranslateMessage(MSG* msg) override
+    {
+        if (msg->message == WM_KEYDOWN) keys.push_back(static_cast<UINT>(msg->wParam));
+        return false;
+    }
+};
+
+TEST(HostLoop, EachKeyIsPreTranslatedOnceAndAnotherWindowsKeysAreLeftAlone)
+{
+    CKeyRecorder recorder;
+    ASSERT_TRUE(recorder.CreateEx(0, "STATIC", "", WS_POPUP, RECT{0, 0, 40, 20}, nullptr, 0));
+    const HWND foreign =
+        CreateWindowExW(0, L"EDIT", L"", WS_POPUP, 0, 0, 80, 20, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(foreign, nullptr);
+
+    // The host's loop fetches: the hook pre-translates the key for our
+    // window; the host's own window gets its key as it was posted.
+    PostMessageW(foreign, WM_KEYDOWN, VK_F5, 0x3F0001);
+    PostMessageW(recorder, WM_KEYDOWN, VK_F7, 0);
+    std::vector<MSG> hostKeys;
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_KEYDOWN) hostKeys.push_back(msg);
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    ASSERT_EQ(hostKeys.size(), 2u);
+    EXPECT_EQ(hostKeys[0].hwnd, foreign);
+    EXPECT_EQ(hostKeys[0].wParam, static_cast<WPARAM>(VK_F5));
+    EXPECT_EQ(hostKeys[0].lParam, 0x3F0001);
+    EXPECT_EQ(hostKeys[1].hwnd, recorder.m_hWnd);
+    EXPECT_EQ(recorder.keys, (std::vector<UINT>{VK_F7}));
+
+    // A modal dialog of ours fetches: its loop pre-translates, the hook
+    // (still installed) steps aside.
+    CKeyDialog dialog;
+    ModalHookScope hook([&](CDialog& running) {
+        PostMessageW(recorder, WM_KEYDOWN, VK_F8, 0);
+        PostMessageW(running, WM_TEST_FINISH, 0, 0);
+    });
+    EXPECT_EQ(dialog.DoModal(), IDOK);
+    EXPECT_EQ(recorder.keys, (std::vector<UINT>{VK_F7, VK_F8}));
+    EXPECT_TRUE(dialog.keysSeen.empty());
+
+    DestroyWindow(foreign);
+    recorder.DestroyWindow();
+    EXPECT_FALSE(fw::MessageHookInstalled());
+}
+
 class CSelfDeletingDialog : public CDialog {
 public:
     static int alive;
