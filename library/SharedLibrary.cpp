@@ -267,6 +267,7 @@ SharedLibraryFile::SaveResult SharedLibraryFile::Save(CombinationLibrary& librar
     }
     changes.Clear();
     wholeLibraryChanged = false;
+    copyIncomplete = false;  // the library is now what the file holds
     result.reason.clear();
     return result;
 }

@@ -469,6 +469,35 @@ TEST_F(Team, AFaultAtAnyStepOfASaveLosesAndDuplicatesNothing)
     }
 }
 
+// Every file operation of a load failed in turn: the library is read whole or
+// marked unavailable, never a part of it, and an addition saved afterwards
+// keeps every record.
+TEST_F(Team, AFaultAtAnyStepOfALoadNeverShowsPartOfTheLibrary)
+{
+    const Bytes original = memory.files[path];
+    FailingFileLayer failing(memory);
+    UseFileLayer useFailing(failing);
+    for (int k = 1;; ++k) {
+        memory.files[path] = original;
+        SharedLibraryFile file(path);
+        file.readRetryMs = 0;
+        CombinationLibrary library;
+        failing.operations = 0;
+        failing.failAt = k;
+        const int read = file.Load(library);
+        const int total = failing.operations;
+        failing.failAt = 0;
+        EXPECT_EQ(library.GetCount(), read ? 3 : 0) << "fault at " << failing.failed;
+        EXPECT_EQ(file.Unavailable(), read == 0) << k;
+        library.Append(MakeRecord("new", "x/"));
+        file.changes.Added(library[library.GetCount() - 1]);
+        EXPECT_TRUE(file.Save(library).Saved()) << k;
+        EXPECT_EQ(Paths(FileLibrary()), (std::vector<std::string>{"a/one=1", "a/two=2", "b/three=3", "x/new="})) << k;
+        if (k > total)
+            break;
+    }
+}
+
 // The same with edits, which rewrite the file through the safe save.
 TEST_F(Team, AFaultWhileRewritingLeavesTheOldFile)
 {
