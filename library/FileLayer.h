@@ -42,8 +42,8 @@ public:
     virtual std::size_t Read(void* buffer, std::size_t size) = 0;
     // True once a read has failed (as opposed to reaching the end).
     virtual bool ReadFailed() const { return false; }
-    // Reads up to size bytes from offset without regard to where Read stands;
-    // fewer only at the end of the file or on an error.
+    // Reads up to size bytes from offset, wherever Read stands (where it
+    // stands afterwards is not defined); fewer only at the end or on an error.
     virtual std::size_t ReadAt(uint64_t offset, void* buffer, std::size_t size) = 0;
     // The open file's size, last-write time and identity; false on an error.
     virtual bool Info(FileInfo& info) = 0;

@@ -51,39 +51,13 @@ public:
             ::close(fd);
     }
 
-    std::size_t Read(void* buffer, std::size_t size) override
-    {
-        std::size_t done = 0;
-        while (fd >= 0 && done < size) {
-            const ssize_t n = ::read(fd, static_cast<char*>(buffer) + done, size - done);
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n < 0)
-                readError = !Fail();
-            if (n <= 0)
-                break;
-            done += static_cast<std::size_t>(n);
-        }
-        return done;
-    }
+    std::size_t Read(void* buffer, std::size_t size) override { return ReadLoop(buffer, size, nullptr); }
 
     bool ReadFailed() const override { return readError; }
 
     std::size_t ReadAt(uint64_t offset, void* buffer, std::size_t size) override
     {
-        std::size_t done = 0;
-        while (fd >= 0 && done < size) {
-            const ssize_t n = ::pread(fd, static_cast<char*>(buffer) + done, size - done,
-                                      static_cast<off_t>(offset + done));
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n < 0)
-                readError = !Fail();
-            if (n <= 0)
-                break;
-            done += static_cast<std::size_t>(n);
-        }
-        return done;
+        return ReadLoop(buffer, size, &offset);
     }
 
     bool Info(FileInfo& info) override
@@ -140,6 +114,26 @@ public:
     bool IsOpen() const override { return fd >= 0; }
 
 private:
+    // Reads until size bytes, the end or an error: from where the file
+    // stands, or from *offset.
+    std::size_t ReadLoop(void* buffer, std::size_t size, const uint64_t* offset)
+    {
+        std::size_t done = 0;
+        while (fd >= 0 && done < size) {
+            char* to = static_cast<char*>(buffer) + done;
+            const ssize_t n = offset ? ::pread(fd, to, size - done, static_cast<off_t>(*offset + done))
+                                     : ::read(fd, to, size - done);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0)
+                readError = !Fail();
+            if (n <= 0)
+                break;
+            done += static_cast<std::size_t>(n);
+        }
+        return done;
+    }
+
     int fd;
     bool readError = false;
 };

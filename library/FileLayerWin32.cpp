@@ -33,45 +33,13 @@ public:
             CloseHandle(handle);
     }
 
-    std::size_t Read(void* buffer, std::size_t size) override
-    {
-        std::size_t done = 0;
-        while (handle != INVALID_HANDLE_VALUE && done < size) {
-            const DWORD chunk = static_cast<DWORD>(size - done > 0x40000000 ? 0x40000000 : size - done);
-            DWORD n = 0;
-            if (!ReadFile(handle, static_cast<char*>(buffer) + done, chunk, &n, nullptr)) {
-                readError = !Fail();
-                break;
-            }
-            if (n == 0)
-                break;
-            done += n;
-        }
-        return done;
-    }
+    std::size_t Read(void* buffer, std::size_t size) override { return ReadLoop(buffer, size, nullptr); }
 
     bool ReadFailed() const override { return readError; }
 
     std::size_t ReadAt(uint64_t offset, void* buffer, std::size_t size) override
     {
-        std::size_t done = 0;
-        while (handle != INVALID_HANDLE_VALUE && done < size) {
-            const DWORD chunk = static_cast<DWORD>(size - done > 0x40000000 ? 0x40000000 : size - done);
-            OVERLAPPED at = {};
-            const uint64_t from = offset + done;
-            at.Offset = static_cast<DWORD>(from);
-            at.OffsetHigh = static_cast<DWORD>(from >> 32);
-            DWORD n = 0;
-            if (!ReadFile(handle, static_cast<char*>(buffer) + done, chunk, &n, &at)) {
-                if (GetLastError() != ERROR_HANDLE_EOF)
-                    readError = !Fail();
-                break;
-            }
-            if (n == 0)
-                break;
-            done += n;
-        }
-        return done;
+        return ReadLoop(buffer, size, &offset);
     }
 
     bool Info(FileInfo& info) override
@@ -143,6 +111,31 @@ public:
     bool IsOpen() const override { return handle != INVALID_HANDLE_VALUE; }
 
 private:
+    // Reads until size bytes, the end or an error: from where the file
+    // stands, or from *offset (which moves where it stands as well).
+    std::size_t ReadLoop(void* buffer, std::size_t size, const uint64_t* offset)
+    {
+        std::size_t done = 0;
+        while (handle != INVALID_HANDLE_VALUE && done < size) {
+            const DWORD chunk = static_cast<DWORD>(size - done > 0x40000000 ? 0x40000000 : size - done);
+            OVERLAPPED at = {};
+            if (offset) {
+                at.Offset = static_cast<DWORD>(*offset + done);
+                at.OffsetHigh = static_cast<DWORD>((*offset + done) >> 32);
+            }
+            DWORD n = 0;
+            if (!ReadFile(handle, static_cast<char*>(buffer) + done, chunk, &n, offset ? &at : nullptr)) {
+                if (GetLastError() != ERROR_HANDLE_EOF)
+                    readError = !Fail();
+                break;
+            }
+            if (n == 0)
+                break;
+            done += n;
+        }
+        return done;
+    }
+
     HANDLE handle;
     bool readError = false;
 };

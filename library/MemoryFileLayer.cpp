@@ -78,16 +78,17 @@ private:
     std::size_t position;
 };
 
-class MemoryHold final : public FileHold {
+// A name in a set while it lives: a held file, or a held lock.
+class MemoryMark final : public FileHold {
 public:
-    MemoryHold(std::set<std::string>& heldNames, std::string heldName) : held(heldNames), name(std::move(heldName))
+    MemoryMark(std::set<std::string>& marks, std::string markedName) : set(marks), name(std::move(markedName))
     {
-        held.insert(name);
+        set.insert(name);
     }
-    ~MemoryHold() override { held.erase(name); }
+    ~MemoryMark() override { set.erase(name); }
 
 private:
-    std::set<std::string>& held;
+    std::set<std::string>& set;
     std::string name;
 };
 
@@ -156,7 +157,7 @@ std::unique_ptr<FileHold> MemoryFileLayer::Hold(const std::string& path)
 {
     if (!files.count(path) || held.count(path))
         return nullptr;
-    return std::make_unique<MemoryHold>(held, path);
+    return std::make_unique<MemoryMark>(held, path);
 }
 
 bool MemoryFileLayer::RemoveUnlessHeld(const std::string& path)
@@ -198,23 +199,6 @@ void MemoryFileLayer::Touched(const std::string& path)
     writeTimes[path] = ++clock;
 }
 
-namespace {
-
-class MemoryLock final : public FileHold {
-public:
-    MemoryLock(std::set<std::string>& heldLocks, std::string lockName) : locks(heldLocks), name(std::move(lockName))
-    {
-        locks.insert(name);
-    }
-    ~MemoryLock() override { locks.erase(name); }
-
-private:
-    std::set<std::string>& locks;
-    std::string name;
-};
-
-}  // namespace
-
 LockAttempt MemoryFileLayer::TryLock(const std::string& lockPath, std::unique_ptr<FileHold>& lock)
 {
     if (folders.count(lockPath)) {
@@ -223,6 +207,6 @@ LockAttempt MemoryFileLayer::TryLock(const std::string& lockPath, std::unique_pt
     }
     if (locks.count(lockPath))
         return LockAttempt::Busy;
-    lock = std::make_unique<MemoryLock>(locks, lockPath);
+    lock = std::make_unique<MemoryMark>(locks, lockPath);
     return LockAttempt::Acquired;
 }
