@@ -88,6 +88,7 @@ void OpenPanel()
     }
     colorPanel->PrepareSliders();
     colorPanel->ShowWindow(SW_SHOW);
+    colorPanel->WatchHost();
 }
 
 }  // namespace
