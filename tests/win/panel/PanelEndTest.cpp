@@ -1,5 +1,5 @@
 // The panel's library changes reach the file when the maintenance dialog
-// closes, and again when the host ends the panel without its own close: the
+// closes (from the panel's system menu or the add dialog), and again when the host ends the panel without its own close: the
 // host's main window closed or destroyed, the end of the Windows session,
 // the panel's window destroyed by the host.
 #include "PanelFixture.h"
@@ -103,6 +103,30 @@ TEST_F(PanelEnd, AMaintenanceDeletionIsInTheFileWhenTheDialogCloses)
     EXPECT_EQ(FieldString(saved[1].name), "木地板客厅");
     ASSERT_EQ(boxes.size(), 1u);  // the delete question, nothing else
     EXPECT_FALSE(colorPanel->sharedLibrary.HasPendingChanges());
+}
+
+TEST_F(PanelEnd, AMaintenanceVisitFromTheAddDialogIsSavedWhenTheAddIsCancelled)
+{
+    ASSERT_NE(Go(), nullptr);
+    RightClick(100, 50, ID_CLASSIFY_CEILING);
+    RightClick(100, 300, ID_CLASSIFY_FLOOR);
+    RightClick(20, 150, ID_CLASSIFY_WALL);
+    // "加入图库", "库维护...", "删除" and "退出" there, then "取消".
+    fw::SetModalDialogHook([](CDialog& dialog) {
+        const HWND deleteButton = ::GetDlgItem(dialog.m_hWnd, IDC_MAINT_DELETE);
+        if (deleteButton != nullptr) {
+            ::SendMessageW(deleteButton, BM_CLICK, 0, 0);
+            ::SendMessageW(::GetDlgItem(dialog.m_hWnd, IDOK), BM_CLICK, 0, 0);
+            return;
+        }
+        ::SendMessageW(::GetDlgItem(dialog.m_hWnd, IDC_ADD_MAINTENANCE), BM_CLICK, 0, 0);
+        ::SendMessageW(::GetDlgItem(dialog.m_hWnd, IDCANCEL), BM_CLICK, 0, 0);
+    });
+    Command(IDC_LIBRARY_BUTTON);
+    fw::SetModalDialogHook(nullptr);
+
+    ASSERT_NE(colorPanel, nullptr);
+    EXPECT_EQ(Saved().GetCount(), 2);
 }
 
 TEST_F(PanelEnd, AnUnsavedChangeIsOfferedWhenTheHostClosesAndSavedWhenItsWindowGoes)
