@@ -153,6 +153,56 @@ HWND FindPopupMenu()
     return search.found;
 }
 
+// A real left click at a point of the screen, through the input queue.
+void ClickScreen(POINT at)
+{
+    SetCursorPos(at.x, at.y);
+    Sleep(30);
+    INPUT input[2] = {};
+    input[0].type = input[1].type = INPUT_MOUSE;
+    input[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    input[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    SendInput(1, &input[0], sizeof(INPUT));
+    Sleep(30);
+    SendInput(1, &input[1], sizeof(INPUT));
+}
+
+// What the window's own hit test says of a screen point (HTNOWHERE when it
+// does not answer).
+LRESULT HitTest(HWND hwnd, int x, int y)
+{
+    DWORD_PTR result = HTNOWHERE;
+    if (!SendMessageTimeoutW(hwnd, WM_NCHITTEST, 0, MAKELPARAM(x, y), SMTO_NORMAL, 2000, &result))
+        return HTNOWHERE;
+    return static_cast<LRESULT>(result);
+}
+
+// The middle of the window's close box in screen coordinates, found with
+// the window's hit test along the top of the window.
+bool CloseBoxCentre(HWND hwnd, POINT& centre)
+{
+    RECT r;
+    if (!GetWindowRect(hwnd, &r))
+        return false;
+    for (int y = r.top; y < std::min<LONG>(r.top + 64, r.bottom); y += 2) {
+        for (int x = r.right - 1; x > std::max<LONG>(r.left, r.right - 200); x -= 2) {
+            if (HitTest(hwnd, x, y) != HTCLOSE)
+                continue;
+            int left = x, right = x, bottom = y;
+            while (left > r.left && HitTest(hwnd, left - 1, y) == HTCLOSE)
+                --left;
+            while (right < r.right - 1 && HitTest(hwnd, right + 1, y) == HTCLOSE)
+                ++right;
+            const int middle = (left + right) / 2;
+            while (bottom < r.bottom - 1 && HitTest(hwnd, middle, bottom + 1) == HTCLOSE)
+                ++bottom;
+            centre = POINT{middle, (y + bottom) / 2};
+            return true;
+        }
+    }
+    return false;
+}
+
 template <class Find>
 HWND WaitFor(Find find, DWORD timeout)
 {
@@ -728,6 +778,52 @@ bool Runner::Execute(const ScriptCommand& c)
     }
     if (n == "menu")
         return need(1, "menu ITEM-TEXT [TIMEOUT-MS]") && ChooseMenuItem(a[0], TimeoutArg(a, 1));
+    if (n == "main-menu") {
+        // A real click on an item of the main window's menu bar, which opens
+        // its popup for `menu` (a click that opened nothing is made again).
+        if (!need(1, "main-menu ITEM-TEXT [TIMEOUT-MS]"))
+            return false;
+        const HMENU bar = GetMenu(window_);
+        const std::wstring wanted = PlainMenuText(Utf8ToWide(a[0]));
+        const int count = bar ? GetMenuItemCount(bar) : 0;
+        for (int i = 0; i < count; ++i) {
+            wchar_t buffer[256] = L"";
+            GetMenuStringW(bar, static_cast<UINT>(i), buffer, 256, MF_BYPOSITION);
+            if (PlainMenuText(buffer) != wanted)
+                continue;
+            RECT rc;
+            if (!GetMenuItemRect(window_, bar, static_cast<UINT>(i), &rc))
+                return Fail("menu bar item '" + a[0] + "' has no place on the screen");
+            const POINT centre{(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2};
+            for (int click = 0; click < 3; ++click) {
+                ClickScreen(centre);
+                if (WaitFor(FindPopupMenu, std::max<DWORD>(TimeoutArg(a, 1) / 3, 1000)))
+                    return true;
+            }
+            return Fail("menu bar item '" + a[0] + "' opened no menu");
+        }
+        return Fail("the menu bar has no item '" + a[0] + "'");
+    }
+    if (n == "close-box") {
+        // A real click on the window's close box; waits until the window is
+        // gone (closing the main window ends walkhost).
+        if (!need(1, "close-box CAPTION [TIMEOUT-MS]"))
+            return false;
+        HWND target = nullptr;
+        const DWORD timeout = TimeoutArg(a, 1);
+        if (!WindowByCaption(a[0], timeout, target))
+            return false;
+        POINT centre{};
+        if (!CloseBoxCentre(target, centre))
+            return Fail("window '" + a[0] + "' has no close box");
+        if (GetAncestor(WindowFromPoint(centre), GA_ROOT) != target)
+            return Fail("another window covers the close box of '" + a[0] + "'");
+        ClickScreen(centre);
+        if (WaitFor([target] { return IsWindow(target) && IsWindowVisible(target) ? nullptr : HWND(1); }, timeout) ==
+            nullptr)
+            return Fail("window '" + a[0] + "' did not close");
+        return Sync() ? true : Fail("the host did not go on after the window closed");
+    }
     if (n == "press" || n == "click-button" || n == "settext" || n == "expect-text") {
         if (!need(n == "settext" || n == "expect-text" ? 3 : 2, "press|click-button CAPTION ID, settext|expect-text CAPTION ID TEXT"))
             return false;

@@ -95,6 +95,9 @@ const MessageMap& CColorPanelDlg::GetMessageMap() const
         on::Notify(IDC_SATURATION_SLIDER, NM_CLRSLIDER_CHANGED, &Self::OnSliderChanged),
         on::Notify(IDC_BRIGHTNESS_SLIDER, NM_CLRSLIDER_CHANGED, &Self::OnSliderChanged),
         on::Close(&Self::OnClose),
+        on::Destroy(&Self::OnDestroy),
+        on::Message(WM_QUERYENDSESSION, &Self::OnQueryEndSession),
+        on::Message(WM_ENDSESSION, &Self::OnEndSession),
         on::Command(ID_LIBRARY_MAINTENANCE, &Self::OnLibraryMaintenance),
         on::Command(ID_SCHEME_OVERVIEW, &Self::OpenOverview),
         on::Command(kReloadLibraryCommand, &Self::ReloadLibrary),
@@ -421,7 +424,18 @@ void CColorPanelDlg::OnLibraryButton()
         ClearCurrentTexture();
         return;
     }
-    RunAddCombination(m_hWnd, library, [this] { return SaveLibrary(); }, &libraryModified, &sharedLibrary.changes);
+    bool saveTried = false;
+    RunAddCombination(
+        m_hWnd, library,
+        [this, &saveTried] {
+            saveTried = true;
+            return SaveLibrary();
+        },
+        &libraryModified, &sharedLibrary.changes);
+    // The dialog's "库维护..." may have changed the library without an add
+    // to save it: its changes are saved when the add dialog closes.
+    if (!saveTried && sharedLibrary.HasPendingChanges())
+        SaveLibrary();
     OverviewLibraryChanged();
 }
 
@@ -473,6 +487,9 @@ bool CColorPanelDlg::SaveLibrary()
 
 void CColorPanelDlg::OnClose()
 {
+    // This close saves and offers the exchange file itself; the host's
+    // ending meanwhile adds nothing.
+    closingByPanel = true;
     if (timerId != 0) {
         KillTimer(1);
         timerId = 0;

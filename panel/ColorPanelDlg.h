@@ -150,7 +150,8 @@ public:
     // Adds "图库维护..." (ID_LIBRARY_MAINTENANCE) to the panel's system menu,
     // among the panel's own entries after one separator.
     void AppendMaintenanceMenuEntry();
-    // Dialog 131 on the panel's library; a reported change sets libraryModified.
+    // Dialog 131 on the panel's library; a reported change sets libraryModified
+    // and is saved as the dialog closes.
     void OnLibraryMaintenance();
     static const char* const kMaintenanceMenuText;
 
@@ -194,6 +195,25 @@ public:
     // so it is never overwritten; a failed write is reported with the file's
     // name. True when the library was written.
     bool SaveLibrary();
+
+    // ---- The end of the panel other than by its own close (PanelHostEnd.cpp)
+    // Saves what is still unsaved when the host ends the panel: its main
+    // window closed or destroyed, the end of the Windows session, the panel
+    // destroyed by the host or by the unloading plug-in, the process exiting.
+    // When windows may be shown, a failed save is reported and the exchange
+    // file offered as at the panel's own close (once for one ending);
+    // otherwise the save is attempted without a word.
+    void SaveAtEnd(bool mayShowWindows);
+    // From here on no window is shown and the library's lock is waited for
+    // only briefly: the plug-in is being unloaded or the process ends.
+    void EndWithoutWindows();
+    static constexpr int kEndLockWaitMs = 1000;
+    // Follows the host's main window (found as placement finds it) through a
+    // hook on this thread: its WM_CLOSE and WM_DESTROY save the library. The
+    // hook goes with the panel's window.
+    void WatchHost();
+    void StopWatchingHost();
+    HWND watchedHostWindow = nullptr;
 
     // ---- The shared library (LibrarySharing.cpp) -------------------------------
     // Saves the changes recorded since the last save under the library's
@@ -295,6 +315,9 @@ private:
     void OnCycleChannelClicked();
     LRESULT OnTreeComboSelect(WPARAM, LPARAM);
     void OnClose();
+    void OnDestroy();
+    LRESULT OnQueryEndSession(WPARAM, LPARAM);
+    LRESULT OnEndSession(WPARAM, LPARAM);
     // The colour engine's handlers, in the table's order.
     void OnPreviousItem();
     void OnNextItem();
@@ -328,6 +351,12 @@ private:
 
     CImageList menuImages;
     bool writingFields = false;
+    // The panel's own close has saved and is destroying the window.
+    bool closingByPanel = false;
+    bool endWithoutWindows = false;
+    bool savingAtEnd = false;
+    // The exchange file was offered at this ending; a later attempt is silent.
+    bool endOfferMade = false;
 };
 
 // Direction of saturation and brightness cycling, +1 or -1; shared by both,

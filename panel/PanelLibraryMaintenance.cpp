@@ -1,7 +1,7 @@
 // Library maintenance reached from the panel itself: an entry of the panel's
 // system menu opens dialog 131 on the panel's library, as the add dialog's
-// "库维护..." button does, and a change it reports marks the library for
-// saving and refreshes the space types and the expert list.
+// "库维护..." button does, and a change it reports refreshes the space types
+// and the expert list and is saved as the dialog closes.
 #include "ColorPanelDlg.h"
 
 #include "librarydlg/LibraryMaintenanceDlg.h"
@@ -83,4 +83,8 @@ void CColorPanelDlg::OnLibraryMaintenance()
         matchIndices.clear();
         combinationLabels.clear();
     }
+    // The visit's modifications, deletions and imports go to the file now,
+    // as an add does; a failure is reported by the save and the changes stay
+    // pending for the next save.
+    SaveLibrary();
 }

@@ -89,6 +89,7 @@ void OpenPanel()
     }
     colorPanel->PrepareSliders();
     colorPanel->ShowWindow(SW_SHOW);
+    colorPanel->WatchHost();
 }
 
 // The host holds another model: room views still running stop before the

@@ -40,11 +40,19 @@ BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved)
                 return FALSE;
             }
         } else if (reason == DLL_PROCESS_DETACH && theApp != nullptr) {
-            // Unloaded by the host while the panel is open: its window must
-            // not outlive the code of its window procedure. (At process exit
-            // the windows go with the process.)
-            if (reserved == nullptr && colorPanel != nullptr)
-                ::DestroyWindow(colorPanel->m_hWnd);
+            // The panel is still open: its unsaved library changes are saved
+            // without a window (the loader lock is held) and without a long
+            // wait for the library's lock. Unloaded by the host, its window
+            // must not outlive the code of its window procedure, and its
+            // destruction saves; at process exit the windows go with the
+            // process, so the save is made here.
+            if (colorPanel != nullptr) {
+                colorPanel->EndWithoutWindows();
+                if (reserved == nullptr)
+                    ::DestroyWindow(colorPanel->m_hWnd);
+                else
+                    colorPanel->SaveAtEnd(false);
+            }
             theApp->ExitInstance();
             delete theApp;
             theApp = nullptr;

@@ -1,0 +1,72 @@
+# walkhost with the real plug-in, quit with the panel open right after a
+# maintenance edit: once through File → Exit, once through the main window's
+# close box. Each time tgv then finds the edited combination in the library
+# beside the plug-in, and no lock file is left. A third run keeps the library
+# read-only: the edit cannot be saved as the dialog closes (the user is told),
+# and File → Exit offers it as an exchange file before the host goes.
+# -D EMULATOR, WALKHOST, PLUGINS (folder), TGV, TEMPLATE, WORK
+get_filename_component(host_name "${WALKHOST}" NAME)
+
+# label, the script's lines that quit, whether the library is read-only
+function(run_walk label quit read_only)
+  set(dir "${WORK}/${label}")
+  file(REMOVE_RECURSE "${dir}")
+  file(MAKE_DIRECTORY "${dir}/plugins")
+  file(COPY "${WALKHOST}" DESTINATION "${dir}")
+  file(GLOB plugin_files "${PLUGINS}/*")
+  file(COPY ${plugin_files} DESTINATION "${dir}/plugins")
+  file(READ "${TEMPLATE}" text)
+  string(REPLACE "@QUIT@" "${quit}" text "${text}")
+  file(WRITE "${dir}/quit.walk" "${text}")
+  if(read_only)
+    file(CHMOD "${dir}/plugins/Tintgrove.tgv" PERMISSIONS OWNER_READ GROUP_READ WORLD_READ)
+    file(READ "${dir}/plugins/Tintgrove.tgv" before HEX)
+  endif()
+  execute_process(
+    COMMAND ${EMULATOR} "${dir}/${host_name}" --size 800x600 --script "${dir}/quit.walk" --log "${dir}/walk.log"
+    WORKING_DIRECTORY "${dir}"
+    RESULT_VARIABLE walk_result
+    TIMEOUT 150)
+  file(READ "${dir}/walk.log" walk_log)
+  message("---- ${label}\n${walk_log}")
+  string(FIND "${walk_log}" "edited" at)
+  if(NOT walk_result EQUAL 0 OR at EQUAL -1)
+    message(FATAL_ERROR "${label}: walkhost failed (${walk_result})")
+  endif()
+  if(read_only)
+    # The message boxes' texts as the log quotes them (the script's own
+    # lines hold only parts of them).
+    string(FIND "${walk_log}" "不能保存：它是只读文件" told)
+    string(FIND "${walk_log}" "本面板对图库所做的修改还没有保存" offered)
+    if(told EQUAL -1 OR offered EQUAL -1)
+      message(FATAL_ERROR "${label}: quitting the host did not offer the unsaved edit as an exchange file")
+    endif()
+    file(READ "${dir}/plugins/Tintgrove.tgv" after HEX)
+    if(NOT after STREQUAL before)
+      message(FATAL_ERROR "${label}: the read-only library was changed")
+    endif()
+    return()
+  endif()
+  execute_process(
+    COMMAND ${EMULATOR} "${TGV}" show "${dir}/plugins/Tintgrove.tgv" --name "关闭前修改" --category "走查/"
+    RESULT_VARIABLE show_result
+    OUTPUT_VARIABLE shown
+    ERROR_VARIABLE show_errors
+    TIMEOUT 60)
+  message("${shown}${show_errors}")
+  if(NOT show_result EQUAL 0)
+    message(FATAL_ERROR "${label}: the library lacks the edited combination 走查/关闭前修改 (${show_result})")
+  endif()
+  string(FIND "${shown}" "关闭主机前的修改" at)
+  if(at EQUAL -1)
+    message(FATAL_ERROR "${label}: the edited combination lacks its new description")
+  endif()
+  if(EXISTS "${dir}/plugins/Tintgrove.tgv.lock")
+    message(FATAL_ERROR "${label}: the lock file was left behind")
+  endif()
+endfunction()
+
+run_walk(file-exit "main-menu File\nmenu Exit" OFF)
+run_walk(close-box "close-box \"walkhost - demo apartment\"" OFF)
+run_walk(read-only-exit
+  "answer OK 它是只读文件\nmain-menu File\nmenu Exit\nanswer No 要把新增和修改的配色组合另存为交换文件吗" ON)
