@@ -32,6 +32,9 @@ public:
     bool Create(HWND window, std::string& error, bool shaders = true);
     // "OpenGL <version> (<renderer>)".
     const std::string& Description() const { return description_; }
+    // The renderer as OpenGL names it (GL_RENDERER): what walkhost's choice
+    // of renderer looks at.
+    const std::string& RendererName() const { return rendererName_; }
 
     // The scene's triangles were replaced: the stored geometry is rebuilt
     // at the next draw.
@@ -63,6 +66,7 @@ private:
     HDC dc_ = nullptr;
     HGLRC context_ = nullptr;
     std::string description_;
+    std::string rendererName_;
     // The shaders that draw both sides in one pass, textured and in a plain
     // colour (`colourUniform_`); 0: two fixed-function passes.
     unsigned program_ = 0, plainProgram_ = 0;
