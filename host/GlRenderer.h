@@ -2,7 +2,8 @@
 // renderer (per-face light from a key and a fill light, the gentle fall-off
 // with distance, textures, the amber bands over the selection), drawn by the
 // system's OpenGL through a context on the main window. The software
-// renderer remains for when no context can be made.
+// renderer draws instead when no context can be made, and unless OpenGL is
+// asked for by name when the system's OpenGL is a software rasteriser.
 #pragma once
 
 #include "Camera.h"
