@@ -237,7 +237,8 @@ bool GlRenderer::Create(HWND window, std::string& error, bool shaders)
     }
     const char* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
     const char* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
-    description_ = std::string("OpenGL ") + (version ? version : "?") + " (" + (renderer ? renderer : "?") + ")";
+    rendererName_ = renderer ? renderer : "?";
+    description_ = std::string("OpenGL ") + (version ? version : "?") + " (" + rendererName_ + ")";
     if (!shaders || !MakeProgram())
         description_ += ", without shaders";
     useBuffers_ = Api().LoadBuffers();

@@ -2,7 +2,8 @@
 // renderer (per-face light from a key and a fill light, the gentle fall-off
 // with distance, textures, the amber bands over the selection), drawn by the
 // system's OpenGL through a context on the main window. The software
-// renderer remains for when no context can be made.
+// renderer draws instead when no context can be made, and unless OpenGL is
+// asked for by name when the system's OpenGL is a software rasteriser.
 #pragma once
 
 #include "Camera.h"
@@ -32,6 +33,9 @@ public:
     bool Create(HWND window, std::string& error, bool shaders = true);
     // "OpenGL <version> (<renderer>)".
     const std::string& Description() const { return description_; }
+    // The renderer as OpenGL names it (GL_RENDERER): what walkhost's choice
+    // of renderer looks at.
+    const std::string& RendererName() const { return rendererName_; }
 
     // The scene's triangles were replaced: the stored geometry is rebuilt
     // at the next draw.
@@ -63,6 +67,7 @@ private:
     HDC dc_ = nullptr;
     HGLRC context_ = nullptr;
     std::string description_;
+    std::string rendererName_;
     // The shaders that draw both sides in one pass, textured and in a plain
     // colour (`colourUniform_`); 0: two fixed-function passes.
     unsigned program_ = 0, plainProgram_ = 0;

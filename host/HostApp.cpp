@@ -17,21 +17,75 @@ HostApp& App()
     return app;
 }
 
-void HostApp::UseRenderer(RendererKind kind)
+namespace {
+
+// The renderer string of the system's OpenGL, read through a context on a
+// hidden window of its own: a pixel format once set on a window stays, and
+// the main window takes one only when OpenGL is to draw there.
+bool OpenGlRendererName(std::string& name, std::string& error)
+{
+    WNDCLASSW wc{};
+    wc.style = CS_OWNDC;
+    wc.lpfnWndProc = DefWindowProcW;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"WalkhostOpenGlProbe";
+    RegisterClassW(&wc);  // fails harmlessly when registered already
+    HWND probe = CreateWindowExW(0, wc.lpszClassName, L"", WS_POPUP, 0, 0, 16, 16, nullptr, nullptr, wc.hInstance,
+                                 nullptr);
+    if (!probe) {
+        error = "no window for OpenGL could be made";
+        return false;
+    }
+    bool made = false;
+    {
+        GlRenderer gl;
+        made = gl.Create(probe, error, false);
+        if (made)
+            name = gl.RendererName();
+    }
+    DestroyWindow(probe);
+    return made;
+}
+
+}  // namespace
+
+void HostApp::UseRenderer(RendererRequest request)
 {
     gl_.reset();
     rendererInfo = "software";
-    if (kind != RendererKind::OpenGl || !window)
-        return;
-    auto gl = std::make_unique<GlRenderer>();
-    std::string error;
-    if (gl->Create(window, error)) {
-        gl_ = std::move(gl);
-        rendererInfo = gl_->Description();
+    rendererNote_.clear();
+    // The software renderer draws though nobody asked for it: the log and
+    // the caption say why.
+    auto unasked = [this](const std::string& why) {
+        rendererInfo = "software (" + why + ")";
+        rendererNote_ = L"software renderer (" + Utf8ToWide(why) + L")";
+    };
+    std::string name, error;
+    if (request == RendererRequest::Software || !window) {
+        // the software renderer, as asked
+    } else if (request == RendererRequest::Automatic && !OpenGlRendererName(name, error)) {
+        unasked(error);
+    } else if (!ChoosesOpenGl(request, name)) {
+        unasked(SoftwareRasteriserReason(name));
     } else {
-        rendererInfo = "software (" + error + ")";
+        auto gl = std::make_unique<GlRenderer>();
+        if (gl->Create(window, error)) {
+            gl_ = std::move(gl);
+            rendererInfo = gl_->Description();
+        } else {
+            unasked(error);
+        }
     }
+    SetTitle(titleSubject_);
     Invalidate();
+}
+
+void HostApp::SetTitle(const std::wstring& subject)
+{
+    titleSubject_ = subject;
+    if (window)
+        SetWindowTextW(window,
+                       (L"walkhost - " + subject + (rendererNote_.empty() ? L"" : L" - " + rendererNote_)).c_str());
 }
 
 void HostApp::SceneReplaced()
@@ -180,10 +234,8 @@ bool HostApp::OpenModel(const std::wstring& path, bool showErrors)
         MessageBoxW(window, message.c_str(), L"walkhost", MB_OK | MB_ICONWARNING);
     }
     ResetCamera();
-    if (window) {
-        const size_t slash = path.find_last_of(L"\\/");
-        SetWindowTextW(window, (L"walkhost - " + path.substr(slash == std::wstring::npos ? 0 : slash + 1)).c_str());
-    }
+    const size_t slash = path.find_last_of(L"\\/");
+    SetTitle(path.substr(slash == std::wstring::npos ? 0 : slash + 1));
     RedrawNow();
     SendEvent("FileOpened");
     SendEvent("NewModelLoaded");
@@ -196,8 +248,7 @@ void HostApp::CloseScene()
     SceneReplaced();
     selection.clear();
     modelPath.clear();
-    if (window)
-        SetWindowTextW(window, L"walkhost - (empty scene)");
+    SetTitle(L"(empty scene)");
     RedrawNow();
 }
 

@@ -7,6 +7,7 @@
 #include "GlRenderer.h"
 #include "Plugins.h"
 #include "Renderer.h"
+#include "RendererChoice.h"
 #include "Scene.h"
 
 #include <windows.h>
@@ -17,8 +18,6 @@
 #include <vector>
 
 namespace walkhost {
-
-enum class RendererKind { Software, OpenGl };
 
 class HostApp {
 public:
@@ -50,10 +49,17 @@ public:
     // A client point well inside the visible part of the surface.
     bool VisiblePoint(unsigned surface, POINT& client);
 
-    // OpenGL when asked for and a context can be made on the window, else
-    // the software renderer; rendererInfo says which runs (and why).
-    void UseRenderer(RendererKind kind);
+    // OpenGL when asked for by name, or when left to walkhost and the
+    // system's OpenGL is not a software rasteriser, and a context can be made
+    // on the window; else the software renderer. rendererInfo says which
+    // runs (and why); when walkhost chose the software renderer itself, the
+    // window's caption says so too.
+    void UseRenderer(RendererRequest request);
     std::string rendererInfo = "software";
+
+    // The caption: "walkhost - <subject>", and why the software renderer
+    // draws when nobody asked for it.
+    void SetTitle(const std::wstring& subject);
     // Draws the view to the window's device context (from WM_PAINT).
     void PaintView(HDC dc);
     // The current frame drawn into any device context (a print request).
@@ -76,6 +82,8 @@ public:
 private:
     void SceneReplaced();
     bool dirty_ = true;
+    std::wstring titleSubject_ = L"demo apartment";
+    std::wstring rendererNote_;  // empty, or "software renderer (why)"
     std::unique_ptr<GlRenderer> gl_;
     std::map<std::string, std::unique_ptr<Image>> textures_;  // null: could not be loaded
 };

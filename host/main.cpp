@@ -1,6 +1,6 @@
 // walkhost: the reference walk-through host. Usage:
 //   walkhost [MODEL.obj] [--script FILE [--log FILE]] [--plugins FOLDER] [--size WIDTHxHEIGHT] [--go]
-//            [--renderer gl|software]
+//            [--renderer gl|software]   (neither: OpenGL unless it is a software rasteriser)
 #include "Automation.h"
 #include "HostApp.h"
 #include "MainWindow.h"
@@ -20,7 +20,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show)
     std::wstring script, log, model, plugins = ExeFolder() + L"plugins";
     int width = 1024, height = 768;
     bool go = false;  // send "go" to the plug-ins once the window is up
-    std::wstring renderer = L"gl";
+    RendererRequest renderer = RendererRequest::Automatic;
     for (int i = 1; argv && i < argc; ++i) {
         const std::wstring arg = argv[i];
         const bool hasValue = i + 1 < argc;
@@ -31,7 +31,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show)
         else if (arg == L"--go")
             go = true;
         else if (arg == L"--renderer" && hasValue)
-            renderer = argv[++i];
+            renderer = ParseRendererRequest(WideToUtf8(argv[++i]));
         else if (arg == L"--plugins" && hasValue)
             plugins = argv[++i];
         else if (arg == L"--size" && hasValue) {
@@ -54,8 +54,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show)
     app.window = CreateMainWindow(instance, width, height);
     if (!app.window)
         return 3;
-    // OpenGL when asked for and a context can be made, else the software renderer.
-    app.UseRenderer(renderer == L"software" ? RendererKind::Software : RendererKind::OpenGl);
+    app.UseRenderer(renderer);
 
     // Plug-ins load after the window exists (one may look for it) and before
     // it shows, as a host loads them at start-up.

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <cctype>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -345,10 +346,61 @@ TEST_F(Walkhost, RefusedTextureIsReportedAndTheLogNamesTheRenderer)
         << opened.log;
     // Named on the command line of a script run: the log's first lines say it.
     const Outcome named = RunScript("expect-empty 0\n", 120000, TestFolder() + L"host-plugins",
-                                    L"\"" + dir_ + L"room.obj\"");
+                                    L"--renderer gl \"" + dir_ + L"room.obj\"");
     ASSERT_TRUE(named.finished) << named.log;
     EXPECT_EQ(named.exitCode, 0u) << named.log;
     EXPECT_EQ(named.log.rfind("renderer: OpenGL ", 0), 0u) << named.log;
     EXPECT_NE(named.log.find("texture not drawn: "), std::string::npos) << named.log;
 }
 
+
+namespace {
+
+std::string FirstLine(const std::string& log) { return log.substr(0, log.find_first_of("\r\n")); }
+
+// The renderer OpenGL names in a log's "renderer: OpenGL <version> (<renderer>)"
+// (", without shaders" may follow), its own parentheses included.
+std::string GlRendererOf(const std::string& line)
+{
+    const size_t end = line.rfind(')');
+    int depth = 0;
+    for (size_t i = end + 1; end != std::string::npos && i-- > 0;) {
+        if (line[i] == ')')
+            ++depth;
+        else if (line[i] == '(' && --depth == 0)
+            return line.substr(i + 1, end - i - 1);
+    }
+    return "";
+}
+
+}  // namespace
+
+TEST_F(Walkhost, OpenGlThatIsASoftwareRasteriserDrawsOnlyWhenNamed)
+{
+    WriteFile(dir_ + L"room.obj", kRoomObj);
+    WriteFile(dir_ + L"room.mtl", kRoomMtl);
+    // Named, OpenGL draws whatever renderer it is.
+    const Outcome named = RunScript("expect-empty 0\n", 120000, TestFolder() + L"host-plugins", L"--renderer gl");
+    ASSERT_EQ(named.exitCode, 0u) << named.log;
+    const std::string openGl = FirstLine(named.log);
+    ASSERT_EQ(openGl.rfind("renderer: OpenGL ", 0), 0u) << named.log;
+    const std::string renderer = GlRendererOf(openGl);
+    ASSERT_FALSE(renderer.empty()) << openGl;
+    std::string lower = renderer;
+    for (char& c : lower)
+        c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
+    const bool rasteriser = lower.find("llvmpipe") != std::string::npos ||
+                            lower.find("softpipe") != std::string::npos || lower.find("swrast") != std::string::npos;
+
+    // Left to walkhost: its own renderer over a software rasteriser, said in
+    // the log and in the caption, before and after a model is opened; a GPU's
+    // OpenGL as named.
+    const std::string why = "OpenGL is " + renderer + ": a software rasteriser";
+    const std::string note = rasteriser ? " - software renderer (" + why + ")" : "";
+    const Outcome chosen = RunScript("wait-window \"walkhost - demo apartment" + note + "\" 5000\n"
+                                     "open \"$room.obj\"\n"
+                                     "wait-window \"walkhost - room.obj" + note + "\" 5000\n");
+    EXPECT_EQ(chosen.exitCode, 0u) << chosen.log;
+    EXPECT_EQ(FirstLine(chosen.log), rasteriser ? "renderer: software (" + why + ")" : openGl)
+        << chosen.log;
+}
