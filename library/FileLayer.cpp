@@ -1,6 +1,8 @@
 #include "FileLayer.h"
 
+#include <algorithm>
 #include <atomic>
+#include <cstring>
 #include <chrono>
 #include <random>
 #include <utility>
@@ -40,24 +42,43 @@ std::atomic<uint64_t> temporaryCounter{0};
 
 class NoHold final : public FileHold {};
 
-thread_local FileError lastFileError;
+// Plain bytes, not a std::string: a thread-local object with a destructor
+// would pin the plug-in's DLL in memory until its thread ends (MinGW's
+// thread-exit handlers hold a reference to the module), and FreeLibrary
+// would no longer unload it.
+struct NotedError {
+    long code;
+    char text[512];
+};
+thread_local NotedError lastFileError = {0, {}};
 
 }  // namespace
 
-const FileError& LastFileError()
+FileError LastFileError()
 {
-    return lastFileError;
+    return FileError{lastFileError.code, lastFileError.text};
 }
 
-void NoteFileError(long code, std::string text)
+void NoteFileError(long code, const std::string& text)
 {
     lastFileError.code = code;
-    lastFileError.text = std::move(text);
+    const std::size_t n = std::min(text.size(), sizeof lastFileError.text - 1);
+    // Cut at a whole character: a lead byte of code page 936 never ends the text.
+    std::size_t end = 0;
+    for (std::size_t i = 0; i < n;) {
+        const std::size_t width = (static_cast<unsigned char>(text[i]) >= 0x81 && i + 1 < text.size()) ? 2 : 1;
+        if (i + width > n)
+            break;
+        i += width;
+        end = i;
+    }
+    std::memcpy(lastFileError.text, text.data(), end);
+    lastFileError.text[end] = '\0';
 }
 
 std::string FileErrorText(const char* fallback)
 {
-    return lastFileError.text.empty() ? std::string(fallback) : lastFileError.text;
+    return lastFileError.text[0] == '\0' ? std::string(fallback) : std::string(lastFileError.text);
 }
 
 FileLayer& Files()

@@ -27,8 +27,8 @@ struct FileError {
     long code = 0;
     std::string text;
 };
-const FileError& LastFileError();
-void NoteFileError(long code, std::string text);
+FileError LastFileError();
+void NoteFileError(long code, const std::string& text);
 // The noted text, or fallback when none was noted.
 std::string FileErrorText(const char* fallback);
 // The reason of the last failed system call, in words (code page 936); empty

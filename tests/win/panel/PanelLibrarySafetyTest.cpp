@@ -23,13 +23,16 @@ struct PanelLibrarySafety : Panel {
         SetFileLayer(previous);
     }
 
-    // Adds a record and closes the panel, which saves.
-    void AddAndClose()
+    // Adds a record and closes the panel, which saves: the addition as the
+    // add dialog records it, or (recorded false) as a change of the whole
+    // library, which only a rewrite can save.
+    void AddAndClose(bool recorded = true)
     {
         CombinationRecord record;
         InitCombinationRecord(record, "新方案", "办公/", "白墙");
         colorPanel->library.Append(record);
-        colorPanel->sharedLibrary.changes.Added(record);
+        if (recorded)
+            colorPanel->sharedLibrary.changes.Added(record);
         colorPanel->libraryModified = true;
         ::SendMessageW(colorPanel->m_hWnd, WM_CLOSE, 0, 0);
     }
@@ -96,7 +99,7 @@ TEST_F(PanelLibrarySafety, AHardLinkedLibraryIsNotReplaced)
     const std::string other = libraryPath + ".bak2";  // removed by the fixture
     ASSERT_TRUE(CreateHardLinkW(fw::Widen(other).c_str(), fw::Widen(libraryPath).c_str(), nullptr));
     ASSERT_NE(Go(), nullptr);
-    AddAndClose();
+    AddAndClose(false);
     ASSERT_EQ(boxes.size(), 2u);
     EXPECT_EQ(boxes[0].text, "图库文件“" + libraryPath +
                                  "”不能保存：它另有硬链接，替换它会使这些链接仍指向旧的图库。\n所做的修改保留在本面板中，将在下次保存或“重新读取图库”时写入。关闭面板时，新增和修改的配色组合可以另存为交换文件，删除和改名则不能。");
