@@ -21,14 +21,16 @@ std::wstring WindowText(HWND wnd)
 
 // How a static control of this style lays its text out: one line (an
 // ellipsis style, SS_LEFTNOWORDWRAP, SS_SIMPLE, SS_CENTERIMAGE) or wrapped.
-UINT LayoutFormat(LONG_PTR style)
+// A label that paints itself and is two lines high or more wraps its text
+// and ends the last line with the ellipsis.
+UINT LayoutFormat(LONG_PTR style, bool severalLines)
 {
     UINT format = DT_CALCRECT | DT_EXPANDTABS;
     if ((style & SS_NOPREFIX) != 0)
         format |= DT_NOPREFIX;
     const LONG_PTR type = style & SS_TYPEMASK;
-    const bool oneLine = type == SS_LEFTNOWORDWRAP || type == SS_SIMPLE ||
-                         (style & (SS_CENTERIMAGE | SS_ELLIPSISMASK)) != 0;
+    const bool oneLine = type == SS_LEFTNOWORDWRAP || type == SS_SIMPLE || (style & SS_CENTERIMAGE) != 0 ||
+                         ((style & SS_ELLIPSISMASK) != 0 && !severalLines);
     return format | (oneLine ? DT_SINGLELINE : DT_WORDBREAK);
 }
 
@@ -89,9 +91,12 @@ bool CLabelTips::IsCut(HWND label)
     const HDC dc = ::GetDC(label);
     const auto font = reinterpret_cast<HFONT>(::SendMessageW(label, WM_GETFONT, 0, 0));
     const HGDIOBJ old = ::SelectObject(dc, font != nullptr ? font : ::GetStockObject(SYSTEM_FONT));
+    TEXTMETRICW metrics = {};
+    ::GetTextMetricsW(dc, &metrics);
+    const bool severalLines = client.bottom - client.top >= 2 * metrics.tmHeight;
     RECT needed = client;
     ::DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &needed,
-                LayoutFormat(::GetWindowLongPtrW(label, GWL_STYLE)));
+                LayoutFormat(::GetWindowLongPtrW(label, GWL_STYLE), severalLines));
     ::SelectObject(dc, old);
     ::ReleaseDC(label, dc);
     return needed.right - needed.left > client.right - client.left ||

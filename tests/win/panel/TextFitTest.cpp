@@ -142,6 +142,8 @@ std::wstring TipOf(HWND dialog, int labelId)
 
 class TextFit : public Panel {
 protected:
+    static constexpr const char* kLongName = "米色壁纸与胡桃木地面的客厅方案";
+
     void SetUp() override
     {
         Panel::SetUp();
@@ -151,6 +153,8 @@ protected:
         InitCombinationRecord(record, "米色壁纸", "住宅/客厅/", "米色壁纸与胡桃木地面，沉稳舒适");
         library.Append(record);
         InitCombinationRecord(record, "灰蓝现代", "住宅/客厅/", "浅灰蓝墙面配石材地面，清爽现代");
+        library.Append(record);
+        InitCombinationRecord(record, kLongName, "住宅/客厅/", "短");
         library.Append(record);
         InitCombinationRecord(record, "小", "住宅/卧室/", "短");
         library.Append(record);
@@ -227,6 +231,47 @@ TEST_F(TextFit, EveryDialogOfThePlugInShowsWholeTextsOrEllipses)
 {
     ASSERT_NE(Go(), nullptr);
     EXPECT_EQ(MisfitsOfModal(ID_LIBRARY_MAINTENANCE, IDD_LIBRARY_MAINTENANCE, "maintenance"), "");
+
+    // The replace confirmation of a merge import, for a record of the
+    // library with a long name and a long new description; then the
+    // maintenance dialog with the import's status message.
+    CombinationLibrary incoming;
+    CombinationRecord record;
+    std::string longDescription;
+    for (int i = 0; i < 8; ++i)
+        longDescription += "浅灰蓝墙面配石材地面，清爽现代。";
+    InitCombinationRecord(record, kLongName, "住宅/客厅/", longDescription.c_str());
+    incoming.Append(record);
+    const std::string importPath = libraryPath + ".import.tgv";
+    ASSERT_EQ(WriteCombinationFile(importPath, incoming), 1);
+    fw::SetFileDialogHandler([&](const fw::FileDialogRequest&, std::string& path) {
+        path = importPath;
+        return true;
+    });
+    std::string maintenance = "(not opened)", confirmation = "(not opened)", nameTip, descriptionTip;
+    fw::SetModalDialogHook(
+        [&](CDialog& dialog) {
+            if (dialog.TemplateId() == IDD_REPLACE_CONFIRM) {
+                confirmation = Misfits(dialog.m_hWnd);
+                nameTip = fw::Narrow(TipOf(dialog.m_hWnd, IDC_REPLACE_IN_NAME));
+                descriptionTip = fw::Narrow(TipOf(dialog.m_hWnd, IDC_REPLACE_IN_DESCRIPTION));
+                ::SendMessageW(::GetDlgItem(dialog.m_hWnd, IDC_REPLACE_NONE), BM_CLICK, 0, 0);
+                return;
+            }
+            ::SendMessageW(::GetDlgItem(dialog.m_hWnd, IDC_MAINT_IMPORT), BM_CLICK, 0, 0);
+            maintenance = Misfits(dialog.m_hWnd);
+            dialog.EndDialog(IDCANCEL);
+        },
+        5000);
+    Command(ID_LIBRARY_MAINTENANCE);
+    fw::PumpMessages();
+    fw::SetModalDialogHook(nullptr);
+    fw::SetFileDialogHandler(nullptr);
+    Remove(importPath);
+    EXPECT_EQ(confirmation, "");
+    EXPECT_EQ(nameTip, kLongName);
+    EXPECT_EQ(descriptionTip, longDescription);
+    EXPECT_EQ(maintenance, "");
 
     ClassifyRoom();
     ASSERT_TRUE(Enabled(IDC_LIBRARY_BUTTON));
