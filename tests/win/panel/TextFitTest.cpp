@@ -112,9 +112,8 @@ std::string Misfits(HWND dialog)
     return out.str();
 }
 
-// The text the tooltip owned by the dialog shows for the label: what the
-// dialog hands the tooltip when it asks, as it does before it shows.
-std::wstring TipOf(HWND dialog, int labelId)
+// The tooltip the dialog owns, or null.
+HWND TooltipOf(HWND dialog)
 {
     std::pair<HWND, HWND> found(dialog, nullptr);  // owner, tooltip
     ::EnumThreadWindows(
@@ -128,7 +127,15 @@ std::wstring TipOf(HWND dialog, int labelId)
             return TRUE;
         },
         reinterpret_cast<LPARAM>(&found));
-    if (found.second == nullptr)
+    return found.second;
+}
+
+// The text the tooltip owned by the dialog shows for the label: what the
+// dialog hands the tooltip when it asks, as it does before it shows.
+std::wstring TipOf(HWND dialog, int labelId)
+{
+    const HWND tip = TooltipOf(dialog);
+    if (tip == nullptr)
         return L"(no tooltip)";
     wchar_t buffer[1024] = {};
     TTTOOLINFOW tool = {};
@@ -136,7 +143,7 @@ std::wstring TipOf(HWND dialog, int labelId)
     tool.hwnd = dialog;
     tool.uId = reinterpret_cast<UINT_PTR>(::GetDlgItem(dialog, labelId));
     tool.lpszText = buffer;
-    ::SendMessageW(found.second, TTM_GETTEXTW, 1024, reinterpret_cast<LPARAM>(&tool));
+    ::SendMessageW(tip, TTM_GETTEXTW, 1024, reinterpret_cast<LPARAM>(&tool));
     return tool.lpszText != nullptr ? tool.lpszText : L"";
 }
 
@@ -212,6 +219,16 @@ TEST_F(TextFit, ThePanelInEveryModeShowsWholeTextsOrEllipses)
     EXPECT_EQ(fw::Narrow(TipOf(panel, IDC_DESCRIPTION)), "浅灰蓝墙面配石材地面，清爽现代");
     Command(IDC_PREVIOUS_ITEM);
     EXPECT_EQ(fw::Narrow(TipOf(panel, IDC_DESCRIPTION)), "米色壁纸与胡桃木地面，沉稳舒适");
+    // The pointer resting on the label brings the tooltip up.
+    RECT label;
+    ::GetWindowRect(Item(IDC_DESCRIPTION), &label);
+    ::SetCursorPos((label.left + label.right) / 2, (label.top + label.bottom) / 2);
+    const HWND tip = TooltipOf(panel);
+    for (int i = 0; i < 100 && tip != nullptr && !::IsWindowVisible(tip); ++i) {
+        fw::PumpMessages();
+        ::Sleep(30);
+    }
+    EXPECT_TRUE(tip != nullptr && ::IsWindowVisible(tip));
     // A text that fits has no tooltip.
     EXPECT_EQ(fw::Narrow(TipOf(panel, IDC_PROMPT_LABEL)), "");
 
