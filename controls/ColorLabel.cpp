@@ -170,7 +170,11 @@ void CColorLabel::OnPaint()
             const int height = dc.DrawText(text, measure, horizontal | DT_WORDBREAK | DT_CALCRECT);
             client.top = client.bottom - height;
         }
-        dc.DrawText(text, client, horizontal | DT_WORDBREAK);
+        // With SS_ENDELLIPSIS a text longer than the label ends its last
+        // whole line with "...", instead of being cut off at the bottom.
+        const UINT ellipsis =
+            (::GetWindowLongPtrW(m_hWnd, GWL_STYLE) & SS_ENDELLIPSIS) != 0 ? DT_END_ELLIPSIS | DT_EDITCONTROL : 0;
+        dc.DrawText(text, client, horizontal | DT_WORDBREAK | ellipsis);
     }
     dc.SetBkMode(oldMode);
 }

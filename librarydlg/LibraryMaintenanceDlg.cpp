@@ -45,6 +45,7 @@ void CLibraryMaintenanceDlg::DoDataExchange(CDataExchange& dx)
 bool CLibraryMaintenanceDlg::OnInitDialog()
 {
     CDialog::OnInitDialog();
+    statusTip.Attach(m_hWnd, {IDC_MAINT_STATUS});
     CenterWindow();
     selector.CreateTree(0, kDropDownHeight);
     FillSelector();

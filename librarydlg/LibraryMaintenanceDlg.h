@@ -8,6 +8,7 @@
 #include "CombinationLibrary.h"
 #include "LibraryChanges.h"
 #include "LibraryExchange.h"
+#include "controls/LabelTips.h"
 #include "controls/TreeCombo.h"
 #include "framework/Framework.h"
 
@@ -22,6 +23,7 @@ public:
     explicit CLibraryMaintenanceDlg(CombinationLibrary& library, HWND parent = nullptr);
 
     CTreeCombo selector;
+    CLabelTips statusTip;  // the whole status message when it is cut
     std::string shortDescription;
     std::string longDescription;
     std::string selectionPath;

@@ -108,6 +108,10 @@ bool CReplaceConfirmDlg::OnInitDialog()
     existingDescriptionLabel.SubclassDlgItem(IDC_REPLACE_OLD_DESCRIPTION, m_hWnd);
     incomingDescriptionLabel.SubclassDlgItem(IDC_REPLACE_IN_DESCRIPTION, m_hWnd);
     CDialog::OnInitDialog();
+    labelTips.Attach(m_hWnd, {IDC_REPLACE_IN_NAME, IDC_REPLACE_OLD_NAME, IDC_REPLACE_IN_CATEGORY,
+                              IDC_REPLACE_OLD_CATEGORY, IDC_REPLACE_IN_DESCRIPTION, IDC_REPLACE_OLD_DESCRIPTION});
+    for (int column = 0; column < 3; ++column)
+        labelTips.Attach(m_hWnd, {IDC_REPLACE_IN_TEXTURE_FIRST + column, IDC_REPLACE_OLD_TEXTURE_FIRST + column});
     CenterWindow();
     incomingDescriptionLabel.SetText(incomingDescription);
     existingDescriptionLabel.SetText(existingDescription);

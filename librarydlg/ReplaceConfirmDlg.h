@@ -10,6 +10,7 @@
 #pragma once
 
 #include "controls/ColorLabel.h"
+#include "controls/LabelTips.h"
 #include "framework/Framework.h"
 
 #include <string>
@@ -67,5 +68,6 @@ private:
 
     CColorLabel existingDescriptionLabel;
     CColorLabel incomingDescriptionLabel;
+    CLabelTips labelTips;  // whole names, categories, descriptions and file names
     CBrush swatchBrushes[2][3];  // [incoming, existing][column]
 };

@@ -140,6 +140,7 @@ void CColorPanelDlg::WriteFields()
 bool CColorPanelDlg::OnInitDialog()
 {
     CDialog::OnInitDialog();
+    labelTips.Attach(m_hWnd, {IDC_PROMPT_LABEL, IDC_DESCRIPTION});
 
     const RECT box = spaceTypeBox.GetClientRect();
     spaceTypeBox.CreateTree(box.right - box.left, kTreeDropHeight);

@@ -11,6 +11,7 @@
 // own and its entries to the one message table.
 #pragma once
 
+#include "controls/LabelTips.h"
 #include "controls/TreeCombo.h"
 #include "framework/Framework.h"
 #include "library/CombinationLibrary.h"
@@ -289,6 +290,7 @@ public:
     CClrSlider saturationSlider;  // 1011
     CClrSlider brightnessSlider;  // 1014
     CItemNumberLabel itemNumberLabel;  // 1020
+    CLabelTips labelTips;  // whole texts of the prompt and the description when cut
 
 protected:
     bool OnInitDialog() override;

@@ -147,6 +147,7 @@ const MessageMap& CSchemeOverviewDlg::GetMessageMap() const
 bool CSchemeOverviewDlg::OnInitDialog()
 {
     CDialog::OnInitDialog();
+    noteTip_.Attach(m_hWnd, {IDC_OVERVIEW_NOTE});
     list_.Attach(GetDlgItem(IDC_OVERVIEW_LIST));
     textFont_.CreatePointFont(90, "宋体");
     ListView_SetExtendedListViewStyle(list_.m_hWnd, LVS_EX_DOUBLEBUFFER);

@@ -13,6 +13,7 @@
 // Owned by the panel: created on its command, modeless, closed with it.
 #pragma once
 
+#include "controls/LabelTips.h"
 #include "framework/Framework.h"
 #include "library/SchemeContrast.h"
 #include "panel/SchemeThumbnails.h"
@@ -126,6 +127,7 @@ private:
 
     CColorPanelDlg& panel_;
     CWnd list_;
+    CLabelTips noteTip_;  // the whole note when it is cut
     int count_ = 0;
     int marked_ = 0;
     bool quiet_ = false;

@@ -4,7 +4,7 @@
 TG_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 TG_PACKAGES=(cmake g++ clang libclang-rt-14-dev libgtest-dev libgmock-dev googletest libbenchmark-dev
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64 xvfb xauth
-  fonts-wqy-microhei fonts-wine imagemagick libstb-dev libcli11-dev nlohmann-json3-dev fp-utils
+  fonts-wqy-microhei fonts-arphic-gbsn00lp fonts-wine imagemagick libstb-dev libcli11-dev nlohmann-json3-dev fp-utils
   locales libgl1-mesa-dri libglx-mesa0 git)
 
 tg_install() {
@@ -32,17 +32,22 @@ tg_wine_prefix() {
     timeout 60 wineserver -w
     touch "$WINEPREFIX/.tg-ready"
   fi
-  # Chinese is drawn with the CJK font from Debian: "宋体" (the dialogs' font)
-  # and SimSun (which wine's system font falls back to for Chinese, in
-  # captions and message boxes) are replaced by it. The names are passed as
-  # UTF-8, hence the locale.
-  if [ ! -f "$WINEPREFIX/.tg-fonts" ]; then
+  # Chinese is drawn with a Song face from Debian whose metrics are SimSun's:
+  # "AR PL SungtiL GB" at 9 pt is 12 px high, its Chinese glyphs 12 px and its
+  # Latin ones 6 px wide, so a dialog of "宋体" 9 pt gets SimSun's dialog base
+  # units (6 x 12 px) and its texts the widths a Windows user sees. "宋体" (the
+  # dialogs' font), 新宋体 and SimSun/NSimSun (which wine's system font falls
+  # back to for Chinese, in captions and message boxes) are replaced by it.
+  # The names are passed as UTF-8, hence the locale. The marker is named after
+  # the face, so a prefix made with an earlier replacement is rewritten.
+  if [ ! -f "$WINEPREFIX/.tg-fonts-sungti" ]; then
     local face
     for face in 宋体 新宋体 SimSun NSimSun; do
-      LC_ALL=C.UTF-8 timeout 60 wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$face" /d 'WenQuanYi Micro Hei' /f >/dev/null 2>&1
+      LC_ALL=C.UTF-8 timeout 60 wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$face" /d 'AR PL SungtiL GB' /f >/dev/null 2>&1
     done
     timeout 60 wineserver -w
-    touch "$WINEPREFIX/.tg-fonts"
+    rm -f "$WINEPREFIX/.tg-fonts"
+    touch "$WINEPREFIX/.tg-fonts-sungti"
   fi
   tg_wine_marlett
 }
