@@ -49,12 +49,17 @@ bool CColorPanelDlg::SaveSharedLibrary()
     if (libraryModified && !sharedLibrary.changes.AnyRecorded())
         sharedLibrary.MarkWholeLibraryChanged();
 
+    using Status = SharedLibraryFile::SaveResult::Status;
+    // As the panel ends there is no next save: a colleague's save in the way
+    // is waited for once more, then counts as a failure.
+    const bool ending = closingByPanel || savingAtEnd;
     HCURSOR previous = ::SetCursor(::LoadCursorW(nullptr, MAKEINTRESOURCEW(32514)));  // IDC_WAIT
-    const SharedLibraryFile::SaveResult result = sharedLibrary.Save(library);
+    SharedLibraryFile::SaveResult result = sharedLibrary.Save(library);
+    if (ending && result.status == Status::LockBusy)
+        result = sharedLibrary.Save(library);
     ::SetCursor(previous);
 
-    using Status = SharedLibraryFile::SaveResult::Status;
-    if (result.status == Status::LockBusy) {
+    if (result.status == Status::LockBusy && !ending) {
         // A colleague's save: passing, so said every time, never as a failure.
         Prompt(kLockBusyMessage);
         return false;

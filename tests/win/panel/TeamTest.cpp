@@ -290,6 +290,27 @@ TEST_F(Team, AColleaguesSaveNeitherHoldsTheOpeningNorLosesTheAddition)
     EXPECT_EQ(Saved().size(), 4u);
 }
 
+// A colleague's save still in the way as the panel closes: no promise of a
+// next save, but the failure and the offer of an exchange file.
+TEST_F(Team, ALockBusyThroughTheCloseOffersTheExchangeFile)
+{
+    LibraryLock colleague;
+    ASSERT_EQ(colleague.Acquire(LockPathFor(libraryPath), 0), LibraryLock::Result::Acquired);
+    ASSERT_NE(Go(), nullptr);
+    RightClick(100, 50, ID_CLASSIFY_CEILING);
+    RightClick(100, 300, ID_CLASSIFY_FLOOR);
+    RightClick(20, 150, ID_CLASSIFY_WALL);
+    fw::SetModalDialogHook([](CDialog& dialog) { FillAddDialog(dialog, "新客厅"); });
+    Command(IDC_LIBRARY_BUTTON);
+    ASSERT_EQ(boxes.size(), 1u);
+    ::SendMessageW(colorPanel->m_hWnd, WM_CLOSE, 0, 0);
+    ASSERT_EQ(boxes.size(), 3u);
+    ExpectSaveFailure(boxes[1].text, libraryPath);
+    EXPECT_NE(boxes[1].text.find("图库正由其他设计师保存"), std::string::npos);
+    EXPECT_EQ(boxes[2].text.rfind("图库文件“" + libraryPath + "”不能保存，本面板对图库所做的修改还没有保存。", 0), 0u);
+    EXPECT_EQ(Saved().size(), 3u);
+}
+
 // A folder where the lock file would be: said at once, with the lock's path,
 // never as another designer saving.
 TEST_F(Team, ALockThatCannotBeCreatedIsReportedAtOnce)
