@@ -404,6 +404,39 @@ TEST_F(Team, AReadOnlyLibraryTellsOnceAndTheCloseKeepsTheWorkInAnExchangeFile)
     Remove(exchange);
 }
 
+// What an exchange file cannot carry is said at close: deletions and renames
+// beside an addition, and deletions alone.
+TEST_F(Team, AtCloseTheUserIsToldWhatAnExchangeFileCannotKeep)
+{
+    const std::wstring wide = fw::Widen(libraryPath);
+    for (const bool withAddition : {true, false}) {
+        boxes.clear();
+        ASSERT_NE(Go(), nullptr);
+        ASSERT_TRUE(SetFileAttributesW(wide.c_str(), FILE_ATTRIBUTE_READONLY));
+        CombinationLibrary& library = colorPanel->library;
+        colorPanel->sharedLibrary.changes.Deleted(library[0]);
+        library.RemoveAt(0);
+        if (withAddition) {
+            CombinationRecord record;
+            InitCombinationRecord(record, "新方案", "办公/", "白墙");
+            library.Append(record);
+            colorPanel->sharedLibrary.changes.Added(record);
+        }
+        colorPanel->libraryModified = true;
+        ::SendMessageW(colorPanel->m_hWnd, WM_CLOSE, 0, 0);
+        SetFileAttributesW(wide.c_str(), FILE_ATTRIBUTE_NORMAL);
+        ASSERT_EQ(boxes.size(), 2u);
+        ExpectSaveFailure(boxes[0].text, libraryPath);
+        EXPECT_EQ(boxes[1].text, withAddition
+                                     ? "图库文件“" + libraryPath +
+                                           "”不能保存，本面板对图库所做的修改还没有保存。\n要把新增和修改的配色组合另存为交换文件吗？"
+                                           "\n（删除和改名不能存入交换文件。）"
+                                     : "图库文件“" + libraryPath +
+                                           "”不能保存。本面板所做的删除和改名不能存入交换文件，关闭面板后将不再保留。");
+        EXPECT_EQ(Saved().size(), 3u);
+    }
+}
+
 // An addition saved on top of a colleague's: the panel then holds and
 // shows the library as saved, the colleague's new space type included.
 TEST_F(Team, AnAdditionOnTopOfAColleaguesSaveShowsTheSavedLibrary)
