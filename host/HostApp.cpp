@@ -53,13 +53,10 @@ void HostApp::UseRenderer(RendererRequest request)
 {
     gl_.reset();
     rendererInfo = "software";
-    rendererNote_.clear();
-    // The software renderer draws though nobody asked for it: the log and
-    // the caption say why.
-    auto unasked = [this](const std::string& why) {
-        rendererInfo = "software (" + why + ")";
-        rendererNote_ = L"software renderer (" + Utf8ToWide(why) + L")";
-    };
+    // The software renderer draws though nobody asked for it: the log says
+    // why. (The caption stays as it was: scripts and other programs find the
+    // window by it.)
+    auto unasked = [this](const std::string& why) { rendererInfo = "software (" + why + ")"; };
     std::string name, error;
     if (request == RendererRequest::Software || !window) {
         // the software renderer, as asked
@@ -84,8 +81,7 @@ void HostApp::SetTitle(const std::wstring& subject)
 {
     titleSubject_ = subject;
     if (window)
-        SetWindowTextW(window,
-                       (L"walkhost - " + subject + (rendererNote_.empty() ? L"" : L" - " + rendererNote_)).c_str());
+        SetWindowTextW(window, (L"walkhost - " + subject).c_str());
 }
 
 void HostApp::SceneReplaced()

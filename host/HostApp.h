@@ -83,7 +83,6 @@ private:
     void SceneReplaced();
     bool dirty_ = true;
     std::wstring titleSubject_ = L"demo apartment";
-    std::wstring rendererNote_;  // empty, or "software renderer (why)"
     std::unique_ptr<GlRenderer> gl_;
     std::map<std::string, std::unique_ptr<Image>> textures_;  // null: could not be loaded
 };
