@@ -4,6 +4,7 @@
 #include "FileLayer.h"
 #include "Cp936Text.h"
 #include "ReadableForm.h"
+#include "RecordStream.h"
 #include "TextDisplay.h"
 #include "TgvMerge.h"
 #include "TgvSubcommands.h"
@@ -16,6 +17,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <unordered_map>
 #include <iostream>
 
 using ordered_json = nlohmann::ordered_json;
@@ -62,56 +64,133 @@ std::vector<std::string> CategoryParts(const std::string& category)
     return parts;
 }
 
-void ListTree(const CombinationLibrary& library, std::ostream& out, bool json)
+// The library's categories in the order it first names them (spelt as first
+// met; letter case aside, one category), and which one each record is in.
+class CategoryGroups {
+public:
+    // The group of a category, a new one for a category not met before.
+    std::size_t Of(std::string_view category)
+    {
+        // Records of one category usually follow each other.
+        if (haveLast && category == last)
+            return lastGroup;
+        std::string folded = cp936::FoldCase(category);
+        const auto [at, isNew] = groups.emplace(std::move(folded), names.size());
+        if (isNew)
+            names.emplace_back(category);
+        last.assign(category);
+        haveLast = true;
+        return lastGroup = at->second;
+    }
+    const std::vector<std::string>& Names() const { return names; }
+
+private:
+    std::unordered_map<std::string, std::size_t> groups;  // folded category -> its number
+    std::vector<std::string> names;
+    std::string last;
+    std::size_t lastGroup = 0;
+    bool haveLast = false;
+};
+
+int ListTree(TgvIo& io, const std::string& file, bool json)
 {
-    std::vector<std::string> categories;
-    ListRoomCategories(library, categories);
-    ordered_json doc = {{"categories", ordered_json::array()}};
-    std::vector<std::string> shown;  // components of the category printed last
-    for (const std::string& category : categories) {
-        std::vector<std::string> names;
-        std::vector<int> indices;
-        ListNamesInCategory(library, category, names, indices);
-        if (json) {
-            ordered_json entry = {{"category", Utf8(category)}, {"records", ordered_json::array()}};
-            for (std::size_t k = 0; k < names.size(); ++k)
-                entry["records"].push_back({{"number", indices[k] + 1}, {"name", Utf8(names[k])}});
-            doc["categories"].push_back(std::move(entry));
-            continue;
+    // One pass keeps only each record's number and name, by category.
+    RecordStream stream(file, io.in);
+    CategoryGroups categories;
+    std::vector<std::vector<std::pair<int64_t, std::string>>> members;
+    CombinationRecord record;
+    while (stream.Next(record)) {
+        const std::size_t group = categories.Of(FieldView(record.roomCategory));
+        if (group == members.size())
+            members.emplace_back();
+        members[group].emplace_back(stream.RecordsRead(), std::string(FieldView(record.name)));
+    }
+    bool fragment = false;
+    stream.ReportFragment(io, fragment);
+    std::ostream& out = io.out;
+    if (json) {
+        // Each category's entry is written as the whole document's dump nests it.
+        out << "{\n  \"categories\": [";
+        for (std::size_t c = 0; c < members.size(); ++c) {
+            ordered_json entry = {{"category", Utf8(categories.Names()[c])}, {"records", ordered_json::array()}};
+            for (const auto& [number, name] : members[c])
+                entry["records"].push_back({{"number", number}, {"name", Utf8(name)}});
+            out << (c == 0 ? "\n    " : ",\n    ")
+                << NestedJson(entry.dump(2, ' ', false, nlohmann::json::error_handler_t::replace), 2);
         }
-        const std::vector<std::string> parts = CategoryParts(category);
+        out << (members.empty() ? "]\n}\n" : "\n  ]\n}\n");
+        return fragment ? kExitProblems : kExitOk;
+    }
+    std::vector<std::string> shown;  // components of the category printed last
+    for (std::size_t c = 0; c < members.size(); ++c) {
+        const std::vector<std::string> parts = CategoryParts(categories.Names()[c]);
         std::size_t common = 0;
         while (common < parts.size() && common < shown.size() && parts[common] == shown[common])
             ++common;
         for (std::size_t d = common; d < parts.size(); ++d)
             out << std::string(2 * d, ' ') << Utf8(parts[d]) << "\n";
         shown = parts;
-        for (std::size_t k = 0; k < names.size(); ++k)
-            out << std::string(2 * parts.size(), ' ') << indices[k] + 1 << " " << Utf8(names[k]) << "\n";
+        for (const auto& [number, name] : members[c])
+            out << std::string(2 * parts.size(), ' ') << number << " " << Utf8(name) << "\n";
     }
-    if (json)
-        out << doc.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << "\n";
+    return fragment ? kExitProblems : kExitOk;
 }
 
 // ---- check ---------------------------------------------------------------
 
+// A problem with what its messages need of its record.
+struct Finding {
+    RecordProblem problem;
+    std::string label, name, sentence;
+};
+
+// Validates every record of the stream in turn, duplicates included; the
+// number of problems, each added to found when given.
+std::size_t Validate(RecordStream& stream, std::vector<Finding>* found)
+{
+    DuplicateFinder duplicates;
+    std::vector<RecordProblem> problems;
+    std::size_t total = 0;
+    CombinationRecord record;
+    while (stream.Next(record)) {
+        const int number = static_cast<int>(stream.RecordsRead());
+        problems.clear();
+        ValidateRecord(record, number, problems);
+        if (const int earlier = duplicates.Add(record, number)) {
+            RecordProblem p;
+            p.record = number;
+            p.kind = RecordProblem::Kind::Duplicate;
+            p.field = "name";
+            p.other = earlier;
+            problems.push_back(p);
+        }
+        total += problems.size();
+        if (found)
+            for (const RecordProblem& p : problems)
+                found->push_back({p, RecordLabel(number - 1, record), Utf8(FieldView(record.name)),
+                                  ProblemSentence(p, record)});
+    }
+    return total;
+}
+
 int Check(TgvIo& io, const std::string& file, bool json)
 {
-    const LoadedFile loaded = LoadFile(file, io.in);
-    const CombinationLibrary& library = loaded.library;
-    const std::vector<RecordProblem> problems = ValidateLibrary(library);
-    const std::size_t total = problems.size() + (loaded.fragment > 0 ? 1 : 0);
-    const std::string fragment = "the file ends in a fragment of " + std::to_string(loaded.fragment) +
+    RecordStream stream(file, io.in);
+    std::vector<Finding> problems;
+    Validate(stream, &problems);
+    const int64_t fragmentBytes = stream.Fragment();
+    const std::size_t total = problems.size() + (fragmentBytes > 0 ? 1 : 0);
+    const std::string fragment = "the file ends in a fragment of " + std::to_string(fragmentBytes) +
                                  " bytes, shorter than a record (ignored)";
     if (json) {
-        ordered_json doc = {{"file", file}, {"records", library.GetCount()}, {"problems", ordered_json::array()}};
-        for (const RecordProblem& p : problems)
-            doc["problems"].push_back({{"record", p.record},
-                                       {"name", Utf8(FieldView(library[p.record - 1].name))},
-                                       {"field", p.field},
-                                       {"kind", ProblemKindName(p.kind)},
-                                       {"message", ProblemSentence(p, library)}});
-        if (loaded.fragment > 0)
+        ordered_json doc = {{"file", file}, {"records", stream.RecordsRead()}, {"problems", ordered_json::array()}};
+        for (const Finding& f : problems)
+            doc["problems"].push_back({{"record", f.problem.record},
+                                       {"name", f.name},
+                                       {"field", f.problem.field},
+                                       {"kind", ProblemKindName(f.problem.kind)},
+                                       {"message", f.sentence}});
+        if (fragmentBytes > 0)
             doc["problems"].push_back({{"record", nullptr},
                                        {"name", nullptr},
                                        {"field", nullptr},
@@ -119,33 +198,33 @@ int Check(TgvIo& io, const std::string& file, bool json)
                                        {"message", fragment}});
         io.out << doc.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << "\n";
     } else {
-        for (const RecordProblem& p : problems)
-            io.out << RecordLabel(p.record - 1, library[p.record - 1]) << ": " << ProblemSentence(p, library) << "\n";
-        if (loaded.fragment > 0)
+        for (const Finding& f : problems)
+            io.out << f.label << ": " << f.sentence << "\n";
+        if (fragmentBytes > 0)
             io.out << fragment << "\n";
-        io.out << library.GetCount() << " records, " << total << " problems\n";
+        io.out << stream.RecordsRead() << " records, " << total << " problems\n";
     }
     return total == 0 ? kExitOk : kExitProblems;
 }
 
 int Info(TgvIo& io, const std::string& file, bool json)
 {
-    const LoadedFile loaded = LoadFile(file, io.in);
-    const std::size_t problems = ValidateLibrary(loaded.library).size() + (loaded.fragment > 0 ? 1 : 0);
+    RecordStream stream(file, io.in);
+    const std::size_t problems = Validate(stream, nullptr) + (stream.Fragment() > 0 ? 1 : 0);
     if (json) {
         const ordered_json doc = {{"file", file},
                                   {"signature", std::string(LIBRARY_SIGNATURE)},
-                                  {"size", loaded.size},
-                                  {"records", loaded.library.GetCount()},
-                                  {"fragment", loaded.fragment},
+                                  {"size", stream.Size()},
+                                  {"records", stream.RecordsRead()},
+                                  {"fragment", stream.Fragment()},
                                   {"problems", problems}};
         io.out << doc.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << "\n";
     } else {
         io.out << "file:       " << file << "\n"
                << "signature:  " << LIBRARY_SIGNATURE << "\n"
-               << "size:       " << loaded.size << " bytes\n"
-               << "records:    " << loaded.library.GetCount() << "\n"
-               << "fragment:   " << loaded.fragment << " bytes\n"
+               << "size:       " << stream.Size() << " bytes\n"
+               << "records:    " << stream.RecordsRead() << "\n"
+               << "fragment:   " << stream.Fragment() << " bytes\n"
                << "problems:   " << problems << "\n";
     }
     return kExitOk;
@@ -154,33 +233,65 @@ int Info(TgvIo& io, const std::string& file, bool json)
 // ---- show ----------------------------------------------------------------
 
 int Show(TgvIo& io, const std::string& file, std::optional<long long> number, const std::string& name,
-         const std::string& category, bool json)
+         const std::string& category, bool json, bool full)
 {
-    bool fragment = false;
-    const CombinationLibrary library = LoadWhole(file, io, fragment);
-    const std::string counted = (file == "-" ? std::string("standard input") : file) + " has " +
-                                std::to_string(library.GetCount()) + " records";
-    int at = -1;
+    RecordStream stream(file, io.in);
+    const int64_t count = stream.RecordCount();
+    const std::string counted = stream.Name() + " has " + std::to_string(count) + " records";
+    CombinationRecord record;
+    int64_t at = -1;
     if (number) {
-        if (*number < 1 || *number > library.GetCount())
+        if (*number < 1 || *number > count)
             throw Failure{"there is no record " + std::to_string(*number) + "; " + counted +
-                              (library.IsEmpty() ? "" : " (numbered 1-" + std::to_string(library.GetCount()) + ")"),
+                              (count == 0 ? "" : " (numbered 1-" + std::to_string(count) + ")"),
                           kExitProblems};
-        at = static_cast<int>(*number - 1);
+        at = *number - 1;
+        stream.ReadAt(at, record);
     } else {
-        at = FindCombination(library, LayerPath(name), LayerPath(category));
+        // The first record of that name and category, as the library finds it.
+        const std::string wantedName = LayerPath(name), wantedCategory = LayerPath(category);
+        while (at < 0 && stream.Next(record))
+            if (cp936::EqualsNoCase(FieldView(record.roomCategory), wantedCategory) &&
+                cp936::EqualsNoCase(FieldView(record.name), wantedName))
+                at = stream.RecordsRead() - 1;
         if (at < 0)
             throw Failure{"no record named \"" + DisplayUtf8(name) + "\" in the category \"" + DisplayUtf8(category) +
                               "\"; " + counted,
                           kExitProblems};
     }
+    bool fragment = false;
+    stream.ReportFragment(io, fragment);
+    const std::string readable = RecordToReadable(record, 0, full ? ReadableStyle::Full : ReadableStyle::Compact);
     if (json) {
-        ordered_json doc = {{"number", at + 1},
-                            {"record", ordered_json::parse(RecordToReadable(library[at], 0, ReadableStyle::Full))}};
+        ordered_json doc = {{"number", at + 1}, {"record", ordered_json::parse(readable)}};
         io.out << doc.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << "\n";
     } else {
-        io.out << RecordToReadable(library[at], 0, ReadableStyle::Full);
+        io.out << readable;
     }
+    return fragment ? kExitProblems : kExitOk;
+}
+
+// ---- dump ----------------------------------------------------------------
+
+int Dump(TgvIo& io, const std::string& file, const std::string& output, bool full)
+{
+    RecordStream stream(file, io.in);
+    const ReadableStyle style = full ? ReadableStyle::Full : ReadableStyle::Compact;
+    // The text ToReadable makes, written a record at a time.
+    WriteOutputStreamed(output.empty() ? "-" : output, io.out, [&](const Emit& emit) {
+        emit("{\n  \"signature\": \"ZK_Tintgrove_V1.0\",\n");
+        CombinationRecord record;
+        std::string text;
+        while (stream.Next(record)) {
+            text = stream.RecordsRead() == 1 ? "  \"records\": [\n" : ",\n";
+            text += RecordToReadable(record, 4, style);
+            text.pop_back();  // its line break: a comma may follow
+            emit(text);
+        }
+        emit(stream.RecordsRead() == 0 ? "  \"records\": []\n}\n" : "\n  ]\n}\n");
+    });
+    bool fragment = false;
+    stream.ReportFragment(io, fragment);
     return fragment ? kExitProblems : kExitOk;
 }
 
@@ -389,13 +500,14 @@ int RunTgv(const std::vector<std::string>& args, std::istream& in, std::ostream&
     list->add_option("file", file, "Library or exchange file (- for standard input)")->required();
     list->add_flag("--json", json, "Write JSON for scripts");
 
-    CLI::App* show = Subcommand(app, "show", "One record in full, in the readable form",
+    CLI::App* show = Subcommand(app, "show", "One record in the readable form, as dump writes it",
                                 u8"tgv show Tintgrove.tgv --name 暖白橡木 --category 住宅/客厅/");
     show->add_option("file", file, "Library or exchange file (- for standard input)")->required();
     auto* byIndex = show->add_option("-i,--index", index, "Record number (from 1)");
     auto* byName = show->add_option("-n,--name", name, "Combination name (with --category)");
     auto* byCategory = show->add_option("-c,--category", category, "Room category, ending in \"/\"");
     show->add_flag("--json", json, "Write JSON for scripts");
+    show->add_flag("--full", full, "Write every field, not only those that differ from a new record's");
     byName->needs(byCategory);
     byCategory->needs(byName);
     byIndex->excludes(byName);
@@ -493,25 +605,18 @@ int RunTgv(const std::vector<std::string>& args, std::istream& in, std::ostream&
     try {
         if (*info)
             return Info(io, file, json);
-        if (*list) {
-            bool fragment = false;
-            ListTree(LoadWhole(file, io, fragment), out, json);
-            return fragment ? kExitProblems : kExitOk;
-        }
+        if (*list)
+            return ListTree(io, file, json);
         if (*show) {
             if (!*byIndex && !*byName)
                 throw Failure{"show needs --index N or --name with --category"};
-            return Show(io, file, *byIndex ? std::optional<long long>(index) : std::nullopt, name, category, json);
+            return Show(io, file, *byIndex ? std::optional<long long>(index) : std::nullopt, name, category, json,
+                        full);
         }
         if (*check)
             return Check(io, file, json);
-        if (*dump) {
-            bool fragment = false;
-            const std::string text = ToReadable(LoadWhole(file, io, fragment),
-                                                full ? ReadableStyle::Full : ReadableStyle::Compact);
-            WriteOutput(output.empty() ? "-" : output, text, out);
-            return fragment ? kExitProblems : kExitOk;
-        }
+        if (*dump)
+            return Dump(io, file, output, full);
         if (*build)
             return Build(io, source, output, allowProblems);
         if (*merge)

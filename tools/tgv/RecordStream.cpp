@@ -1,0 +1,158 @@
+#include "RecordStream.h"
+
+#include "FileLayer.h"
+
+#include <cstring>
+#include <new>
+#include <ostream>
+
+RecordStream::RecordStream(const std::string& utf8Path, std::istream& in)
+{
+    if (utf8Path == "-") {
+        name = "standard input";
+        TakeBytes(ReadInput(utf8Path, in));
+        return;
+    }
+    path = utf8Path;
+    name = utf8Path;
+    switch (reader.Open(LayerPath(utf8Path), false)) {
+    case CombinationFileReader::Status::NotOpened:
+        throw Failure{utf8Path + ": cannot open the file (missing, a folder, or not readable)"};
+    case CombinationFileReader::Status::BadSignature:
+        throw Failure{SignatureFailure(utf8Path)};
+    case CombinationFileReader::Status::ReadFailed:  // reported by the first Next
+    case CombinationFileReader::Status::Ready:
+        break;
+    }
+    size = reader.FileSize();
+    count = reader.RecordCount();
+    fragment = reader.TrailingBytes();
+}
+
+RecordStream::RecordStream(std::string taken, const std::string& shownName) : name(shownName)
+{
+    TakeBytes(std::move(taken));
+}
+
+RecordStream::~RecordStream() = default;
+
+void RecordStream::TakeBytes(std::string&& taken)
+{
+    bytes = std::move(taken);
+    if (bytes.size() < kSignatureFieldSize ||
+        !SignatureMatches(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size()))
+        throw Failure{SignatureFailure(name)};
+    size = static_cast<int64_t>(bytes.size());
+    const int64_t body = size - static_cast<int64_t>(kSignatureFieldSize);
+    count = body / static_cast<int64_t>(kRecordSize);
+    fragment = body % static_cast<int64_t>(kRecordSize);
+}
+
+std::string RecordStream::ReadFailure() const
+{
+    return name + ": read error after " + std::to_string(read) + " of " + std::to_string(count) +
+           " records; the file was not read completely";
+}
+
+bool RecordStream::Next(CombinationRecord& record)
+{
+    if (read >= count && path.empty())
+        return false;
+    if (path.empty()) {
+        std::memcpy(&record, bytes.data() + kSignatureFieldSize + static_cast<std::size_t>(read) * kRecordSize,
+                    kRecordSize);
+        ClearGaps(record);
+        ++read;
+        return true;
+    }
+    bool got = false;
+    try {
+        got = reader.Next(record);
+    } catch (const std::bad_alloc&) {
+        throw Failure{name + ": not enough memory after " + std::to_string(read) + " of " + std::to_string(count) +
+                      " records; the file was not read completely"};
+    } catch (const std::exception& e) {
+        throw Failure{name + ": loading failed after " + std::to_string(read) + " of " + std::to_string(count) +
+                      " records (" + e.what() + ")"};
+    }
+    if (got) {
+        ++read;
+        return true;
+    }
+    // The size promised a number of records; fewer means a read failed part-way.
+    if (size < 0 || reader.Failed() || read != count)
+        throw Failure{ReadFailure()};
+    return false;
+}
+
+void RecordStream::ReadAt(int64_t index, CombinationRecord& record)
+{
+    if (index < 0 || index >= count)
+        throw Failure{name + ": there is no record " + std::to_string(index + 1)};
+    const uint64_t offset = kSignatureFieldSize + static_cast<uint64_t>(index) * kRecordSize;
+    if (path.empty()) {
+        std::memcpy(&record, bytes.data() + offset, kRecordSize);
+    } else {
+        if (!again)
+            again = Files().Open(LayerPath(path), OpenMode::Read);
+        if (!again || again->ReadAt(offset, &record, kRecordSize) != kRecordSize)
+            throw Failure{name + ": read error at record " + std::to_string(index + 1) + " of " +
+                          std::to_string(count) + " on reading it again"};
+    }
+    ClearGaps(record);
+}
+
+void RecordStream::ReportFragment(TgvIo& io, bool& fragmentSeen) const
+{
+    if (fragment <= 0)
+        return;
+    io.err << "tgv: " << name << " ends in a fragment of " << fragment
+           << " bytes, shorter than a record (truncated?); it was left out\n";
+    fragmentSeen = true;
+}
+
+void WriteOutputStreamed(const std::string& utf8Path, std::ostream& out, const std::function<void(const Emit&)>& produce)
+{
+    if (utf8Path == "-") {
+        produce([&](std::string_view text) { out.write(text.data(), static_cast<std::streamsize>(text.size())); });
+        out.flush();
+        if (!out)
+            throw Failure{"standard output: write error"};
+        return;
+    }
+    // Whole pieces of a megabyte go to the file; a failed write stops the rest.
+    constexpr std::size_t kChunk = 1 << 20;
+    bool writeFailed = false;
+    const bool saved = SaveFileSafely(LayerPath(utf8Path), [&](File& file) {
+        std::string buffer;
+        buffer.reserve(kChunk);
+        const auto flush = [&] {
+            if (!writeFailed && !WriteAll(file, buffer.data(), buffer.size()))
+                writeFailed = true;
+            buffer.clear();
+        };
+        produce([&](std::string_view text) {
+            buffer.append(text);
+            if (buffer.size() >= kChunk)
+                flush();
+        });
+        flush();
+        return !writeFailed;
+    });
+    if (!saved)
+        throw Failure{utf8Path + ": cannot write the file; an existing file was left as it was"};
+}
+
+std::string NestedJson(const std::string& dumped, int depth)
+{
+    // Strings in JSON text hold no raw line breaks: every one starts a line.
+    const std::string indent(static_cast<std::size_t>(2 * depth), ' ');
+    std::string nested;
+    nested.reserve(dumped.size() + dumped.size() / 8);
+    for (char c : dumped) {
+        nested += c;
+        if (c == '\n')
+            nested += indent;
+    }
+    return nested;
+}

@@ -1,0 +1,65 @@
+// A library or exchange file read one record at a time, so that a command's
+// memory does not grow with the file: the records pass through one by one,
+// and a command that needs one again later reads it again by its number.
+#pragma once
+
+#include "CombinationFile.h"
+#include "TgvSupport.h"
+
+#include <functional>
+#include <iosfwd>
+#include <memory>
+#include <string>
+#include <string_view>
+
+class RecordStream {
+public:
+    // Opens the file, or takes standard input for "-" (held in memory, since
+    // a pipe cannot be read twice). Throws the Failure LoadFile throws for a
+    // file that cannot be opened or lacks the signature.
+    RecordStream(const std::string& utf8Path, std::istream& in);
+    // The records of bytes already read; name names them in messages.
+    RecordStream(std::string bytes, const std::string& name);
+    ~RecordStream();
+    RecordStream(const RecordStream&) = delete;
+    RecordStream& operator=(const RecordStream&) = delete;
+
+    // The next whole record; false at the end of the records. Throws a
+    // Failure when the file could not be read to its end (a read error, a
+    // file that shrank, running out of memory), so that part of a file never
+    // passes for the whole of it.
+    bool Next(CombinationRecord& record);
+    // Record number index (0-based) read again; throws a Failure when it
+    // cannot be read.
+    void ReadAt(int64_t index, CombinationRecord& record);
+
+    int64_t RecordsRead() const { return read; }
+    int64_t RecordCount() const { return count; }  // the records the size promises
+    int64_t Size() const { return size; }
+    int64_t Fragment() const { return fragment; }
+    // "standard input" or the path, as messages name the file.
+    const std::string& Name() const { return name; }
+
+    // The LoadWhole warning of a trailing fragment on err, setting fragmentSeen.
+    void ReportFragment(TgvIo& io, bool& fragmentSeen) const;
+
+private:
+    std::string path;  // UTF-8; empty for bytes in memory
+    std::string name;
+    std::string bytes;  // the records in memory (standard input, bytes given)
+    CombinationFileReader reader;
+    std::unique_ptr<File> again;  // opened for ReadAt when first needed
+    int64_t read = 0, count = 0, size = 0, fragment = 0;
+    void TakeBytes(std::string&& taken);
+    std::string ReadFailure() const;
+};
+
+// Writes what produce emits: to out for "-", else safely to the file (a
+// temporary file that replaces it once everything was written). When produce
+// throws, an existing file is left as it was. Lets a command write an output
+// larger than it wants to hold.
+using Emit = std::function<void(std::string_view text)>;
+void WriteOutputStreamed(const std::string& utf8Path, std::ostream& out, const std::function<void(const Emit&)>& produce);
+
+// A JSON value's text as nlohmann's dump(2) writes it nested depth levels deep.
+std::string NestedJson(const std::string& dumped, int depth);
