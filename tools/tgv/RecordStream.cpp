@@ -1,5 +1,6 @@
 #include "RecordStream.h"
 
+#include "Cp936Text.h"
 #include "FileLayer.h"
 
 #include <cstring>
@@ -155,4 +156,18 @@ std::string NestedJson(const std::string& dumped, int depth)
             nested += indent;
     }
     return nested;
+}
+
+std::size_t CategoryGroups::Of(std::string_view category)
+{
+    // Records of one category usually follow each other.
+    if (haveLast && category == last)
+        return lastGroup;
+    std::string folded = cp936::FoldCase(category);
+    const auto [at, isNew] = groups.emplace(std::move(folded), names.size());
+    if (isNew)
+        names.emplace_back(category);
+    last.assign(category);
+    haveLast = true;
+    return lastGroup = at->second;
 }

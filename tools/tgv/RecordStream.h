@@ -11,6 +11,8 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
+#include <vector>
 
 class RecordStream {
 public:
@@ -63,3 +65,19 @@ void WriteOutputStreamed(const std::string& utf8Path, std::ostream& out, const s
 
 // A JSON value's text as nlohmann's dump(2) writes it nested depth levels deep.
 std::string NestedJson(const std::string& dumped, int depth);
+
+// The library's categories in the order it first names them (spelt as first
+// met; letter case aside, one category), and which one each record is in.
+class CategoryGroups {
+public:
+    // The group of a category, a new one for a category not met before.
+    std::size_t Of(std::string_view category);
+    const std::vector<std::string>& Names() const { return names; }
+
+private:
+    std::unordered_map<std::string, std::size_t> groups;  // folded category -> its number
+    std::vector<std::string> names;
+    std::string last;
+    std::size_t lastGroup = 0;
+    bool haveLast = false;
+};

@@ -16,6 +16,7 @@
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
+#include <cctype>
 #include <climits>
 #include <unordered_map>
 #include <iostream>
@@ -63,34 +64,6 @@ std::vector<std::string> CategoryParts(const std::string& category)
     }
     return parts;
 }
-
-// The library's categories in the order it first names them (spelt as first
-// met; letter case aside, one category), and which one each record is in.
-class CategoryGroups {
-public:
-    // The group of a category, a new one for a category not met before.
-    std::size_t Of(std::string_view category)
-    {
-        // Records of one category usually follow each other.
-        if (haveLast && category == last)
-            return lastGroup;
-        std::string folded = cp936::FoldCase(category);
-        const auto [at, isNew] = groups.emplace(std::move(folded), names.size());
-        if (isNew)
-            names.emplace_back(category);
-        last.assign(category);
-        haveLast = true;
-        return lastGroup = at->second;
-    }
-    const std::vector<std::string>& Names() const { return names; }
-
-private:
-    std::unordered_map<std::string, std::size_t> groups;  // folded category -> its number
-    std::vector<std::string> names;
-    std::string last;
-    std::size_t lastGroup = 0;
-    bool haveLast = false;
-};
 
 int ListTree(TgvIo& io, const std::string& file, bool json)
 {
@@ -406,14 +379,17 @@ std::size_t EditDistance(const std::string& a, const std::string& b)
     return row[b.size()];
 }
 
-std::string NearestCommand(const std::string& word)
+// The candidate nearest to word: fewest edits, a prefix ("cont") counting
+// as one; the first of equals.
+template <typename Names>
+std::string Nearest(const std::string& word, const Names& candidates)
 {
     std::string best;
     std::size_t bestDistance = SIZE_MAX;
-    for (const char* c : kCommands) {
+    for (const auto& candidate : candidates) {
+        const std::string c(candidate);
         std::size_t d = EditDistance(word, c);
-        // A prefix ("cont") is as good as a near miss.
-        if (std::string(c).rfind(word, 0) == 0)
+        if (c.rfind(word, 0) == 0)
             d = std::min<std::size_t>(d, 1);
         if (d < bestDistance) {
             bestDistance = d;
@@ -421,6 +397,31 @@ std::string NearestCommand(const std::string& word)
         }
     }
     return best;
+}
+
+// The first argument after the command that looks like an option the
+// command does not have ("--jsn"); empty when there is none.
+std::string UnknownOption(const CLI::App& command, const std::vector<std::string>& args,
+                          std::vector<std::string>& known)
+{
+    for (const CLI::Option* option : command.get_options()) {
+        for (const std::string& name : option->get_lnames())
+            known.push_back("--" + name);
+        for (const std::string& name : option->get_snames())
+            known.push_back("-" + name);
+    }
+    for (std::size_t i = 2; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (arg == "--")
+            break;
+        if (arg.size() < 2 || arg[0] != '-' || std::isdigit(static_cast<unsigned char>(arg[1])) || arg[1] == '.')
+            continue;  // a file, standard input, a number
+        // "--name=value", "-ivalue": the option's own name.
+        const std::string name = arg[1] == '-' ? arg.substr(0, arg.find('=')) : arg.substr(0, 2);
+        if (std::find(known.begin(), known.end(), name) == known.end())
+            return name;
+    }
+    return std::string();
 }
 
 CLI::App* Subcommand(CLI::App& app, const char* name, const char* description, const char* example)
@@ -441,7 +442,7 @@ int RunTgv(const std::vector<std::string>& args, std::istream& in, std::ostream&
     // sees it.
     if (args.size() > 1 && !args[1].empty() && args[1][0] != '-' &&
         std::find(std::begin(kCommands), std::end(kCommands), args[1]) == std::end(kCommands)) {
-        err << "tgv: unknown command \"" << DisplayUtf8(args[1]) << "\"; did you mean \"" << NearestCommand(args[1])
+        err << "tgv: unknown command \"" << DisplayUtf8(args[1]) << "\"; did you mean \"" << Nearest(args[1], kCommands)
             << "\"? (tgv --help lists the commands)\n";
         return kExitUsage;
     }
@@ -556,7 +557,7 @@ int RunTgv(const std::vector<std::string>& args, std::istream& in, std::ostream&
     CLI::App* textures = Subcommand(app, "textures", "Copy the texture files of a library into a folder",
                                     "tgv textures Tintgrove.tgv --to maps -s D:/textures");
     textures->add_option("file", file, "Library or exchange file (- for standard input)")->required();
-    textures->add_option("-t,--to", target, "Folder to copy into (must exist)")->required();
+    textures->add_option("-t,--to", target, "Folder to copy into (made when missing)")->required();
     textures->add_option("-s,--search", searchFolders, "Folder to search for bare file names (repeatable, in order)");
     textures->add_flag("--registry", useRegistry, "Search AutoCAD R14's texture folders too (Windows registry)");
     textures->add_flag("--overwrite", overwrite, "Replace a file in the folder that differs from the one found");
@@ -591,6 +592,9 @@ int RunTgv(const std::vector<std::string>& args, std::istream& in, std::ostream&
     report->add_option("-c,--category", category, "Only this category and the ones beneath it");
     report->add_option("--textures", textureFolder, "Folder holding the texture files, shown as thumbnails");
     report->add_option("--min", minimum, "Least LRV difference in points (default 30)")->check(CLI::Range(0.0, 100.0));
+    std::string language = "zh";
+    report->add_option("--lang", language, "The page's language: zh (Chinese, the default) or en (English)")
+        ->check(CLI::IsMember({"zh", "en"}));
 
     std::vector<std::string> reversed(args.rbegin(), args.rend());
     if (!reversed.empty())
@@ -598,6 +602,19 @@ int RunTgv(const std::vector<std::string>& args, std::istream& in, std::ostream&
     try {
         app.parse(reversed);
     } catch (const CLI::ParseError& e) {
+        // An option mistyped is named with the nearest the command has, as a
+        // command mistyped is.
+        for (const CLI::App* command : app.get_subcommands([](CLI::App*) { return true; })) {
+            std::vector<std::string> known;
+            const std::string typo = e.get_exit_code() != 0 && args.size() > 1 && command->get_name() == args[1]
+                                         ? UnknownOption(*command, args, known)
+                                         : std::string();
+            if (typo.empty())
+                continue;
+            err << "tgv: " << args[1] << ": unknown option " << DisplayUtf8(typo) << "; did you mean "
+                << Nearest(typo, known) << "? (tgv " << args[1] << " --help lists its options)\n";
+            return kExitUsage;
+        }
         return app.exit(e, out, err) == 0 ? kExitOk : kExitUsage;
     }
 
@@ -631,7 +648,7 @@ int RunTgv(const std::vector<std::string>& args, std::istream& in, std::ostream&
         if (*contrast)
             return RunContrast(io, {file, minimum, textureFolder, json});
         if (*report)
-            return RunReport(io, {file, output, category, textureFolder, minimum});
+            return RunReport(io, {file, output, category, textureFolder, minimum, language == "en"});
     } catch (const Failure& f) {
         err << "tgv: " << f.message << "\n";
         return f.code;

@@ -7,11 +7,16 @@
 #include "Cp936Text.h"
 #include "ReadableForm.h"
 #include "TextDisplay.h"
+#include "RecordStream.h"
 #include "TgvSubcommands.h"
 
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
+#include <cstring>
 #include <map>
+#include <memory>
+#include <unordered_map>
 #include <ostream>
 
 using ordered_json = nlohmann::ordered_json;
@@ -52,23 +57,7 @@ std::string Shown(const std::string& field, const ordered_json& value)
     return DisplayUtf8(text);
 }
 
-struct Side {
-    CombinationLibrary library;
-    std::string name;
-};
-
-Side Load(TgvIo& io, const std::string& path, bool& fragment)
-{
-    Side side;
-    side.name = path == "-" ? "standard input" : path;
-    // What git passes for a file that does not exist on one side.
-    if (path == "/dev/null" || path == "nul" || path == "NUL")
-        return side;
-    side.library = LoadWhole(path, io, fragment);
-    return side;
-}
-
-ordered_json Identity(int index, const CombinationRecord& r)
+ordered_json Identity(int64_t index, const CombinationRecord& r)
 {
     return {{"number", index + 1},
             {"roomCategory", DisplayText(FieldView(r.roomCategory))},
@@ -80,28 +69,111 @@ struct Differences {
     bool Same() const { return added.empty() && removed.empty() && changed.empty(); }
 };
 
-Differences Compare(const CombinationLibrary& a, const CombinationLibrary& b)
+// A 128-bit fingerprint of a record's bytes, two independent lanes. Each
+// step is one-to-one in the lane's state for a given word, so records that
+// differ in one 8-byte word always differ here; records differing in more
+// share a fingerprint by chance about once in 2^128.
+struct Fingerprint {
+    uint64_t lane[2];
+    bool operator==(const Fingerprint& o) const { return lane[0] == o.lane[0] && lane[1] == o.lane[1]; }
+};
+static_assert(kRecordSize % 8 == 0, "a record is whole 8-byte words");
+
+Fingerprint Print(const CombinationRecord& record)
+{
+    const unsigned char* bytes = reinterpret_cast<const unsigned char*>(&record);
+    uint64_t a = 0x9E3779B97F4A7C15ull, b = 0xC2B2AE3D27D4EB4Full;
+    for (std::size_t i = 0; i < kRecordSize; i += 8) {
+        uint64_t w;
+        std::memcpy(&w, bytes + i, 8);
+        a ^= w;
+        a = ((a << 31) | (a >> 33)) * 0x87C37B91114253D5ull;
+        b += w;
+        b *= 0x4CF5AD432745937Full;
+        b ^= b >> 29;
+    }
+    return {{a, b}};
+}
+
+// A record waiting for its counterpart on the other side.
+struct Waiting {
+    int64_t index;
+    Fingerprint print;
+    ordered_json identity;
+};
+
+// Records pair by category and name: the k-th record of a name in A with the
+// k-th of that name in B. Both files are read side by side once; a pair met
+// at the same place is compared byte for byte, a pair met apart (records
+// inserted or removed before them) by fingerprint. Only pairs that differ
+// are read again and turned into the readable form to name their fields.
+Differences Compare(RecordStream* a, RecordStream* b)
 {
     Differences d;
-    // The records of B by key, in order; A's records take them in turn.
-    std::map<std::string, std::vector<int>> inB;
-    for (int i = 0; i < b.GetCount(); ++i)
-        inB[RecordKey(b[i])].push_back(i);
-    std::map<std::string, std::size_t> taken;
-    std::vector<bool> matchedB(static_cast<std::size_t>(b.GetCount()), false);
-
-    for (int i = 0; i < a.GetCount(); ++i) {
-        const CombinationRecord& ra = a[i];
-        const std::string key = RecordKey(ra);
-        const auto found = inB.find(key);
-        std::size_t& next = taken[key];
-        if (found == inB.end() || next >= found->second.size()) {
-            d.removed.push_back(Identity(i, ra));
+    std::unordered_map<std::string, int64_t> seenA, seenB;  // occurrences so far by key
+    std::unordered_map<std::string, Waiting> waitA, waitB;  // key and occurrence -> record
+    std::vector<std::pair<int64_t, int64_t>> differing;     // record numbers in A and B
+    CombinationRecord ra, rb;
+    const auto slot = [](const std::string& key, int64_t occurrence) {
+        return key + '\x01' + std::to_string(occurrence);
+    };
+    // One side's record not met at its counterpart's place.
+    const auto apart = [&](const CombinationRecord& r, int64_t index, const std::string& key, int64_t occurrence,
+                           std::unordered_map<std::string, Waiting>& mine,
+                           std::unordered_map<std::string, Waiting>& theirs, bool isA) {
+        std::string at = slot(key, occurrence);
+        const auto other = theirs.find(at);
+        if (other == theirs.end()) {
+            mine.emplace(std::move(at), Waiting{index, Print(r), Identity(index, r)});
+            return;
+        }
+        if (!(other->second.print == Print(r)))
+            differing.emplace_back(isA ? index : other->second.index, isA ? other->second.index : index);
+        theirs.erase(other);
+    };
+    for (;;) {
+        const bool haveA = a && a->Next(ra);
+        const bool haveB = b && b->Next(rb);
+        if (!haveA && !haveB)
+            break;
+        std::string keyA, keyB;
+        int64_t occurrenceA = -1, occurrenceB = -1;
+        if (haveA) {
+            keyA = RecordKey(ra);
+            occurrenceA = seenA[keyA]++;
+        }
+        if (haveB) {
+            keyB = RecordKey(rb);
+            occurrenceB = seenB[keyB]++;
+        }
+        if (haveA && haveB && occurrenceA == occurrenceB && keyA == keyB) {
+            if (std::memcmp(&ra, &rb, kRecordSize) != 0)
+                differing.emplace_back(a->RecordsRead() - 1, b->RecordsRead() - 1);
             continue;
         }
-        const int j = found->second[next++];
-        matchedB[static_cast<std::size_t>(j)] = true;
-        const CombinationRecord& rb = b[j];
+        if (haveA)
+            apart(ra, a->RecordsRead() - 1, keyA, occurrenceA, waitA, waitB, true);
+        if (haveB)
+            apart(rb, b->RecordsRead() - 1, keyB, occurrenceB, waitB, waitA, false);
+    }
+    // What is left unpaired, in each file's order.
+    const auto inOrder = [](std::unordered_map<std::string, Waiting>& waiting, ordered_json& list) {
+        std::vector<Waiting*> sorted;
+        for (auto& entry : waiting)
+            sorted.push_back(&entry.second);
+        std::sort(sorted.begin(), sorted.end(), [](const Waiting* x, const Waiting* y) { return x->index < y->index; });
+        for (Waiting* w : sorted)
+            list.push_back(std::move(w->identity));
+    };
+    inOrder(waitA, d.removed);
+    inOrder(waitB, d.added);
+
+    // The differing pairs in A's order, each field compared as dump writes it
+    // (bytes after a text's end differ without a field differing).
+    std::sort(differing.begin(), differing.end());
+    for (const auto& [i, j] : differing) {
+        a->ReadAt(i, ra);
+        b->ReadAt(j, rb);
         const auto leavesA = Leaves(ra), leavesB = Leaves(rb);
         ordered_json fields = ordered_json::array();
         for (const auto& [field, valueA] : leavesA) {
@@ -118,9 +190,6 @@ Differences Compare(const CombinationLibrary& a, const CombinationLibrary& b)
             d.changed.push_back(std::move(entry));
         }
     }
-    for (int j = 0; j < b.GetCount(); ++j)
-        if (!matchedB[static_cast<std::size_t>(j)])
-            d.added.push_back(Identity(j, b[j]));
     return d;
 }
 
@@ -144,22 +213,30 @@ void PrintRecords(std::ostream& out, const Differences& d)
 }
 
 // One side as git hands it over: a file named by raw bytes, or /dev/null for
-// a side where the file does not exist. A side that is not a library (or
-// cannot be read) is said so in the text and counts as holding no records.
-CombinationLibrary GitSide(std::ostream& out, const std::string& file, const std::string& shownName)
+// a side where the file does not exist (null). A side that is not a library
+// (or cannot be read) is said so in the text and counts as holding no records.
+std::unique_ptr<RecordStream> GitSide(std::ostream& out, const std::string& file, const std::string& shownName)
 {
     if (file == "/dev/null" || file == "nul" || file == "NUL")
-        return CombinationLibrary();
+        return nullptr;
     try {
-        LoadedFile loaded = LoadBytes(ReadNativeFile(file), shownName);
-        if (loaded.fragment > 0)
-            out << shownName << ": ends in a fragment of " << loaded.fragment
+        auto side = std::make_unique<RecordStream>(ReadNativeFile(file), shownName);
+        if (side->Fragment() > 0)
+            out << shownName << ": ends in a fragment of " << side->Fragment()
                 << " bytes, shorter than a record (truncated?); it was left out\n";
-        return std::move(loaded.library);
+        return side;
     } catch (const Failure& f) {
         out << f.message << "\n";
     }
     throw Failure{};
+}
+
+// A side named on the command line; null for what git names a missing file.
+std::unique_ptr<RecordStream> Open(TgvIo& io, const std::string& path)
+{
+    if (path == "/dev/null" || path == "nul" || path == "NUL")
+        return nullptr;
+    return std::make_unique<RecordStream>(path, io.in);
 }
 
 }  // namespace
@@ -170,13 +247,17 @@ int RunDiff(TgvIo& io, const std::vector<std::string>& files, bool json)
         throw Failure{"diff takes two files (or the seven or nine arguments git passes a diff driver)"};
     if (files[0] == "-" && files[1] == "-")
         throw Failure{"diff: only one of the two files can come from standard input"};
+    const std::unique_ptr<RecordStream> a = Open(io, files[0]), b = Open(io, files[1]);
+    const Differences d = Compare(a.get(), b.get());
     bool fragment = false;
-    const Side a = Load(io, files[0], fragment);
-    const Side b = Load(io, files[1], fragment);
-    const Differences d = Compare(a.library, b.library);
+    for (const auto* side : {a.get(), b.get()})
+        if (side)
+            side->ReportFragment(io, fragment);
+    const std::string nameA = files[0] == "-" ? "standard input" : files[0];
+    const std::string nameB = files[1] == "-" ? "standard input" : files[1];
     const bool same = d.Same();
     if (json) {
-        const ordered_json doc = {{"a", a.name},         {"b", b.name},           {"same", same},
+        const ordered_json doc = {{"a", nameA},          {"b", nameB},           {"same", same},
                                   {"added", d.added},    {"removed", d.removed},  {"changed", d.changed}};
         io.out << doc.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << "\n";
     } else {
@@ -211,7 +292,7 @@ int RunGitDiff(TgvIo& io, const std::vector<std::string>& args)
             io.out << "new file " << pathB << "\n";
         if (deletedFile)
             io.out << "deleted file " << pathA << "\n";
-        CombinationLibrary a, b;
+        std::unique_ptr<RecordStream> a, b;
         try {
             a = GitSide(io.out, args[1], "a/" + pathA);
             b = GitSide(io.out, args[4], "b/" + pathB);
@@ -220,7 +301,7 @@ int RunGitDiff(TgvIo& io, const std::vector<std::string>& args)
             io.out.flush();
             return kExitOk;
         }
-        const Differences d = Compare(a, b);
+        const Differences d = Compare(a.get(), b.get());
         PrintRecords(io.out, d);
         if (d.Same() && !addedFile && !deletedFile)
             io.out << "same records\n";
