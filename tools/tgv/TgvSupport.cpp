@@ -110,8 +110,7 @@ LibraryWriteLock::LibraryWriteLock(const std::string& utf8LibraryPath)
 {
     const std::string lockPath = LockPathFor(LayerPath(utf8LibraryPath));
     constexpr int kWaitMs = SharedLibraryFile::kDefaultLockWaitMs;
-    std::string reason;
-    switch (lock.Acquire(lockPath, kWaitMs, &reason)) {
+    switch (lock.Acquire(lockPath, kWaitMs)) {
     case LibraryLock::Result::Acquired:
         return;
     case LibraryLock::Result::Busy:
@@ -124,6 +123,8 @@ LibraryWriteLock::LibraryWriteLock(const std::string& utf8LibraryPath)
     case LibraryLock::Result::Failed:
         break;
     }
+    // The system's reason alone: the library's sentence around it is the panel's, in Chinese.
+    const std::string reason = FileErrorText("");
     throw Failure{DisplayText(lockPath) + ": cannot create the library's lock (" +
                   (reason.empty() ? std::string("the system gave no reason") : DisplayText(reason)) +
                   "); nothing was written"};
