@@ -7,7 +7,8 @@
 #include <new>
 #include <ostream>
 
-RecordStream::RecordStream(const std::string& utf8Path, std::istream& in)
+RecordStream::RecordStream(const std::string& utf8Path, std::istream& in, int batch)
+    : buffer(static_cast<std::size_t>(batch > 1 ? batch : 1))
 {
     if (utf8Path == "-") {
         name = "standard input";
@@ -30,16 +31,16 @@ RecordStream::RecordStream(const std::string& utf8Path, std::istream& in)
     fragment = reader.TrailingBytes();
 }
 
-RecordStream::RecordStream(std::string taken, const std::string& shownName) : name(shownName)
+RecordStream::RecordStream(std::string bytesRead, const std::string& shownName) : name(shownName), buffer(1)
 {
-    TakeBytes(std::move(taken));
+    TakeBytes(std::move(bytesRead));
 }
 
 RecordStream::~RecordStream() = default;
 
-void RecordStream::TakeBytes(std::string&& taken)
+void RecordStream::TakeBytes(std::string&& fileBytes)
 {
-    bytes = std::move(taken);
+    bytes = std::move(fileBytes);
     if (bytes.size() < kSignatureFieldSize ||
         !SignatureMatches(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size()))
         throw Failure{SignatureFailure(name)};
@@ -57,18 +58,31 @@ std::string RecordStream::ReadFailure() const
 
 bool RecordStream::Next(CombinationRecord& record)
 {
-    if (read >= count && path.empty())
-        return false;
-    if (path.empty()) {
-        std::memcpy(&record, bytes.data() + kSignatureFieldSize + static_cast<std::size_t>(read) * kRecordSize,
-                    kRecordSize);
-        ClearGaps(record);
+    const CombinationRecord* next = Take();
+    if (next)
+        std::memcpy(&record, next, kRecordSize);
+    return next != nullptr;
+}
+
+const CombinationRecord* RecordStream::Take()
+{
+    if (taken < filled) {
         ++read;
-        return true;
+        return &buffer[taken++];
     }
-    bool got = false;
+    if (path.empty()) {
+        if (read >= count)
+            return nullptr;
+        std::memcpy(&buffer[0], bytes.data() + kSignatureFieldSize + static_cast<std::size_t>(read) * kRecordSize,
+                    kRecordSize);
+        ClearGaps(buffer[0]);
+        ++read;
+        return &buffer[0];
+    }
+    int64_t got = 0;
     try {
-        got = reader.Next(record);
+        got = buffer.size() == 1 ? (reader.Next(buffer[0]) ? 1 : 0)
+                                 : reader.ReadRecords(buffer.data(), static_cast<int64_t>(buffer.size()));
     } catch (const std::bad_alloc&) {
         throw Failure{name + ": not enough memory after " + std::to_string(read) + " of " + std::to_string(count) +
                       " records; the file was not read completely"};
@@ -76,14 +90,17 @@ bool RecordStream::Next(CombinationRecord& record)
         throw Failure{name + ": loading failed after " + std::to_string(read) + " of " + std::to_string(count) +
                       " records (" + e.what() + ")"};
     }
-    if (got) {
+    if (got > 0) {
+        filled = static_cast<std::size_t>(got);
+        taken = 1;
         ++read;
-        return true;
+        return &buffer[0];
     }
-    // The size promised a number of records; fewer means a read failed part-way.
+    // The size promised a number of records; fewer (or more: a file that
+    // grew while it was read) means the file was not read as it stood.
     if (size < 0 || reader.Failed() || read != count)
         throw Failure{ReadFailure()};
-    return false;
+    return nullptr;
 }
 
 void RecordStream::ReadAt(int64_t index, CombinationRecord& record)

@@ -68,7 +68,7 @@ std::vector<std::string> CategoryParts(const std::string& category)
 int ListTree(TgvIo& io, const std::string& file, bool json)
 {
     // One pass keeps only each record's number and name, by category.
-    RecordStream stream(file, io.in);
+    RecordStream stream(file, io.in, kRecordBatch);
     CategoryGroups categories;
     std::vector<std::vector<std::pair<int64_t, std::string>>> members;
     CombinationRecord record;
@@ -248,7 +248,7 @@ int Show(TgvIo& io, const std::string& file, std::optional<long long> number, co
 
 int Dump(TgvIo& io, const std::string& file, const std::string& output, bool full)
 {
-    RecordStream stream(file, io.in);
+    RecordStream stream(file, io.in, kRecordBatch);
     const ReadableStyle style = full ? ReadableStyle::Full : ReadableStyle::Compact;
     // The text ToReadable makes, written a record at a time.
     WriteOutputStreamed(output.empty() ? "-" : output, io.out, [&](const Emit& emit) {

@@ -159,7 +159,7 @@ double Rounded(double v)
 
 int RunContrast(TgvIo& io, const ContrastOptions& options)
 {
-    RecordStream stream(options.file, io.in);
+    RecordStream stream(options.file, io.in, kRecordBatch);
     if (!options.textureFolder.empty())
         RequireFolder(options.textureFolder);
     TextureFolder textures(options.textureFolder);

@@ -69,104 +69,141 @@ struct Differences {
     bool Same() const { return added.empty() && removed.empty() && changed.empty(); }
 };
 
-// A 128-bit fingerprint of a record's bytes, two independent lanes. Each
-// step is one-to-one in the lane's state for a given word, so records that
-// differ in one 8-byte word always differ here; records differing in more
-// share a fingerprint by chance about once in 2^128.
+// A 128-bit fingerprint of a record's bytes: four independent accumulators
+// over the record's 8-byte words in turn (as XXH64 takes its stripes), two
+// of them folded into each half. Each step is one-to-one in its
+// accumulator for a given word, so records that differ in one word always
+// differ here; records differing in more share a fingerprint by chance
+// about once in 2^128.
 struct Fingerprint {
-    uint64_t lane[2];
-    bool operator==(const Fingerprint& o) const { return lane[0] == o.lane[0] && lane[1] == o.lane[1]; }
+    uint64_t half[2];
+    bool operator==(const Fingerprint& o) const { return half[0] == o.half[0] && half[1] == o.half[1]; }
 };
-static_assert(kRecordSize % 8 == 0, "a record is whole 8-byte words");
+static_assert(kRecordSize % 32 == 0, "a record is whole stripes of four 8-byte words");
+
+uint64_t Rotate(uint64_t v, int bits)
+{
+    return (v << bits) | (v >> (64 - bits));
+}
+
+uint64_t Avalanche(uint64_t v)
+{
+    v ^= v >> 33;
+    v *= 0xC2B2AE3D27D4EB4Full;
+    v ^= v >> 29;
+    v *= 0x165667B19E3779F9ull;
+    return v ^ (v >> 32);
+}
 
 Fingerprint Print(const CombinationRecord& record)
 {
+    constexpr uint64_t kPrime1 = 0x9E3779B185EBCA87ull, kPrime2 = 0xC2B2AE3D27D4EB4Full;
     const unsigned char* bytes = reinterpret_cast<const unsigned char*>(&record);
-    uint64_t a = 0x9E3779B97F4A7C15ull, b = 0xC2B2AE3D27D4EB4Full;
-    for (std::size_t i = 0; i < kRecordSize; i += 8) {
-        uint64_t w;
-        std::memcpy(&w, bytes + i, 8);
-        a ^= w;
-        a = ((a << 31) | (a >> 33)) * 0x87C37B91114253D5ull;
-        b += w;
-        b *= 0x4CF5AD432745937Full;
-        b ^= b >> 29;
-    }
-    return {{a, b}};
+    uint64_t acc[4] = {kPrime1 + kPrime2, kPrime2, 0, 0 - kPrime1};
+    for (std::size_t i = 0; i < kRecordSize; i += 32)
+        for (int lane = 0; lane < 4; ++lane) {
+            uint64_t w;
+            std::memcpy(&w, bytes + i + 8 * lane, 8);
+            acc[lane] = Rotate(acc[lane] + w * kPrime2, 31) * kPrime1;
+        }
+    return {{Avalanche(acc[0] ^ Rotate(acc[2], 17)), Avalanche(acc[1] ^ Rotate(acc[3], 29))}};
 }
 
-// A record waiting for its counterpart on the other side.
+// A record waiting for its counterpart on the other side: a copy of it while
+// the copies held stay within kWaitingCopies, its fingerprint beyond.
 struct Waiting {
     int64_t index;
-    Fingerprint print;
-    ordered_json identity;
+    std::unique_ptr<CombinationRecord> copy;
+    Fingerprint print{};
 };
+constexpr std::size_t kWaitingCopies = (16u << 20) / kRecordSize;  // 16 MiB a side
 
 // Records pair by category and name: the k-th record of a name in A with the
 // k-th of that name in B. Both files are read side by side once; a pair met
-// at the same place is compared byte for byte, a pair met apart (records
-// inserted or removed before them) by fingerprint. Only pairs that differ
-// are read again and turned into the readable form to name their fields.
+// at the same place is compared byte for byte, and so is a pair met a little
+// apart (records inserted or removed before them), whose first record waits
+// as a copy; only when many records wait are they compared by fingerprint.
+// Only pairs that differ are read again and turned into the readable form to
+// name their fields.
 Differences Compare(RecordStream* a, RecordStream* b)
 {
     Differences d;
-    std::unordered_map<std::string, int64_t> seenA, seenB;  // occurrences so far by key
+    // Occurrences so far of each key in A and in B.
+    std::unordered_map<std::string, std::pair<int64_t, int64_t>> seen;
     std::unordered_map<std::string, Waiting> waitA, waitB;  // key and occurrence -> record
+    std::size_t copiesA = 0, copiesB = 0;
     std::vector<std::pair<int64_t, int64_t>> differing;     // record numbers in A and B
-    CombinationRecord ra, rb;
-    const auto slot = [](const std::string& key, int64_t occurrence) {
-        return key + '\x01' + std::to_string(occurrence);
-    };
     // One side's record not met at its counterpart's place.
     const auto apart = [&](const CombinationRecord& r, int64_t index, const std::string& key, int64_t occurrence,
-                           std::unordered_map<std::string, Waiting>& mine,
-                           std::unordered_map<std::string, Waiting>& theirs, bool isA) {
-        std::string at = slot(key, occurrence);
+                           bool isA) {
+        auto& mine = isA ? waitA : waitB;
+        auto& theirs = isA ? waitB : waitA;
+        std::size_t& myCopies = isA ? copiesA : copiesB;
+        std::size_t& theirCopies = isA ? copiesB : copiesA;
+        std::string at = key + '\x01' + std::to_string(occurrence);
         const auto other = theirs.find(at);
         if (other == theirs.end()) {
-            mine.emplace(std::move(at), Waiting{index, Print(r), Identity(index, r)});
+            Waiting w{index, nullptr};
+            if (myCopies < kWaitingCopies) {
+                w.copy = std::make_unique<CombinationRecord>(r);
+                ++myCopies;
+            } else {
+                w.print = Print(r);
+            }
+            mine.emplace(std::move(at), std::move(w));
             return;
         }
-        if (!(other->second.print == Print(r)))
-            differing.emplace_back(isA ? index : other->second.index, isA ? other->second.index : index);
+        const Waiting& w = other->second;
+        const bool same = w.copy ? std::memcmp(w.copy.get(), &r, kRecordSize) == 0 : w.print == Print(r);
+        if (!same)
+            differing.emplace_back(isA ? index : w.index, isA ? w.index : index);
+        if (w.copy)
+            --theirCopies;
         theirs.erase(other);
     };
+    std::string keyA, keyB;
     for (;;) {
-        const bool haveA = a && a->Next(ra);
-        const bool haveB = b && b->Next(rb);
-        if (!haveA && !haveB)
+        const CombinationRecord* ra = a ? a->Take() : nullptr;
+        const CombinationRecord* rb = b ? b->Take() : nullptr;
+        if (!ra && !rb)
             break;
-        std::string keyA, keyB;
-        int64_t occurrenceA = -1, occurrenceB = -1;
-        if (haveA) {
-            keyA = RecordKey(ra);
-            occurrenceA = seenA[keyA]++;
-        }
-        if (haveB) {
-            keyB = RecordKey(rb);
-            occurrenceB = seenB[keyB]++;
-        }
-        if (haveA && haveB && occurrenceA == occurrenceB && keyA == keyB) {
-            if (std::memcmp(&ra, &rb, kRecordSize) != 0)
-                differing.emplace_back(a->RecordsRead() - 1, b->RecordsRead() - 1);
+        if (ra)
+            keyA = RecordKey(*ra);
+        if (rb)
+            keyB = RecordKey(*rb);
+        if (ra && rb && keyA == keyB) {
+            auto& [inA, inB] = seen[keyA];
+            const int64_t occurrenceA = inA++, occurrenceB = inB++;
+            if (occurrenceA == occurrenceB) {
+                if (std::memcmp(ra, rb, kRecordSize) != 0)
+                    differing.emplace_back(a->RecordsRead() - 1, b->RecordsRead() - 1);
+                continue;
+            }
+            apart(*ra, a->RecordsRead() - 1, keyA, occurrenceA, true);
+            apart(*rb, b->RecordsRead() - 1, keyB, occurrenceB, false);
             continue;
         }
-        if (haveA)
-            apart(ra, a->RecordsRead() - 1, keyA, occurrenceA, waitA, waitB, true);
-        if (haveB)
-            apart(rb, b->RecordsRead() - 1, keyB, occurrenceB, waitB, waitA, false);
+        if (ra)
+            apart(*ra, a->RecordsRead() - 1, keyA, seen[keyA].first++, true);
+        if (rb)
+            apart(*rb, b->RecordsRead() - 1, keyB, seen[keyB].second++, false);
     }
-    // What is left unpaired, in each file's order.
-    const auto inOrder = [](std::unordered_map<std::string, Waiting>& waiting, ordered_json& list) {
-        std::vector<Waiting*> sorted;
-        for (auto& entry : waiting)
-            sorted.push_back(&entry.second);
-        std::sort(sorted.begin(), sorted.end(), [](const Waiting* x, const Waiting* y) { return x->index < y->index; });
-        for (Waiting* w : sorted)
-            list.push_back(std::move(w->identity));
+    CombinationRecord ra, rb;
+    // What is left unpaired, in each file's order, read again for its name.
+    const auto inOrder = [](std::unordered_map<std::string, Waiting>& waiting, RecordStream* side, ordered_json& list) {
+        std::vector<int64_t> indices;
+        for (const auto& entry : waiting)
+            indices.push_back(entry.second.index);
+        waiting.clear();
+        std::sort(indices.begin(), indices.end());
+        CombinationRecord r;
+        for (const int64_t i : indices) {
+            side->ReadAt(i, r);
+            list.push_back(Identity(i, r));
+        }
     };
-    inOrder(waitA, d.removed);
-    inOrder(waitB, d.added);
+    inOrder(waitA, a, d.removed);
+    inOrder(waitB, b, d.added);
 
     // The differing pairs in A's order, each field compared as dump writes it
     // (bytes after a text's end differ without a field differing).
@@ -236,7 +273,7 @@ std::unique_ptr<RecordStream> Open(TgvIo& io, const std::string& path)
 {
     if (path == "/dev/null" || path == "nul" || path == "NUL")
         return nullptr;
-    return std::make_unique<RecordStream>(path, io.in);
+    return std::make_unique<RecordStream>(path, io.in, kRecordBatch);
 }
 
 }  // namespace

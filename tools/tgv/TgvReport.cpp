@@ -207,7 +207,7 @@ const Words kChinese = {
 int RunReport(TgvIo& io, const ReportOptions& options)
 {
     const Words& words = options.english ? kEnglish : kChinese;
-    RecordStream stream(options.file, io.in);
+    RecordStream stream(options.file, io.in, kRecordBatch);
     if (!options.textureFolder.empty())
         RequireFolder(options.textureFolder);
     std::string only = options.category.empty() ? std::string() : LayerPath(options.category);

@@ -181,7 +181,7 @@ int RunTextures(TgvIo& io, const std::string& file, const std::string& target,
     for (const std::string& s : searchFolders)
         folders.push_back(LayerPath(s));
 
-    RecordStream stream(file, io.in);
+    RecordStream stream(file, io.in, kRecordBatch);
     std::string folder = LayerPath(target);
     if (folder.empty() || !IsSeparator(folder.back()))
         folder += kPathSeparator;

@@ -152,6 +152,20 @@ TEST_F(TgvCatalogueTest, DiffPairsMovedRecordsAndComparesFields)
                    "0 removed, 0 added, 1 changed\n");
     EXPECT_EQ(Run({"diff", P("c.tgv"), "-"}, std::string(ReadText("b.tgv"))), 1);
     EXPECT_EQ(out, "+ added    b/new (record 1 of B)\n0 removed, 1 added, 0 changed\n");
+
+    // Far apart (B is A backwards): more records wait than are kept as
+    // copies; the rest are compared by fingerprint, a change still found.
+    std::vector<Bytes> forwards, backwards;
+    for (int i = 0; i < 3000; ++i)
+        forwards.push_back(RecordBytes("r" + std::to_string(i), "b/"));
+    backwards.assign(forwards.rbegin(), forwards.rend());
+    PutF32(backwards[3000 - 1 - 1600], kSlots + 2 * kSlot + kColor, 1.0f);
+    WriteBytes("forwards.tgv", FileBytes(forwards));
+    WriteBytes("backwards.tgv", FileBytes(backwards));
+    EXPECT_EQ(Run({"diff", P("forwards.tgv"), P("backwards.tgv")}), 1);
+    EXPECT_EQ(out, "~ changed  b/r1600 (record 1601 of A, 1400 of B)\n"
+                   "    wall.color: #000000 [0.0,0.0,0.0] -> #FF0000 [1.0,0.0,0.0]\n"
+                   "0 removed, 0 added, 1 changed\n");
 }
 
 TEST_F(TgvCatalogueTest, ReportIsOneSelfContainedPage)
