@@ -130,8 +130,11 @@ Differences Compare(RecordStream* a, RecordStream* b)
     Differences d;
     // Occurrences so far of each key in A and in B.
     std::unordered_map<std::string, std::pair<int64_t, int64_t>> seen;
+    seen.reserve(static_cast<std::size_t>(std::max(a ? a->RecordCount() : 0, b ? b->RecordCount() : 0)));
     std::unordered_map<std::string, Waiting> waitA, waitB;  // key and occurrence -> record
     std::size_t copiesA = 0, copiesB = 0;
+    // Copies given back, for the next record that waits: no allocation each time.
+    std::vector<std::unique_ptr<CombinationRecord>> spare;
     std::vector<std::pair<int64_t, int64_t>> differing;     // record numbers in A and B
     // One side's record not met at its counterpart's place.
     const auto apart = [&](const CombinationRecord& r, int64_t index, const std::string& key, int64_t occurrence,
@@ -145,7 +148,13 @@ Differences Compare(RecordStream* a, RecordStream* b)
         if (other == theirs.end()) {
             Waiting w{index, nullptr};
             if (myCopies < kWaitingCopies) {
-                w.copy = std::make_unique<CombinationRecord>(r);
+                if (spare.empty()) {
+                    w.copy = std::make_unique<CombinationRecord>(r);
+                } else {
+                    w.copy = std::move(spare.back());
+                    spare.pop_back();
+                    std::memcpy(w.copy.get(), &r, kRecordSize);
+                }
                 ++myCopies;
             } else {
                 w.print = Print(r);
@@ -153,12 +162,14 @@ Differences Compare(RecordStream* a, RecordStream* b)
             mine.emplace(std::move(at), std::move(w));
             return;
         }
-        const Waiting& w = other->second;
+        Waiting& w = other->second;
         const bool same = w.copy ? std::memcmp(w.copy.get(), &r, kRecordSize) == 0 : w.print == Print(r);
         if (!same)
             differing.emplace_back(isA ? index : w.index, isA ? w.index : index);
-        if (w.copy)
+        if (w.copy) {
             --theirCopies;
+            spare.push_back(std::move(w.copy));
+        }
         theirs.erase(other);
     };
     std::string keyA, keyB;
