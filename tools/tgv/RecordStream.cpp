@@ -7,28 +7,45 @@
 #include <new>
 #include <ostream>
 
-RecordStream::RecordStream(const std::string& utf8Path, std::istream& in, int batch)
-    : buffer(static_cast<std::size_t>(batch > 1 ? batch : 1))
+RecordStream::RecordStream(int batch) : buffer(static_cast<std::size_t>(batch > 1 ? batch : 1)) {}
+
+RecordStream::RecordStream(const std::string& utf8Path, std::istream& in, int batch) : RecordStream(batch)
 {
     if (utf8Path == "-") {
         name = "standard input";
         TakeBytes(ReadInput(utf8Path, in));
         return;
     }
-    path = utf8Path;
     name = utf8Path;
+    if (!OpenFile(utf8Path))
+        throw Failure{utf8Path + ": cannot open the file (missing, a folder, or not readable)"};
+}
+
+std::unique_ptr<RecordStream> RecordStream::TryOpen(const std::string& utf8Path, const std::string& shownName, int batch)
+{
+    std::unique_ptr<RecordStream> stream(new RecordStream(batch));
+    stream->name = shownName;
+    if (!stream->OpenFile(utf8Path))
+        return nullptr;
+    return stream;
+}
+
+bool RecordStream::OpenFile(const std::string& utf8Path)
+{
+    path = utf8Path;
     switch (reader.Open(LayerPath(utf8Path), false)) {
     case CombinationFileReader::Status::NotOpened:
-        throw Failure{utf8Path + ": cannot open the file (missing, a folder, or not readable)"};
+        return false;
     case CombinationFileReader::Status::BadSignature:
-        throw Failure{SignatureFailure(utf8Path)};
-    case CombinationFileReader::Status::ReadFailed:  // reported by the first Next
+        throw Failure{SignatureFailure(name)};
+    case CombinationFileReader::Status::ReadFailed:  // reported by the first Take
     case CombinationFileReader::Status::Ready:
         break;
     }
     size = reader.FileSize();
     count = reader.RecordCount();
     fragment = reader.TrailingBytes();
+    return true;
 }
 
 RecordStream::RecordStream(std::string bytesRead, const std::string& shownName) : name(shownName), buffer(1)

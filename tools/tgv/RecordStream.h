@@ -28,6 +28,10 @@ public:
     RecordStream(const std::string& utf8Path, std::istream& in, int batch = 1);
     // The records of bytes already read; name names them in messages.
     RecordStream(std::string bytes, const std::string& name);
+    // The file at utf8Path, named shownName in messages; null when it cannot
+    // be opened (missing, a folder, not readable), so that the caller can
+    // say so in its own words. Throws a Failure when it lacks the signature.
+    static std::unique_ptr<RecordStream> TryOpen(const std::string& utf8Path, const std::string& shownName, int batch);
     ~RecordStream();
     RecordStream(const RecordStream&) = delete;
     RecordStream& operator=(const RecordStream&) = delete;
@@ -54,6 +58,9 @@ public:
     void ReportFragment(TgvIo& io, bool& fragmentSeen) const;
 
 private:
+    explicit RecordStream(int batch);
+    // Opens the file; false when it cannot be opened.
+    bool OpenFile(const std::string& utf8Path);
     std::string path;  // UTF-8; empty for bytes in memory
     std::string name;
     std::string bytes;  // the records in memory (standard input, bytes given)

@@ -7,6 +7,7 @@
 #include "Cp936Text.h"
 #include "ReadableForm.h"
 #include "TextDisplay.h"
+#include "TextEncoding.h"
 #include "RecordStream.h"
 #include "TgvSubcommands.h"
 
@@ -268,7 +269,14 @@ std::unique_ptr<RecordStream> GitSide(std::ostream& out, const std::string& file
     if (file == "/dev/null" || file == "nul" || file == "NUL")
         return nullptr;
     try {
-        auto side = std::make_unique<RecordStream>(ReadNativeFile(file), shownName);
+        // Read a record at a time where the file layer can name the file;
+        // a name it cannot take (bytes that are no UTF-8, characters beyond
+        // code page 936) is read whole.
+        std::string layerName;
+        std::unique_ptr<RecordStream> side =
+            Utf8ToCp936(file, layerName) ? RecordStream::TryOpen(file, shownName, kRecordBatch) : nullptr;
+        if (!side)
+            side = std::make_unique<RecordStream>(ReadNativeFile(file), shownName);
         if (side->Fragment() > 0)
             out << shownName << ": ends in a fragment of " << side->Fragment()
                 << " bytes, shorter than a record (truncated?); it was left out\n";
