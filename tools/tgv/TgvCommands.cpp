@@ -4,6 +4,7 @@
 #include "FileLayer.h"
 #include "Cp936Text.h"
 #include "ReadableForm.h"
+#include "RecordStream.h"
 #include "TextDisplay.h"
 #include "TgvMerge.h"
 #include "TgvSubcommands.h"
@@ -15,7 +16,9 @@
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
+#include <cctype>
 #include <climits>
+#include <unordered_map>
 #include <iostream>
 
 using ordered_json = nlohmann::ordered_json;
@@ -62,56 +65,105 @@ std::vector<std::string> CategoryParts(const std::string& category)
     return parts;
 }
 
-void ListTree(const CombinationLibrary& library, std::ostream& out, bool json)
+int ListTree(TgvIo& io, const std::string& file, bool json)
 {
-    std::vector<std::string> categories;
-    ListRoomCategories(library, categories);
-    ordered_json doc = {{"categories", ordered_json::array()}};
-    std::vector<std::string> shown;  // components of the category printed last
-    for (const std::string& category : categories) {
-        std::vector<std::string> names;
-        std::vector<int> indices;
-        ListNamesInCategory(library, category, names, indices);
-        if (json) {
-            ordered_json entry = {{"category", Utf8(category)}, {"records", ordered_json::array()}};
-            for (std::size_t k = 0; k < names.size(); ++k)
-                entry["records"].push_back({{"number", indices[k] + 1}, {"name", Utf8(names[k])}});
-            doc["categories"].push_back(std::move(entry));
-            continue;
+    // One pass keeps only each record's number and name, by category.
+    RecordStream stream(file, io.in, kRecordBatch);
+    CategoryGroups categories;
+    std::vector<std::vector<std::pair<int64_t, std::string>>> members;
+    CombinationRecord record;
+    while (stream.Next(record)) {
+        const std::size_t group = categories.Of(FieldView(record.roomCategory));
+        if (group == members.size())
+            members.emplace_back();
+        members[group].emplace_back(stream.RecordsRead(), std::string(FieldView(record.name)));
+    }
+    bool fragment = false;
+    stream.ReportFragment(io, fragment);
+    std::ostream& out = io.out;
+    if (json) {
+        // Each category's entry is written as the whole document's dump nests it.
+        out << "{\n  \"categories\": [";
+        for (std::size_t c = 0; c < members.size(); ++c) {
+            ordered_json entry = {{"category", Utf8(categories.Names()[c])}, {"records", ordered_json::array()}};
+            for (const auto& [number, name] : members[c])
+                entry["records"].push_back({{"number", number}, {"name", Utf8(name)}});
+            out << (c == 0 ? "\n    " : ",\n    ")
+                << NestedJson(entry.dump(2, ' ', false, nlohmann::json::error_handler_t::replace), 2);
         }
-        const std::vector<std::string> parts = CategoryParts(category);
+        out << (members.empty() ? "]\n}\n" : "\n  ]\n}\n");
+        return fragment ? kExitProblems : kExitOk;
+    }
+    std::vector<std::string> shown;  // components of the category printed last
+    for (std::size_t c = 0; c < members.size(); ++c) {
+        const std::vector<std::string> parts = CategoryParts(categories.Names()[c]);
         std::size_t common = 0;
         while (common < parts.size() && common < shown.size() && parts[common] == shown[common])
             ++common;
         for (std::size_t d = common; d < parts.size(); ++d)
             out << std::string(2 * d, ' ') << Utf8(parts[d]) << "\n";
         shown = parts;
-        for (std::size_t k = 0; k < names.size(); ++k)
-            out << std::string(2 * parts.size(), ' ') << indices[k] + 1 << " " << Utf8(names[k]) << "\n";
+        for (const auto& [number, name] : members[c])
+            out << std::string(2 * parts.size(), ' ') << number << " " << Utf8(name) << "\n";
     }
-    if (json)
-        out << doc.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << "\n";
+    return fragment ? kExitProblems : kExitOk;
 }
 
 // ---- check ---------------------------------------------------------------
 
+// A problem with what its messages need of its record.
+struct Finding {
+    RecordProblem problem;
+    std::string label, name, sentence;
+};
+
+// Validates every record of the stream in turn, duplicates included; the
+// number of problems, each added to found when given.
+std::size_t Validate(RecordStream& stream, std::vector<Finding>* found)
+{
+    DuplicateFinder duplicates;
+    std::vector<RecordProblem> problems;
+    std::size_t total = 0;
+    CombinationRecord record;
+    while (stream.Next(record)) {
+        const int number = static_cast<int>(stream.RecordsRead());
+        problems.clear();
+        ValidateRecord(record, number, problems);
+        if (const int earlier = duplicates.Add(record, number)) {
+            RecordProblem p;
+            p.record = number;
+            p.kind = RecordProblem::Kind::Duplicate;
+            p.field = "name";
+            p.other = earlier;
+            problems.push_back(p);
+        }
+        total += problems.size();
+        if (found)
+            for (const RecordProblem& p : problems)
+                found->push_back({p, RecordLabel(number - 1, record), Utf8(FieldView(record.name)),
+                                  ProblemSentence(p, record)});
+    }
+    return total;
+}
+
 int Check(TgvIo& io, const std::string& file, bool json)
 {
-    const LoadedFile loaded = LoadFile(file, io.in);
-    const CombinationLibrary& library = loaded.library;
-    const std::vector<RecordProblem> problems = ValidateLibrary(library);
-    const std::size_t total = problems.size() + (loaded.fragment > 0 ? 1 : 0);
-    const std::string fragment = "the file ends in a fragment of " + std::to_string(loaded.fragment) +
+    RecordStream stream(file, io.in);
+    std::vector<Finding> problems;
+    Validate(stream, &problems);
+    const int64_t fragmentBytes = stream.Fragment();
+    const std::size_t total = problems.size() + (fragmentBytes > 0 ? 1 : 0);
+    const std::string fragment = "the file ends in a fragment of " + std::to_string(fragmentBytes) +
                                  " bytes, shorter than a record (ignored)";
     if (json) {
-        ordered_json doc = {{"file", file}, {"records", library.GetCount()}, {"problems", ordered_json::array()}};
-        for (const RecordProblem& p : problems)
-            doc["problems"].push_back({{"record", p.record},
-                                       {"name", Utf8(FieldView(library[p.record - 1].name))},
-                                       {"field", p.field},
-                                       {"kind", ProblemKindName(p.kind)},
-                                       {"message", ProblemSentence(p, library)}});
-        if (loaded.fragment > 0)
+        ordered_json doc = {{"file", file}, {"records", stream.RecordsRead()}, {"problems", ordered_json::array()}};
+        for (const Finding& f : problems)
+            doc["problems"].push_back({{"record", f.problem.record},
+                                       {"name", f.name},
+                                       {"field", f.problem.field},
+                                       {"kind", ProblemKindName(f.problem.kind)},
+                                       {"message", f.sentence}});
+        if (fragmentBytes > 0)
             doc["problems"].push_back({{"record", nullptr},
                                        {"name", nullptr},
                                        {"field", nullptr},
@@ -119,33 +171,33 @@ int Check(TgvIo& io, const std::string& file, bool json)
                                        {"message", fragment}});
         io.out << doc.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << "\n";
     } else {
-        for (const RecordProblem& p : problems)
-            io.out << RecordLabel(p.record - 1, library[p.record - 1]) << ": " << ProblemSentence(p, library) << "\n";
-        if (loaded.fragment > 0)
+        for (const Finding& f : problems)
+            io.out << f.label << ": " << f.sentence << "\n";
+        if (fragmentBytes > 0)
             io.out << fragment << "\n";
-        io.out << library.GetCount() << " records, " << total << " problems\n";
+        io.out << stream.RecordsRead() << " records, " << total << " problems\n";
     }
     return total == 0 ? kExitOk : kExitProblems;
 }
 
 int Info(TgvIo& io, const std::string& file, bool json)
 {
-    const LoadedFile loaded = LoadFile(file, io.in);
-    const std::size_t problems = ValidateLibrary(loaded.library).size() + (loaded.fragment > 0 ? 1 : 0);
+    RecordStream stream(file, io.in);
+    const std::size_t problems = Validate(stream, nullptr) + (stream.Fragment() > 0 ? 1 : 0);
     if (json) {
         const ordered_json doc = {{"file", file},
                                   {"signature", std::string(LIBRARY_SIGNATURE)},
-                                  {"size", loaded.size},
-                                  {"records", loaded.library.GetCount()},
-                                  {"fragment", loaded.fragment},
+                                  {"size", stream.Size()},
+                                  {"records", stream.RecordsRead()},
+                                  {"fragment", stream.Fragment()},
                                   {"problems", problems}};
         io.out << doc.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << "\n";
     } else {
         io.out << "file:       " << file << "\n"
                << "signature:  " << LIBRARY_SIGNATURE << "\n"
-               << "size:       " << loaded.size << " bytes\n"
-               << "records:    " << loaded.library.GetCount() << "\n"
-               << "fragment:   " << loaded.fragment << " bytes\n"
+               << "size:       " << stream.Size() << " bytes\n"
+               << "records:    " << stream.RecordsRead() << "\n"
+               << "fragment:   " << stream.Fragment() << " bytes\n"
                << "problems:   " << problems << "\n";
     }
     return kExitOk;
@@ -154,33 +206,65 @@ int Info(TgvIo& io, const std::string& file, bool json)
 // ---- show ----------------------------------------------------------------
 
 int Show(TgvIo& io, const std::string& file, std::optional<long long> number, const std::string& name,
-         const std::string& category, bool json)
+         const std::string& category, bool json, bool full)
 {
-    bool fragment = false;
-    const CombinationLibrary library = LoadWhole(file, io, fragment);
-    const std::string counted = (file == "-" ? std::string("standard input") : file) + " has " +
-                                std::to_string(library.GetCount()) + " records";
-    int at = -1;
+    RecordStream stream(file, io.in);
+    const int64_t count = stream.RecordCount();
+    const std::string counted = stream.Name() + " has " + std::to_string(count) + " records";
+    CombinationRecord record;
+    int64_t at = -1;
     if (number) {
-        if (*number < 1 || *number > library.GetCount())
+        if (*number < 1 || *number > count)
             throw Failure{"there is no record " + std::to_string(*number) + "; " + counted +
-                              (library.IsEmpty() ? "" : " (numbered 1-" + std::to_string(library.GetCount()) + ")"),
+                              (count == 0 ? "" : " (numbered 1-" + std::to_string(count) + ")"),
                           kExitProblems};
-        at = static_cast<int>(*number - 1);
+        at = *number - 1;
+        stream.ReadAt(at, record);
     } else {
-        at = FindCombination(library, LayerPath(name), LayerPath(category));
+        // The first record of that name and category, as the library finds it.
+        const std::string wantedName = LayerPath(name), wantedCategory = LayerPath(category);
+        while (at < 0 && stream.Next(record))
+            if (cp936::EqualsNoCase(FieldView(record.roomCategory), wantedCategory) &&
+                cp936::EqualsNoCase(FieldView(record.name), wantedName))
+                at = stream.RecordsRead() - 1;
         if (at < 0)
             throw Failure{"no record named \"" + DisplayUtf8(name) + "\" in the category \"" + DisplayUtf8(category) +
                               "\"; " + counted,
                           kExitProblems};
     }
+    bool fragment = false;
+    stream.ReportFragment(io, fragment);
+    const std::string readable = RecordToReadable(record, 0, full ? ReadableStyle::Full : ReadableStyle::Compact);
     if (json) {
-        ordered_json doc = {{"number", at + 1},
-                            {"record", ordered_json::parse(RecordToReadable(library[at], 0, ReadableStyle::Full))}};
+        ordered_json doc = {{"number", at + 1}, {"record", ordered_json::parse(readable)}};
         io.out << doc.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << "\n";
     } else {
-        io.out << RecordToReadable(library[at], 0, ReadableStyle::Full);
+        io.out << readable;
     }
+    return fragment ? kExitProblems : kExitOk;
+}
+
+// ---- dump ----------------------------------------------------------------
+
+int Dump(TgvIo& io, const std::string& file, const std::string& output, bool full)
+{
+    RecordStream stream(file, io.in, kRecordBatch);
+    const ReadableStyle style = full ? ReadableStyle::Full : ReadableStyle::Compact;
+    // The text ToReadable makes, written a record at a time.
+    WriteOutputStreamed(output.empty() ? "-" : output, io.out, [&](const Emit& emit) {
+        emit("{\n  \"signature\": \"ZK_Tintgrove_V1.0\",\n");
+        CombinationRecord record;
+        std::string text;
+        while (stream.Next(record)) {
+            text = stream.RecordsRead() == 1 ? "  \"records\": [\n" : ",\n";
+            text += RecordToReadable(record, 4, style);
+            text.pop_back();  // its line break: a comma may follow
+            emit(text);
+        }
+        emit(stream.RecordsRead() == 0 ? "  \"records\": []\n}\n" : "\n  ]\n}\n");
+    });
+    bool fragment = false;
+    stream.ReportFragment(io, fragment);
     return fragment ? kExitProblems : kExitOk;
 }
 
@@ -295,14 +379,17 @@ std::size_t EditDistance(const std::string& a, const std::string& b)
     return row[b.size()];
 }
 
-std::string NearestCommand(const std::string& word)
+// The candidate nearest to word: fewest edits, a prefix ("cont") counting
+// as one; the first of equals.
+template <typename Names>
+std::string Nearest(const std::string& word, const Names& candidates)
 {
     std::string best;
     std::size_t bestDistance = SIZE_MAX;
-    for (const char* c : kCommands) {
+    for (const auto& candidate : candidates) {
+        const std::string c(candidate);
         std::size_t d = EditDistance(word, c);
-        // A prefix ("cont") is as good as a near miss.
-        if (std::string(c).rfind(word, 0) == 0)
+        if (c.rfind(word, 0) == 0)
             d = std::min<std::size_t>(d, 1);
         if (d < bestDistance) {
             bestDistance = d;
@@ -310,6 +397,31 @@ std::string NearestCommand(const std::string& word)
         }
     }
     return best;
+}
+
+// The first argument after the command that looks like an option the
+// command does not have ("--jsn"); empty when there is none.
+std::string UnknownOption(const CLI::App& command, const std::vector<std::string>& args,
+                          std::vector<std::string>& known)
+{
+    for (const CLI::Option* option : command.get_options()) {
+        for (const std::string& name : option->get_lnames())
+            known.push_back("--" + name);
+        for (const std::string& name : option->get_snames())
+            known.push_back("-" + name);
+    }
+    for (std::size_t i = 2; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (arg == "--")
+            break;
+        if (arg.size() < 2 || arg[0] != '-' || std::isdigit(static_cast<unsigned char>(arg[1])) || arg[1] == '.')
+            continue;  // a file, standard input, a number
+        // "--name=value", "-ivalue": the option's own name.
+        const std::string name = arg[1] == '-' ? arg.substr(0, arg.find('=')) : arg.substr(0, 2);
+        if (std::find(known.begin(), known.end(), name) == known.end())
+            return name;
+    }
+    return std::string();
 }
 
 CLI::App* Subcommand(CLI::App& app, const char* name, const char* description, const char* example)
@@ -330,7 +442,7 @@ int RunTgv(const std::vector<std::string>& args, std::istream& in, std::ostream&
     // sees it.
     if (args.size() > 1 && !args[1].empty() && args[1][0] != '-' &&
         std::find(std::begin(kCommands), std::end(kCommands), args[1]) == std::end(kCommands)) {
-        err << "tgv: unknown command \"" << DisplayUtf8(args[1]) << "\"; did you mean \"" << NearestCommand(args[1])
+        err << "tgv: unknown command \"" << DisplayUtf8(args[1]) << "\"; did you mean \"" << Nearest(args[1], kCommands)
             << "\"? (tgv --help lists the commands)\n";
         return kExitUsage;
     }
@@ -389,13 +501,14 @@ int RunTgv(const std::vector<std::string>& args, std::istream& in, std::ostream&
     list->add_option("file", file, "Library or exchange file (- for standard input)")->required();
     list->add_flag("--json", json, "Write JSON for scripts");
 
-    CLI::App* show = Subcommand(app, "show", "One record in full, in the readable form",
+    CLI::App* show = Subcommand(app, "show", "One record in the readable form, as dump writes it",
                                 u8"tgv show Tintgrove.tgv --name 暖白橡木 --category 住宅/客厅/");
     show->add_option("file", file, "Library or exchange file (- for standard input)")->required();
     auto* byIndex = show->add_option("-i,--index", index, "Record number (from 1)");
     auto* byName = show->add_option("-n,--name", name, "Combination name (with --category)");
     auto* byCategory = show->add_option("-c,--category", category, "Room category, ending in \"/\"");
     show->add_flag("--json", json, "Write JSON for scripts");
+    show->add_flag("--full", full, "Write every field, not only those that differ from a new record's");
     byName->needs(byCategory);
     byCategory->needs(byName);
     byIndex->excludes(byName);
@@ -444,7 +557,7 @@ int RunTgv(const std::vector<std::string>& args, std::istream& in, std::ostream&
     CLI::App* textures = Subcommand(app, "textures", "Copy the texture files of a library into a folder",
                                     "tgv textures Tintgrove.tgv --to maps -s D:/textures");
     textures->add_option("file", file, "Library or exchange file (- for standard input)")->required();
-    textures->add_option("-t,--to", target, "Folder to copy into (must exist)")->required();
+    textures->add_option("-t,--to", target, "Folder to copy into (made when missing)")->required();
     textures->add_option("-s,--search", searchFolders, "Folder to search for bare file names (repeatable, in order)");
     textures->add_flag("--registry", useRegistry, "Search AutoCAD R14's texture folders too (Windows registry)");
     textures->add_flag("--overwrite", overwrite, "Replace a file in the folder that differs from the one found");
@@ -479,6 +592,9 @@ int RunTgv(const std::vector<std::string>& args, std::istream& in, std::ostream&
     report->add_option("-c,--category", category, "Only this category and the ones beneath it");
     report->add_option("--textures", textureFolder, "Folder holding the texture files, shown as thumbnails");
     report->add_option("--min", minimum, "Least LRV difference in points (default 30)")->check(CLI::Range(0.0, 100.0));
+    std::string language = "zh";
+    report->add_option("--lang", language, "The page's language: zh (Chinese, the default) or en (English)")
+        ->check(CLI::IsMember({"zh", "en"}));
 
     std::vector<std::string> reversed(args.rbegin(), args.rend());
     if (!reversed.empty())
@@ -486,6 +602,19 @@ int RunTgv(const std::vector<std::string>& args, std::istream& in, std::ostream&
     try {
         app.parse(reversed);
     } catch (const CLI::ParseError& e) {
+        // An option mistyped is named with the nearest the command has, as a
+        // command mistyped is.
+        for (const CLI::App* command : app.get_subcommands([](CLI::App*) { return true; })) {
+            std::vector<std::string> known;
+            const std::string typo = e.get_exit_code() != 0 && args.size() > 1 && command->get_name() == args[1]
+                                         ? UnknownOption(*command, args, known)
+                                         : std::string();
+            if (typo.empty())
+                continue;
+            err << "tgv: " << args[1] << ": unknown option " << DisplayUtf8(typo) << "; did you mean "
+                << Nearest(typo, known) << "? (tgv " << args[1] << " --help lists its options)\n";
+            return kExitUsage;
+        }
         return app.exit(e, out, err) == 0 ? kExitOk : kExitUsage;
     }
 
@@ -493,25 +622,18 @@ int RunTgv(const std::vector<std::string>& args, std::istream& in, std::ostream&
     try {
         if (*info)
             return Info(io, file, json);
-        if (*list) {
-            bool fragment = false;
-            ListTree(LoadWhole(file, io, fragment), out, json);
-            return fragment ? kExitProblems : kExitOk;
-        }
+        if (*list)
+            return ListTree(io, file, json);
         if (*show) {
             if (!*byIndex && !*byName)
                 throw Failure{"show needs --index N or --name with --category"};
-            return Show(io, file, *byIndex ? std::optional<long long>(index) : std::nullopt, name, category, json);
+            return Show(io, file, *byIndex ? std::optional<long long>(index) : std::nullopt, name, category, json,
+                        full);
         }
         if (*check)
             return Check(io, file, json);
-        if (*dump) {
-            bool fragment = false;
-            const std::string text = ToReadable(LoadWhole(file, io, fragment),
-                                                full ? ReadableStyle::Full : ReadableStyle::Compact);
-            WriteOutput(output.empty() ? "-" : output, text, out);
-            return fragment ? kExitProblems : kExitOk;
-        }
+        if (*dump)
+            return Dump(io, file, output, full);
         if (*build)
             return Build(io, source, output, allowProblems);
         if (*merge)
@@ -526,7 +648,7 @@ int RunTgv(const std::vector<std::string>& args, std::istream& in, std::ostream&
         if (*contrast)
             return RunContrast(io, {file, minimum, textureFolder, json});
         if (*report)
-            return RunReport(io, {file, output, category, textureFolder, minimum});
+            return RunReport(io, {file, output, category, textureFolder, minimum, language == "en"});
     } catch (const Failure& f) {
         err << "tgv: " << f.message << "\n";
         return f.code;

@@ -4,6 +4,7 @@
 #include "TextDisplay.h"
 #include "TextEncoding.h"
 #include "TextureLuminance.h"
+#include "RecordStream.h"
 #include "TgvSubcommands.h"
 
 #include <nlohmann/json.hpp>
@@ -158,23 +159,29 @@ double Rounded(double v)
 
 int RunContrast(TgvIo& io, const ContrastOptions& options)
 {
-    bool fragment = false;
-    const CombinationLibrary library = LoadWhole(options.file, io, fragment);
+    RecordStream stream(options.file, io.in, kRecordBatch);
     if (!options.textureFolder.empty())
         RequireFolder(options.textureFolder);
     TextureFolder textures(options.textureFolder);
     int below = 0;
-    ordered_json records = ordered_json::array();
-    std::string table = "    #  ceiling     wall    floor  wall-floor  wall-ceiling  combination\n";
+    const auto dump = [](const ordered_json& j) { return j.dump(2, ' ', false, nlohmann::json::error_handler_t::replace); };
+    // Each record's line or entry is written as soon as it is measured; the
+    // JSON text is the whole document's dump.
+    if (options.json)
+        io.out << "{\n  \"file\": " << dump(options.file) << ",\n  \"min\": " << dump(options.minimum)
+               << ",\n  \"records\": [";
+    else
+        io.out << "    #  ceiling     wall    floor  wall-floor  wall-ceiling  combination\n";
     const auto lightMark = [](const SurfaceLight& s) { return s.fromTexture ? 't' : ' '; };
-    for (int i = 0; i < library.GetCount(); ++i) {
-        const CombinationRecord& r = library[i];
+    CombinationRecord r;
+    while (stream.Next(r)) {
+        const int64_t number = stream.RecordsRead();
         const CombinationLight light = MeasureLight(r, textures);
         const bool floorBelow = light.WallFloor() < options.minimum;
         const bool ceilingBelow = light.WallCeiling() < options.minimum;
         below += floorBelow || ceilingBelow ? 1 : 0;
         if (options.json) {
-            ordered_json entry = {{"number", i + 1},
+            ordered_json entry = {{"number", number},
                                   {"roomCategory", DisplayText(FieldView(r.roomCategory))},
                                   {"name", DisplayText(FieldView(r.name))}};
             for (int s : {kCeiling, kWall, kFloor}) {
@@ -191,26 +198,25 @@ int RunContrast(TgvIo& io, const ContrastOptions& options)
             if (ceilingBelow)
                 belowList.push_back("wall-ceiling");
             entry["below"] = std::move(belowList);
-            records.push_back(std::move(entry));
+            io.out << (number == 1 ? "\n    " : ",\n    ") << NestedJson(dump(entry), 2);
             continue;
         }
         // The name goes last: its characters may be twice as wide as these.
-        table += Column(std::to_string(i + 1), 5) + Cell(light.surface[kCeiling].lrv, 9, lightMark(light.surface[kCeiling])) +
-                 Cell(light.surface[kWall].lrv, 8, lightMark(light.surface[kWall])) +
-                 Cell(light.surface[kFloor].lrv, 8, lightMark(light.surface[kFloor])) +
-                 Cell(light.WallFloor(), 11, floorBelow ? '*' : ' ') +
-                 Cell(light.WallCeiling(), 13, ceilingBelow ? '*' : ' ') + " " +
-                 DisplayText(FieldView(r.roomCategory)) + DisplayText(FieldView(r.name)) + "\n";
+        io.out << Column(std::to_string(number), 5) +
+                      Cell(light.surface[kCeiling].lrv, 9, lightMark(light.surface[kCeiling])) +
+                      Cell(light.surface[kWall].lrv, 8, lightMark(light.surface[kWall])) +
+                      Cell(light.surface[kFloor].lrv, 8, lightMark(light.surface[kFloor])) +
+                      Cell(light.WallFloor(), 11, floorBelow ? '*' : ' ') +
+                      Cell(light.WallCeiling(), 13, ceilingBelow ? '*' : ' ') + " " +
+                      DisplayText(FieldView(r.roomCategory)) + DisplayText(FieldView(r.name)) + "\n";
     }
+    bool fragment = false;
+    stream.ReportFragment(io, fragment);
     if (options.json) {
-        const ordered_json doc = {{"file", options.file},
-                                  {"min", options.minimum},
-                                  {"records", std::move(records)},
-                                  {"belowCount", below}};
-        io.out << doc.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << "\n";
+        io.out << (stream.RecordsRead() == 0 ? "]" : "\n  ]") << ",\n  \"belowCount\": " << below << "\n}\n";
     } else {
-        io.out << table << "\n"
-               << below << " of " << library.GetCount() << " combinations below the minimum difference of "
+        io.out << "\n"
+               << below << " of " << stream.RecordsRead() << " combinations below the minimum difference of "
                << Fixed(options.minimum) << " LRV points (marked *)";
         if (textures.IsSet())
             io.out << "; t: LRV of the texture found";

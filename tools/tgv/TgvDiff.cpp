@@ -7,11 +7,17 @@
 #include "Cp936Text.h"
 #include "ReadableForm.h"
 #include "TextDisplay.h"
+#include "TextEncoding.h"
+#include "RecordStream.h"
 #include "TgvSubcommands.h"
 
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
+#include <cstring>
 #include <map>
+#include <memory>
+#include <unordered_map>
 #include <ostream>
 
 using ordered_json = nlohmann::ordered_json;
@@ -52,23 +58,7 @@ std::string Shown(const std::string& field, const ordered_json& value)
     return DisplayUtf8(text);
 }
 
-struct Side {
-    CombinationLibrary library;
-    std::string name;
-};
-
-Side Load(TgvIo& io, const std::string& path, bool& fragment)
-{
-    Side side;
-    side.name = path == "-" ? "standard input" : path;
-    // What git passes for a file that does not exist on one side.
-    if (path == "/dev/null" || path == "nul" || path == "NUL")
-        return side;
-    side.library = LoadWhole(path, io, fragment);
-    return side;
-}
-
-ordered_json Identity(int index, const CombinationRecord& r)
+ordered_json Identity(int64_t index, const CombinationRecord& r)
 {
     return {{"number", index + 1},
             {"roomCategory", DisplayText(FieldView(r.roomCategory))},
@@ -80,28 +70,159 @@ struct Differences {
     bool Same() const { return added.empty() && removed.empty() && changed.empty(); }
 };
 
-Differences Compare(const CombinationLibrary& a, const CombinationLibrary& b)
+// A 128-bit fingerprint of a record's bytes: four independent accumulators
+// over the record's 8-byte words in turn (as XXH64 takes its stripes), two
+// of them folded into each half. Each step is one-to-one in its
+// accumulator for a given word, so records that differ in one word always
+// differ here; records differing in more share a fingerprint by chance
+// about once in 2^128.
+struct Fingerprint {
+    uint64_t half[2];
+    bool operator==(const Fingerprint& o) const { return half[0] == o.half[0] && half[1] == o.half[1]; }
+};
+static_assert(kRecordSize % 32 == 0, "a record is whole stripes of four 8-byte words");
+
+uint64_t Rotate(uint64_t v, int bits)
+{
+    return (v << bits) | (v >> (64 - bits));
+}
+
+uint64_t Avalanche(uint64_t v)
+{
+    v ^= v >> 33;
+    v *= 0xC2B2AE3D27D4EB4Full;
+    v ^= v >> 29;
+    v *= 0x165667B19E3779F9ull;
+    return v ^ (v >> 32);
+}
+
+Fingerprint Print(const CombinationRecord& record)
+{
+    constexpr uint64_t kPrime1 = 0x9E3779B185EBCA87ull, kPrime2 = 0xC2B2AE3D27D4EB4Full;
+    const unsigned char* bytes = reinterpret_cast<const unsigned char*>(&record);
+    uint64_t acc[4] = {kPrime1 + kPrime2, kPrime2, 0, 0 - kPrime1};
+    for (std::size_t i = 0; i < kRecordSize; i += 32)
+        for (int lane = 0; lane < 4; ++lane) {
+            uint64_t w;
+            std::memcpy(&w, bytes + i + 8 * lane, 8);
+            acc[lane] = Rotate(acc[lane] + w * kPrime2, 31) * kPrime1;
+        }
+    return {{Avalanche(acc[0] ^ Rotate(acc[2], 17)), Avalanche(acc[1] ^ Rotate(acc[3], 29))}};
+}
+
+// A record waiting for its counterpart on the other side: a copy of it while
+// the copies held stay within kWaitingCopies, its fingerprint beyond.
+struct Waiting {
+    int64_t index;
+    std::unique_ptr<CombinationRecord> copy;
+    Fingerprint print{};
+};
+constexpr std::size_t kWaitingCopies = (16u << 20) / kRecordSize;  // 16 MiB a side
+
+// Records pair by category and name: the k-th record of a name in A with the
+// k-th of that name in B. Both files are read side by side once; a pair met
+// at the same place is compared byte for byte, and so is a pair met a little
+// apart (records inserted or removed before them), whose first record waits
+// as a copy; only when many records wait are they compared by fingerprint.
+// Only pairs that differ are read again and turned into the readable form to
+// name their fields.
+Differences Compare(RecordStream* a, RecordStream* b)
 {
     Differences d;
-    // The records of B by key, in order; A's records take them in turn.
-    std::map<std::string, std::vector<int>> inB;
-    for (int i = 0; i < b.GetCount(); ++i)
-        inB[RecordKey(b[i])].push_back(i);
-    std::map<std::string, std::size_t> taken;
-    std::vector<bool> matchedB(static_cast<std::size_t>(b.GetCount()), false);
-
-    for (int i = 0; i < a.GetCount(); ++i) {
-        const CombinationRecord& ra = a[i];
-        const std::string key = RecordKey(ra);
-        const auto found = inB.find(key);
-        std::size_t& next = taken[key];
-        if (found == inB.end() || next >= found->second.size()) {
-            d.removed.push_back(Identity(i, ra));
+    // Occurrences so far of each key in A and in B.
+    std::unordered_map<std::string, std::pair<int64_t, int64_t>> seen;
+    seen.reserve(static_cast<std::size_t>(std::max(a ? a->RecordCount() : 0, b ? b->RecordCount() : 0)));
+    std::unordered_map<std::string, Waiting> waitA, waitB;  // key and occurrence -> record
+    std::size_t copiesA = 0, copiesB = 0;
+    // Copies given back, for the next record that waits: no allocation each time.
+    std::vector<std::unique_ptr<CombinationRecord>> spare;
+    std::vector<std::pair<int64_t, int64_t>> differing;     // record numbers in A and B
+    // One side's record not met at its counterpart's place.
+    const auto apart = [&](const CombinationRecord& r, int64_t index, const std::string& key, int64_t occurrence,
+                           bool isA) {
+        auto& mine = isA ? waitA : waitB;
+        auto& theirs = isA ? waitB : waitA;
+        std::size_t& myCopies = isA ? copiesA : copiesB;
+        std::size_t& theirCopies = isA ? copiesB : copiesA;
+        std::string at = key + '\x01' + std::to_string(occurrence);
+        const auto other = theirs.find(at);
+        if (other == theirs.end()) {
+            Waiting w{index, nullptr};
+            if (myCopies < kWaitingCopies) {
+                if (spare.empty()) {
+                    w.copy = std::make_unique<CombinationRecord>(r);
+                } else {
+                    w.copy = std::move(spare.back());
+                    spare.pop_back();
+                    std::memcpy(w.copy.get(), &r, kRecordSize);
+                }
+                ++myCopies;
+            } else {
+                w.print = Print(r);
+            }
+            mine.emplace(std::move(at), std::move(w));
+            return;
+        }
+        Waiting& w = other->second;
+        const bool same = w.copy ? std::memcmp(w.copy.get(), &r, kRecordSize) == 0 : w.print == Print(r);
+        if (!same)
+            differing.emplace_back(isA ? index : w.index, isA ? w.index : index);
+        if (w.copy) {
+            --theirCopies;
+            spare.push_back(std::move(w.copy));
+        }
+        theirs.erase(other);
+    };
+    std::string keyA, keyB;
+    for (;;) {
+        const CombinationRecord* ra = a ? a->Take() : nullptr;
+        const CombinationRecord* rb = b ? b->Take() : nullptr;
+        if (!ra && !rb)
+            break;
+        if (ra)
+            keyA = RecordKey(*ra);
+        if (rb)
+            keyB = RecordKey(*rb);
+        if (ra && rb && keyA == keyB) {
+            auto& [inA, inB] = seen[keyA];
+            const int64_t occurrenceA = inA++, occurrenceB = inB++;
+            if (occurrenceA == occurrenceB) {
+                if (std::memcmp(ra, rb, kRecordSize) != 0)
+                    differing.emplace_back(a->RecordsRead() - 1, b->RecordsRead() - 1);
+                continue;
+            }
+            apart(*ra, a->RecordsRead() - 1, keyA, occurrenceA, true);
+            apart(*rb, b->RecordsRead() - 1, keyB, occurrenceB, false);
             continue;
         }
-        const int j = found->second[next++];
-        matchedB[static_cast<std::size_t>(j)] = true;
-        const CombinationRecord& rb = b[j];
+        if (ra)
+            apart(*ra, a->RecordsRead() - 1, keyA, seen[keyA].first++, true);
+        if (rb)
+            apart(*rb, b->RecordsRead() - 1, keyB, seen[keyB].second++, false);
+    }
+    CombinationRecord ra, rb;
+    // What is left unpaired, in each file's order, read again for its name.
+    const auto inOrder = [](std::unordered_map<std::string, Waiting>& waiting, RecordStream* side, ordered_json& list) {
+        std::vector<int64_t> indices;
+        for (const auto& entry : waiting)
+            indices.push_back(entry.second.index);
+        waiting.clear();
+        std::sort(indices.begin(), indices.end());
+        CombinationRecord r;
+        for (const int64_t i : indices) {
+            side->ReadAt(i, r);
+            list.push_back(Identity(i, r));
+        }
+    };
+    inOrder(waitA, a, d.removed);
+    inOrder(waitB, b, d.added);
+
+    // The differing pairs in A's order, each field compared as dump writes it
+    // (bytes after a text's end differ without a field differing).
+    std::sort(differing.begin(), differing.end());
+    for (const auto& [i, j] : differing) {
+        a->ReadAt(i, ra);
+        b->ReadAt(j, rb);
         const auto leavesA = Leaves(ra), leavesB = Leaves(rb);
         ordered_json fields = ordered_json::array();
         for (const auto& [field, valueA] : leavesA) {
@@ -118,9 +239,6 @@ Differences Compare(const CombinationLibrary& a, const CombinationLibrary& b)
             d.changed.push_back(std::move(entry));
         }
     }
-    for (int j = 0; j < b.GetCount(); ++j)
-        if (!matchedB[static_cast<std::size_t>(j)])
-            d.added.push_back(Identity(j, b[j]));
     return d;
 }
 
@@ -144,22 +262,37 @@ void PrintRecords(std::ostream& out, const Differences& d)
 }
 
 // One side as git hands it over: a file named by raw bytes, or /dev/null for
-// a side where the file does not exist. A side that is not a library (or
-// cannot be read) is said so in the text and counts as holding no records.
-CombinationLibrary GitSide(std::ostream& out, const std::string& file, const std::string& shownName)
+// a side where the file does not exist (null). A side that is not a library
+// (or cannot be read) is said so in the text and counts as holding no records.
+std::unique_ptr<RecordStream> GitSide(std::ostream& out, const std::string& file, const std::string& shownName)
 {
     if (file == "/dev/null" || file == "nul" || file == "NUL")
-        return CombinationLibrary();
+        return nullptr;
     try {
-        LoadedFile loaded = LoadBytes(ReadNativeFile(file), shownName);
-        if (loaded.fragment > 0)
-            out << shownName << ": ends in a fragment of " << loaded.fragment
+        // Read a record at a time where the file layer can name the file;
+        // a name it cannot take (bytes that are no UTF-8, characters beyond
+        // code page 936) is read whole.
+        std::string layerName;
+        std::unique_ptr<RecordStream> side =
+            Utf8ToCp936(file, layerName) ? RecordStream::TryOpen(file, shownName, kRecordBatch) : nullptr;
+        if (!side)
+            side = std::make_unique<RecordStream>(ReadNativeFile(file), shownName);
+        if (side->Fragment() > 0)
+            out << shownName << ": ends in a fragment of " << side->Fragment()
                 << " bytes, shorter than a record (truncated?); it was left out\n";
-        return std::move(loaded.library);
+        return side;
     } catch (const Failure& f) {
         out << f.message << "\n";
     }
     throw Failure{};
+}
+
+// A side named on the command line; null for what git names a missing file.
+std::unique_ptr<RecordStream> Open(TgvIo& io, const std::string& path)
+{
+    if (path == "/dev/null" || path == "nul" || path == "NUL")
+        return nullptr;
+    return std::make_unique<RecordStream>(path, io.in, kRecordBatch);
 }
 
 }  // namespace
@@ -170,13 +303,17 @@ int RunDiff(TgvIo& io, const std::vector<std::string>& files, bool json)
         throw Failure{"diff takes two files (or the seven or nine arguments git passes a diff driver)"};
     if (files[0] == "-" && files[1] == "-")
         throw Failure{"diff: only one of the two files can come from standard input"};
+    const std::unique_ptr<RecordStream> a = Open(io, files[0]), b = Open(io, files[1]);
+    const Differences d = Compare(a.get(), b.get());
     bool fragment = false;
-    const Side a = Load(io, files[0], fragment);
-    const Side b = Load(io, files[1], fragment);
-    const Differences d = Compare(a.library, b.library);
+    for (const auto* side : {a.get(), b.get()})
+        if (side)
+            side->ReportFragment(io, fragment);
+    const std::string nameA = files[0] == "-" ? "standard input" : files[0];
+    const std::string nameB = files[1] == "-" ? "standard input" : files[1];
     const bool same = d.Same();
     if (json) {
-        const ordered_json doc = {{"a", a.name},         {"b", b.name},           {"same", same},
+        const ordered_json doc = {{"a", nameA},          {"b", nameB},           {"same", same},
                                   {"added", d.added},    {"removed", d.removed},  {"changed", d.changed}};
         io.out << doc.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << "\n";
     } else {
@@ -211,7 +348,7 @@ int RunGitDiff(TgvIo& io, const std::vector<std::string>& args)
             io.out << "new file " << pathB << "\n";
         if (deletedFile)
             io.out << "deleted file " << pathA << "\n";
-        CombinationLibrary a, b;
+        std::unique_ptr<RecordStream> a, b;
         try {
             a = GitSide(io.out, args[1], "a/" + pathA);
             b = GitSide(io.out, args[4], "b/" + pathB);
@@ -220,7 +357,7 @@ int RunGitDiff(TgvIo& io, const std::vector<std::string>& args)
             io.out.flush();
             return kExitOk;
         }
-        const Differences d = Compare(a, b);
+        const Differences d = Compare(a.get(), b.get());
         PrintRecords(io.out, d);
         if (d.Same() && !addedFile && !deletedFile)
             io.out << "same records\n";

@@ -5,6 +5,7 @@
 #include "Cp936Text.h"
 #include "TextDisplay.h"
 #include "TextureLuminance.h"
+#include "RecordStream.h"
 #include "TgvContrast.h"
 #include "TgvSubcommands.h"
 
@@ -144,12 +145,69 @@ const char* const kStyle = R"(
   @media print { body { margin: 0; } .cards { grid-template-columns: 1fr 1fr; } h2 { break-after: avoid; } }
 )";
 
+// The page's words in its language.
+struct Words {
+    const char* title;          // before the file's name
+    const char* standardInput;  // the file's name for "-"
+    const char* contents;
+    const char* surface[3];     // by slot: ceiling, floor, wall
+    const char* fromTexture;    // after an LRV taken from the texture
+    const char* contrast;
+    const char* wallFloor;
+    const char* wallCeiling;
+    const char* below;          // before the minimum a difference falls short of
+    std::string (*summary)(int cards, std::size_t categories, const std::string& minimum, int below);
+    std::string (*tooLarge)(int width, int height);
+};
+
+const Words kEnglish = {
+    "Colour catalogue: ",
+    "standard input",
+    "Contents",
+    {"Ceiling", "Floor", "Wall"},
+    " (texture)",
+    "Contrast: ",
+    "wall&ndash;floor",
+    "wall&ndash;ceiling",
+    "below ",
+    [](int cards, std::size_t categories, const std::string& minimum, int below) {
+        return std::to_string(cards) + " combinations in " + std::to_string(categories) +
+               " categories; light reflectance (LRV) 0-100, contrast judged against a difference of " + minimum +
+               " LRV points between wall and floor and between wall and ceiling; " + std::to_string(below) + " below.";
+    },
+    [](int width, int height) {
+        return "texture " + std::to_string(width) + " &times; " + std::to_string(height) +
+               " pixels: too large to decode for a thumbnail";
+    },
+};
+
+const Words kChinese = {
+    u8"色彩目录：",
+    u8"标准输入",
+    u8"目录",
+    {u8"天花板", u8"地面", u8"墙面"},
+    u8"（贴图）",
+    u8"对比度：",
+    u8"墙面&ndash;地面",
+    u8"墙面&ndash;天花板",
+    u8"低于 ",
+    [](int cards, std::size_t categories, const std::string& minimum, int below) {
+        return std::string(u8"共 ") + std::to_string(cards) + u8" 个组合，分属 " + std::to_string(categories) +
+               u8" 个类别；光反射值（LRV）0-100，对比度以墙面与地面、墙面与天花板的 LRV 相差 " + minimum +
+               u8" 点为准；" + std::to_string(below) + u8" 个组合不足。";
+    },
+    [](int width, int height) {
+        return std::string(u8"贴图 ") + std::to_string(width) + " &times; " + std::to_string(height) +
+               u8" 像素：太大，不解码为缩略图";
+    },
+};
+
 }  // namespace
 
 int RunReport(TgvIo& io, const ReportOptions& options)
 {
-    bool fragment = false;
-    const CombinationLibrary library = LoadWhole(options.file, io, fragment);
+    const Words& words = options.english ? kEnglish : kChinese;
+    RecordStream stream(options.file, io.in, kRecordBatch);
     if (!options.textureFolder.empty())
         RequireFolder(options.textureFolder);
     std::string only = options.category.empty() ? std::string() : LayerPath(options.category);
@@ -159,90 +217,114 @@ int RunReport(TgvIo& io, const ReportOptions& options)
     textures.decodeLimit = kDecodeLimit;
     std::map<std::string, std::string> thumbnails;
 
-    // Categories in the order the library first names them, each with its records.
-    std::vector<std::string> categories;
-    ListRoomCategories(library, categories);
-    std::string toc, sections;
+    // The first pass keeps the number of each record shown, by category in
+    // the order the library first names them, and counts what the summary
+    // above the cards tells; the cards then read their records again.
+    CategoryGroups groups;
+    std::vector<std::vector<int64_t>> members;
+    std::vector<bool> shown;  // by category: within the one asked for
     int cards = 0, belowCount = 0;
-    for (std::size_t c = 0; c < categories.size(); ++c) {
-        const std::string& category = categories[c];
-        if (!only.empty() && (category.size() < only.size() || !cp936::EqualsNoCase(category.substr(0, only.size()), only)))
-            continue;
-        std::vector<std::string> names;
-        std::vector<int> indices;
-        ListNamesInCategory(library, category, names, indices);
-        const std::string anchor = "c" + std::to_string(c + 1);
-        toc += "<li><a href=\"#" + anchor + "\">" + Text(category) + "</a> (" + std::to_string(indices.size()) + ")</li>\n";
-        sections += "<section><h2 id=\"" + anchor + "\">" + Text(category) + "</h2>\n<div class=\"cards\">\n";
-        for (int index : indices) {
-            const CombinationRecord& r = library[index];
-            const CombinationLight light = MeasureLight(r, textures);
-            ++cards;
-            sections += "<article class=\"card\">\n<h3>" + Text(FieldView(r.name)) + " <span class=\"number\">#" +
-                        std::to_string(index + 1) + "</span></h3>\n";
-            sections += "<p>" + Text(FieldView(r.shortDescription)) + "</p>\n<p class=\"long\">" +
-                        Text(FieldView(r.longDescription)) + "</p>\n<div class=\"surfaces\">\n";
-            for (int s : {kCeiling, kWall, kFloor}) {
-                const MaterialSlot& slot = r.materials[s];
-                const Rgb rgb = {slot.color[0], slot.color[1], slot.color[2]};
-                const std::string hex = HexColour(rgb);
-                const Rgb hsv = RgbToHsv(rgb);
-                const unsigned red = std::stoul(hex.substr(1, 2), nullptr, 16),
-                               green = std::stoul(hex.substr(3, 2), nullptr, 16),
-                               blue = std::stoul(hex.substr(5, 2), nullptr, 16);
-                std::string style = "background-color: " + hex;
-                const SurfaceLight& surface = light.surface[s];
-                std::string note;
-                if (const auto size = surface.texture.empty() ? std::nullopt : textures.TooLarge(surface.texture)) {
-                    note = "<br><span class=\"note\">texture " + std::to_string(size->width) + " &times; " +
-                           std::to_string(size->height) + " pixels: too large to decode for a thumbnail</span>";
-                } else if (!surface.texture.empty()) {
-                    auto it = thumbnails.find(surface.texture);
-                    if (it == thumbnails.end())
-                        it = thumbnails.emplace(surface.texture, Thumbnail(surface.texture)).first;
-                    if (!it->second.empty())
-                        style += "; background-image: url(" + it->second + ")";
-                }
-                const char* label = s == kCeiling ? "Ceiling" : s == kWall ? "Wall" : "Floor";
-                sections += "<div class=\"surface\"><div class=\"swatch\" style=\"" + style + "\"></div>";
-                sections += std::string("<b>") + label + "</b> " + hex + "<br>RGB " + std::to_string(red) + ", " +
-                            std::to_string(green) + ", " + std::to_string(blue) + "<br>HSV " +
-                            Number("%.0f&deg;", hsv[0]) + ", " + Number("%.0f%%", hsv[1] * 100) + ", " +
-                            Number("%.0f%%", hsv[2] * 100) + "<br>LRV " + Number("%.1f", surface.lrv) +
-                            (surface.fromTexture ? " (texture)" : "");
-                const std::string map = FieldString(slot.mapFile[0]);
-                if (!map.empty())
-                    sections += "<br>" + Text(MapFileName(map));
-                sections += note + "</div>\n";
-            }
-            sections += "</div>\n";
-            const bool floorOk = light.WallFloor() >= options.minimum;
-            const bool ceilingOk = light.WallCeiling() >= options.minimum;
-            belowCount += floorOk && ceilingOk ? 0 : 1;
-            const auto verdict = [&](const char* what, double d, bool ok) {
-                return std::string("<span class=\"") + (ok ? "ok" : "below") + "\">" + what + " " +
-                       Number("%.1f", d) + (ok ? " &#10003;" : " &#10007; below " + Number("%g", options.minimum)) + "</span>";
-            };
-            sections += "<p class=\"verdict\">Contrast: " + verdict("wall&ndash;floor", light.WallFloor(), floorOk) +
-                        " &middot; " + verdict("wall&ndash;ceiling", light.WallCeiling(), ceilingOk) + "</p>\n</article>\n";
+    CombinationRecord r;
+    while (stream.Next(r)) {
+        const std::size_t group = groups.Of(FieldView(r.roomCategory));
+        if (group == members.size()) {
+            const std::string& category = groups.Names()[group];
+            members.emplace_back();
+            shown.push_back(only.empty() || (category.size() >= only.size() &&
+                                             cp936::EqualsNoCase(category.substr(0, only.size()), only)));
         }
-        sections += "</div>\n</section>\n";
+        if (!shown[group])
+            continue;
+        members[group].push_back(stream.RecordsRead() - 1);
+        ++cards;
+        const CombinationLight light = MeasureLight(r, textures);
+        belowCount += light.WallFloor() >= options.minimum && light.WallCeiling() >= options.minimum ? 0 : 1;
     }
+    bool fragment = false;
+    stream.ReportFragment(io, fragment);
     if (!options.category.empty() && cards == 0)
         throw Failure{"no records in the category \"" + DisplayUtf8(options.category) + "\"", kExitProblems};
 
-    const std::string title = "Colour catalogue: " + Html(DisplayUtf8(options.file == "-" ? "standard input"
-                                                                                          : fs::u8path(options.file).filename().u8string()));
-    std::string page = "<!DOCTYPE html>\n<html lang=\"zh-CN\">\n<head>\n<meta charset=\"utf-8\">\n"
-                       "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n<title>" +
-                       title + "</title>\n<style>" + kStyle + "</style>\n</head>\n<body>\n<h1>" + title + "</h1>\n" +
-                       "<p class=\"summary\">" + std::to_string(cards) + " combinations in " +
-                       std::to_string(std::count(toc.begin(), toc.end(), '\n')) +
-                       " categories; light reflectance (LRV) 0-100, contrast judged against a difference of " +
-                       Number("%g", options.minimum) + " LRV points between wall and floor and between wall and ceiling; " +
-                       std::to_string(belowCount) + " below.</p>\n<nav><h2>Contents</h2>\n<ol>\n" + toc +
-                       "</ol>\n</nav>\n" + sections + "</body>\n</html>\n";
-    WriteOutput(options.output, page, io.out);
+    std::string toc;
+    std::size_t categoriesShown = 0;
+    for (std::size_t c = 0; c < members.size(); ++c) {
+        if (!shown[c])
+            continue;
+        ++categoriesShown;
+        toc += "<li><a href=\"#c" + std::to_string(c + 1) + "\">" + Text(groups.Names()[c]) + "</a> (" +
+               std::to_string(members[c].size()) + ")</li>\n";
+    }
+    const std::string title =
+        words.title + Html(DisplayUtf8(options.file == "-" ? std::string(words.standardInput)
+                                                            : fs::u8path(options.file).filename().u8string()));
+    WriteOutputStreamed(options.output, io.out, [&](const Emit& emit) {
+        emit("<!DOCTYPE html>\n<html lang=\"zh-CN\">\n<head>\n<meta charset=\"utf-8\">\n"
+             "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n<title>" +
+             title + "</title>\n<style>" + kStyle + "</style>\n</head>\n<body>\n<h1>" + title + "</h1>\n" +
+             "<p class=\"summary\">" + words.summary(cards, categoriesShown, Number("%g", options.minimum), belowCount) +
+             "</p>\n<nav><h2>" + words.contents + "</h2>\n<ol>\n" + toc + "</ol>\n</nav>\n");
+        std::string card;
+        for (std::size_t c = 0; c < members.size(); ++c) {
+            if (!shown[c])
+                continue;
+            emit("<section><h2 id=\"c" + std::to_string(c + 1) + "\">" + Text(groups.Names()[c]) +
+                 "</h2>\n<div class=\"cards\">\n");
+            for (const int64_t index : members[c]) {
+                stream.ReadAt(index, r);
+                const CombinationLight light = MeasureLight(r, textures);
+                card = "<article class=\"card\">\n<h3>" + Text(FieldView(r.name)) + " <span class=\"number\">#" +
+                       std::to_string(index + 1) + "</span></h3>\n";
+                card += "<p>" + Text(FieldView(r.shortDescription)) + "</p>\n<p class=\"long\">" +
+                        Text(FieldView(r.longDescription)) + "</p>\n<div class=\"surfaces\">\n";
+                for (int s : {kCeiling, kWall, kFloor}) {
+                    const MaterialSlot& slot = r.materials[s];
+                    const Rgb rgb = {slot.color[0], slot.color[1], slot.color[2]};
+                    const std::string hex = HexColour(rgb);
+                    const Rgb hsv = RgbToHsv(rgb);
+                    const unsigned red = std::stoul(hex.substr(1, 2), nullptr, 16),
+                                   green = std::stoul(hex.substr(3, 2), nullptr, 16),
+                                   blue = std::stoul(hex.substr(5, 2), nullptr, 16);
+                    std::string style = "background-color: " + hex;
+                    const SurfaceLight& surface = light.surface[s];
+                    std::string note;
+                    if (const auto size = surface.texture.empty() ? std::nullopt : textures.TooLarge(surface.texture)) {
+                        note = "<br><span class=\"note\">" + words.tooLarge(size->width, size->height) + "</span>";
+                    } else if (!surface.texture.empty()) {
+                        auto it = thumbnails.find(surface.texture);
+                        if (it == thumbnails.end())
+                            it = thumbnails.emplace(surface.texture, Thumbnail(surface.texture)).first;
+                        if (!it->second.empty())
+                            style += "; background-image: url(" + it->second + ")";
+                    }
+                    card += "<div class=\"surface\"><div class=\"swatch\" style=\"" + style + "\"></div>";
+                    card += std::string("<b>") + words.surface[s] + "</b> " + hex + "<br>RGB " + std::to_string(red) +
+                            ", " + std::to_string(green) + ", " + std::to_string(blue) + "<br>HSV " +
+                            Number("%.0f&deg;", hsv[0]) + ", " + Number("%.0f%%", hsv[1] * 100) + ", " +
+                            Number("%.0f%%", hsv[2] * 100) + "<br>LRV " + Number("%.1f", surface.lrv) +
+                            (surface.fromTexture ? words.fromTexture : "");
+                    const std::string map = FieldString(slot.mapFile[0]);
+                    if (!map.empty())
+                        card += "<br>" + Text(MapFileName(map));
+                    card += note + "</div>\n";
+                }
+                card += "</div>\n";
+                const bool floorOk = light.WallFloor() >= options.minimum;
+                const bool ceilingOk = light.WallCeiling() >= options.minimum;
+                const auto verdict = [&](const char* what, double d, bool ok) {
+                    return std::string("<span class=\"") + (ok ? "ok" : "below") + "\">" + what + " " +
+                           Number("%.1f", d) +
+                           (ok ? " &#10003;" : " &#10007; " + std::string(words.below) + Number("%g", options.minimum)) +
+                           "</span>";
+                };
+                card += "<p class=\"verdict\">" + std::string(words.contrast) +
+                        verdict(words.wallFloor, light.WallFloor(), floorOk) + " &middot; " +
+                        verdict(words.wallCeiling, light.WallCeiling(), ceilingOk) + "</p>\n</article>\n";
+                emit(card);
+            }
+            emit("</div>\n</section>\n");
+        }
+        emit("</body>\n</html>\n");
+    });
     if (options.output != "-")
         io.out << "wrote " << cards << " combinations to " << options.output << "\n";
     return fragment ? kExitProblems : kExitOk;

@@ -32,5 +32,6 @@ struct ReportOptions {
     std::string category;  // empty: every category
     std::string textureFolder;
     double minimum = 30.0;
+    bool english = false;  // the page in English instead of Chinese
 };
 int RunReport(TgvIo& io, const ReportOptions& options);

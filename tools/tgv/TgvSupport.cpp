@@ -61,15 +61,11 @@ void WriteOutput(const std::string& utf8Path, const std::string& bytes, std::ost
         throw Failure{utf8Path + ": cannot write the file; an existing file was left as it was"};
 }
 
-namespace {
-
 std::string SignatureFailure(const std::string& name)
 {
     return name + ": not a Tintgrove library or exchange file (it lacks the signature \"" +
            std::string(LIBRARY_SIGNATURE) + "\")";
 }
-
-}  // namespace
 
 LoadedFile LoadBytes(const std::string& bytes, const std::string& name)
 {
@@ -229,12 +225,17 @@ std::string RecordLabel(int index, const CombinationRecord& record)
 
 std::string ProblemSentence(const RecordProblem& p, const CombinationLibrary& library)
 {
+    return ProblemSentence(p, library[p.record - 1]);
+}
+
+std::string ProblemSentence(const RecordProblem& p, const CombinationRecord& record)
+{
     // A stored record names the text it holds; the rest reads as anywhere.
     switch (p.kind) {
     case RecordProblem::Kind::NoTerminator:
         return p.field + " has no terminator within its " + std::to_string(p.width) + " bytes";
     case RecordProblem::Kind::CategoryNoSlash:
-        return "category \"" + DisplayText(FieldView(library[p.record - 1].roomCategory)) +
+        return "category \"" + DisplayText(FieldView(record.roomCategory)) +
                "\" does not end in \"/\"";
     default:
         return DescribeProblem(p);

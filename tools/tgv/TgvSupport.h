@@ -47,6 +47,9 @@ struct LoadedFile {
     int64_t fragment = 0;  // bytes of a trailing piece shorter than a record
 };
 
+// The message of a file that lacks the signature; name names the file.
+std::string SignatureFailure(const std::string& name);
+
 // The records of a library or exchange file's bytes; name names it in the
 // Failure thrown when the bytes lack the signature.
 LoadedFile LoadBytes(const std::string& bytes, const std::string& name);
@@ -89,6 +92,8 @@ void SaveLibraryFile(const std::string& utf8Path, const CombinationLibrary& libr
 std::string RecordLabel(int index, const CombinationRecord& record);
 // A problem of a check, as a sentence without the record label.
 std::string ProblemSentence(const RecordProblem& problem, const CombinationLibrary& library);
+// The same for the record the problem is in.
+std::string ProblemSentence(const RecordProblem& problem, const CombinationRecord& record);
 // A short stable name of the kind of problem ("no-terminator", "duplicate", ...).
 const char* ProblemKindName(RecordProblem::Kind kind);
 

@@ -8,6 +8,7 @@
 #include "FileLayer.h"
 #include "TextDisplay.h"
 #include "TextureExtraction.h"
+#include "RecordStream.h"
 #include "TgvSubcommands.h"
 
 #include <cstring>
@@ -159,8 +160,9 @@ int RunTextures(TgvIo& io, const std::string& file, const std::string& target,
 {
     const fs::path targetPath = fs::u8path(target);
     std::error_code ec;
-    if (!fs::is_directory(targetPath, ec))
-        throw Failure{target + ": no such folder"};
+    // A folder that is not there yet is made, with the folders above it.
+    if (!fs::is_directory(targetPath, ec) && (fs::create_directories(targetPath, ec), !fs::is_directory(targetPath, ec)))
+        throw Failure{target + ": the folder cannot be created (a file of that name, or no right to write)"};
     const fs::path listPath = targetPath / fs::u8path(u8"没有找到的贴图.txt");
     // The list is ours to write, never a file a link there points to.
     if (fs::is_symlink(fs::symlink_status(listPath, ec)))
@@ -179,22 +181,32 @@ int RunTextures(TgvIo& io, const std::string& file, const std::string& target,
     for (const std::string& s : searchFolders)
         folders.push_back(LayerPath(s));
 
-    bool fragment = false;
-    const CombinationLibrary library = LoadWhole(file, io, fragment);
+    RecordStream stream(file, io.in, kRecordBatch);
     std::string folder = LayerPath(target);
     if (folder.empty() || !IsSeparator(folder.back()))
         folder += kPathSeparator;
 
     Collector collector(io, folder, folders, overwrite);
-    for (const CombinationRecord& r : library)
+    CombinationRecord r;
+    while (stream.Next(r))
         for (const MaterialSlot& slot : r.materials)
             for (const auto& map : slot.mapFile)
                 if (!FieldView(map).empty())
                     collector.Collect(FieldString(map));
+    bool fragment = false;
+    stream.ReportFragment(io, fragment);
 
+    // The list names what is still missing; once everything was found, an
+    // earlier run's list would only mislead.
     const std::string list = collector.notFoundList;
-    if (!SaveFileSafely(folder + kNotFoundListName, [&](File& f) { return WriteAll(f, list.data(), list.size()); }))
+    if (collector.counts.notFound == 0) {
+        if (Files().Exists(folder + kNotFoundListName) && !Files().Remove(folder + kNotFoundListName))
+            throw Failure{listPath.u8string() + ": the list of an earlier run could not be removed; every texture "
+                                                "was found this time"};
+    } else if (!SaveFileSafely(folder + kNotFoundListName,
+                               [&](File& f) { return WriteAll(f, list.data(), list.size()); })) {
         throw Failure{listPath.u8string() + ": the list of textures not found could not be written"};
+    }
 
     const Counts& c = collector.counts;
     io.out << "copied " << c.copied << ", already present " << c.present;

@@ -1,11 +1,13 @@
 #!/usr/bin/env python3
 """Writes the readable form of a library of N records, for tgv's benchmarks.
 
-Usage: MakeLibrarySource.py N OUT.json [--full]
+Usage: MakeLibrarySource.py N OUT.json [--full] [--per-category K]
 
 The records look like the starter library's: a name, a category among a
 hundred, short and long descriptions, three colours and a texture or two.
-With --full every member is written, as `tgv dump --full` does.
+With --full every member is written, as `tgv dump --full` does. With
+--per-category K there are N/K categories (K records each), taken in turn,
+so that no two neighbouring records share one.
 """
 import json
 import random
@@ -35,12 +37,14 @@ def slot(rng, full, texture):
 def main():
     count, out = int(sys.argv[1]), sys.argv[2]
     full = "--full" in sys.argv[3:]
+    per = int(sys.argv[sys.argv.index("--per-category") + 1]) if "--per-category" in sys.argv else 0
+    categories = max(1, count // per) if per else 100
     rng = random.Random(7)
     records = []
     for i in range(count):
         r = {
             "name": "方案%05d" % i,
-            "roomCategory": "住宅/房间%02d/" % (i % 100),
+            "roomCategory": ("住宅/房间%02d/" if not per else "住宅/房间%05d/") % (i % categories),
             "shortDescription": "浅色墙面配木地板，明亮温馨 %d" % i,
             "ceiling": slot(rng, full, None),
             "floor": slot(rng, full, "oak_floor.jpg" if i % 3 == 0 else None),

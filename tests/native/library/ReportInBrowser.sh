@@ -11,7 +11,10 @@ tg_install_chromium || { echo "FAIL: chromium could not be installed"; exit 1; }
 
 rm -rf "$work"; mkdir -p "$work"
 "$tgv" build "$starter" -o "$work/starter.tgv" >/dev/null || { echo "FAIL: tgv build"; exit 1; }
-"$tgv" report "$work/starter.tgv" -o "$work/report.html" ${textures:+--textures "$textures"} || { echo "FAIL: tgv report"; exit 1; }
+"$tgv" report "$work/starter.tgv" -o "$work/report.html" --lang en ${textures:+--textures "$textures"} ||
+  { echo "FAIL: tgv report"; exit 1; }
+"$tgv" report "$work/starter.tgv" -o "$work/report-zh.html" ${textures:+--textures "$textures"} ||
+  { echo "FAIL: tgv report in Chinese"; exit 1; }
 records=$("$tgv" info --json "$work/starter.tgv" | sed -n 's/^ *"records": \([0-9]*\),$/\1/p')
 
 browse() {  # extra chromium arguments...; stdout: what the browser prints, stderr: its log
@@ -43,7 +46,14 @@ if [ -n "$textures" ]; then
   echo "texture thumbnails: $thumbnails"
   [ "$thumbnails" -gt 0 ] || { echo "FAIL: no texture thumbnail"; status=1; }
 fi
-if grep -h ':CONSOLE' "$work/dom.log" "$work/png.log"; then
+# The Chinese page (the default): every card there, its headings in Chinese.
+browse --dump-dom "file://$work/report-zh.html" > "$work/dom-zh.html" 2> "$work/dom-zh.log" ||
+  { echo "FAIL: chromium --dump-dom of the Chinese page"; tail "$work/dom-zh.log"; exit 1; }
+cards=$(grep -o '<article class="card">' "$work/dom-zh.html" | wc -l)
+echo "Chinese page: $cards cards"
+[ "$cards" -eq "$records" ] || { echo "FAIL: card count of the Chinese page"; status=1; }
+grep -q '<h2>目录</h2>' "$work/dom-zh.html" || { echo "FAIL: the Chinese page's contents heading"; status=1; }
+if grep -h ':CONSOLE' "$work/dom.log" "$work/png.log" "$work/dom-zh.log"; then
   echo "FAIL: the page wrote to the browser's console"; status=1
 fi
 [ -s "$work/report.png" ] || { echo "FAIL: no screenshot"; status=1; }

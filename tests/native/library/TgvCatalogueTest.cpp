@@ -129,6 +129,45 @@ TEST_F(TgvCatalogueTest, DiffMatchesByCategoryAndName)
     EXPECT_EQ(Run({"diff", P("a.tgv"), P("b.tgv"), P("a.tgv")}), 2);
 }
 
+// Records that moved (one inserted before them) are still paired and
+// compared; bytes after a text's end are no field's difference.
+TEST_F(TgvCatalogueTest, DiffPairsMovedRecordsAndComparesFields)
+{
+    Bytes x = RecordBytes("x", "b/"), y = RecordBytes("y", "b/"), z = RecordBytes("z", "b/");
+    WriteBytes("a.tgv", FileBytes({x, y, z}));
+    Bytes changedY = y, paddedZ = z;
+    PutF32(changedY, kSlots + 2 * kSlot + kColor, 1.0f);
+    Put(paddedZ, kName + 10, "left over");
+    WriteBytes("b.tgv", FileBytes({RecordBytes("new", "b/"), x, changedY, paddedZ}));
+    EXPECT_EQ(Run({"diff", P("a.tgv"), P("b.tgv")}), 1);
+    EXPECT_EQ(out, "+ added    b/new (record 1 of B)\n"
+                   "~ changed  b/y (record 2 of A, 3 of B)\n"
+                   "    wall.color: #000000 [0.0,0.0,0.0] -> #FF0000 [1.0,0.0,0.0]\n"
+                   "0 removed, 1 added, 1 changed\n");
+    // The same records in place: compared where they stand.
+    WriteBytes("c.tgv", FileBytes({x, changedY, paddedZ}));
+    EXPECT_EQ(Run({"diff", P("a.tgv"), P("c.tgv")}), 1);
+    EXPECT_EQ(out, "~ changed  b/y (record 2 of A, 2 of B)\n"
+                   "    wall.color: #000000 [0.0,0.0,0.0] -> #FF0000 [1.0,0.0,0.0]\n"
+                   "0 removed, 0 added, 1 changed\n");
+    EXPECT_EQ(Run({"diff", P("c.tgv"), "-"}, std::string(ReadText("b.tgv"))), 1);
+    EXPECT_EQ(out, "+ added    b/new (record 1 of B)\n0 removed, 1 added, 0 changed\n");
+
+    // Far apart (B is A backwards): more records wait than are kept as
+    // copies; the rest are compared by fingerprint, a change still found.
+    std::vector<Bytes> forwards, backwards;
+    for (int i = 0; i < 3000; ++i)
+        forwards.push_back(RecordBytes("r" + std::to_string(i), "b/"));
+    backwards.assign(forwards.rbegin(), forwards.rend());
+    PutF32(backwards[3000 - 1 - 1600], kSlots + 2 * kSlot + kColor, 1.0f);
+    WriteBytes("forwards.tgv", FileBytes(forwards));
+    WriteBytes("backwards.tgv", FileBytes(backwards));
+    EXPECT_EQ(Run({"diff", P("forwards.tgv"), P("backwards.tgv")}), 1);
+    EXPECT_EQ(out, "~ changed  b/r1600 (record 1601 of A, 1400 of B)\n"
+                   "    wall.color: #000000 [0.0,0.0,0.0] -> #FF0000 [1.0,0.0,0.0]\n"
+                   "0 removed, 0 added, 1 changed\n");
+}
+
 TEST_F(TgvCatalogueTest, ReportIsOneSelfContainedPage)
 {
     ASSERT_EQ(Run({"build", StarterSource(), "-o", P("s.tgv")}), 0) << err;
@@ -140,18 +179,28 @@ TEST_F(TgvCatalogueTest, ReportIsOneSelfContainedPage)
     EXPECT_NE(page.find(u8"<h3>暖白橡木 <span class=\"number\">#1</span></h3>"), std::string::npos);
     EXPECT_NE(page.find("#FAF7F0<br>RGB 250, 247, 240<br>HSV"), std::string::npos);
     EXPECT_NE(page.find("@page { size: A4"), std::string::npos);
+    // In Chinese unless asked otherwise: title, headings, labels, verdicts.
+    for (const char* chinese : {u8"<h1>色彩目录：s.tgv</h1>", u8"<h2>目录</h2>", u8"共 35 个组合", u8"<b>墙面</b> #",
+                                u8"对比度：<span", u8"墙面&ndash;地面 "})
+        EXPECT_NE(page.find(chinese), std::string::npos) << chinese;
+    EXPECT_EQ(page.find("Contents"), std::string::npos);
     for (const char* outside : {"http:", "https:", "<script", "<link", "src=", "@import"})
         EXPECT_EQ(page.find(outside), std::string::npos) << outside;
 
     // One category, with a texture embedded as a thumbnail.
     fs::create_directories(dir / "tex");
     WriteHalfWhite("tex/oak_floor.jpg");  // decoded by its contents, not its name
-    ASSERT_EQ(Run({"report", P("s.tgv"), "-o", "-", "--category", u8"住宅/卧室", "--textures", P("tex")}), 0) << err;
+    ASSERT_EQ(Run({"report", P("s.tgv"), "-o", "-", "--category", u8"住宅/卧室", "--textures", P("tex"), "--lang", "en"}),
+              0) << err;
     EXPECT_EQ(Count(out, "<article class=\"card\">"), 4);
     EXPECT_EQ(Count(out, "<li><a href="), 1);
     EXPECT_NE(out.find("background-image: url(data:image/png;base64,iVBORw0KGgo"), std::string::npos);
     EXPECT_NE(out.find("LRV 50.0 (texture)"), std::string::npos);
+    for (const char* english : {"<h1>Colour catalogue: s.tgv</h1>", "<h2>Contents</h2>", "4 combinations in 1 categories",
+                                "<b>Wall</b> #", "Contrast: <span", "wall&ndash;floor "})
+        EXPECT_NE(out.find(english), std::string::npos) << english;
     EXPECT_EQ(Run({"report", P("s.tgv"), "-o", "-", "--category", "nothing/"}), 1);
+    EXPECT_EQ(Run({"report", P("s.tgv"), "-o", "-", "--lang", "fr"}), 2);
 }
 
 // A texture is decoded for the catalogue only when that takes at most about
@@ -169,6 +218,10 @@ TEST_F(TgvCatalogueTest, AHugeTextureIsNamedInItsCardNotDecoded)
     WriteText("tex/big.ppm", "P6 5000 4000 255\n" + std::string(64, '\x80'));
     WriteHalfWhite("tex/half.ppm");
     ASSERT_EQ(Run({"report", P("t.tgv"), "-o", "-", "--textures", P("tex")}), 0) << err;
+    EXPECT_NE(out.find(u8"贴图 30000 &times; 30000 像素：太大，不解码为缩略图"), std::string::npos);
+    EXPECT_NE(out.find(u8"LRV 50.0（贴图）"), std::string::npos);
+    EXPECT_NE(out.find(u8"&#10007; 低于 30</span>"), std::string::npos);
+    ASSERT_EQ(Run({"report", P("t.tgv"), "-o", "-", "--textures", P("tex"), "--lang", "en"}), 0) << err;
     EXPECT_NE(out.find("texture 30000 &times; 30000 pixels: too large to decode for a thumbnail"), std::string::npos);
     EXPECT_NE(out.find("texture 5000 &times; 4000 pixels: too large to decode for a thumbnail"), std::string::npos);
     EXPECT_EQ(Count(out, "url(data:image/png;base64,"), 1);

@@ -137,6 +137,15 @@ TEST_F(TgvFaultsTest, ConventionsOfTheCommandLine)
     EXPECT_EQ(err, "tgv: unknown command \"contarst\"; did you mean \"contrast\"? (tgv --help lists the commands)\n");
     EXPECT_EQ(Run({"rep"}), 2);
     EXPECT_NE(err.find("did you mean \"report\""), std::string::npos) << err;
+    // An option mistyped, before or after the file, with or without a value.
+    EXPECT_EQ(Run({"info", "--jsn", "x.tgv"}), 2);
+    EXPECT_EQ(err, "tgv: info: unknown option --jsn; did you mean --json? (tgv info --help lists its options)\n");
+    EXPECT_EQ(Run({"report", "x.tgv", "-o", "-", "--textur=maps"}), 2);
+    EXPECT_NE(err.find("unknown option --textur; did you mean --textures?"), std::string::npos) << err;
+    EXPECT_EQ(Run({"diff", "a.tgv", "b.tgv", "--jason"}), 2);
+    EXPECT_NE(err.find("did you mean --json?"), std::string::npos) << err;
+    EXPECT_EQ(Run({"contrast", "x.tgv", "--min", "-5"}), 2);  // a value out of range is not a typo
+    EXPECT_EQ(err.find("unknown option"), std::string::npos) << err;
     for (const char* command : {"info", "list", "show", "check", "dump", "build", "merge", "textures", "diff",
                                 "contrast", "report"}) {
         EXPECT_EQ(Run({command, "--help"}), 0) << command;
@@ -294,7 +303,6 @@ TEST_F(TgvFaultsTest, WhatCannotBeDoneIsSaidPlainly)
     failsWith({"diff", "-", "-"}, "diff: only one of the two files can come from standard input");
     failsWith({"diff", lib, lib, lib}, "diff takes two files (or the seven or nine arguments git passes a diff driver)");
     failsWith({"show", lib}, "show needs --index N or --name with --category");
-    failsWith({"textures", lib, "--to", P("nowhere")}, P("nowhere") + ": no such folder");
     failsWith({"contrast", lib, "--textures", P("nowhere")}, P("nowhere") + ": no such folder");
     failsWith({"report", lib, "-o", "-", "--textures", P("nowhere")}, P("nowhere") + ": no such folder");
     failsWith({"info", P(u8"😀.tgv")}, "the path \"" + P(u8"😀.tgv") + "\" has no code page 936 form");

@@ -142,6 +142,18 @@ TEST_F(TgvTest, ListShowsTheCategoryTree)
     EXPECT_EQ(out, u8"住宅/\n  客厅/\n    1 甲\n    3 丙\n  卧室/\n    2 乙\n办公/\n  会议室/\n    4 丁\n");
     ASSERT_EQ(Run({"show", P("l.tgv"), "--name", u8"丙", "--category", u8"住宅/客厅/"}), 0) << err;
     EXPECT_EQ(out.rfind(u8"{\n  \"name\": \"丙\",\n  \"roomCategory\": \"住宅/客厅/\",", 0), 0u) << out;
+    // The compact form, as dump writes the record; --full for every member.
+    Run({"dump", P("l.tgv")});
+    const std::string dumped = out;
+    ASSERT_EQ(Run({"show", P("l.tgv"), "--index", "3"}), 0) << err;
+    std::string indented;  // the record as it stands in the dump, four spaces in
+    std::istringstream lines(out);
+    for (std::string line; std::getline(lines, line);)
+        indented += (indented.empty() ? "    " : "\n    ") + line;
+    EXPECT_NE(dumped.find(indented), std::string::npos) << out;
+    EXPECT_EQ(out.find("params1"), std::string::npos) << out;
+    ASSERT_EQ(Run({"show", P("l.tgv"), "--index", "3", "--full"}), 0) << err;
+    EXPECT_NE(out.find("\"params1\": [0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0],"), std::string::npos) << out;
     EXPECT_EQ(Run({"show", P("l.tgv"), "--index", "5"}), 1);
     EXPECT_EQ(err, "tgv: there is no record 5; " + P("l.tgv") + " has 4 records (numbered 1-4)\n");
 }
@@ -241,5 +253,9 @@ TEST_F(TgvTest, TexturesAreCollectedFromSearchFolders)
     EXPECT_TRUE(fs::exists(dir / "out" / "stone.jpg"));
     EXPECT_EQ(ReadBytes(u8"out/没有找到的贴图.txt").size(), std::string("missing.jpg\r\n..\\..\\escape.jpg\\..\r\n").size());
     EXPECT_EQ(err, "");  // one language per stream: no message of the plug-in's
-    EXPECT_EQ(Run({"textures", P("t.tgv"), "--to", P("no-such-folder")}), 2);
+    // A folder that is not there is made, with its parents; a file in the way is said so.
+    EXPECT_EQ(Run({"textures", P("t.tgv"), "--to", P("new/maps"), "-s", P("maps1"), "-s", P("maps2")}), 1) << err;
+    EXPECT_TRUE(fs::exists(dir / "new" / "maps" / "wood.jpg"));
+    EXPECT_EQ(Run({"textures", P("t.tgv"), "--to", P("t.tgv")}), 2);
+    EXPECT_EQ(err, "tgv: " + P("t.tgv") + ": the folder cannot be created (a file of that name, or no right to write)\n");
 }
