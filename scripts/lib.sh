@@ -32,22 +32,27 @@ tg_wine_prefix() {
     timeout 60 wineserver -w
     touch "$WINEPREFIX/.tg-ready"
   fi
-  # Chinese is drawn with a Song face from Debian whose metrics are SimSun's:
-  # "AR PL SungtiL GB" at 9 pt is 12 px high, its Chinese glyphs 12 px and its
-  # Latin ones 6 px wide, so a dialog of "宋体" 9 pt gets SimSun's dialog base
-  # units (6 x 12 px) and its texts the widths a Windows user sees. "宋体" (the
-  # dialogs' font), 新宋体 and SimSun/NSimSun (which wine's system font falls
-  # back to for Chinese, in captions and message boxes) are replaced by it.
+  # Chinese in dialogs is drawn with a Song face from Debian whose metrics are
+  # SimSun's: "AR PL SungtiL GB" at 9 pt is 12 px high, its Chinese glyphs
+  # 12 px and its Latin ones 6 px wide, so a dialog of "宋体" 9 pt gets
+  # SimSun's dialog base units (6 x 12 px) and its texts the widths a Windows
+  # user sees. "宋体" (the dialogs' font) and 新宋体 are replaced by it.
+  # SimSun and NSimSun, which wine's system font falls back to for Chinese in
+  # captions and message boxes, are replaced by WenQuanYi Micro Hei: linked
+  # from the system font, SungtiL GB (a GB2312 font) draws empty boxes.
   # The names are passed as UTF-8, hence the locale. The marker is named after
-  # the face, so a prefix made with an earlier replacement is rewritten.
-  if [ ! -f "$WINEPREFIX/.tg-fonts-sungti" ]; then
+  # the replacements, so a prefix made with earlier ones is rewritten.
+  if [ ! -f "$WINEPREFIX/.tg-fonts-sungti-wqy" ]; then
     local face
-    for face in 宋体 新宋体 SimSun NSimSun; do
+    for face in 宋体 新宋体; do
       LC_ALL=C.UTF-8 timeout 60 wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$face" /d 'AR PL SungtiL GB' /f >/dev/null 2>&1
     done
+    for face in SimSun NSimSun; do
+      LC_ALL=C.UTF-8 timeout 60 wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$face" /d 'WenQuanYi Micro Hei' /f >/dev/null 2>&1
+    done
     timeout 60 wineserver -w
-    rm -f "$WINEPREFIX/.tg-fonts"
-    touch "$WINEPREFIX/.tg-fonts-sungti"
+    rm -f "$WINEPREFIX/.tg-fonts" "$WINEPREFIX/.tg-fonts-sungti"
+    touch "$WINEPREFIX/.tg-fonts-sungti-wqy"
   fi
   tg_wine_marlett
 }
