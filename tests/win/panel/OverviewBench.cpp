@@ -90,6 +90,8 @@ double TimeOverview(int& pages)
 // rectangle per card of the page it shows.
 int baselineTop = 0;
 int baselineColumns = 1;
+SIZE cardSpacing{1, 1};  // the overview's, taken from a first opening
+SIZE pictureSize{1, 1};
 
 LRESULT CALLBACK BaselineProc(HWND wnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
@@ -100,16 +102,16 @@ LRESULT CALLBACK BaselineProc(HWND wnd, UINT message, WPARAM wParam, LPARAM lPar
         RECT client;
         ::GetClientRect(wnd, &client);
         ::FillRect(dc, &client, static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH)));
-        const int firstRow = baselineTop / CSchemeOverviewDlg::kCardHeight;
-        const int rows = static_cast<int>(client.bottom) / CSchemeOverviewDlg::kCardHeight + 2;
+        const int firstRow = baselineTop / cardSpacing.cy;
+        const int rows = static_cast<int>(client.bottom) / cardSpacing.cy + 2;
         for (int row = firstRow; row < firstRow + rows; ++row)
             for (int column = 0; column < baselineColumns; ++column) {
                 const int card = row * baselineColumns + column;
                 if (card >= kCards)
                     break;
-                const int x = column * CSchemeOverviewDlg::kCardWidth;
-                const int y = row * CSchemeOverviewDlg::kCardHeight - baselineTop;
-                RECT r{x + 6, y + 5, x + 6 + CThumbnailPainter::kWidth, y + 5 + CThumbnailPainter::kHeight};
+                const int x = column * cardSpacing.cx;
+                const int y = row * cardSpacing.cy - baselineTop;
+                RECT r{x + 6, y + 5, x + 6 + pictureSize.cx, y + 5 + pictureSize.cy};
                 HBRUSH brush = ::CreateSolidBrush(RGB(card % 256, (card * 7) % 256, (card * 13) % 256));
                 ::FillRect(dc, &r, brush);
                 ::DeleteObject(brush);
@@ -121,7 +123,7 @@ LRESULT CALLBACK BaselineProc(HWND wnd, UINT message, WPARAM wParam, LPARAM lPar
         RECT client;
         ::GetClientRect(wnd, &client);
         const int rows = (kCards + baselineColumns - 1) / baselineColumns;
-        const int height = rows * CSchemeOverviewDlg::kCardHeight;
+        const int height = rows * cardSpacing.cy;
         const int bottom = static_cast<int>(client.bottom);
         baselineTop = std::min(baselineTop + bottom, std::max(0, height - bottom));
         SCROLLINFO info{};
@@ -151,7 +153,7 @@ double TimeBaseline(const RECT& listClient, int pages)
                                  listClient.right + ::GetSystemMetrics(SM_CXVSCROLL), listClient.bottom, nullptr,
                                  nullptr, baselineClass.hInstance, nullptr);
     baselineTop = 0;
-    baselineColumns = std::max(1, static_cast<int>(listClient.right / CSchemeOverviewDlg::kCardWidth));
+    baselineColumns = std::max(1, static_cast<int>(listClient.right / cardSpacing.cx));
     ::UpdateWindow(wnd);
     for (int page = 1; page < pages; ++page) {
         ::SendMessageW(wnd, WM_VSCROLL, SB_PAGEDOWN, 0);
@@ -195,6 +197,8 @@ int main()
     ::SendMessageW(colorPanel->m_hWnd, WM_COMMAND, ID_SCHEME_OVERVIEW, 0);
     RECT listClient;
     ::GetClientRect(colorPanel->overview->GetDlgItem(IDC_OVERVIEW_LIST), &listClient);
+    cardSpacing = colorPanel->overview->CardSpacing();
+    pictureSize = colorPanel->overview->PictureSize();
     ::SendMessageW(colorPanel->overview->m_hWnd, WM_CLOSE, 0, 0);
     fw::PumpMessages();
 
@@ -211,8 +215,8 @@ int main()
         ratios.push_back(overviewTimes[static_cast<std::size_t>(run)] / baselineTimes[static_cast<std::size_t>(run)]);
     const Summary ratio = Summarise(ratios);
 
-    std::printf("scheme overview: open on %d combinations and scroll through them once (%d pages of %ldx%ld), %d runs\n",
-                kCards, pages, listClient.right, listClient.bottom, kRuns);
+    std::printf("scheme overview: open on %d combinations and scroll through them once (%d pages of %ldx%ld, cards of %ldx%ld), %d runs\n",
+                kCards, pages, listClient.right, listClient.bottom, pictureSize.cx, pictureSize.cy, kRuns);
     std::printf("  overview (thumbnails computed afresh): median %.4f s (min %.4f, max %.4f)\n", overview.median,
                 overview.min, overview.max);
     std::printf("  baseline (%d plain rectangles, same pages): median %.4f s (min %.4f, max %.4f)\n", kCards,
