@@ -7,6 +7,8 @@
 #include "model/SurfaceMaterialStore.h"
 #include "res/resource.h"
 
+#include <commctrl.h>
+
 #include <algorithm>
 #include <cstddef>
 #include <cstring>
@@ -23,6 +25,9 @@ const char* const CSchemeOverviewDlg::kRoomViewsNeedViewNote = "找不到三维�
 namespace {
 
 constexpr UINT_PTR kCaptureTimer = 2;
+constexpr UINT_PTR kWheelSubclass = 1;
+// Room views are kept at the largest size a card picture can have.
+constexpr int kKeptViewWidth = CSchemeOverviewDlg::kPictureWidths[std::size(CSchemeOverviewDlg::kPictureWidths) - 1] * 6 / 5;
 constexpr UINT kCaptureInterval = 10;
 constexpr int kMargin = 6;
 constexpr int kToolbarHeight = 22;
@@ -138,6 +143,7 @@ const MessageMap& CSchemeOverviewDlg::GetMessageMap() const
         on::Size(&Self::OnSize),
         on::Message(WM_GETMINMAXINFO, &Self::OnGetMinMaxInfo),
         on::Destroy(&Self::OnDestroy),
+        on::Message(WM_MOUSEWHEEL, &Self::OnMouseWheel),
     });
     return map;
 }
@@ -151,11 +157,8 @@ bool CSchemeOverviewDlg::OnInitDialog()
     list_.Attach(GetDlgItem(IDC_OVERVIEW_LIST));
     textFont_.CreatePointFont(90, "宋体");
     ListView_SetExtendedListViewStyle(list_.m_hWnd, LVS_EX_DOUBLEBUFFER);
-    // An empty image list of thumbnail size makes room for the thumbnail
-    // above the text; the cards are drawn by the window itself.
-    cardImages_.Create(CThumbnailPainter::kWidth, CThumbnailPainter::kHeight, ILC_COLOR32, 0, 1);
-    ListView_SetImageList(list_.m_hWnd, cardImages_.GetSafeHandle(), LVSIL_NORMAL);
-    ListView_SetIconSpacing(list_.m_hWnd, kCardWidth, kCardHeight);
+    ::SetWindowSubclass(list_.m_hWnd, ListProc, kWheelSubclass, reinterpret_cast<DWORD_PTR>(this));
+    pictureWidth_ = 0;  // the first layout sizes the cards
     ::ShowWindow(GetDlgItem(IDC_CAPTURE_PROGRESS), SW_HIDE);
 
     const RECT client = GetClientRect();
@@ -181,6 +184,7 @@ void CSchemeOverviewDlg::OnDestroy()
         panel_.overviewPlacement = GetWindowRect();
         panel_.overviewPlaced = true;
     }
+    ::RemoveWindowSubclass(list_.m_hWnd, ListProc, kWheelSubclass);
     ListView_SetImageList(list_.m_hWnd, nullptr, LVSIL_NORMAL);
     list_.Detach();
 }
@@ -251,8 +255,82 @@ void CSchemeOverviewDlg::Layout(int width, int height)
     const int listTop = kMargin * 2 + kToolbarHeight - 4;
     ::MoveWindow(list_.m_hWnd, kMargin, listTop, std::max(0, width - 2 * kMargin),
                  std::max(0, height - listTop - kMargin), TRUE);
-    // Icon view places the cards afresh for the new width.
+    SizeCards();
+}
+
+void CSchemeOverviewDlg::SizeCards()
+{
+    if (list_.m_hWnd == nullptr)
+        return;
+    // The width the cards share, the vertical scroll bar's always set aside
+    // so that its coming and going does not move them.
+    const RECT client = list_.GetClientRect();
+    const bool scrollBar = (::GetWindowLongW(list_.m_hWnd, GWL_STYLE) & WS_VSCROLL) != 0;
+    const int width = std::max(1, static_cast<int>(client.right) - (scrollBar ? 0 : ::GetSystemMetrics(SM_CXVSCROLL)) - 2);
+    const int chosen = kPictureWidths[step_];
+    const int columns = std::max(1, width / (chosen + kCardMarginX));
+    const int cell = width / columns;
+    const int picture = std::max(kPictureWidths[0] / 2, std::min(cell - kCardMarginX, chosen + chosen / 5));
+    const int cellWidth = std::max(cell, picture + kCardMarginX);
+    if (picture != pictureWidth_) {
+        pictureWidth_ = picture;
+        thumbnails_.clear();
+        roomShown_.clear();
+        // An empty image list of the picture's size makes room for it above
+        // the text; the cards are drawn by the window itself.
+        CImageList images;
+        images.Create(PictureSize().cx, PictureSize().cy, ILC_COLOR32, 0, 1);
+        ListView_SetImageList(list_.m_hWnd, images.GetSafeHandle(), LVSIL_NORMAL);
+        cardImages_ = std::move(images);
+    }
+    cellWidth_ = cellWidth;
+    ListView_SetIconSpacing(list_.m_hWnd, CardSpacing().cx, CardSpacing().cy);
+    // Icon view places the cards afresh for their size and the new width,
+    // the selected one still in view.
     ListView_Arrange(list_.m_hWnd, LVA_DEFAULT);
+    const int selected = ListView_GetNextItem(list_.m_hWnd, -1, LVNI_SELECTED);
+    if (selected >= 0)
+        ListView_EnsureVisible(list_.m_hWnd, selected, FALSE);
+    list_.Invalidate(false);
+}
+
+void CSchemeOverviewDlg::Zoom(int steps)
+{
+    const int last = static_cast<int>(std::size(kPictureWidths)) - 1;
+    const int step = std::clamp(step_ + steps, 0, last);
+    if (step == step_)
+        return;
+    step_ = step;
+    SizeCards();
+}
+
+void CSchemeOverviewDlg::CtrlWheel(int delta)
+{
+    wheelDelta_ += delta;
+    const int steps = wheelDelta_ / WHEEL_DELTA;
+    wheelDelta_ -= steps * WHEEL_DELTA;
+    Zoom(steps);
+}
+
+LRESULT CALLBACK CSchemeOverviewDlg::ListProc(HWND wnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                              DWORD_PTR self)
+{
+    if (message == WM_MOUSEWHEEL && (GET_KEYSTATE_WPARAM(wParam) & MK_CONTROL) != 0) {
+        reinterpret_cast<CSchemeOverviewDlg*>(self)->CtrlWheel(GET_WHEEL_DELTA_WPARAM(wParam));
+        return 0;
+    }
+    return ::DefSubclassProc(wnd, message, wParam, lParam);
+}
+
+// A wheel turned while another control has the focus comes here: Ctrl+wheel
+// with the pointer over the list sizes the cards all the same.
+LRESULT CSchemeOverviewDlg::OnMouseWheel(WPARAM wParam, LPARAM lParam)
+{
+    const POINT point{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+    const RECT list = list_.GetWindowRect();
+    if ((GET_KEYSTATE_WPARAM(wParam) & MK_CONTROL) != 0 && ::PtInRect(&list, point))
+        CtrlWheel(GET_WHEEL_DELTA_WPARAM(wParam));
+    return 0;
 }
 
 // ---- Following the panel ---------------------------------------------------
@@ -307,6 +385,7 @@ void CSchemeOverviewDlg::LibraryChanged()
 {
     thumbnails_.clear();
     roomViews_.clear();
+    roomShown_.clear();
     cards_.clear();
     painter_.Forget();
     ListChanged();
@@ -424,12 +503,16 @@ const Picture& CSchemeOverviewDlg::ThumbnailAt(int number)
 {
     static const Picture none;
     const int record = RecordOf(number);
-    if (record >= 0 && IsDlgButtonChecked(IDC_ROOM_VIEWS) == BST_CHECKED) {
-        auto view = roomViews_.find(CardKey(number));
-        if (view != roomViews_.end())
-            return view->second;
-    }
     const std::string key = CardKey(number);
+    const SIZE size = PictureSize();
+    if (record >= 0 && IsDlgButtonChecked(IDC_ROOM_VIEWS) == BST_CHECKED) {
+        auto shown = roomShown_.find(key);
+        if (shown != roomShown_.end())
+            return shown->second;
+        auto view = roomViews_.find(key);
+        if (view != roomViews_.end())
+            return roomShown_.emplace(key, CThumbnailPainter::Scaled(view->second, size.cx, size.cy)).first->second;
+    }
     if (key.empty())
         return none;
     auto cached = thumbnails_.find(key);
@@ -444,9 +527,10 @@ const Picture& CSchemeOverviewDlg::ThumbnailAt(int number)
             if (!map.empty())
                 found[slot] = FindTexture(map);
         }
-        picture = painter_.Bands(combination.materials, found);
+        picture = painter_.Bands(combination.materials, found, size.cx, size.cy);
     } else {
-        picture = painter_.TextureCard(panel_.textureFolder + panel_.textureNames[static_cast<std::size_t>(number - 1)]);
+        picture = painter_.TextureCard(panel_.textureFolder + panel_.textureNames[static_cast<std::size_t>(number - 1)],
+                                       size.cx, size.cy);
     }
     return thumbnails_.emplace(key, std::move(picture)).first->second;
 }
@@ -501,10 +585,11 @@ void CSchemeOverviewDlg::DrawCard(HDC dc, int item, const RECT& bounds, bool sel
     const int number = item + 1;
     CDC out(dc);
     out.FillSolidRect(bounds, ::GetSysColor(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
-    const int x = bounds.left + (bounds.right - bounds.left - CThumbnailPainter::kWidth) / 2;
+    const SIZE size = PictureSize();
+    const int x = bounds.left + (bounds.right - bounds.left - size.cx) / 2;
     const int y = bounds.top + 5;
     DrawPicture(dc, x, y, ThumbnailAt(number));
-    const RECT picture{x, y, x + CThumbnailPainter::kWidth, y + CThumbnailPainter::kHeight};
+    const RECT picture{x, y, x + size.cx, y + size.cy};
     if (number == marked_) {
         for (int ring = 1; ring <= 3; ++ring) {
             const RECT frame{picture.left - ring, picture.top - ring, picture.right + ring, picture.bottom + ring};
@@ -526,7 +611,7 @@ void CSchemeOverviewDlg::DrawCard(HDC dc, int item, const RECT& bounds, bool sel
         return;
 
     // "LRV c/w/f": the values of a pair closer than the guidance are red and
-    // underlined together.
+    // underlined, each pair by its own mark.
     const std::string values[3] = {std::to_string(RoundedLrv(card.lrv.ceiling)),
                                    std::to_string(RoundedLrv(card.lrv.wall)),
                                    std::to_string(RoundedLrv(card.lrv.floor))};
@@ -539,26 +624,37 @@ void CSchemeOverviewDlg::DrawCard(HDC dc, int item, const RECT& bounds, bool sel
     }
     int left = bounds.left + (bounds.right - bounds.left - width) / 2;
     const int top = title.bottom;
-    int starts[6];
+    const MarkSpans spans = LrvMarkSpans(left, widths);
     for (int i = 0; i < 6; ++i) {
-        starts[i] = left;
         const bool low = (i == 1 && card.marks.ceilingWall) || (i == 3 && (card.marks.ceilingWall || card.marks.wallFloor)) ||
                          (i == 5 && card.marks.wallFloor);
         out.SetTextColor(low ? kLowContrastColour : text);
         out.TextOut(left, top, pieces[i]);
         left += widths[i];
     }
-    CPen pen(PS_SOLID, 2, kLowContrastColour);
-    CSelectGuard usePen(dc, pen);
     const int underline = top + kTextLine - 1;
-    if (card.marks.ceilingWall) {
-        out.MoveTo(starts[1], underline);
-        out.LineTo(starts[3] + widths[3], underline);
+    if (card.marks.ceilingWall)
+        out.FillSolidRect(RECT{spans.ceilingWall.left, underline, spans.ceilingWall.right, underline + 2},
+                          kLowContrastColour);
+    if (card.marks.wallFloor)
+        out.FillSolidRect(RECT{spans.wallFloor.left, underline, spans.wallFloor.right, underline + 2},
+                          kLowContrastColour);
+}
+
+CSchemeOverviewDlg::MarkSpans CSchemeOverviewDlg::LrvMarkSpans(int x, const int (&widths)[6])
+{
+    int starts[6];
+    for (int i = 0; i < 6; ++i) {
+        starts[i] = x;
+        x += widths[i];
     }
-    if (card.marks.wallFloor) {
-        out.MoveTo(starts[3], underline + 2);
-        out.LineTo(starts[5] + widths[5], underline + 2);
-    }
+    // The wall figure is shared: split at its middle, a pixel of gap on each
+    // side, so the two marks never meet however narrow the figure.
+    const int middle = starts[3] + widths[3] / 2;
+    MarkSpans spans;
+    spans.ceilingWall = {starts[1], std::max(starts[1] + 1, middle - 1)};
+    spans.wallFloor = {std::max(spans.ceilingWall.right + 2, middle + 1), std::max(x, middle + 2)};
+    return spans;
 }
 
 // ---- Room views --------------------------------------------------------------
@@ -570,6 +666,7 @@ void CSchemeOverviewDlg::OnRoomViewsClicked()
     } else {
         StopCaptures(true);
         roomViews_.clear();
+        roomShown_.clear();
         roomNote_.clear();
         UpdateNote();
         list_.Invalidate(false);
@@ -664,8 +761,12 @@ void CSchemeOverviewDlg::OnCaptureTick(UINT_PTR id)
         ::UpdateWindow(view);
         const Picture shot = CaptureWindowClient(view);
         // A blank capture keeps the card's bands.
-        if (!shot.Empty())
-            roomViews_[CardKey(number)] = CThumbnailPainter::Scaled(shot, CThumbnailPainter::kWidth, CThumbnailPainter::kHeight);
+        if (!shot.Empty()) {
+            const std::string key = CardKey(number);
+            const int width = std::min(shot.width, kKeptViewWidth);
+            roomViews_[key] = CThumbnailPainter::Scaled(shot, width, CThumbnailPainter::HeightFor(width));
+            roomShown_.erase(key);
+        }
         RECT bounds{};
         bounds.left = LVIR_BOUNDS;
         if (::SendMessageW(list_.m_hWnd, LVM_GETITEMRECT, static_cast<WPARAM>(number - 1),

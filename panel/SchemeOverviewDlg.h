@@ -1,6 +1,8 @@
 // The scheme overview "配色一览": every item of the panel's current list at
 // once, as cards in a list view (control 1050, icon view, texts asked for
-// when shown, cards drawn by the window itself). Expert mode shows each combination as a room in
+// when shown, cards drawn by the window itself). The cards fill the list's
+// width in whole columns and grow with the window; Ctrl+wheel over the list
+// makes them larger or smaller in steps. Expert mode shows each combination as a room in
 // three bands with its light-reflectance values; texture mode shows each
 // texture file. Choosing a card applies that item as the panel's item menu
 // does. With "实景" checked, the visible combinations are put on the host's
@@ -85,8 +87,31 @@ public:
     static const char* const kRoomViewsNeedClassesNote;
     static const char* const kRoomViewsNeedViewNote;
 
-    static constexpr int kCardWidth = CThumbnailPainter::kWidth + 36;
-    static constexpr int kCardHeight = CThumbnailPainter::kHeight + 46;
+    // A card is its picture with a margin around it and two text lines
+    // below; the chosen picture widths Ctrl+wheel steps through. The cards
+    // share the list's width in whole columns, each picture growing up to a
+    // fifth above the chosen width to fill it.
+    static constexpr int kCardMarginX = 36;
+    static constexpr int kCardMarginY = 46;
+    static constexpr int kPictureWidths[] = {120, 150, 190, 240, 290, 360};
+    static constexpr int kDefaultStep = 3;
+    SIZE PictureSize() const { return {pictureWidth_, CThumbnailPainter::HeightFor(pictureWidth_)}; }
+    SIZE CardSpacing() const { return {cellWidth_, CThumbnailPainter::HeightFor(pictureWidth_) + kCardMarginY}; }
+    // Steps of Ctrl+wheel: positive larger, negative smaller.
+    void Zoom(int steps);
+
+    // The red underlines of the LRV line, [left, right) each: the
+    // ceiling/wall one from the ceiling figure to the middle of the wall
+    // figure, the wall/floor one from there to the end of the floor figure,
+    // a gap between them, so that both can show at once. widths are those
+    // of "LRV ", c, "/", w, "/", f drawn from x on.
+    struct Span {
+        int left = 0, right = 0;
+    };
+    struct MarkSpans {
+        Span ceilingWall, wallFloor;
+    };
+    static MarkSpans LrvMarkSpans(int x, const int (&widths)[6]);
 
 protected:
     bool OnInitDialog() override;
@@ -106,8 +131,16 @@ private:
     void OnSize(UINT type, int width, int height);
     LRESULT OnGetMinMaxInfo(WPARAM, LPARAM);
     void OnDestroy();
+    LRESULT OnMouseWheel(WPARAM wParam, LPARAM lParam);
+    // Ctrl+wheel over the list: the list's own handling would scroll.
+    static LRESULT CALLBACK ListProc(HWND wnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                     DWORD_PTR self);
+    void CtrlWheel(int delta);
 
     void Layout(int width, int height);
+    // Picture and column widths for the list's width; the list's spacing,
+    // and the pictures drawn afresh when their size changed.
+    void SizeCards();
     void UpdateNote();
     void DrawCard(HDC dc, int item, const RECT& bounds, bool selected);
     // The library index of combination card number, or -1.
@@ -135,8 +168,15 @@ private:
     int mode_ = -1;
 
     CThumbnailPainter painter_;
-    std::map<std::string, Picture> thumbnails_;  // by CardKey
-    std::map<std::string, Picture> roomViews_;   // by CardKey
+    int step_ = kDefaultStep;           // into kPictureWidths
+    int pictureWidth_ = kPictureWidths[kDefaultStep];
+    int cellWidth_ = kPictureWidths[kDefaultStep] + kCardMarginX;
+    int wheelDelta_ = 0;                // Ctrl+wheel turns not yet a step
+    std::map<std::string, Picture> thumbnails_;  // by CardKey, at the cards' size
+    // Captures by CardKey, kept at the largest card size; shown scaled to
+    // the cards' size (roomShown_).
+    std::map<std::string, Picture> roomViews_;
+    std::map<std::string, Picture> roomShown_;
     std::vector<std::string> searchFolders_;
     std::map<std::string, std::string> foundMaps_;  // stored map name -> found path
     std::map<std::string, Card> cards_;             // LRV values by CardKey

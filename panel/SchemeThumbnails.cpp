@@ -31,9 +31,6 @@
 
 namespace {
 
-// Bands of the room thumbnail: ceiling a quarter, wall a half, floor a quarter.
-constexpr int kCeilingEnd = CThumbnailPainter::kHeight / 4;
-constexpr int kWallEnd = CThumbnailPainter::kHeight * 3 / 4;
 constexpr uint32_t kUnreadableGrey = 0xC0C0C0;
 constexpr int kHatchStep = 6;
 constexpr std::size_t kLargestTextureFile = 64u << 20;
@@ -62,11 +59,11 @@ bool ReadFileBytes(const std::string& path, std::vector<unsigned char>& bytes)
     return in.gcount() == size;
 }
 
-Picture Blank(uint32_t colour)
+Picture Blank(int width, int height, uint32_t colour)
 {
     Picture picture;
-    picture.width = CThumbnailPainter::kWidth;
-    picture.height = CThumbnailPainter::kHeight;
+    picture.width = std::max(1, width);
+    picture.height = std::max(1, height);
     picture.pixels.assign(static_cast<std::size_t>(picture.width) * static_cast<std::size_t>(picture.height), colour);
     return picture;
 }
@@ -99,8 +96,8 @@ const Picture* CThumbnailPainter::Texture(const std::string& path)
                 picture->pixels[i] = (uint32_t{rgb[i * 3]} << 16) | (uint32_t{rgb[i * 3 + 1]} << 8) | rgb[i * 3 + 2];
         }
         stbi_image_free(rgb);
-        // Cards are small: a large picture is kept at a size that still
-        // fills a band sharply, not at full size.
+        // A large picture is kept at a size that still fills the largest
+        // card's band sharply, not at full size.
         if (picture && (picture->width > kKeptTextureSize || picture->height > kKeptTextureSize)) {
             const double scale = static_cast<double>(kKeptTextureSize) / std::max(picture->width, picture->height);
             *picture = Scaled(*picture, std::max(1, static_cast<int>(picture->width * scale)),
@@ -110,35 +107,40 @@ const Picture* CThumbnailPainter::Texture(const std::string& path)
     return textures_.emplace(path, std::move(picture)).first->second.get();
 }
 
-Picture CThumbnailPainter::Bands(const MaterialSlot (&slots)[3], const std::string (&foundMaps)[3])
+Picture CThumbnailPainter::Bands(const MaterialSlot (&slots)[3], const std::string (&foundMaps)[3], int width,
+                                 int height)
 {
-    Picture picture = Blank(0);
-    // Top to bottom: ceiling (slot 0), wall (slot 2), floor (slot 1).
+    Picture picture = Blank(width, height, 0);
+    const int w = picture.width, h = picture.height;
+    // Top to bottom: ceiling (slot 0) a quarter, wall (slot 2) a half, floor
+    // (slot 1) a quarter.
+    const int ceilingEnd = h / 4, wallEnd = h * 3 / 4;
     const struct {
         int slot, y0, y1;
-    } bands[3] = {{0, 0, kCeilingEnd}, {2, kCeilingEnd, kWallEnd}, {1, kWallEnd, kHeight}};
+    } bands[3] = {{0, 0, ceilingEnd}, {2, ceilingEnd, wallEnd}, {1, wallEnd, h}};
     for (const auto& band : bands) {
         const MaterialSlot& slot = slots[band.slot];
         const uint32_t colour = Pack(slot.color[0], slot.color[1], slot.color[2]);
         const Picture* texture = foundMaps[band.slot].empty() ? nullptr : Texture(foundMaps[band.slot]);
         if (texture != nullptr) {
-            Cover(picture, 0, band.y0, kWidth, band.y1, *texture);
+            Cover(picture, 0, band.y0, w, band.y1, *texture);
             continue;
         }
-        Fill(picture, 0, band.y0, kWidth, band.y1, colour);
+        Fill(picture, 0, band.y0, w, band.y1, colour);
         if (slot.mapFile[0][0] != '\0')
-            Hatch(picture, 0, band.y0, kWidth, band.y1, colour);
+            Hatch(picture, 0, band.y0, w, band.y1, colour);
     }
     return picture;
 }
 
-Picture CThumbnailPainter::TextureCard(const std::string& path)
+Picture CThumbnailPainter::TextureCard(const std::string& path, int width, int height)
 {
-    Picture picture = Blank(kUnreadableGrey);
+    Picture picture = Blank(width, height, kUnreadableGrey);
+    const int w = picture.width, h = picture.height;
     if (const Picture* texture = Texture(path))
-        Cover(picture, 0, 0, kWidth, kHeight, *texture);
+        Cover(picture, 0, 0, w, h, *texture);
     else
-        Hatch(picture, 0, 0, kWidth, kHeight, kUnreadableGrey);
+        Hatch(picture, 0, 0, w, h, kUnreadableGrey);
     return picture;
 }
 

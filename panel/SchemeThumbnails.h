@@ -2,6 +2,7 @@
 // (ceiling on top, wall in the middle over half the height, floor at the
 // bottom) each in its material's colour or its texture image, a texture file
 // on its own, and a capture of the host's view scaled into the same frame.
+// Pictures are drawn at the size the cards have at the moment, 4:3.
 // Pixels are 0x00RRGGBB, rows top to bottom, as a 32-bit top-down DIB holds
 // them. Texture files are decoded once per path.
 #pragma once
@@ -25,8 +26,11 @@ struct Picture {
 
 class CThumbnailPainter {
 public:
-    static constexpr int kWidth = 120;
-    static constexpr int kHeight = 90;
+    // The smallest card picture; larger ones keep its proportions.
+    static constexpr int kSmallestWidth = 120;
+    static constexpr int kSmallestHeight = 90;
+    // The height of a card picture of the given width.
+    static constexpr int HeightFor(int width) { return width * kSmallestHeight / kSmallestWidth; }
 
     // The decoded picture of a texture file, or null when it cannot be read;
     // remembered for the painter's life.
@@ -35,9 +39,9 @@ public:
     // Three bands from the three slots (ceiling, floor, wall order); the
     // found path of each slot's first map, empty for a plain colour or a map
     // that is not found (hatched when a map was named).
-    Picture Bands(const MaterialSlot (&slots)[3], const std::string (&foundMaps)[3]);
+    Picture Bands(const MaterialSlot (&slots)[3], const std::string (&foundMaps)[3], int width, int height);
     // A texture file filling the frame; grey and hatched when unreadable.
-    Picture TextureCard(const std::string& path);
+    Picture TextureCard(const std::string& path, int width, int height);
 
     // Forgets every decoded texture (the files may have changed).
     void Forget() { textures_.clear(); }

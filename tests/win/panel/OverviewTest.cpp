@@ -373,22 +373,24 @@ TEST_F(Overview, ACardAppliesItsItemAsTheItemMenuDoes)
     EXPECT_EQ(Applied(), 4);
     EXPECT_EQ(ItemText(IDC_ITEM_INDEX), "4");
 
-    // A click on card 2 applies it too.
+    // A click on card 2 applies it too, on the part of it in view (the
+    // list has scrolled to card 4).
     RECT bounds{};
     bounds.left = LVIR_BOUNDS;
     ::SendMessageW(List(), LVM_GETITEMRECT, 1, reinterpret_cast<LPARAM>(&bounds));
-    const LPARAM at = MAKELPARAM((bounds.left + bounds.right) / 2, bounds.top + 20);
+    const LPARAM at = MAKELPARAM((bounds.left + bounds.right) / 2, std::max(0L, static_cast<long>(bounds.top)) + 20);
     ::PostMessageW(List(), WM_LBUTTONDOWN, MK_LBUTTON, at);
     ::PostMessageW(List(), WM_LBUTTONUP, 0, at);
     fw::PumpUntil([this] { return Applied() == 2; }, 3000);
     EXPECT_EQ(Applied(), 2);
     EXPECT_EQ(ItemText(IDC_ITEM_INDEX), "2");
 
-    // The arrow keys move to the next card and apply it.
-    ::PostMessageW(List(), WM_KEYDOWN, VK_RIGHT, 0);
-    fw::PumpUntil([this] { return Applied() == 3; }, 3000);
-    EXPECT_EQ(Applied(), 3);
-    EXPECT_EQ(colorPanel->overview->Marked(), 3);
+    // The arrow keys move to the card beside and apply it (card 2 ends the
+    // first row of the window as it opens).
+    ::PostMessageW(List(), WM_KEYDOWN, VK_LEFT, 0);
+    fw::PumpUntil([this] { return Applied() == 1; }, 3000);
+    EXPECT_EQ(Applied(), 1);
+    EXPECT_EQ(colorPanel->overview->Marked(), 1);
     EXPECT_TRUE(boxes.empty());
 }
 
@@ -465,7 +467,8 @@ TEST_F(Overview, CardsShowTheLrvLineAndMarkClosePairs)
     // The thumbnail: ceiling band on top, wall over half the height, floor
     // at the bottom, each in its colour.
     const Picture& bands = overview->ThumbnailAt(1);
-    ASSERT_EQ(bands.width, CThumbnailPainter::kWidth);
+    ASSERT_EQ(bands.width, overview->PictureSize().cx);
+    ASSERT_EQ(bands.height, overview->PictureSize().cy);
     auto at = [&](int y) { return bands.pixels[static_cast<std::size_t>(y) * bands.width + bands.width / 2]; };
     EXPECT_EQ(at(2), 0xFFFFFFu);
     EXPECT_EQ(at(bands.height / 2), 0x808080u);
@@ -474,6 +477,21 @@ TEST_F(Overview, CardsShowTheLrvLineAndMarkClosePairs)
     for (int y = 0; y < bands.height; ++y)
         wallRows += at(y) == 0x808080u ? 1 : 0;
     EXPECT_GE(wallRows * 3, bands.height);
+}
+
+TEST_F(Overview, BothLrvMarksShowEachUnderItsOwnPair)
+{
+    // "LRV ", "100", "/", wall figures of two digits and of one, "/", "0".
+    for (int wall : {12, 6}) {
+        const int widths[6] = {24, 18, 6, wall, 6, 6};
+        const auto spans = CSchemeOverviewDlg::LrvMarkSpans(10, widths);
+        const int wallLeft = 10 + 24 + 18 + 6;
+        EXPECT_EQ(spans.ceilingWall.left, 10 + 24) << wall;            // under the ceiling figure
+        EXPECT_GT(spans.ceilingWall.right, wallLeft) << wall;          // ... into the wall figure
+        EXPECT_LT(spans.wallFloor.left, wallLeft + wall) << wall;      // the other from the wall figure
+        EXPECT_EQ(spans.wallFloor.right, wallLeft + wall + 6 + 6) << wall;  // ... to the floor figure's end
+        EXPECT_LT(spans.ceilingWall.right, spans.wallFloor.left) << wall;   // a gap between them
+    }
 }
 
 // A 2 x 2 picture of one colour as a 24-bit BMP file.
@@ -538,6 +556,75 @@ TEST_F(Overview, AFoundTextureFillsItsBandAndAMissingOneIsHatched)
     Remove(texture);
 }
 
+// ---- Card size ---------------------------------------------------------------------
+
+TEST_F(Overview, CardsGrowWithTheWindowAndCtrlWheel)
+{
+    WriteLibrary(12);
+    ASSERT_NE(Go(), nullptr);
+    CSchemeOverviewDlg* overview = Open();
+    ASSERT_NE(overview, nullptr);
+    auto size = [&] { return overview->PictureSize(); };
+    // The cards of a row reach across the list, whole columns only.
+    auto checkRow = [&](const char* when) {
+        RECT client{};
+        ::GetClientRect(List(), &client);
+        int right = 0;
+        for (int item = 0; item < Count(); ++item) {
+            RECT bounds{};
+            bounds.left = LVIR_BOUNDS;
+            ::SendMessageW(List(), LVM_GETITEMRECT, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&bounds));
+            if (item > 0 && bounds.left == 0)
+                break;
+            right = bounds.right;
+            EXPECT_LE(bounds.right, client.right) << when;
+        }
+        EXPECT_GT(right, client.right - ::GetSystemMetrics(SM_CXVSCROLL) - 16) << when;
+        const Picture& picture = overview->ThumbnailAt(1);
+        EXPECT_EQ(picture.width, size().cx) << when;
+        EXPECT_EQ(picture.height, size().cy) << when;
+    };
+
+    const SIZE opened = size();
+    EXPECT_GE(opened.cx, 240);
+    EXPECT_GE(opened.cy, 180);
+    checkRow("opened");
+
+    // A wider window, the same columns: larger cards.
+    const RECT window = overview->GetWindowRect();
+    overview->MoveWindow(window.left, window.top, window.right - window.left + 30, window.bottom - window.top, true);
+    EXPECT_GT(size().cx, opened.cx);
+    checkRow("wider");
+    overview->MoveWindow(window.left, window.top, window.right - window.left, window.bottom - window.top, true);
+    EXPECT_EQ(size().cx, opened.cx);
+
+    // Ctrl+wheel over the list, as the wheel's messages come: larger away
+    // from the user, smaller towards; a plain wheel scrolls.
+    RECT list{};
+    ::GetWindowRect(List(), &list);
+    const LPARAM over = MAKELPARAM((list.left + list.right) / 2, (list.top + list.bottom) / 2);
+    auto wheel = [&](WORD keys, int notches) {
+        ::PostMessageW(List(), WM_MOUSEWHEEL, MAKEWPARAM(keys, static_cast<WORD>(notches * WHEEL_DELTA)), over);
+        fw::PumpMessages();
+    };
+    wheel(MK_CONTROL, 1);
+    EXPECT_GT(size().cx, opened.cx);
+    checkRow("ctrl+wheel away");
+    wheel(0, -1);
+    EXPECT_GT(size().cx, opened.cx);
+    wheel(MK_CONTROL, -2);
+    EXPECT_LT(size().cx, opened.cx);
+    checkRow("ctrl+wheel towards");
+    // From about today's size to about three times it.
+    wheel(MK_CONTROL, -10);
+    EXPECT_GE(size().cx, 120);
+    EXPECT_LE(size().cx, 150);
+    checkRow("smallest");
+    wheel(MK_CONTROL, 10);
+    EXPECT_GE(size().cx, 360);
+    checkRow("largest");
+}
+
 // ---- Room views -------------------------------------------------------------------
 
 TEST_F(Overview, RoomViewsCaptureTheHostViewAndPutTheMaterialsBack)
@@ -569,6 +656,8 @@ TEST_F(Overview, RoomViewsCaptureTheHostViewAndPutTheMaterialsBack)
     for (int k = 1; k <= 3; ++k) {
         ASSERT_TRUE(overview->HasRoomView(k)) << k;
         const Picture& shot = overview->ThumbnailAt(k);
+        EXPECT_EQ(shot.width, overview->PictureSize().cx) << k;
+        EXPECT_EQ(shot.height, overview->PictureSize().cy) << k;
         const uint32_t left = shot.pixels[static_cast<std::size_t>(shot.height / 2) * shot.width + 4];
         EXPECT_EQ(left, static_cast<uint32_t>(std::lround(k * 2.55))) << k;
     }
@@ -578,6 +667,16 @@ TEST_F(Overview, RoomViewsCaptureTheHostViewAndPutTheMaterialsBack)
     EXPECT_EQ(host.CallsSince("CalculateSurfaceColor").substr(0, 21), "CalculateSurfaceColor");
     EXPECT_EQ(host.calls.back(), "Redraw");
     EXPECT_EQ(ItemText(IDC_ITEM_INDEX), "2");
+
+    // Larger cards show the captures at their new size, from pixels kept
+    // finer than the cards were.
+    const SIZE smaller = overview->PictureSize();
+    overview->Zoom(2);
+    ASSERT_GT(overview->PictureSize().cx, smaller.cx);
+    const Picture& larger = overview->ThumbnailAt(1);
+    EXPECT_EQ(larger.width, overview->PictureSize().cx);
+    EXPECT_EQ(larger.height, overview->PictureSize().cy);
+    EXPECT_EQ(larger.pixels[static_cast<std::size_t>(larger.height / 2) * larger.width + 4], static_cast<uint32_t>(std::lround(2.55)));
 
     // Unchecked: the bands again.
     ::SendMessageW(::GetDlgItem(overview->m_hWnd, IDC_ROOM_VIEWS), BM_CLICK, 0, 0);
@@ -761,7 +860,10 @@ TEST_F(Overview, ALibraryChangeRedrawsEveryCard)
     CSchemeOverviewDlg* overview = Open();
     ASSERT_NE(overview, nullptr);
     EXPECT_EQ(overview->CardAt(1).lrvLine, "LRV 0/0/0");
-    const uint32_t wallBefore = overview->ThumbnailAt(1).pixels[CThumbnailPainter::kWidth * CThumbnailPainter::kHeight / 2];
+    auto middle = [](const Picture& picture) {
+        return picture.pixels[static_cast<std::size_t>(picture.height / 2) * picture.width];
+    };
+    const uint32_t wallBefore = middle(overview->ThumbnailAt(1));
     // The first combination's wall becomes white.
     CombinationRecord& record = colorPanel->library[colorPanel->matchIndices[0]];
     for (float& c : record.materials[Wall].color)
@@ -777,8 +879,8 @@ TEST_F(Overview, ALibraryChangeRedrawsEveryCard)
     colorPanel->OverviewLibraryChanged();
     EXPECT_EQ(overview->CardAt(1).lrvLine, "LRV 0/100/100");
     EXPECT_EQ(overview->CardAt(1).title, "1 白墙");
-    EXPECT_NE(overview->ThumbnailAt(1).pixels[CThumbnailPainter::kWidth * CThumbnailPainter::kHeight / 2], wallBefore);
-    EXPECT_EQ(overview->ThumbnailAt(1).pixels[CThumbnailPainter::kWidth * CThumbnailPainter::kHeight / 2], 0xFFFFFFu);
+    EXPECT_NE(middle(overview->ThumbnailAt(1)), wallBefore);
+    EXPECT_EQ(middle(overview->ThumbnailAt(1)), 0xFFFFFFu);
 }
 
 }  // namespace
