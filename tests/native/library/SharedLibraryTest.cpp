@@ -157,6 +157,15 @@ struct Team : ::testing::Test {
         }
     };
     using Status = SharedLibraryFile::SaveResult::Status;
+
+    // Loads file while another program holds the library open without
+    // sharing (through scanner, installed for the test), without retries.
+    void LoadWhileHeld(FailingFileLayer& scanner, SharedLibraryFile& file, CombinationLibrary& library)
+    {
+        scanner.refuseOpen = path;
+        file.readRetryMs = 0;
+        file.Load(library);
+    }
 };
 
 TEST_F(Team, BothAdditionsReachTheFileAndEachAppendsOneRecord)
@@ -243,11 +252,9 @@ TEST_F(Team, ALibraryThatCannotBeReadIsNeverWrittenOver)
 {
     FailingFileLayer scanner(memory);
     UseFileLayer held(scanner);
-    scanner.refuseOpen = path;
     SharedLibraryFile file(path);
-    file.readRetryMs = 0;
     CombinationLibrary library;
-    EXPECT_EQ(file.Load(library), 0);
+    LoadWhileHeld(scanner, file, library);
     EXPECT_TRUE(file.Unavailable());
     EXPECT_EQ(file.UnavailableReason(), "sharing violation");
     EXPECT_TRUE(library.IsEmpty());
@@ -272,11 +279,9 @@ TEST_F(Team, AnUnreadLibraryIsNeverReplacedByThePanelsCopy)
 {
     FailingFileLayer scanner(memory);
     UseFileLayer held(scanner);
-    scanner.refuseOpen = path;
     SharedLibraryFile file(path);
-    file.readRetryMs = 0;
     CombinationLibrary library;
-    file.Load(library);
+    LoadWhileHeld(scanner, file, library);
     scanner.refuseOpen.clear();
     library.Append(MakeRecord("new", "x/"));
     file.MarkWholeLibraryChanged();

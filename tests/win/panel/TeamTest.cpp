@@ -182,6 +182,16 @@ protected:
         EXPECT_EQ(b.Finish(), 0u);
     }
 
+    // Classifies the three surfaces and adds a combination through dialog 130.
+    void AddThroughDialog(const std::string& name)
+    {
+        RightClick(100, 50, ID_CLASSIFY_CEILING);
+        RightClick(100, 300, ID_CLASSIFY_FLOOR);
+        RightClick(20, 150, ID_CLASSIFY_WALL);
+        fw::SetModalDialogHook([name](CDialog& dialog) { FillAddDialog(dialog, name); });
+        Command(IDC_LIBRARY_BUTTON);
+    }
+
     std::vector<std::string> Saved()
     {
         CombinationLibrary saved;
@@ -255,11 +265,7 @@ TEST_F(Team, ALibraryHeldOpenWhileThePanelOpensIsNeverWrittenOver)
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text.rfind("图库文件“" + libraryPath + "”现在不能读取：", 0), 0u) << boxes[0].text;
     EXPECT_EQ(colorPanel->library.GetCount(), 0);
-    RightClick(100, 50, ID_CLASSIFY_CEILING);
-    RightClick(100, 300, ID_CLASSIFY_FLOOR);
-    RightClick(20, 150, ID_CLASSIFY_WALL);
-    fw::SetModalDialogHook([](CDialog& dialog) { FillAddDialog(dialog, "新客厅"); });
-    Command(IDC_LIBRARY_BUTTON);
+    AddThroughDialog("新客厅");
     EXPECT_EQ(holder.Finish(), 0u);
     ::SendMessageW(colorPanel->m_hWnd, WM_CLOSE, 0, 0);
     EXPECT_EQ(GetFileAttributesW(fw::Widen(libraryPath + ".bak").c_str()), INVALID_FILE_ATTRIBUTES);
@@ -277,11 +283,7 @@ TEST_F(Team, AColleaguesSaveNeitherHoldsTheOpeningNorLosesTheAddition)
     ASSERT_NE(Go(), nullptr);
     EXPECT_LT(GetTickCount64() - start, 1000u) << "opening waited for the lock";
     EXPECT_EQ(colorPanel->library.GetCount(), 3);
-    RightClick(100, 50, ID_CLASSIFY_CEILING);
-    RightClick(100, 300, ID_CLASSIFY_FLOOR);
-    RightClick(20, 150, ID_CLASSIFY_WALL);
-    fw::SetModalDialogHook([](CDialog& dialog) { FillAddDialog(dialog, "新客厅"); });
-    Command(IDC_LIBRARY_BUTTON);
+    AddThroughDialog("新客厅");
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text, "图库正由其他设计师保存，您的更改已保留，将在下次保存时写入");
     EXPECT_EQ(Saved().size(), 3u);
@@ -297,11 +299,7 @@ TEST_F(Team, ALockBusyThroughTheCloseOffersTheExchangeFile)
     LibraryLock colleague;
     ASSERT_EQ(colleague.Acquire(LockPathFor(libraryPath), 0), LibraryLock::Result::Acquired);
     ASSERT_NE(Go(), nullptr);
-    RightClick(100, 50, ID_CLASSIFY_CEILING);
-    RightClick(100, 300, ID_CLASSIFY_FLOOR);
-    RightClick(20, 150, ID_CLASSIFY_WALL);
-    fw::SetModalDialogHook([](CDialog& dialog) { FillAddDialog(dialog, "新客厅"); });
-    Command(IDC_LIBRARY_BUTTON);
+    AddThroughDialog("新客厅");
     ASSERT_EQ(boxes.size(), 1u);
     ::SendMessageW(colorPanel->m_hWnd, WM_CLOSE, 0, 0);
     ASSERT_EQ(boxes.size(), 3u);
@@ -339,11 +337,7 @@ TEST_F(Team, ALockThatCannotBeCreatedIsReportedAtOnce)
 TEST_F(Team, ClosingAfterAnAdditionWritesNothing)
 {
     ASSERT_NE(Go(), nullptr);
-    RightClick(100, 50, ID_CLASSIFY_CEILING);
-    RightClick(100, 300, ID_CLASSIFY_FLOOR);
-    RightClick(20, 150, ID_CLASSIFY_WALL);
-    fw::SetModalDialogHook([](CDialog& dialog) { FillAddDialog(dialog, "新客厅"); });
-    Command(IDC_LIBRARY_BUTTON);
+    AddThroughDialog("新客厅");
     WIN32_FILE_ATTRIBUTE_DATA added = {}, closed = {};
     ASSERT_TRUE(GetFileAttributesExW(fw::Widen(libraryPath).c_str(), GetFileExInfoStandard, &added));
     EXPECT_EQ(added.nFileSizeLow, 32u + 4 * 12480u);
@@ -450,11 +444,7 @@ TEST_F(Team, AnAdditionOnTopOfAColleaguesSaveShowsTheSavedLibrary)
     theirs.RemoveAt(0);
     ASSERT_EQ(WriteCombinationFile(libraryPath, theirs), 1);
 
-    RightClick(100, 50, ID_CLASSIFY_CEILING);
-    RightClick(100, 300, ID_CLASSIFY_FLOOR);
-    RightClick(20, 150, ID_CLASSIFY_WALL);
-    fw::SetModalDialogHook([](CDialog& dialog) { FillAddDialog(dialog, "新客厅"); });
-    Command(IDC_LIBRARY_BUTTON);
+    AddThroughDialog("新客厅");
     EXPECT_TRUE(boxes.empty());
     std::vector<std::string> names;
     for (const CombinationRecord& r : colorPanel->library)
