@@ -3,7 +3,6 @@
 #include "CombinationFile.h"
 
 #include <chrono>
-#include <new>
 #include <thread>
 #include <utility>
 
@@ -51,18 +50,13 @@ LibraryRead SharedLibraryFile::ReadRetrying(CombinationLibrary& library, bool pr
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(readRetryMs);
     for (;;) {
         library.Empty();
-        NoteFileError(0, std::string());
         // The stamp is taken before the read: should the file change in
         // between, the next save sees a difference and replays instead of
         // trusting a copy older than its stamp.
         if (readStamp)
             *readStamp = StampFile(libraryPath, head, tail);
-        LibraryRead read = LibraryRead::Failed;
-        try {
-            read = ReadLibraryFile(libraryPath, library, promptOnBadSignature);
-        } catch (const std::bad_alloc&) {
-            library.Empty();
-        }
+        NoteFileError(0, std::string());  // the reason is the read's own
+        const LibraryRead read = ReadLibraryFile(libraryPath, library, promptOnBadSignature);
         if (!Unreadable(read)) {
             reason.clear();
             return read;
