@@ -130,7 +130,11 @@ LibraryLock::Result LibraryLock::Acquire(const std::string& lockPath, int timeou
 
 std::string LockPathFor(const std::string& libraryPath)
 {
-    const SaveTarget target = Files().ResolveSaveTarget(libraryPath);
+    return LockPathFor(Files().ResolveSaveTarget(libraryPath), libraryPath);
+}
+
+std::string LockPathFor(const SaveTarget& target, const std::string& libraryPath)
+{
     return (target.resolved ? target.path : libraryPath) + ".lock";
 }
 

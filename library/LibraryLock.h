@@ -50,6 +50,8 @@ private:
 // The name of the lock file of a library file: beside the file that symbolic
 // links lead to, so that every path to one file takes one lock.
 std::string LockPathFor(const std::string& libraryPath);
+// The same for a library whose save target is already resolved.
+std::string LockPathFor(const SaveTarget& target, const std::string& libraryPath);
 
 // What identifies one state of a file. Two stamps are equal when the file is
 // (very likely) the same bytes: the same file object, size and last-write

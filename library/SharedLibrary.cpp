@@ -144,10 +144,9 @@ SharedLibraryFile::SaveResult SharedLibraryFile::Save(CombinationLibrary& librar
     // The file links lead to: its lock, its folder's stale temporaries.
     FileLayer& files = Files();
     const SaveTarget target = files.ResolveSaveTarget(libraryPath);
-    const std::string resolved = target.resolved ? target.path : libraryPath;
 
     LibraryLock lock;
-    switch (lock.Acquire(resolved + ".lock", lockWaitMs, &result.reason)) {
+    switch (lock.Acquire(LockPathFor(target, libraryPath), lockWaitMs, &result.reason)) {
     case LibraryLock::Result::Acquired:
         break;
     case LibraryLock::Result::Busy:
@@ -160,7 +159,7 @@ SharedLibraryFile::SaveResult SharedLibraryFile::Save(CombinationLibrary& librar
     }
 
     // Temporary files of saves that were killed go, whatever this save does.
-    ClearStaleTemporaries(files, resolved);
+    ClearStaleTemporaries(files, target.resolved ? target.path : libraryPath);
 
     // A library that could not be read is never written over: read it again
     // first, and only once that works are the changes laid on it.

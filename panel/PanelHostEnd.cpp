@@ -10,6 +10,9 @@
 
 #include "text/UserPrompt.h"
 
+#include <exception>
+#include <string>
+
 namespace {
 
 // The panel whose host is watched on this thread, and the hook.
@@ -28,8 +31,12 @@ LRESULT CALLBACK HostMessageHook(int code, WPARAM wParam, LPARAM lParam)
             sent->hwnd != nullptr && sent->hwnd == panel->watchedHostWindow) {
             try {
                 panel->SaveAtEnd(true);
+            } catch (const std::exception& error) {
+                // Nothing may escape into the host's SendMessage; said to a
+                // debugger, as the panel's other end-of-life failures are.
+                ::OutputDebugStringA((std::string("Tintgrove: saving as the host ends failed: ") + error.what() + "\n").c_str());
             } catch (...) {
-                // Nothing may escape into the host's SendMessage.
+                ::OutputDebugStringW(L"Tintgrove: saving as the host ends failed\n");
             }
         }
     }

@@ -2,12 +2,8 @@
 # folder, plays add-combination.walk, then checks with tgv that the library
 # beside the plug-in holds the new combination.
 # -D EMULATOR, WALKHOST, PLUGINS (folder), TGV, SCRIPT, WORK
-file(REMOVE_RECURSE "${WORK}")
-file(MAKE_DIRECTORY "${WORK}/plugins")
-file(COPY "${WALKHOST}" DESTINATION "${WORK}")
-file(GLOB plugin_files "${PLUGINS}/*")
-file(COPY ${plugin_files} DESTINATION "${WORK}/plugins")
-get_filename_component(host_name "${WALKHOST}" NAME)
+include(${CMAKE_CURRENT_LIST_DIR}/WalkSupport.cmake)
+tg_walk_folder("${WORK}")
 
 execute_process(
   COMMAND ${EMULATOR} "${WORK}/${host_name}" --size 1024x768 --script "${SCRIPT}" --log "${WORK}/walk.log"
@@ -20,13 +16,8 @@ if(NOT walk_result EQUAL 0)
   message(FATAL_ERROR "walkhost failed (${walk_result})")
 endif()
 
-execute_process(
-  COMMAND ${EMULATOR} "${TGV}" show "${WORK}/plugins/Tintgrove.tgv" --name "演示客厅" --category "住宅/演示/"
-  RESULT_VARIABLE show_result
-  OUTPUT_VARIABLE shown
-  ERROR_VARIABLE show_errors
-  TIMEOUT 60)
-message("${shown}${show_errors}")
+tg_tgv_show("${WORK}/plugins/Tintgrove.tgv" "演示客厅" "住宅/演示/" shown show_result)
+message("${shown}")
 if(NOT show_result EQUAL 0)
   message(FATAL_ERROR "tgv show found no combination \"演示客厅\" in 住宅/演示/ (${show_result})")
 endif()

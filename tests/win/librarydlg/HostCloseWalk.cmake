@@ -5,16 +5,12 @@
 # read-only: the edit cannot be saved as the dialog closes (the user is told),
 # and File → Exit offers it as an exchange file before the host goes.
 # -D EMULATOR, WALKHOST, PLUGINS (folder), TGV, TEMPLATE, WORK
-get_filename_component(host_name "${WALKHOST}" NAME)
+include(${CMAKE_CURRENT_LIST_DIR}/WalkSupport.cmake)
 
 # label, the script's lines that quit, whether the library is read-only
 function(run_walk label quit read_only)
   set(dir "${WORK}/${label}")
-  file(REMOVE_RECURSE "${dir}")
-  file(MAKE_DIRECTORY "${dir}/plugins")
-  file(COPY "${WALKHOST}" DESTINATION "${dir}")
-  file(GLOB plugin_files "${PLUGINS}/*")
-  file(COPY ${plugin_files} DESTINATION "${dir}/plugins")
+  tg_walk_folder("${dir}")
   file(READ "${TEMPLATE}" text)
   string(REPLACE "@QUIT@" "${quit}" text "${text}")
   file(WRITE "${dir}/quit.walk" "${text}")
@@ -47,13 +43,8 @@ function(run_walk label quit read_only)
     endif()
     return()
   endif()
-  execute_process(
-    COMMAND ${EMULATOR} "${TGV}" show "${dir}/plugins/Tintgrove.tgv" --name "关闭前修改" --category "走查/"
-    RESULT_VARIABLE show_result
-    OUTPUT_VARIABLE shown
-    ERROR_VARIABLE show_errors
-    TIMEOUT 60)
-  message("${shown}${show_errors}")
+  tg_tgv_show("${dir}/plugins/Tintgrove.tgv" "关闭前修改" "走查/" shown show_result)
+  message("${shown}")
   if(NOT show_result EQUAL 0)
     message(FATAL_ERROR "${label}: the library lacks the edited combination 走查/关闭前修改 (${show_result})")
   endif()

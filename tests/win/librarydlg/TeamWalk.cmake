@@ -3,7 +3,7 @@
 # and closes its panel; run twice, so that each closes first once. tgv then
 # lists both combinations in the library.
 # -D EMULATOR, WALKHOST, PLUGINS (folder), TGV, TEMPLATE, WORK
-get_filename_component(host_name "${WALKHOST}" NAME)
+include(${CMAKE_CURRENT_LIST_DIR}/WalkSupport.cmake)
 
 # name start before-add after-add (milliseconds)
 function(write_script path name start before after)
@@ -17,11 +17,7 @@ endfunction()
 
 function(run_pair label a_timing b_timing)
   set(dir "${WORK}/${label}")
-  file(REMOVE_RECURSE "${dir}")
-  file(MAKE_DIRECTORY "${dir}/plugins")
-  file(COPY "${WALKHOST}" DESTINATION "${dir}")
-  file(GLOB plugin_files "${PLUGINS}/*")
-  file(COPY ${plugin_files} DESTINATION "${dir}/plugins")
+  tg_walk_folder("${dir}")
   write_script("${dir}/a.walk" "甲方案" ${a_timing})
   write_script("${dir}/b.walk" "乙方案" ${b_timing})
   # Two COMMANDs of one execute_process run at the same time.
@@ -41,14 +37,9 @@ function(run_pair label a_timing b_timing)
     message(FATAL_ERROR "${label}: walkhost failed (${results})")
   endif()
   foreach(name "甲方案" "乙方案")
-    execute_process(
-      COMMAND ${EMULATOR} "${TGV}" show "${dir}/plugins/Tintgrove.tgv" --name "${name}" --category "团队/"
-      RESULT_VARIABLE show_result
-      OUTPUT_VARIABLE shown
-      ERROR_VARIABLE show_errors
-      TIMEOUT 60)
+    tg_tgv_show("${dir}/plugins/Tintgrove.tgv" "${name}" "团队/" shown show_result)
     if(NOT show_result EQUAL 0)
-      message(FATAL_ERROR "${label}: the library lacks ${name} (${show_result}) ${show_errors}")
+      message(FATAL_ERROR "${label}: the library lacks ${name} (${show_result}) ${shown}")
     endif()
   endforeach()
   execute_process(COMMAND ${EMULATOR} "${TGV}" list "${dir}/plugins/Tintgrove.tgv"
