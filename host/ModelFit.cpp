@@ -95,12 +95,12 @@ bool IsAbsoluteName(const std::string& name)
 
 }  // namespace
 
-Vec3 FaceNormal(const std::vector<Vec3>& points)
+Vec3 FaceNormal(const Vec3* points, size_t count)
 {
     Vec3 n;
-    for (size_t i = 0; i < points.size(); ++i) {
+    for (size_t i = 0; i < count; ++i) {
         const Vec3& a = points[i];
-        const Vec3& b = points[(i + 1) % points.size()];
+        const Vec3& b = points[(i + 1) % count];
         n.x += (a.y - b.y) * (a.z + b.z);
         n.y += (a.z - b.z) * (a.x + b.x);
         n.z += (a.x - b.x) * (a.y + b.y);
@@ -216,7 +216,7 @@ bool FindStartView(const FaceSource& faces, StartView& view)
     faces([&](const Vec3* p, size_t n) {
         if (n < 3)
             return;
-        const Vec3 normal = FaceNormal(std::vector<Vec3>(p, p + n));
+        const Vec3 normal = FaceNormal(p, n);
         if (normal.y < std::sqrt(0.5) || !CoversXz(p, n, cx, cz))
             return;
         const double y = p[0].y - (normal.x * (cx - p[0].x) + normal.z * (cz - p[0].z)) / normal.y;

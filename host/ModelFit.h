@@ -21,7 +21,8 @@ namespace walkhost {
 // The unit normal of a polygon by the right-hand rule over its points
 // (Newell's method, robust for slightly non-planar polygons); zero when it
 // is degenerate.
-Vec3 FaceNormal(const std::vector<Vec3>& points);
+Vec3 FaceNormal(const Vec3* points, size_t count);
+inline Vec3 FaceNormal(const std::vector<Vec3>& points) { return FaceNormal(points.data(), points.size()); }
 
 // Texture coordinates laid by world position on the plane the polygon
 // mostly faces (the axis its normal leans on most): one repeat per
