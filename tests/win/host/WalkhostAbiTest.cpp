@@ -232,6 +232,11 @@ TEST_F(Walkhost, FailedStepStopsTheScriptWithStatusOne)
     EXPECT_EQ(unknown.exitCode, 1u);
     EXPECT_NE(unknown.log.find("no surface named 'no.such.surface'"), std::string::npos) << unknown.log;
 
+    // A wrong number of arguments fails the step with the command's usage.
+    const Outcome extra = RunScript("expect-empty 0\nevent go 0 extra\n");
+    EXPECT_EQ(extra.exitCode, 1u);
+    EXPECT_NE(extra.log.find("FAILED line 2: usage: event NAME [PLUGIN-INDEX]"), std::string::npos) << extra.log;
+
     const Outcome badScript = RunScript("answer \"unterminated\n");
     EXPECT_EQ(badScript.exitCode, 2u);
     EXPECT_NE(badScript.log.find("line 1: unterminated quote"), std::string::npos) << badScript.log;
