@@ -34,15 +34,16 @@ std::wstring ClassOf(HWND hwnd)
     return name;
 }
 
-// A menu item's text without its '&' marks and its accelerator part.
+// A menu item's text as a script names it: without its access key (a '&'
+// mark, or a Chinese menu's "(&F)" after the text) and its accelerator part.
 std::wstring PlainMenuText(const std::wstring& text)
 {
     std::wstring out;
-    for (wchar_t c : text) {
-        if (c == L'\t')
-            break;
-        if (c != L'&')
-            out += c;
+    for (size_t i = 0; i < text.size() && text[i] != L'\t'; ++i) {
+        if (text.compare(i, 2, L"(&") == 0 && i + 3 < text.size() && text[i + 3] == L')')
+            i += 3;
+        else if (text[i] != L'&')
+            out += text[i];
     }
     return out;
 }

@@ -206,8 +206,8 @@ bool HostApp::OpenModel(const std::wstring& path, bool showErrors)
     if (!error.empty()) {
         lastLoadError = error;
         if (showErrors) {
-            const std::wstring message = L"The model could not be opened.\n\n" + path + L"\n" + Utf8ToWide(error) +
-                                         L"\n\nThe current scene is kept.";
+            const std::wstring message = L"无法打开模型。\n\n" + path + L"\n" + Utf8ToWide(error) +
+                                         L"\n\n当前场景保持不变。";
             MessageBoxW(window, message.c_str(), L"walkhost", MB_OK | MB_ICONERROR);
         }
         return false;
@@ -224,7 +224,7 @@ bool HostApp::OpenModel(const std::wstring& path, bool showErrors)
     for (unsigned m = 1; m <= scene.MaterialCount(); ++m)
         TextureFor(*scene.GetMaterial(m));
     if (!textureProblems.empty() && showErrors) {
-        std::wstring message = L"The model was opened, but these textures are not drawn:\n";
+        std::wstring message = L"模型已打开，但以下贴图无法显示：\n";
         for (const std::string& problem : textureProblems)
             message += L"\n" + Utf8ToWide(problem);
         MessageBoxW(window, message.c_str(), L"walkhost", MB_OK | MB_ICONWARNING);
@@ -244,7 +244,7 @@ void HostApp::CloseScene()
     SceneReplaced();
     selection.clear();
     modelPath.clear();
-    SetTitle(L"(empty scene)");
+    SetTitle(L"空场景");
     RedrawNow();
 }
 
