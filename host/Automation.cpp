@@ -64,9 +64,7 @@ bool Select(Runner& r, const Args& a)
             return false;
         surfaces.push_back(s);
     }
-    return r.OnUi([surfaces] { App().SetSelection(surfaces.data(), static_cast<int>(surfaces.size())); })
-               ? true
-               : r.Fail("the host did not answer");
+    return r.OnUiOrFail([surfaces] { App().SetSelection(surfaces.data(), static_cast<int>(surfaces.size())); });
 }
 
 bool ExpectSelection(Runner& r, const Args& a)
@@ -169,7 +167,7 @@ const CommandEntry<Handler> kCommands[] = {
      }},
     {"select", 0, kAnyArgs, "select SURFACE...", Select},
     {"clear-selection", 0, 0, "clear-selection",
-     [](Runner& r, const Args&) { return r.OnUi([] { App().ClearSelection(); }) ? true : r.Fail("the host did not answer"); }},
+     [](Runner& r, const Args&) { return r.OnUiOrFail([] { App().ClearSelection(); }); }},
     {"expect-selection", 0, kAnyArgs, "expect-selection SURFACE...", ExpectSelection},
     {"menu", 1, 2, "menu ITEM-TEXT [TIMEOUT-MS]",
      [](Runner& r, const Args& a) { return r.ChooseMenuItem(a[0], TimeoutArg(a, 1)); }},
@@ -218,7 +216,7 @@ const CommandEntry<Handler> kCommands[] = {
     {"open-bad", 1, 1, "open|open-bad FILE", [](Runner& r, const Args& a) { return r.OpenModel(a[0], true); }},
     {"menu-command", 1, 1, "menu-command ID", MenuCommand},
     {"close-scene", 0, 0, "close-scene",
-     [](Runner& r, const Args&) { return r.OnUi([] { App().CloseScene(); }) ? true : r.Fail("the host did not answer"); }},
+     [](Runner& r, const Args&) { return r.OnUiOrFail([] { App().CloseScene(); }); }},
     {"camera", 5, 5, "camera X Y Z YAW-DEGREES PITCH-DEGREES", PlaceCamera},
     {"walk", 1, 1, "walk METRES | turn DEGREES | look DEGREES", MoveCamera<Walk>},
     {"turn", 1, 1, "walk METRES | turn DEGREES | look DEGREES", MoveCamera<Turn>},

@@ -49,6 +49,11 @@ public:
     bool OnUi(std::function<void()> fn, DWORD timeout = kDefaultTimeout);
     // Waits until the UI thread has handled everything posted before.
     bool Sync(DWORD timeout = kDefaultTimeout) { return OnUi([] {}, timeout); }
+    // OnUi, or Fail when the host does not answer in time.
+    bool OnUiOrFail(std::function<void()> fn)
+    {
+        return OnUi(std::move(fn)) ? true : Fail("the host did not answer");
+    }
     // Sync, or Fail(why) when the UI thread does not get there in time.
     bool SyncOr(const std::string& why) { return Sync() ? true : Fail(why); }
 

@@ -163,7 +163,8 @@ bool Runner::WindowByCaption(const std::string& caption, DWORD timeout, HWND& fo
     const std::wstring wanted = Utf8ToWide(caption);
     found = WaitFor(
         [&wanted] {
-            return FirstWindow([&wanted](HWND hwnd) { return OwnWindow(hwnd) && CaptionMatches(WindowText(hwnd), wanted); });
+            return FirstWindow(
+                [&wanted](HWND hwnd) { return OwnWindow(hwnd) && CaptionMatches(WindowText(hwnd), wanted); });
         },
         timeout);
     return found ? true : Fail("no window with the caption '" + caption + "' within " + std::to_string(timeout) + " ms");

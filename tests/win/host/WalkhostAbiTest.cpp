@@ -177,7 +177,7 @@ TEST_F(Walkhost, PluginBindsReceivesEventsAndChangesMaterials)
         "open-bad \"$broken.obj\"\n"
         "answer OK \"\xE6\x97\xA0\xE6\xB3\x95\xE6\x89\x93\xE5\xBC\x80\xE6\xA8\xA1\xE5\x9E\x8B\"\n"
         "open-bad \"$missing.obj\"\n"
-        "answer OK \"cannot be read\"\n"
+        "answer OK \"\xE6\x97\xA0\xE6\xB3\x95\xE8\xAF\xBB\xE5\x8F\x96\"\n"  // 无法读取
         "expect-material living.wall.north 1 0 0\n"
         "open \"$room.obj\"\n"
         "expect-material floor 0.5 0.25 0.125 oak.jpg\n"
