@@ -79,6 +79,10 @@ double Departure(const Lch& anchor, const Lab& anchorLab, const std::array<Schem
         const double weight = s == kCeiling ? 0.5 : 1.0;
         d += weight * (std::sqrt(dC * dC + dH * dH) + 0.05 * std::fabs(l.L - anchor.L));
     }
+    // Not the anchor's character but the room's: a floor lighter than its
+    // wall is the less usual choice, so it waits behind an equal darker one.
+    if (anchorSurface != kFloor && !floorFixed && colours[kFloor].lrv > colours[kWall].lrv)
+        d += 3.0;
     return d;
 }
 
