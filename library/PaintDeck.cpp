@@ -108,10 +108,12 @@ std::vector<std::string> Lines(const std::string& bytes)
     return lines;
 }
 
-bool Finish(PaintDeck& parsed, const std::string& fileName, PaintDeck& deck, std::string& error)
+// where: "byte 12: " when the format counts in bytes.
+bool Finish(PaintDeck& parsed, const std::string& fileName, PaintDeck& deck, std::string& error,
+            const std::string& where = std::string())
 {
     if (parsed.paints.empty()) {
-        error = fileName + ": no colours in the file";
+        error = fileName + ": " + where + "no colours in the file";
         return false;
     }
     parsed.name = fileName;
@@ -346,7 +348,7 @@ bool ReadAseDeck(const std::string& bytes, const std::string& fileName, PaintDec
     if (c.pos != bytes.size())
         return fail(c.pos, std::to_string(bytes.size() - c.pos) + " bytes after the " + std::to_string(blocks) +
                                " blocks the header counts");
-    return Finish(parsed, fileName, deck, error);
+    return Finish(parsed, fileName, deck, error, "byte " + std::to_string(c.pos) + ": ");
 }
 
 bool ReadGplDeck(const std::string& bytes, const std::string& fileName, PaintDeck& deck, std::string& error)
@@ -443,4 +445,49 @@ std::vector<std::pair<std::size_t, double>> NearestPaints(const PaintDeck& deck,
                       [](const auto& x, const auto& y) { return x.second < y.second || (x.second == y.second && x.first < y.first); });
     all.resize(count);
     return all;
+}
+
+PaintFinder::PaintFinder(const PaintDeck& d) : deck(d)
+{
+    byLightness.reserve(deck.paints.size());
+    for (std::size_t i = 0; i < deck.paints.size(); ++i)
+        byLightness.emplace_back(deck.paints[i].lab.L, i);
+    std::sort(byLightness.begin(), byLightness.end());
+}
+
+std::vector<std::pair<std::size_t, double>> PaintFinder::Nearest(const Lab& lab, std::size_t count) const
+{
+    constexpr double kLargestSl = 1.75;  // SL at L' 0 or 100 is 1.7474
+    const auto better = [](const std::pair<std::size_t, double>& x, const std::pair<std::size_t, double>& y) {
+        return x.second < y.second || (x.second == y.second && x.first < y.first);
+    };
+    std::vector<std::pair<std::size_t, double>> best;  // sorted, at most count
+    if (count == 0)
+        return best;
+    const auto consider = [&](std::size_t index) {
+        const std::pair<std::size_t, double> found(index, DeltaE2000(lab, deck.paints[index].lab));
+        if (best.size() == count && !better(found, best.back()))
+            return;
+        best.insert(std::upper_bound(best.begin(), best.end(), found, better), found);
+        if (best.size() > count)
+            best.pop_back();
+    };
+    // Outward from the colour's lightness, the nearer side first.
+    std::size_t up = static_cast<std::size_t>(
+        std::lower_bound(byLightness.begin(), byLightness.end(), std::make_pair(lab.L, std::size_t{0})) -
+        byLightness.begin());
+    std::size_t down = up;  // the next below is down - 1
+    for (;;) {
+        const double upGap = up < byLightness.size() ? byLightness[up].first - lab.L : -1.0;
+        const double downGap = down > 0 ? lab.L - byLightness[down - 1].first : -1.0;
+        if (upGap < 0.0 && downGap < 0.0)
+            break;
+        const bool takeUp = downGap < 0.0 || (upGap >= 0.0 && upGap <= downGap);
+        const double gap = takeUp ? upGap : downGap;
+        // Strictly beyond reach: a paint at exactly the bound could tie.
+        if (best.size() == count && gap / kLargestSl > best.back().second)
+            break;
+        consider(takeUp ? byLightness[up++].second : byLightness[--down].second);
+    }
+    return best;
 }

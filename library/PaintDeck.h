@@ -40,5 +40,21 @@ bool ReadCsvDeck(const std::string& bytes, const std::string& fileName, PaintDec
 // name's extension (.ase, .gpl, .csv) calls for.
 bool ReadPaintDeck(const std::string& bytes, const std::string& fileName, PaintDeck& deck, std::string& error);
 
-// The count paints nearest lab by CIEDE2000, nearest first: index and ΔE.
+// The count paints nearest lab by CIEDE2000, nearest first: index and ΔE
+// (ties by index). A scan of the whole deck.
 std::vector<std::pair<std::size_t, double>> NearestPaints(const PaintDeck& deck, const Lab& lab, std::size_t count);
+
+// The same answers for many colours of one deck, faster: the paints ordered
+// by lightness, and only those within reach looked at. CIEDE2000 is at
+// least |dL| / SL, and SL is at most 1.75, so a paint whose lightness is
+// further than 1.75 times the count-th best difference so far cannot be
+// nearer. The deck must outlive the finder and not change.
+class PaintFinder {
+public:
+    explicit PaintFinder(const PaintDeck& deck);
+    std::vector<std::pair<std::size_t, double>> Nearest(const Lab& lab, std::size_t count) const;
+
+private:
+    const PaintDeck& deck;
+    std::vector<std::pair<double, std::size_t>> byLightness;
+};

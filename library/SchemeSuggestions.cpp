@@ -223,19 +223,19 @@ SchemeColour AnchorColour(const SuggestionRequest& r, const Lch& anchor)
 // The nearest few paints of a colour, kept for the colours asked for again.
 class NearestCache {
 public:
-    explicit NearestCache(const PaintDeck& d) : deck(d) {}
+    explicit NearestCache(const PaintDeck& d) : finder(d) {}
     const std::vector<std::pair<std::size_t, double>>& Of(const Rgb& rgb)
     {
         const std::uint32_t key = PackColour(rgb[0] + 0.5 / 255.0, rgb[1] + 0.5 / 255.0, rgb[2] + 0.5 / 255.0);
         auto it = cache.find(key);
         if (it == cache.end())
-            it = cache.emplace(key, NearestPaints(deck, SrgbToLab(rgb), kChoices)).first;
+            it = cache.emplace(key, finder.Nearest(SrgbToLab(rgb), kChoices)).first;
         return it->second;
     }
     static constexpr std::size_t kChoices = 5;
 
 private:
-    const PaintDeck& deck;
+    PaintFinder finder;
     std::unordered_map<std::uint32_t, std::vector<std::pair<std::size_t, double>>> cache;
 };
 

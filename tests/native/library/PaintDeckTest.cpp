@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <random>
 
 namespace {
 
@@ -87,6 +88,25 @@ TEST(PaintDeck, ReadsAseGplAndCsvDecks)
     ASSERT_EQ(nearest.size(), 2u);
     EXPECT_EQ(nearest[0].first, 0u);
     EXPECT_LT(nearest[0].second, nearest[1].second);
+}
+
+TEST(PaintDeck, TheFinderAnswersAsTheFullScan)
+{
+    std::mt19937 random(3);
+    std::uniform_real_distribution<double> unit(0.0, 1.0);
+    PaintDeck deck;
+    for (int i = 0; i < 400; ++i) {
+        Paint p;
+        p.rgb = RoundToBytes({unit(random), unit(random), unit(random)});
+        p.lab = SrgbToLab(p.rgb);
+        deck.paints.push_back(p);
+    }
+    deck.paints.push_back(deck.paints[7]);  // a tie
+    const PaintFinder finder(deck);
+    for (int i = 0; i < 300; ++i) {
+        const Lab lab = i == 0 ? deck.paints[7].lab : SrgbToLab({unit(random), unit(random), unit(random)});
+        ASSERT_EQ(finder.Nearest(lab, 5), NearestPaints(deck, lab, 5)) << i;
+    }
 }
 
 TEST(PaintDeck, AMalformedFileSaysWhereAndLoadsNothing)
