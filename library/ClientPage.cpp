@@ -88,12 +88,13 @@ const char* const kStyle = R"(
   h2 { font-size: 18px; border-bottom: 2px solid #888; padding-bottom: 2px; }
   .page { break-after: page; page-break-after: always; }
   .page:last-child { break-after: auto; page-break-after: auto; }
+  .page + .page { margin-top: 12px; }
   .cards { display: grid; grid-template-columns: 1fr 1fr; gap: 12px; }
   .card { border: 1px solid #bbb; border-radius: 6px; padding: 10px; break-inside: avoid; page-break-inside: avoid;
           min-width: 0; }
   .card h3 { font-size: 16px; margin: 0 0 4px; }
   .card p { margin: 2px 0; font-size: 13px; }
-  .view { width: 100%; height: auto; border-radius: 3px; display: block; margin: 6px 0; }
+  .view { height: 130px; width: auto; max-width: 100%; border-radius: 3px; display: block; margin: 6px auto; }
   .surfaces { display: flex; gap: 6px; margin: 8px 0; }
   .surface { flex: 1; min-width: 0; font-size: 11px; line-height: 1.4; }
   .swatch { height: 46px; border: 1px solid #999; border-radius: 3px; margin-bottom: 3px;
