@@ -128,7 +128,8 @@ int RunSuggest(TgvIo& io, const SuggestOptions& options)
         out << u8"；色卡 " << DisplayUtf8(options.paints) << u8"，" << deck.paints.size() << u8" 种颜色";
     out << "\n";
     if (!list.empty() && HexColour(list[0].colours[anchorSlot].rgb) != hex && !request.deck)
-        out << u8"墙面太浅，顶棚无法比它高出 30 点：墙面改用同色相、同彩度而较深的颜色。\n";
+        out << u8"墙面太浅，顶棚无法比它高出 30 点：墙面改用同色相、同彩度而较深的 "
+            << HexColour(list[0].colours[anchorSlot].rgb) << u8"（LRV " << Fixed(list[0].colours[anchorSlot].lrv) << u8"）。\n";
     for (std::size_t i = 0; i < list.size(); ++i) {
         const Suggestion& s = list[i];
         out << "\n" << i + 1 << ". " << DisplayText(HarmonyName(s.harmony)) << "\n";
