@@ -418,6 +418,11 @@ void CColorPanelDlg::OnClassifyWall() { Classify(Wall); }
 
 void CColorPanelDlg::OnRemoveTexture() { ClearCurrentTexture(); }
 
+// Menu "恢复原有材质": the current material; a typed 0 in the index box: the
+// whole classified room in expert mode, else the current material.
+void CColorPanelDlg::OnRestoreMaterial() { painter_.RestoreCurrent(); }
+void CColorPanelDlg::RestoreAll() { painter_.RestoreAll(items_.mode == ModeExpert); }
+
 void CColorPanelDlg::OnLibraryButton()
 {
     if (items_.mode != ModeExpert) {

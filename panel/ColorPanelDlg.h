@@ -114,7 +114,7 @@ public:
     // to the current material and shown on the sliders.
     void CycleColorStep();
 
-    // ---- Restore (RestoreColors.cpp) -----------------------------------------
+    // ---- Restore ---------------------------------------------------------------
     // Expert mode: every classified material back to its remembered state;
     // the other modes: the current material. Sets the description.
     void RestoreAll();
