@@ -11,27 +11,24 @@ constexpr double kMinimumBrightness = 0.05;
 
 void RefreshSelectionMaterials(SelectionPanel* panel)
 {
-    currentMaterialHandles.clear();
     currentMaterials.clear();
     for (unsigned surface : selectedSurfaces) {
         const unsigned handle = HV_GetMaterialHandle(surface);
-        if (std::find(currentMaterialHandles.begin(), currentMaterialHandles.end(), handle) !=
-            currentMaterialHandles.end())
+        if (std::any_of(currentMaterials.begin(), currentMaterials.end(),
+                        [handle](const CurrentMaterial& current) { return current.materialHandle == handle; }))
             continue;
-        OriginalMaterial material;
-        HV_GetMaterial(handle, &material);
-        currentMaterialHandles.push_back(handle);
-        currentMaterials.push_back(material);
+        currentMaterials.push_back({handle, {}});
+        HV_GetMaterial(handle, &currentMaterials.back().material);
     }
     if (currentMaterials.empty() || !panel)
         return;
 
-    const float* color = currentMaterials[0].color;
+    const float* color = currentMaterials[0].material.color;
     const double r = color[0], g = color[1], b = color[2];
     double hue = 0, saturation = 0, brightness = 0;
     HV_RgbToHsv(r, g, b, &hue, &saturation, &brightness);
     saturation = std::max(saturation, kMinimumSaturation);
     brightness = std::max(brightness, kMinimumBrightness);
     panel->ShowPickedColor(hue, saturation, brightness, PackColour(r, g, b));
-    RememberOriginalMaterial(panel->RememberedMaterials(), currentMaterialHandles[0]);
+    RememberOriginalMaterial(panel->RememberedMaterials(), currentMaterials[0].materialHandle);
 }

@@ -20,8 +20,7 @@ protected:
     ~SelectionPanel() = default;
 };
 
-// Reads the materials of selectedSurfaces into currentMaterialHandles and
-// currentMaterials (distinct handles, in selection order). With a panel and
+// Reads the materials of selectedSurfaces into currentMaterials (distinct handles, in selection order). With a panel and
 // at least one material: shows the first material's colour on the panel and
 // remembers that material's original state.
 void RefreshSelectionMaterials(SelectionPanel* panel);

@@ -3,8 +3,7 @@
 #include <algorithm>
 
 std::vector<unsigned> selectedSurfaces;
-std::vector<unsigned> currentMaterialHandles;
-std::vector<OriginalMaterial> currentMaterials;
+std::vector<CurrentMaterial> currentMaterials;
 std::vector<SurfaceClassEntry> surfaceClasses;
 
 void SetSurfaceClass(unsigned materialHandle, SurfaceClass surfaceClass)
@@ -69,7 +68,6 @@ bool RestoreOriginalMaterial(const OriginalMaterialList& originals, unsigned mat
 void ResetSurfaceMaterialStore()
 {
     std::vector<unsigned>().swap(selectedSurfaces);
-    std::vector<unsigned>().swap(currentMaterialHandles);
-    std::vector<OriginalMaterial>().swap(currentMaterials);
+    std::vector<CurrentMaterial>().swap(currentMaterials);
     ClearSurfaceClasses();
 }

@@ -23,10 +23,16 @@ struct OriginalMaterialRecord {
 
 using OriginalMaterialList = std::vector<OriginalMaterialRecord>;
 
+// A material of the picked surfaces and the working copy that changes go
+// through.
+struct CurrentMaterial {
+    unsigned materialHandle;
+    OriginalMaterial material;
+};
+
 // Module-level lists: empty from load to unload.
 extern std::vector<unsigned> selectedSurfaces;
-extern std::vector<unsigned> currentMaterialHandles;
-extern std::vector<OriginalMaterial> currentMaterials;  // parallel to currentMaterialHandles
+extern std::vector<CurrentMaterial> currentMaterials;  // each material handle at most once
 extern std::vector<SurfaceClassEntry> surfaceClasses;   // each material handle at most once
 
 // Overwrites the class of materialHandle's entry, or appends a new entry.

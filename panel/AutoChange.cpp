@@ -9,23 +9,23 @@ const char* const CColorPanelDlg::kStopText = "停止！";
 
 void CColorPanelDlg::ToggleAutoChange()
 {
-    if (timerId != 0) {
+    if (timerId_ != 0) {
         KillTimer(kCycleTimerId);
-        timerId = 0;
+        timerId_ = 0;
         SetDlgItemText(IDC_AUTO_CHANGE, kAutoChangeText);
-        if (mode == ModeExpert || mode == ModeTexture)
+        if (items_.mode == ModeExpert || items_.mode == ModeTexture)
             UpdateStepButtons();
         return;
     }
     SetDlgItemText(IDC_AUTO_CHANGE, kStopText);
     ::EnableWindow(GetDlgItem(IDC_ITEM_MENU), FALSE);
     UINT interval = kCycleInterval;
-    if (mode == ModeExpert)
+    if (items_.mode == ModeExpert)
         interval = kExpertInterval;
-    else if (mode == ModeTexture)
+    else if (items_.mode == ModeTexture)
         interval = kTextureInterval;
     // A failed start leaves timerId 0: the next press tries again.
-    timerId = SetTimer(kCycleTimerId, interval);
+    timerId_ = SetTimer(kCycleTimerId, interval);
     HV_ClearSelection();
 }
 
@@ -33,8 +33,8 @@ void CColorPanelDlg::OnCycleTick(UINT_PTR id)
 {
     if (id != kCycleTimerId)
         return;
-    if (mode == ModeExpert || mode == ModeTexture)
+    if (items_.IsList())
         ApplyCurrentItem(false);
-    else if (mode == ModeCycle && !currentMaterials.empty())
+    else if (items_.mode == ModeCycle && !currentMaterials.empty())
         CycleColorStep();
 }

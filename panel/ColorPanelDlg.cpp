@@ -11,7 +11,7 @@
 #include <cstdio>
 #include <exception>
 
-CColorPanelDlg* colorPanel = nullptr;
+CColorPanelDlg* CColorPanelDlg::current_ = nullptr;
 
 const char* const CColorPanelDlg::kModeNames[3] = {"专家配色", "颜色循环", "选择贴图"};
 const char* const CColorPanelDlg::kSpaceTypePrompt = "空间类型：";
@@ -45,14 +45,17 @@ bool FileExists(const std::string& path)
 }  // namespace
 
 CColorPanelDlg::CColorPanelDlg()
-    : CDialog(IDD_COLOR_PANEL), promptText(kSpaceTypePrompt)
+    : CDialog(IDD_COLOR_PANEL), promptText_(kSpaceTypePrompt)
 {
+    current_ = this;
 }
 
 CColorPanelDlg::~CColorPanelDlg()
 {
-    if (overview != nullptr)
-        overview->Orphan();
+    if (current_ == this)
+        current_ = nullptr;
+    if (overview_ != nullptr)
+        overview_->Orphan();
 }
 
 std::string CColorPanelDlg::ModuleFolder()
@@ -110,22 +113,22 @@ const MessageMap& CColorPanelDlg::GetMessageMap() const
 
 void CColorPanelDlg::DoDataExchange(CDataExchange& dx)
 {
-    DDX_Control(dx, IDC_SPACE_TYPE, spaceTypeBox);
-    DDX_Control(dx, IDC_ITEM_MENU, itemMenuButton);
-    DDX_Control(dx, IDC_ITEM_COUNT, itemCountLabel);
-    DDX_Control(dx, IDC_MODE_LIST, modeList);
-    DDX_Control(dx, IDC_TEXTURE_FOLDER, textureFolderEdit);
-    DDX_CBIndex(dx, IDC_MODE_LIST, mode);
-    DDX_Text(dx, IDC_DESCRIPTION, description);
-    DDX_Text(dx, IDC_TEXTURE_FOLDER, textureFolder);
-    DDX_Text(dx, IDC_PROMPT_LABEL, promptText);
-    DDX_Text(dx, IDC_ITEM_INDEX, itemIndex);
-    DDX_Control(dx, IDC_HUE_SLIDER, hueSlider);
-    DDX_Control(dx, IDC_SATURATION_SLIDER, saturationSlider);
-    DDX_Control(dx, IDC_BRIGHTNESS_SLIDER, brightnessSlider);
-    DDX_CBString(dx, IDC_SPACE_TYPE, spaceType);
-    DDX_Radio(dx, IDC_CYCLE_HUE, cycleChannel);
-    DDX_Control(dx, IDC_ITEM_NUMBER, itemNumberLabel);
+    DDX_Control(dx, IDC_SPACE_TYPE, spaceTypeBox_);
+    DDX_Control(dx, IDC_ITEM_MENU, itemMenuButton_);
+    DDX_Control(dx, IDC_ITEM_COUNT, itemCountLabel_);
+    DDX_Control(dx, IDC_MODE_LIST, modeList_);
+    DDX_Control(dx, IDC_TEXTURE_FOLDER, textureFolderEdit_);
+    DDX_CBIndex(dx, IDC_MODE_LIST, items_.mode);
+    DDX_Text(dx, IDC_DESCRIPTION, painter_.description);
+    DDX_Text(dx, IDC_TEXTURE_FOLDER, items_.textureFolder);
+    DDX_Text(dx, IDC_PROMPT_LABEL, promptText_);
+    DDX_Text(dx, IDC_ITEM_INDEX, items_.itemIndex);
+    DDX_Control(dx, IDC_HUE_SLIDER, hueSlider_);
+    DDX_Control(dx, IDC_SATURATION_SLIDER, saturationSlider_);
+    DDX_Control(dx, IDC_BRIGHTNESS_SLIDER, brightnessSlider_);
+    DDX_CBString(dx, IDC_SPACE_TYPE, items_.spaceType);
+    DDX_Radio(dx, IDC_CYCLE_HUE, cycle_.cycleChannel);
+    DDX_Control(dx, IDC_ITEM_NUMBER, itemNumberLabel_);
 }
 
 void CColorPanelDlg::WriteFields()
@@ -140,41 +143,39 @@ void CColorPanelDlg::WriteFields()
 bool CColorPanelDlg::OnInitDialog()
 {
     CDialog::OnInitDialog();
-    labelTips.Attach(m_hWnd, {IDC_PROMPT_LABEL, IDC_DESCRIPTION});
+    labelTips_.Attach(m_hWnd, {IDC_PROMPT_LABEL, IDC_DESCRIPTION});
 
-    const RECT box = spaceTypeBox.GetClientRect();
-    spaceTypeBox.CreateTree(box.right - box.left, kTreeDropHeight);
+    const RECT box = spaceTypeBox_.GetClientRect();
+    spaceTypeBox_.CreateTree(box.right - box.left, kTreeDropHeight);
 
-    libraryPath = ModuleFolder() + kLibraryFileName;
+    session_.libraryPath = ModuleFolder() + kLibraryFileName;
 
     for (const char* name : kModeNames)
-        modeList.AddString(name);
-    mode = ModeExpert;
+        modeList_.AddString(name);
+    items_.mode = ModeExpert;
 
     LoadSpaceTypes();
 
-    hueSlider.channel = 0;
-    hueSlider.SetColor(kPureRed);
-    hueSlider.SetMaxValue(360.0);
-    saturationSlider.channel = 1;
-    saturationSlider.SetMaxValue(1.0);
-    saturationSlider.values[1] = 0.1;
-    brightnessSlider.values[2] = 0.9;
-    brightnessSlider.channel = 2;
-    brightnessSlider.SetMaxValue(1.0);
+    hueSlider_.channel = 0;
+    hueSlider_.SetColor(kPureRed);
+    hueSlider_.SetMaxValue(360.0);
+    saturationSlider_.channel = 1;
+    saturationSlider_.SetMaxValue(1.0);
+    saturationSlider_.values[1] = 0.1;
+    brightnessSlider_.values[2] = 0.9;
+    brightnessSlider_.channel = 2;
+    brightnessSlider_.SetMaxValue(1.0);
 
     // The colour starts defined: from a current material that survives from
     // an earlier panel, as a pick would set it, else hue 0 and the floors.
     if (!currentMaterials.empty()) {
-        const float* color = currentMaterials[0].color;
+        const float* color = currentMaterials[0].material.color;
+        double hue = 0.0, saturation = 0.0, brightness = 0.0;
         HV_RgbToHsv(color[0], color[1], color[2], &hue, &saturation, &brightness);
-        if (saturation < 0.05)
-            saturation = 0.05;
-        if (brightness < 0.05)
-            brightness = 0.05;
+        cycle_.StartFrom(hue, saturation, brightness);
     }
 
-    indexEdited = false;
+    indexEdited_ = false;
     WriteFields();
 
     LoadCombinations();
@@ -184,7 +185,7 @@ bool CColorPanelDlg::OnInitDialog()
     const RECT window = GetWindowRect();
     RECT help = {};
     ::GetWindowRect(GetDlgItem(IDC_HELP_BUTTON), &help);
-    collapseHeight = window.bottom - help.top - 2;
+    collapseHeight_ = window.bottom - help.top - 2;
 
     BuildMenuIcon();
     AppendMaintenanceMenuEntry();
@@ -195,53 +196,50 @@ bool CColorPanelDlg::OnInitDialog()
 
 void CColorPanelDlg::LoadSpaceTypes()
 {
-    library.Empty();
-    libraryUnreadable = false;
-    sharedLibrary.SetPath(libraryPath);
-    if (!sharedLibrary.Load(library))
+    if (!session_.Load())
         NoteUnreadLibrary();
     FillSpaceTypes(std::string());
 }
 
 void CColorPanelDlg::FillSpaceTypes(const std::string& keep)
 {
-    spaceTypeBox.Empty();
-    firstCategoryItem = nullptr;
+    spaceTypeBox_.Empty();
+    firstCategoryItem_ = nullptr;
     HTREEITEM kept = nullptr;
     std::vector<std::string> categories;
-    ListRoomCategories(library, categories);
+    ListRoomCategories(session_.library, categories);
     for (const std::string& category : categories) {
-        HTREEITEM item = spaceTypeBox.AddPath(category);
-        if (firstCategoryItem == nullptr)
-            firstCategoryItem = item;
+        HTREEITEM item = spaceTypeBox_.AddPath(category);
+        if (firstCategoryItem_ == nullptr)
+            firstCategoryItem_ = item;
         if (!keep.empty() && kept == nullptr && TreeItemPath(item) == keep)
             kept = item;
     }
     if (kept != nullptr)
-        spaceTypeBox.Tree().SelectItem(kept);
-    else if (firstCategoryItem != nullptr)
-        spaceTypeBox.Tree().SelectItem(firstCategoryItem);
+        spaceTypeBox_.Tree().SelectItem(kept);
+    else if (firstCategoryItem_ != nullptr)
+        spaceTypeBox_.Tree().SelectItem(firstCategoryItem_);
 }
 
 void CColorPanelDlg::BuildMenuIcon()
 {
     if (menuImages.Create(IDB_MENU_GLYPH, kMenuGlyphWidth, 0, kMenuGlyphMask))
-        menuIcon = menuImages.MakeIcon(0);
-    itemMenuButton.SetIcon(menuIcon);
+        menuIcon_ = menuImages.MakeIcon(0);
+    itemMenuButton_.SetIcon(menuIcon_);
 }
 
 void CColorPanelDlg::PrepareSliders()
 {
-    hueSlider.PrepareBuffer();
-    saturationSlider.PrepareBuffer();
-    brightnessSlider.PrepareBuffer();
+    hueSlider_.PrepareBuffer();
+    saturationSlider_.PrepareBuffer();
+    brightnessSlider_.PrepareBuffer();
 }
 
 // ---- The expert list -----------------------------------------------------
 
 std::string CColorPanelDlg::TreeItemPath(HTREEITEM item)
 {
-    CComboTree& tree = spaceTypeBox.Tree();
+    CComboTree& tree = spaceTypeBox_.Tree();
     std::string path;
     for (; item != nullptr; item = tree.GetParentItem(item))
         path = tree.GetItemText(item) + (path.empty() ? "" : "/") + path;
@@ -250,7 +248,7 @@ std::string CColorPanelDlg::TreeItemPath(HTREEITEM item)
 
 void CColorPanelDlg::SetItemCountLabel()
 {
-    itemCountLabel.SetWindowText(std::to_string(itemCount));
+    itemCountLabel_.SetWindowText(std::to_string(items_.itemCount));
 }
 
 LRESULT CColorPanelDlg::OnTreeComboSelect(WPARAM, LPARAM)
@@ -263,14 +261,14 @@ LRESULT CColorPanelDlg::OnTreeComboSelect(WPARAM, LPARAM)
 
 void CColorPanelDlg::UpdateLibraryButton()
 {
-    if (mode == ModeCycle)
+    if (items_.mode == ModeCycle)
         return;
     CWnd button;
     button.Attach(GetDlgItem(IDC_LIBRARY_BUTTON));
-    if (mode == ModeExpert) {
+    if (items_.mode == ModeExpert) {
         button.SetWindowText(kAddToLibraryText);
         button.EnableWindow(HasAllSurfaceClasses());
-    } else if (mode == ModeTexture) {
+    } else if (items_.mode == ModeTexture) {
         button.SetWindowText(kClearTextureText);
         button.EnableWindow(true);
     }
@@ -280,11 +278,11 @@ void CColorPanelDlg::UpdateLibraryButton()
 
 void CColorPanelDlg::UpdateStepButtons()
 {
-    const bool enable = !((mode == ModeExpert || mode == ModeTexture) && itemCount == 0);
+    const bool enable = items_.StepsEnabled();
     for (int id : {IDC_PREVIOUS_ITEM, IDC_NEXT_ITEM, IDC_AUTO_CHANGE, IDC_ITEM_MENU})
         ::EnableWindow(GetDlgItem(id), enable ? TRUE : FALSE);
     // The item menu stays off while the automatic change runs.
-    if (timerId != 0)
+    if (timerId_ != 0)
         ::EnableWindow(GetDlgItem(IDC_ITEM_MENU), FALSE);
 }
 
@@ -301,7 +299,7 @@ void CColorPanelDlg::ShowStepControls(bool show)
 
 void CColorPanelDlg::RefreshSliders()
 {
-    for (CClrSlider* slider : {&hueSlider, &saturationSlider, &brightnessSlider}) {
+    for (CClrSlider* slider : {&hueSlider_, &saturationSlider_, &brightnessSlider_}) {
         slider->BuildGradient();
         ::RedrawWindow(slider->m_hWnd, nullptr, nullptr, RDW_UPDATENOW | RDW_ERASE | RDW_INVALIDATE);
     }
@@ -310,12 +308,13 @@ void CColorPanelDlg::RefreshSliders()
 void CColorPanelDlg::ShowPickedColor(double pickedHue, double pickedSaturation, double pickedBrightness,
                                      uint32_t packedColor)
 {
-    hue = pickedHue;
-    saturation = pickedSaturation;
-    brightness = pickedBrightness;
-    hueSlider.SetColor(packedColor);
-    saturationSlider.SetColor(packedColor);
-    brightnessSlider.SetColor(packedColor);
+    // The floors are already applied by the pick.
+    cycle_.hue = pickedHue;
+    cycle_.saturation = pickedSaturation;
+    cycle_.brightness = pickedBrightness;
+    hueSlider_.SetColor(packedColor);
+    saturationSlider_.SetColor(packedColor);
+    brightnessSlider_.SetColor(packedColor);
     RefreshSliders();
 }
 
@@ -324,19 +323,19 @@ void CColorPanelDlg::ShowPickedColor(double pickedHue, double pickedSaturation, 
 void CColorPanelDlg::OnModeChanged()
 {
     ReadFields();
-    if (timerId != 0)
+    if (timerId_ != 0)
         ToggleAutoChange();
 
     auto show = [this](int id, bool visible) { ::ShowWindow(GetDlgItem(id), visible ? SW_SHOW : SW_HIDE); };
-    switch (mode) {
+    switch (items_.mode) {
     case ModeExpert:
         show(IDC_SPACE_TYPE, true);
         show(IDC_TEXTURE_FOLDER, false);
         show(IDC_CHOOSE_FOLDER, false);
         ShowStepControls(true);
-        promptText = kChooseSpaceTypePrompt;
-        SetDlgItemText(IDC_PROMPT_LABEL, promptText);
-        itemCount = 0;
+        promptText_ = kChooseSpaceTypePrompt;
+        SetDlgItemText(IDC_PROMPT_LABEL, promptText_);
+        items_.itemCount = 0;
         SetItemCountLabel();
         LoadCombinations();
         UpdateLibraryButton();
@@ -346,11 +345,11 @@ void CColorPanelDlg::OnModeChanged()
         show(IDC_TEXTURE_FOLDER, false);
         show(IDC_CHOOSE_FOLDER, false);
         ShowStepControls(false);
-        description.clear();
-        SetDlgItemText(IDC_DESCRIPTION, description);
-        if (cycleChannel >= CycleHue && cycleChannel <= CycleBrightness)
-            promptText = kCyclePrompts[cycleChannel];
-        SetDlgItemText(IDC_PROMPT_LABEL, promptText);
+        painter_.description.clear();
+        SetDlgItemText(IDC_DESCRIPTION, painter_.description);
+        if (cycle_.cycleChannel >= CycleHue && cycle_.cycleChannel <= CycleBrightness)
+            promptText_ = kCyclePrompts[cycle_.cycleChannel];
+        SetDlgItemText(IDC_PROMPT_LABEL, promptText_);
         ::EnableWindow(GetDlgItem(IDC_AUTO_CHANGE), TRUE);
         break;
     case ModeTexture:
@@ -358,9 +357,9 @@ void CColorPanelDlg::OnModeChanged()
         show(IDC_TEXTURE_FOLDER, true);
         show(IDC_CHOOSE_FOLDER, true);
         ShowStepControls(true);
-        promptText = kTexturePrompt;
-        SetDlgItemText(IDC_PROMPT_LABEL, promptText);
-        itemCount = 0;
+        promptText_ = kTexturePrompt;
+        SetDlgItemText(IDC_PROMPT_LABEL, promptText_);
+        items_.itemCount = 0;
         SetItemCountLabel();
         ChooseTextureFolder();
         break;
@@ -374,17 +373,17 @@ void CColorPanelDlg::OnModeChanged()
     const RECT window = GetWindowRect();
     const int width = window.right - window.left;
     const int height = window.bottom - window.top;
-    if (mode == ModeExpert || mode == ModeTexture) {
-        if (!expanded) {
+    if (items_.mode == ModeExpert || items_.mode == ModeTexture) {
+        if (!expanded_) {
             RECT number = {};
             ::GetWindowRect(GetDlgItem(IDC_ITEM_NUMBER), &number);
             if (window.bottom - number.bottom < kCollapsedMargin)
-                MoveWindow(window.left, window.top, width, height + collapseHeight, true);
-            expanded = true;
+                MoveWindow(window.left, window.top, width, height + collapseHeight_, true);
+            expanded_ = true;
         }
-    } else if (mode == ModeCycle && expanded) {
-        expanded = false;
-        MoveWindow(window.left, window.top, width, height - collapseHeight, true);
+    } else if (items_.mode == ModeCycle && expanded_) {
+        expanded_ = false;
+        MoveWindow(window.left, window.top, width, height - collapseHeight_, true);
     }
 }
 
@@ -392,7 +391,7 @@ void CColorPanelDlg::SwitchMode(PanelMode newMode)
 {
     if (currentMaterials.empty())
         return;
-    mode = newMode;
+    items_.mode = newMode;
     WriteFields();
     OnModeChanged();
 }
@@ -406,10 +405,10 @@ void CColorPanelDlg::Classify(SurfaceClass surfaceClass)
 {
     // Room views put back what they changed first, and the picked materials
     // are read again: the class goes to the material as it was before them.
-    if (overview != nullptr && overview->StopRoomViews())
+    if (overview_ != nullptr && overview_->StopRoomViews())
         RefreshSelectionMaterials(this);
-    if (!currentMaterialHandles.empty())
-        SetSurfaceClass(currentMaterialHandles[0], surfaceClass);
+    if (!currentMaterials.empty())
+        SetSurfaceClass(currentMaterials[0].materialHandle, surfaceClass);
     UpdateLibraryButton();
 }
 
@@ -419,23 +418,28 @@ void CColorPanelDlg::OnClassifyWall() { Classify(Wall); }
 
 void CColorPanelDlg::OnRemoveTexture() { ClearCurrentTexture(); }
 
+// Menu "恢复原有材质": the current material; a typed 0 in the index box: the
+// whole classified room in expert mode, else the current material.
+void CColorPanelDlg::OnRestoreMaterial() { painter_.RestoreCurrent(); }
+void CColorPanelDlg::RestoreAll() { painter_.RestoreAll(items_.mode == ModeExpert); }
+
 void CColorPanelDlg::OnLibraryButton()
 {
-    if (mode != ModeExpert) {
+    if (items_.mode != ModeExpert) {
         ClearCurrentTexture();
         return;
     }
     bool saveTried = false;
     RunAddCombination(
-        m_hWnd, library,
+        m_hWnd, session_.library,
         [this, &saveTried] {
             saveTried = true;
             return SaveLibrary();
         },
-        &libraryModified, &sharedLibrary.changes);
+        &session_.libraryModified, &session_.sharedLibrary.changes);
     // The dialog's "库维护..." may have changed the library without an add
     // to save it: its changes are saved when the add dialog closes.
-    if (!saveTried && sharedLibrary.HasPendingChanges())
+    if (!saveTried && session_.sharedLibrary.HasPendingChanges())
         SaveLibrary();
     OverviewLibraryChanged();
 }
@@ -443,7 +447,7 @@ void CColorPanelDlg::OnLibraryButton()
 void CColorPanelDlg::OnIndexChanged()
 {
     if (!writingFields)
-        indexEdited = true;
+        indexEdited_ = true;
 }
 
 void CColorPanelDlg::OnCycleChannelClicked()
@@ -453,7 +457,7 @@ void CColorPanelDlg::OnCycleChannelClicked()
 
 void CColorPanelDlg::OnHelp()
 {
-    const std::string path = ModuleFolder() + kHelpFileName + helpTopic;
+    const std::string path = ModuleFolder() + kHelpFileName + painter_.helpTopic;
     help::ShowHelp(m_hWnd, path.c_str(), kHelpDisplayTopic, 0);
 }
 
@@ -466,21 +470,14 @@ void CColorPanelDlg::OnCancel() { OnClose(); }
 
 bool CColorPanelDlg::SaveLibrary()
 {
-    if (libraryUnreadable && FileExists(libraryPath)) {
-        std::string backup;
-        for (int n = 1; n < 100; ++n) {
-            std::string candidate = libraryPath + (n == 1 ? ".bak" : ".bak" + std::to_string(n));
-            if (!FileExists(candidate)) {
-                backup = std::move(candidate);
-                break;
-            }
-        }
-        if (backup.empty() || !MoveFileExW(fw::Widen(libraryPath).c_str(), fw::Widen(backup).c_str(),
+    if (session_.NeedsBackup(FileExists)) {
+        const std::string backup = session_.BackupPath(FileExists);
+        if (backup.empty() || !MoveFileExW(fw::Widen(session_.libraryPath).c_str(), fw::Widen(backup).c_str(),
                                            MOVEFILE_WRITE_THROUGH)) {
-            Prompt(fw::ReplacePlaceholder(kLibraryBackupFailedFormat, libraryPath));
+            Prompt(fw::ReplacePlaceholder(kLibraryBackupFailedFormat, session_.libraryPath));
             return false;
         }
-        libraryUnreadable = false;
+        session_.libraryUnreadable = false;
         Prompt(fw::ReplacePlaceholder(kLibraryBackupFormat, backup));
     }
     return SaveSharedLibrary();
@@ -491,19 +488,19 @@ void CColorPanelDlg::OnClose()
     // This close saves and offers the exchange file itself; the host's
     // ending meanwhile adds nothing.
     closingByPanel = true;
-    if (timerId != 0) {
+    if (timerId_ != 0) {
         KillTimer(1);
-        timerId = 0;
+        timerId_ = 0;
     }
-    if (libraryModified && !SaveLibrary())
+    if (session_.libraryModified && !SaveLibrary())
         OfferExchangeFile();
-    if (overview != nullptr) {
-        CSchemeOverviewDlg* closing = overview;
-        overview = nullptr;
+    if (overview_ != nullptr) {
+        CSchemeOverviewDlg* closing = overview_;
+        overview_ = nullptr;
         closing->CloseWithPanel();
     }
-    menuIcon.Destroy();
-    OriginalMaterialList().swap(originalMaterials);
+    menuIcon_.Destroy();
+    OriginalMaterialList().swap(painter_.originalMaterials);
     HV_pluginFinished();
     HV_ClearSelection();
     HV_Redraw();
@@ -513,7 +510,5 @@ void CColorPanelDlg::OnClose()
 
 void CColorPanelDlg::PostNcDestroy()
 {
-    if (colorPanel == this)
-        colorPanel = nullptr;
     delete this;
 }

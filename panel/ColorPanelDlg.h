@@ -4,38 +4,65 @@
 // classification menu, and owns the expert library, the remembered original
 // materials and the three colour sliders.
 //
-// The class is split over several files by subject: ColorPanelDlg.cpp holds
-// the window's life (initialisation, data exchange, the message table, the
-// mode switch, close); the colour engine (cycling, automatic change, scheme
-// application, textures, stepping) adds its member functions in files of its
-// own and its entries to the one message table.
+// The dialog is a view: the state and rules live in the engine objects it
+// holds (engine/: the item list, the colour cycle, what goes on the host's
+// materials, the library session); the dialog moves values between them and
+// the controls. ColorPanelDlg.cpp holds the window's life (initialisation,
+// data exchange, the message table, the mode switch, close); each other file
+// holds the window glue of one feature.
 #pragma once
 
 #include "controls/LabelTips.h"
 #include "controls/TreeCombo.h"
+#include "engine/ColorCycle.h"
+#include "engine/ItemList.h"
+#include "engine/LibrarySession.h"
+#include "engine/RoomPainter.h"
 #include "framework/Framework.h"
-#include "library/CombinationLibrary.h"
-#include "library/SharedLibrary.h"
 #include "model/SelectionRefresh.h"
 #include "panel/ClrSlider.h"
+#include "panel/HostMaterialCalls.h"
 #include "panel/ItemNumberLabel.h"
+#include "panel/SchemeOverviewDlg.h"
 
 #include <string>
 #include <vector>
 
-class CSchemeOverviewDlg;
-
-// The panel's mode; equals the index of the chosen entry of the mode list.
-enum PanelMode : int { ModeExpert = 0, ModeCycle = 1, ModeTexture = 2 };
-
-// The component that colour cycling changes; equals the index of the checked
-// radio button of the group 1025, 1026, 1027.
-enum CycleChannel : int { CycleHue = 0, CycleSaturation = 1, CycleBrightness = 2 };
-
-class CColorPanelDlg : public CDialog, public SelectionPanel {
+class CColorPanelDlg : public CDialog, public SelectionPanel, public OverviewOwner {
 public:
+    // The new panel is the one tool panel until it is destroyed.
     CColorPanelDlg();
     ~CColorPanelDlg() override;
+
+    // The one tool panel, or null when none is open.
+    static CColorPanelDlg* Current() { return current_; }
+
+    // The engine objects the panel shows.
+    engine::ItemList& Items() { return items_; }
+    engine::ColorCycle& Cycle() { return cycle_; }
+    engine::LibrarySession& Session() { return session_; }
+    engine::RoomPainter& Painter() { return painter_; }
+
+    // The view's own state.
+    CSchemeOverviewDlg* Overview() const { return overview_; }
+    UINT_PTR TimerId() const { return timerId_; }
+    bool IndexEdited() const { return indexEdited_; }
+    bool Expanded() const { return expanded_; }
+    int CollapseHeight() const { return collapseHeight_; }
+    CClrSlider& HueSlider() { return hueSlider_; }
+    CClrSlider& SaturationSlider() { return saturationSlider_; }
+    CClrSlider& BrightnessSlider() { return brightnessSlider_; }
+    CTreeCombo& SpaceTypeBox() { return spaceTypeBox_; }
+    CItemNumberLabel& NumberLabel() { return itemNumberLabel_; }
+    CComboBox& ModeList() { return modeList_; }
+
+    // OverviewOwner.
+    HWND OwnerWindow() const override { return m_hWnd; }
+    const engine::ItemList& ShownList() const override { return items_; }
+    const CombinationLibrary& ShownLibrary() const override { return session_.library; }
+    int ShownItem() const override { return shownItem_; }
+    void OverviewClosing(const RECT& placement) override;
+    void OverviewGone(const CSchemeOverviewDlg* window) override;
 
     // Prepares the hue, saturation and brightness sliders for drawing, in
     // that order; called once the window exists.
@@ -43,7 +70,7 @@ public:
 
     // SelectionPanel: a pick shows the picked material's colour.
     void ShowPickedColor(double hue, double saturation, double brightness, uint32_t packedColor) override;
-    OriginalMaterialList& RememberedMaterials() override { return originalMaterials; }
+    OriginalMaterialList& RememberedMaterials() override { return painter_.originalMaterials; }
 
     // Button 1002: "加入图库" enabled when ceiling, floor and wall are all
     // classified (expert mode), "清除贴图" (texture mode); untouched in
@@ -86,16 +113,11 @@ public:
     // One step of the component cycleChannel of the current colour, written
     // to the current material and shown on the sliders.
     void CycleColorStep();
-    // Puts r, g, b (0 to 1) on the current material, removing its texture
-    // map; nothing without a current material.
-    void WriteColor(double r, double g, double b);
 
-    // ---- Restore (RestoreColors.cpp) -----------------------------------------
+    // ---- Restore ---------------------------------------------------------------
     // Expert mode: every classified material back to its remembered state;
     // the other modes: the current material. Sets the description.
     void RestoreAll();
-    static const char* const kRoomRestoredText;
-    static const char* const kSurfaceRestoredText;
 
     // ---- Automatic change (AutoChange.cpp) -----------------------------------
     // Starts the timer that steps the current mode, or stops it.
@@ -112,7 +134,6 @@ public:
     void LoadCombinations();
     // Combination itemIndex onto every classified material of its class.
     void ApplyCombination();
-    static std::string CombinationLabel(const CombinationRecord& record);
     static const char* const kQueryFailedFormat;
     static const char* const kQueryNameFormat;
     static const char* const kQueryDescriptionFormat;
@@ -175,7 +196,7 @@ public:
     void OpenOverview();
     // Item number of the current list applied exactly as the item menu's
     // entry for it does.
-    void ApplyListItem(int number);
+    void ApplyListItem(int number) override;
     // Tell an open overview that the list, the library or the current item
     // changed.
     void OverviewListChanged();
@@ -184,12 +205,6 @@ public:
     // Ctrl+G, the overview's key in the panel and in the overview.
     static bool IsOverviewKey(const MSG& msg);
     static const char* const kOverviewMenuText;
-    CSchemeOverviewDlg* overview = nullptr;
-    // The item of the current list last put on the model, 0 when none since
-    // the list changed: the card an overview opened later marks.
-    int shownItem = 0;
-    RECT overviewPlacement = {};
-    bool overviewPlaced = false;
 
     // Saves the library to libraryPath. An existing file that could not be
     // read at load is first kept under a backup name (and the user is told),
@@ -214,7 +229,7 @@ public:
     // hook goes with the panel's window.
     void WatchHost();
     void StopWatchingHost();
-    HWND watchedHostWindow = nullptr;
+    HWND WatchedHostWindow() const { return watchedHostWindow_; }
 
     // ---- The shared library (LibrarySharing.cpp) -------------------------------
     // Saves the changes recorded since the last save under the library's
@@ -245,52 +260,6 @@ public:
     static const char* const kLockBusyMessage;
     static const char* const kLibraryUnavailableFormat;  // %1: the file, %2: the reason
     static constexpr UINT kReloadLibraryCommand = 32848;
-    SharedLibraryFile sharedLibrary;
-    // The user has been told that the library cannot be saved.
-    bool saveFailureTold = false;
-
-    // ---- Fields ------------------------------------------------------------
-    int mode = -1;  // a PanelMode; -1 until initialisation
-    std::string description;
-    std::string textureFolder;
-    std::string promptText;
-    int itemIndex = 1;
-    int itemCount = 0;
-    std::string spaceType;
-    int cycleChannel = CycleHue;  // a CycleChannel
-    UINT_PTR timerId = 0;
-    int collapseHeight = 0;
-    CombinationLibrary library;
-    std::string libraryPath;
-    std::vector<int> matchIndices;
-    bool libraryModified = false;
-    bool indexEdited = false;
-    bool expanded = true;
-    std::vector<std::string> textureNames;
-    std::vector<std::string> combinationLabels;
-    CIcon menuIcon;
-    std::string helpTopic;
-    HTREEITEM firstCategoryItem = nullptr;
-    OriginalMaterialList originalMaterials;
-    double hue = 0.0;
-    double saturation = 0.05;
-    double brightness = 0.05;
-
-    // The library file existed but was not a library when the panel opened;
-    // it is moved aside before the first save.
-    bool libraryUnreadable = false;
-
-    // ---- Controls ----------------------------------------------------------
-    CTreeCombo spaceTypeBox;  // 1007
-    CButton itemMenuButton;   // 1006
-    CStatic itemCountLabel;   // 1019
-    CComboBox modeList;       // 1003
-    CEdit textureFolderEdit;  // 1012
-    CClrSlider hueSlider;         // 1009
-    CClrSlider saturationSlider;  // 1011
-    CClrSlider brightnessSlider;  // 1014
-    CItemNumberLabel itemNumberLabel;  // 1020
-    CLabelTips labelTips;  // whole texts of the prompt and the description when cut
 
 protected:
     bool OnInitDialog() override;
@@ -359,12 +328,39 @@ private:
     bool savingAtEnd = false;
     // The exchange file was offered at this ending; a later attempt is silent.
     bool endOfferMade = false;
+
+    static CColorPanelDlg* current_;
+
+    engine::ItemList items_;
+    engine::ColorCycle cycle_;
+    engine::LibrarySession session_;
+    HostMaterialCalls hostCalls_;
+    engine::RoomPainter painter_{hostCalls_};
+
+    std::string promptText_;
+    UINT_PTR timerId_ = 0;
+    int collapseHeight_ = 0;
+    bool indexEdited_ = false;
+    bool expanded_ = true;
+    CIcon menuIcon_;
+    HTREEITEM firstCategoryItem_ = nullptr;
+    HWND watchedHostWindow_ = nullptr;
+
+    CSchemeOverviewDlg* overview_ = nullptr;
+    // The item of the current list last put on the model, 0 when none since
+    // the list changed: the card an overview opened later marks.
+    int shownItem_ = 0;
+    RECT overviewPlacement_ = {};
+    bool overviewPlaced_ = false;
+
+    CTreeCombo spaceTypeBox_;  // 1007
+    CButton itemMenuButton_;   // 1006
+    CStatic itemCountLabel_;   // 1019
+    CComboBox modeList_;       // 1003
+    CEdit textureFolderEdit_;  // 1012
+    CClrSlider hueSlider_;         // 1009
+    CClrSlider saturationSlider_;  // 1011
+    CClrSlider brightnessSlider_;  // 1014
+    CItemNumberLabel itemNumberLabel_;  // 1020
+    CLabelTips labelTips_;  // whole texts of the prompt and the description when cut
 };
-
-// Direction of saturation and brightness cycling, +1 or -1; shared by both,
-// +1 at load, kept across cycling runs and panels.
-extern int cycleDirection;
-
-// The one tool panel, or null when none is open. Set by the "go" event and
-// cleared when the panel's window is gone.
-extern CColorPanelDlg* colorPanel;

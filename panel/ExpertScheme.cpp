@@ -1,9 +1,9 @@
-// Expert schemes: the combinations of the chosen space type, applied to the
-// whole classified room, and the query that narrows their list.
+// Expert schemes' window glue: the chosen space type's combinations listed,
+// one applied to the classified room, and the query that narrows the list.
 #include "ColorPanelDlg.h"
 
 #include "model/SurfaceMaterialStore.h"
-#include "panel/EngineSteps.h"
+#include "engine/EngineSteps.h"
 #include "panel/FuzzyQueryDlg.h"
 
 #include <cstdio>
@@ -14,50 +14,26 @@ const char* const CColorPanelDlg::kQueryDescriptionFormat = "在说明中查找<
 
 using engine::FillFormat;
 
-std::string CColorPanelDlg::CombinationLabel(const CombinationRecord& record)
-{
-    return FieldString(record.name) + ":" + FieldString(record.shortDescription);
-}
-
 void CColorPanelDlg::LoadCombinations()
 {
-    spaceType = spaceTypeBox.GetSelectedPath();
-    if (spaceType.empty() && firstCategoryItem != nullptr)
-        spaceType = TreeItemPath(firstCategoryItem);
-    spaceType += "/";
+    items_.spaceType = spaceTypeBox_.GetSelectedPath();
+    if (items_.spaceType.empty() && firstCategoryItem_ != nullptr)
+        items_.spaceType = TreeItemPath(firstCategoryItem_);
+    items_.spaceType += "/";
 
-    std::vector<std::string> names;
-    ListNamesInCategory(library, spaceType, names, matchIndices);
-    combinationLabels.clear();
-    for (int index : matchIndices)
-        combinationLabels.push_back(CombinationLabel(library[index]));
-
-    itemCount = static_cast<int>(combinationLabels.size());
+    items_.ListCombinations(session_.library);
     SetItemCountLabel();
-    itemIndex = 1;
     WriteFields();
-    spaceTypeBox.SetWindowText(spaceType);
+    spaceTypeBox_.SetWindowText(items_.spaceType);
     UpdateStepButtons();
     OverviewListChanged();
 }
 
 void CColorPanelDlg::ApplyCombination()
 {
-    if (!engine::InList(itemIndex, static_cast<int>(matchIndices.size())))
-        return;
-    const CombinationRecord& record = library[matchIndices[static_cast<std::size_t>(itemIndex - 1)]];
-    description = FieldString(record.shortDescription);
-    helpTopic = FieldString(record.extraText2);
-    for (int part = Ceiling; part <= Wall; ++part) {
-        OriginalMaterial material;
-        SlotToMaterial(record.materials[part], material);
-        for (const SurfaceClassEntry& entry : surfaceClasses) {
-            if (entry.surfaceClass == part)
-                HV_SetMaterial(entry.materialHandle, &material);
-        }
-    }
-    HV_CalculateSurfaceColor();
-    HV_Redraw();
+    const int record = items_.RecordOf(items_.itemIndex);
+    if (record >= 0)
+        painter_.ApplyCombination(session_.library[record]);
 }
 
 bool CColorPanelDlg::QueryCombinations()
@@ -69,7 +45,7 @@ bool CColorPanelDlg::QueryCombinations()
     const bool byDescription = query.useDescription != 0 && !query.descriptionText.empty();
 
     std::vector<int> found;
-    SearchCombinations(library, byName ? query.nameText.c_str() : nullptr, spaceType,
+    SearchCombinations(session_.library, byName ? query.nameText.c_str() : nullptr, items_.spaceType,
                        byDescription ? query.descriptionText.c_str() : nullptr, found);
     if (found.empty()) {
         const std::string name = query.useName != 0 ? FillFormat(kQueryNameFormat, query.nameText) : "";
@@ -78,10 +54,6 @@ bool CColorPanelDlg::QueryCombinations()
         fw::ShowMessageBox(FillFormat(kQueryFailedFormat, name, text), MB_OK, std::string(), m_hWnd);
         return false;
     }
-    matchIndices = found;
-    combinationLabels.clear();
-    for (int index : matchIndices)
-        combinationLabels.push_back(CombinationLabel(library[index]));
-    itemCount = static_cast<int>(combinationLabels.size());
+    items_.TakeCombinations(session_.library, std::move(found));
     return true;
 }

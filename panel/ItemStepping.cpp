@@ -1,9 +1,9 @@
-// Item stepping: "<<", ">>", a typed number and the paged item menu walk
-// through the current list (combinations or texture files); each step
-// applies one item at once.
+// Item stepping's window glue: "<<", ">>", a typed number and the paged
+// item menu move the engine's position in the current list (combinations or
+// texture files); each step applies one item at once.
 #include "ColorPanelDlg.h"
 
-#include "panel/EngineSteps.h"
+#include "engine/EngineSteps.h"
 #include "res/resource.h"
 
 #include <algorithm>
@@ -39,64 +39,48 @@ std::string MenuEntryText(const char* format, int number, const std::string& nam
 
 }  // namespace
 
-void CColorPanelDlg::StepIndexBack() { itemIndex = engine::StepBack(itemIndex, itemCount); }
-void CColorPanelDlg::StepIndexForward() { itemIndex = engine::StepForward(itemIndex, itemCount); }
+void CColorPanelDlg::StepIndexBack() { items_.StepBack(); }
+void CColorPanelDlg::StepIndexForward() { items_.StepForward(); }
 
 void CColorPanelDlg::ApplyCurrentItem(bool backward)
 {
-    if (mode == ModeExpert) {
+    if (items_.mode == ModeExpert) {
         if (surfaceClasses.empty())
             return;
-        if (itemCount > 0)
+        if (items_.itemCount > 0)
             ApplyCombination();
-    } else if (mode == ModeTexture) {
-        if (!currentMaterials.empty() && itemCount > 0)
+    } else if (items_.mode == ModeTexture) {
+        if (!currentMaterials.empty() && items_.itemCount > 0)
             ApplyTexture();
     }
-    if (mode == ModeExpert || mode == ModeTexture) {
+    if (items_.IsList()) {
         DrawItemNumber();
-        OverviewMarkCurrent(itemIndex);
+        OverviewMarkCurrent(items_.itemIndex);
     }
     WriteFields();
-    if (backward)
-        StepIndexBack();
-    else
-        StepIndexForward();
+    items_.Step(backward);
 }
 
-void CColorPanelDlg::DrawItemNumber() { itemNumberLabel.ShowNumber(itemIndex); }
+void CColorPanelDlg::DrawItemNumber() { itemNumberLabel_.ShowNumber(items_.itemIndex); }
 
 void CColorPanelDlg::StepButton(bool backward)
 {
     HV_ClearSelection();
-    if (indexEdited) {
-        const int remembered = itemIndex;
-        indexEdited = false;
+    const bool typed = indexEdited_;
+    const int remembered = items_.itemIndex;
+    indexEdited_ = false;
+    if (typed || items_.IsList())
         ReadFields();
-        if (itemIndex == 0) {
-            RestoreAll();
-            if (backward)
-                StepIndexBack();
-            else
-                StepIndexForward();
-            return;
-        }
-        if (itemIndex < 0 || itemIndex > itemCount) {
-            fw::ShowMessageBox(kOutOfRangeMessage, MB_OK, std::string(), m_hWnd);
-            itemIndex = remembered;
-            WriteFields();
-        }
-    } else if (mode == ModeExpert || mode == ModeTexture) {
-        // The box shows the item last applied while itemIndex has already
-        // moved on in the direction of that step.
-        const int remembered = itemIndex;
-        ReadFields();
-        if (itemIndex == (backward ? remembered + 1 : remembered - 1))
-            itemIndex = remembered;
-        else if (backward)
-            StepIndexBack();
-        else
-            StepIndexForward();
+    switch (items_.Resolve(backward, typed, remembered)) {
+    case engine::ItemList::Press::RestoreAll:
+        RestoreAll();
+        return;
+    case engine::ItemList::Press::Refused:
+        fw::ShowMessageBox(kOutOfRangeMessage, MB_OK, std::string(), m_hWnd);
+        WriteFields();
+        break;
+    case engine::ItemList::Press::Apply:
+        break;
     }
     ApplyCurrentItem(backward);
 }
@@ -106,27 +90,27 @@ void CColorPanelDlg::OnNextItem() { StepButton(false); }
 
 void CColorPanelDlg::ShowItemMenu()
 {
-    itemMenuButton.SendMessage(BM_SETSTATE, TRUE);
+    itemMenuButton_.SendMessage(BM_SETSTATE, TRUE);
     ReadFields();
     // The menu starts from the index box without asking the user; a typed
     // number outside the list is taken to its nearest end.
-    itemIndex = engine::ClampToList(itemIndex, itemCount);
+    items_.itemIndex = items_.MenuStart();
     RECT button;
-    ::GetWindowRect(itemMenuButton.m_hWnd, &button);
+    ::GetWindowRect(itemMenuButton_.m_hWnd, &button);
 
     CMenu menu;
     menu.CreatePopupMenu();
     menu.AppendMenu(MF_STRING, ID_ITEM_QUERY, kQueryMenuText);
-    const bool paged = itemCount > engine::kMenuEntries;
+    const bool paged = items_.itemCount > engine::kMenuEntries;
     if (paged)
         menu.AppendMenu(MF_STRING, ID_ITEM_PREVIOUS_PAGE, kPreviousPageText);
     menu.AppendSeparator();
-    if (mode == ModeExpert || mode == ModeTexture) {
-        const bool expert = mode == ModeExpert;
-        const std::vector<std::string>& names = expert ? combinationLabels : textureNames;
-        const int count = std::min(itemCount, static_cast<int>(names.size()));
+    if (items_.IsList()) {
+        const bool expert = items_.mode == ModeExpert;
+        const std::vector<std::string>& names = expert ? items_.combinationLabels : items_.textureNames;
+        const int count = std::min(items_.itemCount, static_cast<int>(names.size()));
         for (int i = 0; i < count && i < engine::kMenuEntries; ++i) {
-            const int number = engine::NumberAfter(itemIndex, i, count);
+            const int number = engine::NumberAfter(items_.itemIndex, i, count);
             menu.AppendMenu(MF_STRING, ID_ITEM_FIRST + i,
                             MenuEntryText(expert ? kCombinationEntryFormat : kTextureEntryFormat, number,
                                           names[static_cast<std::size_t>(number - 1)]));
@@ -141,7 +125,7 @@ void CColorPanelDlg::ShowItemMenu()
     }
     menu.TrackPopupMenu(TPM_LEFTALIGN | TPM_TOPALIGN | TPM_VERTICAL, button.right, button.top, m_hWnd);
     menu.DestroyMenu();
-    itemMenuButton.SendMessage(BM_SETSTATE, FALSE);
+    itemMenuButton_.SendMessage(BM_SETSTATE, FALSE);
 }
 
 void CColorPanelDlg::OnItemEntry(UINT id)
@@ -149,23 +133,23 @@ void CColorPanelDlg::OnItemEntry(UINT id)
     // Only the entries a menu of this list can hold; a page has at most
     // itemCount of them.
     const int offset = static_cast<int>(id - ID_ITEM_FIRST);
-    if (offset >= itemCount)
+    if (offset >= items_.itemCount)
         return;
     ReadFields();
-    itemIndex = engine::NumberAfter(engine::ClampToList(itemIndex, itemCount), offset, itemCount);
+    items_.itemIndex = items_.MenuEntryItem(offset);
     ApplyCurrentItem(true);
 }
 
 void CColorPanelDlg::OnNextPage()
 {
-    itemIndex = engine::NumberAfter(engine::ClampToList(itemIndex, itemCount), engine::kPageStep, itemCount);
+    items_.NextPage();
     WriteFields();
     ShowItemMenu();
 }
 
 void CColorPanelDlg::OnPreviousPage()
 {
-    itemIndex = engine::NumberBefore(engine::ClampToList(itemIndex, itemCount), engine::kPageStep, itemCount);
+    items_.PreviousPage();
     WriteFields();
     ShowItemMenu();
 }
@@ -173,16 +157,16 @@ void CColorPanelDlg::OnPreviousPage()
 void CColorPanelDlg::OnItemQuery()
 {
     bool replaced = false;
-    if (mode == ModeExpert)
+    if (items_.mode == ModeExpert)
         replaced = QueryCombinations();
-    else if (mode == ModeTexture)
+    else if (items_.mode == ModeTexture)
         replaced = QueryTextures();
     if (!replaced)
         return;
-    itemIndex = 1;
+    items_.itemIndex = 1;
     SetItemCountLabel();
-    SetDlgItemText(IDC_ITEM_INDEX, std::to_string(itemIndex));
-    indexEdited = false;
+    SetDlgItemText(IDC_ITEM_INDEX, std::to_string(items_.itemIndex));
+    indexEdited_ = false;
     UpdateStepButtons();
     OverviewListChanged();
 }

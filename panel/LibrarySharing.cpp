@@ -44,42 +44,31 @@ std::string FillTwo(const char* format, const std::string& first, const std::str
 
 bool CColorPanelDlg::SaveSharedLibrary()
 {
-    // A change that reached the library without being recorded (none of the
-    // panel's own dialogs makes one) is saved as the whole library.
-    if (libraryModified && !sharedLibrary.changes.AnyRecorded())
-        sharedLibrary.MarkWholeLibraryChanged();
-
-    using Status = SharedLibraryFile::SaveResult::Status;
-    // As the panel ends there is no next save: a colleague's save in the way
-    // is waited for once more, then counts as a failure.
+    using Kind = engine::LibrarySession::SaveOutcome::Kind;
     const bool ending = closingByPanel || savingAtEnd;
     HCURSOR previous = ::SetCursor(::LoadCursorW(nullptr, MAKEINTRESOURCEW(32514)));  // IDC_WAIT
-    SharedLibraryFile::SaveResult result = sharedLibrary.Save(library);
-    if (ending && result.status == Status::LockBusy)
-        result = sharedLibrary.Save(library);
+    const engine::LibrarySession::SaveOutcome outcome = session_.Save(ending);
     ::SetCursor(previous);
 
-    if (result.status == Status::LockBusy && !ending) {
+    if (outcome.kind == Kind::Busy) {
         // A colleague's save: passing, so said every time, never as a failure.
         Prompt(kLockBusyMessage);
         return false;
     }
-    if (!result.Saved()) {
-        if (!saveFailureTold) {
-            saveFailureTold = true;
-            if (result.status == Status::Unavailable)
+    if (outcome.kind == Kind::Failed) {
+        if (outcome.tell) {
+            if (outcome.unavailable)
                 TellLibraryUnavailable();
             else
-                Prompt(FillTwo(kSaveFailedReasonFormat, libraryPath, result.reason));
+                Prompt(FillTwo(kSaveFailedReasonFormat, session_.libraryPath, outcome.reason));
         }
         return false;
     }
-    saveFailureTold = false;
-    if (result.status == SharedLibraryFile::SaveResult::Status::Merged) {
+    if (outcome.merged) {
         ShowLibrary();
-        if (!result.conflicts.empty()) {
+        if (!outcome.conflicts.empty()) {
             std::string lines;
-            for (const std::string& path : result.conflicts)
+            for (const std::string& path : outcome.conflicts)
                 lines += (lines.empty() ? "" : "\n") + path;
             Prompt(fw::ReplacePlaceholder(kConflictsFormat, lines));
         }
@@ -89,56 +78,52 @@ bool CColorPanelDlg::SaveSharedLibrary()
 
 void CColorPanelDlg::ShowLibrary()
 {
-    FillSpaceTypes(spaceTypeBox.GetSelectedPath());
-    if (mode == ModeExpert)
+    FillSpaceTypes(spaceTypeBox_.GetSelectedPath());
+    if (items_.mode == ModeExpert)
         LoadCombinations();
     OverviewLibraryChanged();
 }
 
 void CColorPanelDlg::ReloadLibrary()
 {
-    if (sharedLibrary.HasPendingChanges() || (libraryModified && !sharedLibrary.changes.AnyRecorded())) {
-        // A copy that was never recorded change by change cannot be laid on
-        // the file again: keep it rather than read over it.
-        if (!SaveLibrary() && sharedLibrary.WholeLibraryChanged())
-            return;
-    }
-    saveFailureTold = false;
-    if (!sharedLibrary.ReloadKeepingChanges(library))
+    // A copy that was never recorded change by change cannot be laid on the
+    // file again: keep it rather than read over it.
+    if (session_.HasUnsavedWork() && !SaveLibrary() && session_.sharedLibrary.WholeLibraryChanged())
+        return;
+    if (!session_.Reload())
         NoteUnreadLibrary();
     ShowLibrary();
 }
 
 void CColorPanelDlg::NoteUnreadLibrary()
 {
-    // A file there that is not a library is moved aside before the first
-    // save; one that could not be read is left alone and said so.
-    libraryUnreadable = !sharedLibrary.Unavailable() && Files().Exists(libraryPath);
-    if (sharedLibrary.Unavailable())
+    // The session has marked a file that is not a library for moving aside;
+    // one that could not be read is left alone and said so.
+    if (session_.sharedLibrary.Unavailable())
         TellLibraryUnavailable();
 }
 
 void CColorPanelDlg::TellLibraryUnavailable()
 {
-    Prompt(FillTwo(kLibraryUnavailableFormat, libraryPath, sharedLibrary.UnavailableReason()));
+    Prompt(FillTwo(kLibraryUnavailableFormat, session_.libraryPath, session_.sharedLibrary.UnavailableReason()));
 }
 
 void CColorPanelDlg::OfferExchangeFile()
 {
-    if (!sharedLibrary.HasPendingChanges())
+    if (!session_.sharedLibrary.HasPendingChanges())
         return;
     // The whole library is offered as it is, not copied: one copy at a time.
-    const bool whole = sharedLibrary.WholeLibraryChanged();
-    const CombinationLibrary changed = whole ? CombinationLibrary() : sharedLibrary.changes.ChangedRecords();
-    const CombinationLibrary& records = whole ? library : changed;
-    const bool omitted = !whole && sharedLibrary.changes.AnyDeletionOrRename();
+    const bool whole = session_.sharedLibrary.WholeLibraryChanged();
+    const CombinationLibrary changed = whole ? CombinationLibrary() : session_.sharedLibrary.changes.ChangedRecords();
+    const CombinationLibrary& records = whole ? session_.library : changed;
+    const bool omitted = !whole && session_.sharedLibrary.changes.AnyDeletionOrRename();
     if (records.IsEmpty()) {
         // Only deletions, which an exchange file cannot carry: said, not hidden.
         if (omitted)
-            fw::ShowMessageBox(fw::ReplacePlaceholder(kDeletionsLostFormat, libraryPath), MB_OK, std::string(), m_hWnd);
+            fw::ShowMessageBox(fw::ReplacePlaceholder(kDeletionsLostFormat, session_.libraryPath), MB_OK, std::string(), m_hWnd);
         return;
     }
-    std::string offer = fw::ReplacePlaceholder(kOfferExchangeFormat, libraryPath);
+    std::string offer = fw::ReplacePlaceholder(kOfferExchangeFormat, session_.libraryPath);
     if (omitted)
         offer += kExchangeOmitsText;
     if (fw::ShowMessageBox(offer, MB_YESNO, librarydlg::kConfirmCaption, m_hWnd) != IDYES)

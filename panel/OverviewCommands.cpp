@@ -23,47 +23,59 @@ bool MenuHolds(HMENU menu, UINT command)
 
 void CColorPanelDlg::OpenOverview()
 {
-    if (overview != nullptr) {
-        overview->ShowWindow(SW_SHOWNORMAL);
-        ::SetWindowPos(overview->m_hWnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-        ::SetActiveWindow(overview->m_hWnd);
+    if (overview_ != nullptr) {
+        overview_->ShowWindow(SW_SHOWNORMAL);
+        ::SetWindowPos(overview_->m_hWnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+        ::SetActiveWindow(overview_->m_hWnd);
         return;
     }
     auto* window = new CSchemeOverviewDlg(*this);
-    overview = window;
-    if (!window->Open(overviewPlaced ? &overviewPlacement : nullptr)) {
-        overview = nullptr;
+    overview_ = window;
+    if (!window->Open(overviewPlaced_ ? &overviewPlacement_ : nullptr)) {
+        overview_ = nullptr;
         delete window;
     }
 }
 
 void CColorPanelDlg::ApplyListItem(int number)
 {
-    if (number < 1 || number > itemCount || (mode != ModeExpert && mode != ModeTexture))
+    if (number < 1 || number > items_.itemCount || !items_.IsList())
         return;
     ReadFields();
-    itemIndex = number;
+    items_.itemIndex = number;
     ApplyCurrentItem(true);
+}
+
+void CColorPanelDlg::OverviewClosing(const RECT& placement)
+{
+    overviewPlacement_ = placement;
+    overviewPlaced_ = true;
+}
+
+void CColorPanelDlg::OverviewGone(const CSchemeOverviewDlg* window)
+{
+    if (overview_ == window)
+        overview_ = nullptr;
 }
 
 void CColorPanelDlg::OverviewListChanged()
 {
-    shownItem = 0;
-    if (overview != nullptr)
-        overview->ListChanged();
+    shownItem_ = 0;
+    if (overview_ != nullptr)
+        overview_->ListChanged();
 }
 
 void CColorPanelDlg::OverviewLibraryChanged()
 {
-    if (overview != nullptr)
-        overview->LibraryChanged();
+    if (overview_ != nullptr)
+        overview_->LibraryChanged();
 }
 
 void CColorPanelDlg::OverviewMarkCurrent(int number)
 {
-    shownItem = number;
-    if (overview != nullptr)
-        overview->MarkCurrent(number);
+    shownItem_ = number;
+    if (overview_ != nullptr)
+        overview_->MarkCurrent(number);
 }
 
 bool CColorPanelDlg::IsOverviewKey(const MSG& msg)

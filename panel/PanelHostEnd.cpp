@@ -28,7 +28,7 @@ LRESULT CALLBACK HostMessageHook(int code, WPARAM wParam, LPARAM lParam)
         const CWPSTRUCT* sent = reinterpret_cast<const CWPSTRUCT*>(lParam);
         CColorPanelDlg* panel = t_watch.panel;
         if ((sent->message == WM_CLOSE || sent->message == WM_DESTROY) && panel != nullptr &&
-            sent->hwnd != nullptr && sent->hwnd == panel->watchedHostWindow) {
+            sent->hwnd != nullptr && sent->hwnd == panel->WatchedHostWindow()) {
             try {
                 panel->SaveAtEnd(true);
             } catch (const std::exception& error) {
@@ -47,7 +47,7 @@ LRESULT CALLBACK HostMessageHook(int code, WPARAM wParam, LPARAM lParam)
 
 void CColorPanelDlg::WatchHost()
 {
-    watchedHostWindow = FindHostWindow();
+    watchedHostWindow_ = FindHostWindow();
     t_watch.panel = this;
     if (t_watch.hook == nullptr)
         t_watch.hook = ::SetWindowsHookExW(WH_CALLWNDPROC, HostMessageHook, nullptr, ::GetCurrentThreadId());
@@ -55,7 +55,7 @@ void CColorPanelDlg::WatchHost()
 
 void CColorPanelDlg::StopWatchingHost()
 {
-    watchedHostWindow = nullptr;
+    watchedHostWindow_ = nullptr;
     if (t_watch.panel != this)
         return;
     t_watch.panel = nullptr;
@@ -68,16 +68,12 @@ void CColorPanelDlg::StopWatchingHost()
 void CColorPanelDlg::EndWithoutWindows()
 {
     endWithoutWindows = true;
-    sharedLibrary.lockWaitMs = kEndLockWaitMs;
+    session_.sharedLibrary.lockWaitMs = kEndLockWaitMs;
 }
 
 void CColorPanelDlg::SaveAtEnd(bool mayShowWindows)
 {
-    // Nothing changed in the panel's life, or everything recorded is in the
-    // file (a change that was not recorded counts as the whole library).
-    if (!libraryModified || savingAtEnd || closingByPanel)
-        return;
-    if (!sharedLibrary.HasPendingChanges() && sharedLibrary.changes.AnyRecorded())
+    if (savingAtEnd || closingByPanel || !session_.NeedsSaveAtEnd())
         return;
     savingAtEnd = true;
     const bool silent = !mayShowWindows || endWithoutWindows || endOfferMade;

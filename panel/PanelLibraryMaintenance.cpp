@@ -63,25 +63,24 @@ void CColorPanelDlg::OnLibraryMaintenance()
 {
     // The automatic change would go on applying combinations from the
     // library while the dialog deletes and moves them.
-    if (timerId != 0)
+    if (timerId_ != 0)
         ToggleAutoChange();
-    CLibraryMaintenanceDlg maintenance(library, nullptr);
-    maintenance.changes = &sharedLibrary.changes;
+    CLibraryMaintenanceDlg maintenance(session_.library, nullptr);
+    maintenance.changes = &session_.sharedLibrary.changes;
     maintenance.DoModal();
     if (!maintenance.libraryChanged)
         return;
-    libraryModified = true;
+    session_.libraryModified = true;
     OverviewLibraryChanged();
     // Records may have gone, moved or been re-filed: the lists that point
     // into the library are rebuilt from it.
-    const std::string chosen = spaceTypeBox.GetSelectedPath();
+    const std::string chosen = spaceTypeBox_.GetSelectedPath();
     FillSpaceTypes(chosen);
-    if (mode == ModeExpert) {
+    if (items_.mode == ModeExpert) {
         LoadCombinations();
         UpdateLibraryButton();
     } else {
-        matchIndices.clear();
-        combinationLabels.clear();
+        items_.ForgetCombinations();
     }
     // The visit's modifications, deletions and imports go to the file now,
     // as an add does; a failure is reported by the save and the changes stay

@@ -93,7 +93,7 @@ HWND CSchemeOverviewDlg::HostView()
     return hostView != nullptr && ::IsWindow(hostView) ? hostView : nullptr;
 }
 
-CSchemeOverviewDlg::CSchemeOverviewDlg(CColorPanelDlg& panel) : CDialog(IDD_SCHEME_OVERVIEW), panel_(panel) {}
+CSchemeOverviewDlg::CSchemeOverviewDlg(OverviewOwner& panel) : CDialog(IDD_SCHEME_OVERVIEW), panel_(panel) {}
 
 CSchemeOverviewDlg::~CSchemeOverviewDlg() = default;
 
@@ -104,18 +104,19 @@ bool CSchemeOverviewDlg::Open(const RECT* placement)
         return ::InitCommonControlsEx(&init) != FALSE;
     }();
     (void)registered;
-    if (!Create(IDD_SCHEME_OVERVIEW, panel_.m_hWnd))
+    if (!Create(IDD_SCHEME_OVERVIEW, panel_.OwnerWindow()))
         return false;
     if (placement != nullptr) {
         MoveWindow(placement->left, placement->top, placement->right - placement->left,
                    placement->bottom - placement->top, true);
     } else {
         // First time: beside the panel, on the screen the panel is on.
-        const RECT owner = panel_.GetWindowRect();
+        RECT owner = {};
+        ::GetWindowRect(panel_.OwnerWindow(), &owner);
         const RECT own = GetWindowRect();
         MONITORINFO monitor{};
         monitor.cbSize = sizeof monitor;
-        ::GetMonitorInfoW(::MonitorFromWindow(panel_.m_hWnd, MONITOR_DEFAULTTONEAREST), &monitor);
+        ::GetMonitorInfoW(::MonitorFromWindow(panel_.OwnerWindow(), MONITOR_DEFAULTTONEAREST), &monitor);
         const RECT& area = monitor.rcWork;
         const int width = own.right - own.left, height = own.bottom - own.top;
         int x = owner.right + kMargin;
@@ -181,8 +182,7 @@ void CSchemeOverviewDlg::OnDestroy()
     StopCaptures(true);
     KillTimer(kCaptureTimer);
     if (!orphaned_) {
-        panel_.overviewPlacement = GetWindowRect();
-        panel_.overviewPlaced = true;
+        panel_.OverviewClosing(GetWindowRect());
     }
     ::RemoveWindowSubclass(list_.m_hWnd, ListProc, kWheelSubclass);
     ListView_SetImageList(list_.m_hWnd, nullptr, LVSIL_NORMAL);
@@ -191,8 +191,8 @@ void CSchemeOverviewDlg::OnDestroy()
 
 void CSchemeOverviewDlg::PostNcDestroy()
 {
-    if (!orphaned_ && panel_.overview == this)
-        panel_.overview = nullptr;
+    if (!orphaned_)
+        panel_.OverviewGone(this);
     delete this;
 }
 
@@ -217,7 +217,7 @@ void CSchemeOverviewDlg::OnCancel()
 bool CSchemeOverviewDlg::PreTranslateMessage(MSG* msg)
 {
     if (CColorPanelDlg::IsOverviewKey(*msg)) {
-        panel_.SendMessage(WM_COMMAND, MAKEWPARAM(ID_SCHEME_OVERVIEW, 0), 0);
+        ::SendMessageW(panel_.OwnerWindow(), WM_COMMAND, MAKEWPARAM(ID_SCHEME_OVERVIEW, 0), 0);
         return true;
     }
     return CDialog::PreTranslateMessage(msg);
@@ -339,19 +339,19 @@ void CSchemeOverviewDlg::ListChanged()
 {
     if (Capturing())
         StopCaptures(true);
-    mode_ = panel_.mode;
+    mode_ = panel_.ShownList().mode;
     if (mode_ == ModeExpert)
-        count_ = static_cast<int>(panel_.matchIndices.size());
+        count_ = static_cast<int>(panel_.ShownList().matchIndices.size());
     else if (mode_ == ModeTexture)
-        count_ = static_cast<int>(panel_.textureNames.size());
+        count_ = static_cast<int>(panel_.ShownList().textureNames.size());
     else
         count_ = 0;
 
     // Texture files are looked for as extraction finds them, then in the
     // panel's texture folder and the "map" folder beside the plug-in.
     GetAutoCadMapFolders(searchFolders_);
-    if (!panel_.textureFolder.empty())
-        searchFolders_.push_back(WithoutTrailingBackslash(panel_.textureFolder));
+    if (!panel_.ShownList().textureFolder.empty())
+        searchFolders_.push_back(WithoutTrailingBackslash(panel_.ShownList().textureFolder));
     searchFolders_.push_back(WithoutTrailingBackslash(CColorPanelDlg::DefaultTextureFolder()));
     foundMaps_.clear();
 
@@ -372,10 +372,10 @@ void CSchemeOverviewDlg::ListChanged()
     list_.SendMessage(WM_SETREDRAW, TRUE);
     quiet_ = false;
     // The item on the model, or before anything was applied the index box's.
-    if (panel_.shownItem >= 1 && panel_.shownItem <= count_)
-        marked_ = panel_.shownItem;
+    if (panel_.ShownItem() >= 1 && panel_.ShownItem() <= count_)
+        marked_ = panel_.ShownItem();
     else
-        marked_ = count_ > 0 ? std::clamp(panel_.itemIndex, 1, count_) : 0;
+        marked_ = count_ > 0 ? std::clamp(panel_.ShownList().itemIndex, 1, count_) : 0;
     roomNote_.clear();
     UpdateNote();
     list_.Invalidate();
@@ -434,20 +434,20 @@ void CSchemeOverviewDlg::UpdateNote()
 
 int CSchemeOverviewDlg::RecordOf(int number) const
 {
-    if (mode_ != ModeExpert || number < 1 || number > static_cast<int>(panel_.matchIndices.size()))
+    if (mode_ != ModeExpert || number < 1 || number > static_cast<int>(panel_.ShownList().matchIndices.size()))
         return -1;
-    const int index = panel_.matchIndices[static_cast<std::size_t>(number - 1)];
-    return index >= 0 && index < panel_.library.GetCount() ? index : -1;
+    const int index = panel_.ShownList().matchIndices[static_cast<std::size_t>(number - 1)];
+    return index >= 0 && index < panel_.ShownLibrary().GetCount() ? index : -1;
 }
 
 std::string CSchemeOverviewDlg::CardKey(int number) const
 {
     if (mode_ == ModeExpert) {
         const int record = RecordOf(number);
-        return record >= 0 ? MaterialsKey(panel_.library[record]) : std::string();
+        return record >= 0 ? MaterialsKey(panel_.ShownLibrary()[record]) : std::string();
     }
-    if (mode_ == ModeTexture && number >= 1 && number <= static_cast<int>(panel_.textureNames.size()))
-        return "t" + panel_.textureFolder + panel_.textureNames[static_cast<std::size_t>(number - 1)];
+    if (mode_ == ModeTexture && number >= 1 && number <= static_cast<int>(panel_.ShownList().textureNames.size()))
+        return "t" + panel_.ShownList().textureFolder + panel_.ShownList().textureNames[static_cast<std::size_t>(number - 1)];
     return std::string();
 }
 
@@ -479,16 +479,16 @@ CSchemeOverviewDlg::Card CSchemeOverviewDlg::CardAt(int number)
         if (cached == cards_.end()) {
             Card values;
             values.combination = true;
-            values.lrv = CombinationLrvs(panel_.library[record],
+            values.lrv = CombinationLrvs(panel_.ShownLibrary()[record],
                                          [this](const std::string& name) { return TextureLrv(name); });
             values.marks = LowContrastPairs(values.lrv);
             values.lrvLine = LrvLine(values.lrv);
             cached = cards_.emplace(key, values).first;
         }
         card = cached->second;
-        card.title = std::to_string(number) + " " + FieldString(panel_.library[record].name);
+        card.title = std::to_string(number) + " " + FieldString(panel_.ShownLibrary()[record].name);
     } else if (mode_ == ModeTexture) {
-        card.title = std::to_string(number) + " " + panel_.textureNames[static_cast<std::size_t>(number - 1)];
+        card.title = std::to_string(number) + " " + panel_.ShownList().textureNames[static_cast<std::size_t>(number - 1)];
     }
     return card;
 }
@@ -520,7 +520,7 @@ const Picture& CSchemeOverviewDlg::ThumbnailAt(int number)
         return cached->second;
     Picture picture;
     if (record >= 0) {
-        const CombinationRecord& combination = panel_.library[record];
+        const CombinationRecord& combination = panel_.ShownLibrary()[record];
         std::string found[3];
         for (int slot = 0; slot < 3; ++slot) {
             const std::string map = FieldString(combination.materials[slot].mapFile[0]);
@@ -529,7 +529,7 @@ const Picture& CSchemeOverviewDlg::ThumbnailAt(int number)
         }
         picture = painter_.Bands(combination.materials, found, size.cx, size.cy);
     } else {
-        picture = painter_.TextureCard(panel_.textureFolder + panel_.textureNames[static_cast<std::size_t>(number - 1)],
+        picture = painter_.TextureCard(panel_.ShownList().textureFolder + panel_.ShownList().textureNames[static_cast<std::size_t>(number - 1)],
                                        size.cx, size.cy);
     }
     return thumbnails_.emplace(key, std::move(picture)).first->second;
@@ -745,7 +745,7 @@ void CSchemeOverviewDlg::OnCaptureTick(UINT_PTR id)
     const int record = RecordOf(number);
     const HWND view = HostView();
     if (record >= 0 && view != nullptr) {
-        const CombinationRecord& combination = panel_.library[record];
+        const CombinationRecord& combination = panel_.ShownLibrary()[record];
         for (int part = Ceiling; part <= Wall; ++part) {
             OriginalMaterial material;
             SlotToMaterial(combination.materials[part], material);

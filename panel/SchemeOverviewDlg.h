@@ -16,6 +16,7 @@
 #pragma once
 
 #include "controls/LabelTips.h"
+#include "engine/ItemList.h"
 #include "framework/Framework.h"
 #include "library/SchemeContrast.h"
 #include "panel/SchemeThumbnails.h"
@@ -26,11 +27,30 @@
 #include <string>
 #include <vector>
 
-class CColorPanelDlg;
+class CSchemeOverviewDlg;
+
+// What the overview needs of the panel that owns it: the list and library
+// it shows cards of, applying one of them, and where the window stood.
+class OverviewOwner {
+public:
+    virtual HWND OwnerWindow() const = 0;
+    virtual const engine::ItemList& ShownList() const = 0;
+    virtual const CombinationLibrary& ShownLibrary() const = 0;
+    // The item last put on the model, 0 when none since the list changed.
+    virtual int ShownItem() const = 0;
+    virtual void ApplyListItem(int number) = 0;
+    // The window is being destroyed where placement says.
+    virtual void OverviewClosing(const RECT& placement) = 0;
+    // The window object is gone.
+    virtual void OverviewGone(const CSchemeOverviewDlg* window) = 0;
+
+protected:
+    ~OverviewOwner() = default;
+};
 
 class CSchemeOverviewDlg : public CDialog {
 public:
-    explicit CSchemeOverviewDlg(CColorPanelDlg& panel);
+    explicit CSchemeOverviewDlg(OverviewOwner& panel);
     ~CSchemeOverviewDlg() override;
 
     // Creates the window owned by the panel, at placement when one is given.
@@ -158,7 +178,7 @@ private:
     // Every material the captures change still holds what they last set.
     bool ModelUnchanged() const;
 
-    CColorPanelDlg& panel_;
+    OverviewOwner& panel_;
     CWnd list_;
     CLabelTips noteTip_;  // the whole note when it is cut
     int count_ = 0;

@@ -1,10 +1,10 @@
-// Texture replacement: the picture files of a folder put on the current
-// material as its texture map, and the texture taken off again.
+// Texture replacement's window glue: the folder chosen and listed, the
+// picture files put on the current material, the texture taken off again.
 #include "ColorPanelDlg.h"
 
 #include "controls/FolderBrowser.h"
 #include "text/Cp936Text.h"
-#include "panel/EngineSteps.h"
+#include "engine/EngineSteps.h"
 #include "panel/FuzzyQueryDlg.h"
 #include "res/resource.h"
 
@@ -42,62 +42,47 @@ std::string CColorPanelDlg::DefaultTextureFolder()
 
 void CColorPanelDlg::ChooseTextureFolder()
 {
-    if (timerId != 0)
+    if (timerId_ != 0)
         ToggleAutoChange();
 
     CStartFolderBrowser browser(m_hWnd, IDS_TEXTURE_FOLDER_TITLE);
     browser.SetFlags(kFolderBrowseFlags);
-    std::string start = textureFolder;
+    std::string start = items_.textureFolder;
     if (!start.empty())
         start.pop_back();
     browser.SetStartFolder(start);
     if (browser.Browse())
-        textureFolder = browser.ChosenPath();
-    else if (textureFolder.empty())
-        textureFolder = DefaultTextureFolder();
-    if (textureFolder.empty() || textureFolder.back() != '\\')
-        textureFolder += '\\';
-    SetDlgItemText(IDC_TEXTURE_FOLDER, textureFolder);
+        items_.textureFolder = browser.ChosenPath();
+    else if (items_.textureFolder.empty())
+        items_.textureFolder = DefaultTextureFolder();
+    if (items_.textureFolder.empty() || items_.textureFolder.back() != '\\')
+        items_.textureFolder += '\\';
+    SetDlgItemText(IDC_TEXTURE_FOLDER, items_.textureFolder);
     ListTextureFolder();
 }
 
 void CColorPanelDlg::ListTextureFolder()
 {
-    textureNames.clear();
-    AppendMatches(textureFolder + "*.jpg", textureNames);
-    AppendMatches(textureFolder + "*.bmp", textureNames);
-    itemCount = static_cast<int>(textureNames.size());
-    itemIndex = 1;
+    std::vector<std::string> names;
+    AppendMatches(items_.textureFolder + "*.jpg", names);
+    AppendMatches(items_.textureFolder + "*.bmp", names);
+    items_.TakeTextures(std::move(names));
+    items_.itemIndex = 1;
     SetItemCountLabel();
-    SetDlgItemText(IDC_ITEM_INDEX, std::to_string(itemIndex));
-    indexEdited = false;
+    SetDlgItemText(IDC_ITEM_INDEX, std::to_string(items_.itemIndex));
+    indexEdited_ = false;
     UpdateLibraryButton();
     OverviewListChanged();
 }
 
 void CColorPanelDlg::ApplyTexture()
 {
-    if (currentMaterials.empty() || currentMaterialHandles.empty())
-        return;
-    if (!engine::InList(itemIndex, static_cast<int>(textureNames.size())))
-        return;
-    description = textureNames[static_cast<std::size_t>(itemIndex - 1)];
-    OriginalMaterial& material = currentMaterials[0];
-    material.mapFile[0] = (textureFolder + description).c_str();
-    HV_SetMaterial(currentMaterialHandles[0], &material);
-    HV_CalculateSurfaceColor();
-    HV_Redraw();
+    const std::string name = items_.TextureOf(items_.itemIndex);
+    if (!name.empty())
+        painter_.ApplyTexture(items_.textureFolder, name);
 }
 
-void CColorPanelDlg::ClearCurrentTexture()
-{
-    if (currentMaterials.empty() || currentMaterialHandles.empty())
-        return;
-    currentMaterials[0].mapFile[0] = "";
-    HV_SetMaterial(currentMaterialHandles[0], &currentMaterials[0]);
-    HV_CalculateSurfaceColor();
-    HV_Redraw();
-}
+void CColorPanelDlg::ClearCurrentTexture() { painter_.ClearTexture(); }
 
 bool CColorPanelDlg::QueryTextures()
 {
@@ -105,7 +90,7 @@ bool CColorPanelDlg::QueryTextures()
     if (query.DoModal() != IDOK)
         return false;
     std::vector<std::string> kept;
-    for (const std::string& name : textureNames) {
+    for (const std::string& name : items_.textureNames) {
         if (cp936::Find(name, query.nameText) != std::string::npos)
             kept.push_back(name);
     }
@@ -114,7 +99,6 @@ bool CColorPanelDlg::QueryTextures()
                            m_hWnd);
         return false;
     }
-    textureNames = std::move(kept);
-    itemCount = static_cast<int>(textureNames.size());
+    items_.TakeTextures(std::move(kept));
     return true;
 }

@@ -68,28 +68,28 @@ void OpenPanel()
         HV_pluginFinished();
         return;
     }
-    if (colorPanel != nullptr) {
-        colorPanel->ShowWindow(SW_SHOW);
+    if (CColorPanelDlg* open = CColorPanelDlg::Current()) {
+        open->ShowWindow(SW_SHOW);
         return;
     }
 
-    colorPanel = new CColorPanelDlg;
+    // The new panel is the current one until it is destroyed.
+    auto* panel = new CColorPanelDlg;
     CClrSlider::Register();
     bool created = false;
     {
         ModuleActivationContext context;
-        created = colorPanel->Create(IDD_COLOR_PANEL, nullptr);
+        created = panel->Create(IDD_COLOR_PANEL, nullptr);
     }
     if (!created) {
         ShowPluginMessage(kCreatePanelFailedMessage);
-        delete colorPanel;
-        colorPanel = nullptr;
+        delete panel;
         HV_pluginFinished();
         return;
     }
-    colorPanel->PrepareSliders();
-    colorPanel->ShowWindow(SW_SHOW);
-    colorPanel->WatchHost();
+    panel->PrepareSliders();
+    panel->ShowWindow(SW_SHOW);
+    panel->WatchHost();
 }
 
 // The host holds another model: room views still running stop before the
@@ -97,8 +97,9 @@ void OpenPanel()
 // and the old model's classes go.
 void ModelReplaced()
 {
-    if (colorPanel != nullptr && colorPanel->overview != nullptr)
-        colorPanel->overview->StopRoomViews();
+    CColorPanelDlg* panel = CColorPanelDlg::Current();
+    if (panel != nullptr && panel->Overview() != nullptr)
+        panel->Overview()->StopRoomViews();
     ClearSurfaceClasses();
 }
 

@@ -14,7 +14,8 @@ namespace {
 // current materials from it. False when no pick may happen or none was hit.
 bool PickSurface(int x, int y)
 {
-    if (colorPanel == nullptr || colorPanel->timerId != 0)
+    CColorPanelDlg* panel = CColorPanelDlg::Current();
+    if (panel == nullptr || panel->TimerId() != 0)
         return false;
     const unsigned surface = HV_SelectSurfaceAtPoint(x, y);
     if (surface == 0)
@@ -26,7 +27,7 @@ bool PickSurface(int x, int y)
     selectedSurfaces.push_back(surface);
     HV_SetSelection(0, selectedSurfaces.data(), 1);
     HV_Redraw();
-    RefreshSelectionMaterials(colorPanel);
+    RefreshSelectionMaterials(panel);
     return true;
 }
 
@@ -38,14 +39,14 @@ void ShowClassificationMenu(int x, int y)
     if (!menu.LoadMenu(IDR_SURFACE_MENU))
         return;
     CMenu popup = menu.GetSubMenu(0);
-    if (popup.GetSafeHmenu() == nullptr || colorPanel == nullptr)
+    if (popup.GetSafeHmenu() == nullptr || CColorPanelDlg::Current() == nullptr)
         return;
     // The host's window keeps the activation (the click came from it, on
     // this thread); the command is handed to the panel before returning.
-    const HWND owner = colorPanel->m_hWnd;
+    const HWND owner = CColorPanelDlg::Current()->m_hWnd;
     const UINT command =
         popup.TrackPopupMenu(TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD, x, y, owner);
-    if (command != 0 && colorPanel != nullptr && colorPanel->m_hWnd == owner)
+    if (command != 0 && CColorPanelDlg::Current() != nullptr && CColorPanelDlg::Current()->m_hWnd == owner)
         ::SendMessageW(owner, WM_COMMAND, MAKEWPARAM(command, 0), 0);
 }
 

@@ -46,12 +46,12 @@ BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved)
             // must not outlive the code of its window procedure, and its
             // destruction saves; at process exit the windows go with the
             // process, so the save is made here.
-            if (colorPanel != nullptr) {
-                colorPanel->EndWithoutWindows();
+            if (CColorPanelDlg* panel = CColorPanelDlg::Current()) {
+                panel->EndWithoutWindows();
                 if (reserved == nullptr)
-                    ::DestroyWindow(colorPanel->m_hWnd);
+                    ::DestroyWindow(panel->m_hWnd);
                 else
-                    colorPanel->SaveAtEnd(false);
+                    panel->SaveAtEnd(false);
             }
             theApp->ExitInstance();
             delete theApp;

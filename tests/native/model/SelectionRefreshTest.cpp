@@ -43,9 +43,9 @@ TEST_F(SelectionRefreshTest, ShowsTheFirstMaterialsColourAndRemembersIt)
     Select({host.AddSurface(m, 10, 10)});
     RefreshSelectionMaterials(&panel);
 
-    ASSERT_EQ(currentMaterialHandles.size(), 1u);
-    EXPECT_EQ(currentMaterialHandles[0], m);
-    EXPECT_STREQ(currentMaterials[0].mapFile[0].Text(), "brick.jpg");
+    ASSERT_EQ(currentMaterials.size(), 1u);
+    EXPECT_EQ(currentMaterials[0].materialHandle, m);
+    EXPECT_STREQ(currentMaterials[0].material.mapFile[0].Text(), "brick.jpg");
     EXPECT_NEAR(panel.hue, 30.0, 1e-9);
     EXPECT_NEAR(panel.saturation, 1.0, 1e-9);
     EXPECT_NEAR(panel.brightness, 1.0, 1e-9);
@@ -71,11 +71,10 @@ TEST_F(SelectionRefreshTest, DistinctMaterialsInSelectionOrder)
     const unsigned b = host.AddMaterial(0.3f, 0.2f, 0.1f);
     Select({host.AddSurface(b, 1, 1), host.AddSurface(a, 2, 2), host.AddSurface(b, 3, 3)});
     RefreshSelectionMaterials(&panel);
-    ASSERT_EQ(currentMaterialHandles.size(), 2u);
-    EXPECT_EQ(currentMaterialHandles[0], b);
-    EXPECT_EQ(currentMaterialHandles[1], a);
-    EXPECT_EQ(currentMaterials.size(), 2u);
-    EXPECT_FLOAT_EQ(currentMaterials[1].color[0], 0.1f);
+    ASSERT_EQ(currentMaterials.size(), 2u);
+    EXPECT_EQ(currentMaterials[0].materialHandle, b);
+    EXPECT_EQ(currentMaterials[1].materialHandle, a);
+    EXPECT_FLOAT_EQ(currentMaterials[1].material.color[0], 0.1f);
     // Only the first material drives the panel and is remembered.
     ASSERT_EQ(panel.originals.size(), 1u);
     EXPECT_EQ(panel.originals[0].materialHandle, b);
@@ -93,7 +92,7 @@ TEST_F(SelectionRefreshTest, ASecondSurfaceOfARememberedMaterialAddsNoRecord)
     RefreshSelectionMaterials(&panel);
     ASSERT_EQ(panel.originals.size(), 1u);
     EXPECT_FLOAT_EQ(panel.originals[0].material.color[0], 0.5f);
-    EXPECT_FLOAT_EQ(currentMaterials[0].color[0], 0.9f);
+    EXPECT_FLOAT_EQ(currentMaterials[0].material.color[0], 0.9f);
 }
 
 TEST_F(SelectionRefreshTest, WithoutAPanelOnlyTheListsChange)
@@ -101,7 +100,7 @@ TEST_F(SelectionRefreshTest, WithoutAPanelOnlyTheListsChange)
     const unsigned m = host.AddMaterial(0.5f, 0.5f, 0.5f);
     Select({host.AddSurface(m, 1, 1)});
     RefreshSelectionMaterials(nullptr);
-    EXPECT_EQ(currentMaterialHandles.size(), 1u);
+    EXPECT_EQ(currentMaterials.size(), 1u);
     EXPECT_EQ(panel.shown, 0);
 
     selectedSurfaces.clear();

@@ -101,7 +101,7 @@ TEST_F(SurfaceMaterialStoreTest, HostStringsAreReleased)
         const unsigned m = host.AddMaterial(0.1f, 0.1f, 0.1f, "a.bmp");
         OriginalMaterialList originals;
         RememberOriginalMaterial(originals, m);
-        currentMaterials.push_back(originals[0].material);
+        currentMaterials.push_back({m, originals[0].material});
         ResetSurfaceMaterialStore();
         host.Reset();
     }

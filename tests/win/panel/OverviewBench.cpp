@@ -74,8 +74,8 @@ int ScrollThrough(HWND wnd)
 double TimeOverview(int& pages, double& opened)
 {
     const auto start = Clock::now();
-    ::SendMessageW(colorPanel->m_hWnd, WM_COMMAND, ID_SCHEME_OVERVIEW, 0);
-    CSchemeOverviewDlg* overview = colorPanel->overview;
+    ::SendMessageW(CColorPanelDlg::Current()->m_hWnd, WM_COMMAND, ID_SCHEME_OVERVIEW, 0);
+    CSchemeOverviewDlg* overview = CColorPanelDlg::Current()->Overview();
     if (overview == nullptr)
         return -1;
     HWND list = overview->GetDlgItem(IDC_OVERVIEW_LIST);
@@ -193,18 +193,18 @@ int main()
     WriteLibrary(libraryPath);
 
     pluginCallbacks.hostEvent("go");
-    if (colorPanel == nullptr || colorPanel->itemCount != kCards) {
+    if (CColorPanelDlg::Current() == nullptr || CColorPanelDlg::Current()->Items().itemCount != kCards) {
         std::printf("the panel did not list %d combinations\n", kCards);
         return 1;
     }
 
     // The overview's list size, taken from a first opening.
-    ::SendMessageW(colorPanel->m_hWnd, WM_COMMAND, ID_SCHEME_OVERVIEW, 0);
+    ::SendMessageW(CColorPanelDlg::Current()->m_hWnd, WM_COMMAND, ID_SCHEME_OVERVIEW, 0);
     RECT listClient;
-    ::GetClientRect(colorPanel->overview->GetDlgItem(IDC_OVERVIEW_LIST), &listClient);
-    cardSpacing = colorPanel->overview->CardSpacing();
-    pictureSize = colorPanel->overview->PictureSize();
-    ::SendMessageW(colorPanel->overview->m_hWnd, WM_CLOSE, 0, 0);
+    ::GetClientRect(CColorPanelDlg::Current()->Overview()->GetDlgItem(IDC_OVERVIEW_LIST), &listClient);
+    cardSpacing = CColorPanelDlg::Current()->Overview()->CardSpacing();
+    pictureSize = CColorPanelDlg::Current()->Overview()->PictureSize();
+    ::SendMessageW(CColorPanelDlg::Current()->Overview()->m_hWnd, WM_CLOSE, 0, 0);
     fw::PumpMessages();
 
     std::vector<double> overviewTimes, baselineTimes, overviewOpens, baselineOpens;
@@ -244,7 +244,7 @@ int main()
     std::printf("  limit (opens in under 1 s with 100 cards, measured with %d): %s\n", kCards,
                 openFast ? "met" : "NOT met");
 
-    ::SendMessageW(colorPanel->m_hWnd, WM_CLOSE, 0, 0);
+    ::SendMessageW(CColorPanelDlg::Current()->m_hWnd, WM_CLOSE, 0, 0);
     fw::PumpMessages();
     ::DeleteFileW(fw::Widen(libraryPath).c_str());
     return openFast ? 0 : 1;

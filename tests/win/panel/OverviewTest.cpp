@@ -113,7 +113,7 @@ protected:
 
     void ClassifyRoom()
     {
-        colorPanel->MoveWindow(700, 0, 200, 400, true);
+        CColorPanelDlg::Current()->MoveWindow(700, 0, 200, 400, true);
         RightClick(100, 50, ID_CLASSIFY_CEILING);
         RightClick(100, 300, ID_CLASSIFY_FLOOR);
         RightClick(20, 150, ID_CLASSIFY_WALL);
@@ -123,9 +123,9 @@ protected:
     CSchemeOverviewDlg* Open()
     {
         Command(ID_SCHEME_OVERVIEW);
-        return colorPanel->overview;
+        return CColorPanelDlg::Current()->Overview();
     }
-    HWND List() const { return ::GetDlgItem(colorPanel->overview->m_hWnd, IDC_OVERVIEW_LIST); }
+    HWND List() const { return ::GetDlgItem(CColorPanelDlg::Current()->Overview()->m_hWnd, IDC_OVERVIEW_LIST); }
     int Count() const { return static_cast<int>(::SendMessageW(List(), LVM_GETITEMCOUNT, 0, 0)); }
     std::string Text(int item) const
     {
@@ -177,7 +177,7 @@ protected:
     }
     bool WaitForCaptures()
     {
-        return fw::PumpUntil([this] { return !colorPanel->overview->Capturing(); }, 10000);
+        return fw::PumpUntil([this] { return !CColorPanelDlg::Current()->Overview()->Capturing(); }, 10000);
     }
 };
 
@@ -188,7 +188,7 @@ TEST_F(Overview, OpensByCommandSystemMenuAndCtrlGAndClosesWithThePanel)
     ASSERT_NE(Go(), nullptr);
     // The system menu ends with the overview's entry, after a separator and
     // the panel's library entries.
-    HMENU system = ::GetSystemMenu(colorPanel->m_hWnd, FALSE);
+    HMENU system = ::GetSystemMenu(CColorPanelDlg::Current()->m_hWnd, FALSE);
     CMenu menu = CMenu::FromHandle(system);
     const int last = menu.GetMenuItemCount() - 1;
     EXPECT_EQ(menu.GetMenuItemID(last), static_cast<UINT>(ID_SCHEME_OVERVIEW));
@@ -202,8 +202,8 @@ TEST_F(Overview, OpensByCommandSystemMenuAndCtrlGAndClosesWithThePanel)
     ASSERT_NE(overview, nullptr);
     EXPECT_EQ(fw::GetText(overview->m_hWnd), "配色一览");
     EXPECT_TRUE(overview->IsWindowVisible());
-    EXPECT_EQ(::GetWindow(overview->m_hWnd, GW_OWNER), colorPanel->m_hWnd);
-    EXPECT_TRUE(colorPanel->IsWindowEnabled());  // not modal
+    EXPECT_EQ(::GetWindow(overview->m_hWnd, GW_OWNER), CColorPanelDlg::Current()->m_hWnd);
+    EXPECT_TRUE(CColorPanelDlg::Current()->IsWindowEnabled());  // not modal
     EXPECT_NE(::GetWindowLongW(overview->m_hWnd, GWL_STYLE) & WS_THICKFRAME, 0);
     EXPECT_EQ(fw::GetText(::GetDlgItem(overview->m_hWnd, IDC_ROOM_VIEWS)), "实景");
     EXPECT_EQ(::IsDlgButtonChecked(overview->m_hWnd, IDC_ROOM_VIEWS), static_cast<UINT>(BST_UNCHECKED));
@@ -218,19 +218,19 @@ TEST_F(Overview, OpensByCommandSystemMenuAndCtrlGAndClosesWithThePanel)
     overview->MoveWindow(120, 140, 500, 360, true);
     ::SendMessageW(overview->m_hWnd, WM_CLOSE, 0, 0);
     fw::PumpMessages();
-    EXPECT_EQ(colorPanel->overview, nullptr);
+    EXPECT_EQ(CColorPanelDlg::Current()->Overview(), nullptr);
 
-    ::SendMessageW(colorPanel->m_hWnd, WM_SYSCOMMAND, ID_SCHEME_OVERVIEW, 0);
-    ASSERT_NE(colorPanel->overview, nullptr);
-    const RECT placed = colorPanel->overview->GetWindowRect();
+    ::SendMessageW(CColorPanelDlg::Current()->m_hWnd, WM_SYSCOMMAND, ID_SCHEME_OVERVIEW, 0);
+    ASSERT_NE(CColorPanelDlg::Current()->Overview(), nullptr);
+    const RECT placed = CColorPanelDlg::Current()->Overview()->GetWindowRect();
     EXPECT_EQ(placed.left, 120);
     EXPECT_EQ(placed.top, 140);
     EXPECT_EQ(placed.right - placed.left, 500);
     EXPECT_EQ(placed.bottom - placed.top, 360);
     // Escape closes it.
-    ::SendMessageW(colorPanel->overview->m_hWnd, WM_COMMAND, IDCANCEL, 0);
+    ::SendMessageW(CColorPanelDlg::Current()->Overview()->m_hWnd, WM_COMMAND, IDCANCEL, 0);
     fw::PumpMessages();
-    EXPECT_EQ(colorPanel->overview, nullptr);
+    EXPECT_EQ(CColorPanelDlg::Current()->Overview(), nullptr);
 
     // Ctrl+G in the panel, through the pre-translation of its messages; a
     // plain G is the index box's.
@@ -238,23 +238,23 @@ TEST_F(Overview, OpensByCommandSystemMenuAndCtrlGAndClosesWithThePanel)
     ::SetKeyboardState(keys);
     ::PostMessageW(Item(IDC_ITEM_INDEX), WM_KEYDOWN, 'G', 0);
     fw::PumpMessages();
-    EXPECT_EQ(colorPanel->overview, nullptr);
+    EXPECT_EQ(CColorPanelDlg::Current()->Overview(), nullptr);
     keys[VK_CONTROL] = 0x80;
     ::SetKeyboardState(keys);
     ::PostMessageW(Item(IDC_ITEM_INDEX), WM_KEYDOWN, 'G', 0);
     fw::PumpMessages();
-    ASSERT_NE(colorPanel->overview, nullptr);
+    ASSERT_NE(CColorPanelDlg::Current()->Overview(), nullptr);
     // ... and in the overview: the same window stays.
-    CSchemeOverviewDlg* opened = colorPanel->overview;
+    CSchemeOverviewDlg* opened = CColorPanelDlg::Current()->Overview();
     ::PostMessageW(List(), WM_KEYDOWN, 'G', 0);
     fw::PumpMessages();
-    EXPECT_EQ(colorPanel->overview, opened);
+    EXPECT_EQ(CColorPanelDlg::Current()->Overview(), opened);
 
     // Other system commands still reach the panel: closing it closes both.
     HWND overviewWindow = opened->m_hWnd;
-    ::SendMessageW(colorPanel->m_hWnd, WM_SYSCOMMAND, SC_CLOSE, 0);
+    ::SendMessageW(CColorPanelDlg::Current()->m_hWnd, WM_SYSCOMMAND, SC_CLOSE, 0);
     fw::PumpMessages();
-    EXPECT_EQ(colorPanel, nullptr);
+    EXPECT_EQ(CColorPanelDlg::Current(), nullptr);
     EXPECT_FALSE(::IsWindow(overviewWindow));
     EXPECT_EQ(host.CountCalls("pluginFinished"), 1);
 }
@@ -275,15 +275,15 @@ TEST_F(Overview, CardsAreThePanelsListInEveryMode)
     EXPECT_EQ(overview->NoteText(), "");
 
     // A new space type reaches it at once.
-    CComboTree& tree = colorPanel->spaceTypeBox.Tree();
+    CComboTree& tree = CColorPanelDlg::Current()->SpaceTypeBox().Tree();
     HTREEITEM home = tree.GetRootItem();
     HTREEITEM bedroom = tree.GetNextSiblingItem(tree.GetChildItem(home));
     tree.SelectItem(bedroom);
-    ::SendMessageW(colorPanel->m_hWnd, WM_TREECOMBO_SELECT, reinterpret_cast<WPARAM>(bedroom), 0);
+    ::SendMessageW(CColorPanelDlg::Current()->m_hWnd, WM_TREECOMBO_SELECT, reinterpret_cast<WPARAM>(bedroom), 0);
     EXPECT_EQ(Texts(), (std::vector<std::string>{"1 冷色卧室"}));
     // A category without combinations: empty, and the window says why.
     tree.SelectItem(home);
-    ::SendMessageW(colorPanel->m_hWnd, WM_TREECOMBO_SELECT, reinterpret_cast<WPARAM>(home), 0);
+    ::SendMessageW(CColorPanelDlg::Current()->m_hWnd, WM_TREECOMBO_SELECT, reinterpret_cast<WPARAM>(home), 0);
     EXPECT_EQ(Count(), 0);
     EXPECT_EQ(overview->NoteText(), "当前空间类型中没有配色方案。");
     EXPECT_EQ(fw::GetText(::GetDlgItem(overview->m_hWnd, IDC_OVERVIEW_NOTE)), "当前空间类型中没有配色方案。");
@@ -298,10 +298,10 @@ TEST_F(Overview, CardsAreThePanelsListInEveryMode)
     // Texture mode: the texture files in the panel's order.
     folderAnswer = folder;
     ChooseMode(ModeTexture);
-    ASSERT_EQ(colorPanel->textureNames.size(), 3u);
+    ASSERT_EQ(CColorPanelDlg::Current()->Items().textureNames.size(), 3u);
     std::vector<std::string> expected;
-    for (std::size_t i = 0; i < colorPanel->textureNames.size(); ++i)
-        expected.push_back(std::to_string(i + 1) + " " + colorPanel->textureNames[i]);
+    for (std::size_t i = 0; i < CColorPanelDlg::Current()->Items().textureNames.size(); ++i)
+        expected.push_back(std::to_string(i + 1) + " " + CColorPanelDlg::Current()->Items().textureNames[i]);
     EXPECT_EQ(Texts(), expected);
     EXPECT_FALSE(overview->CardAt(1).combination);
     // A file that cannot be read shows a hatched grey card, not nothing.
@@ -319,7 +319,7 @@ TEST_F(Overview, CardsAreThePanelsListInEveryMode)
 
     // Back to expert mode: the list of the space type still chosen (住宅, none).
     ChooseMode(ModeExpert);
-    EXPECT_EQ(colorPanel->itemCount, 0);
+    EXPECT_EQ(CColorPanelDlg::Current()->Items().itemCount, 0);
     EXPECT_EQ(Count(), 0);
     EXPECT_EQ(overview->NoteText(), "当前空间类型中没有配色方案。");
     for (const char* name : {"b.jpg", "a.bmp", "c.jpg"})
@@ -340,8 +340,8 @@ TEST_F(Overview, ACardAppliesItsItemAsTheItemMenuDoes)
     ASSERT_EQ(Applied(), 4);
     const std::string menuCalls = host.CallsSince("SetMaterial");
     const std::string menuMaterials = Shown();
-    const int menuIndex = colorPanel->itemIndex;
-    ::SendMessageW(colorPanel->m_hWnd, WM_CLOSE, 0, 0);
+    const int menuIndex = CColorPanelDlg::Current()->Items().itemIndex;
+    ::SendMessageW(CColorPanelDlg::Current()->m_hWnd, WM_CLOSE, 0, 0);
     fw::PumpMessages();
 
     // The same from card 4 of the overview.
@@ -361,14 +361,14 @@ TEST_F(Overview, ACardAppliesItsItemAsTheItemMenuDoes)
     EXPECT_STREQ(host.Material(floorMaterial).mapFile[0].Text(), "floor4.jpg");
     EXPECT_EQ(ItemText(IDC_ITEM_INDEX), "4");
     EXPECT_EQ(ItemText(IDC_DESCRIPTION), "说明4");
-    EXPECT_EQ(colorPanel->itemNumberLabel.Number(), 4);
-    EXPECT_EQ(colorPanel->itemIndex, menuIndex);
-    EXPECT_EQ(colorPanel->overview->Marked(), 4);
+    EXPECT_EQ(CColorPanelDlg::Current()->NumberLabel().Number(), 4);
+    EXPECT_EQ(CColorPanelDlg::Current()->Items().itemIndex, menuIndex);
+    EXPECT_EQ(CColorPanelDlg::Current()->Overview()->Marked(), 4);
     EXPECT_EQ(Selected(), 3);
 
     // Enter applies the selected card again.
     host.ClearCalls();
-    ::SendMessageW(colorPanel->overview->m_hWnd, WM_COMMAND, IDOK, 0);
+    ::SendMessageW(CColorPanelDlg::Current()->Overview()->m_hWnd, WM_COMMAND, IDOK, 0);
     EXPECT_EQ(host.CountCalls("Redraw"), 1);
     EXPECT_EQ(Applied(), 4);
     EXPECT_EQ(ItemText(IDC_ITEM_INDEX), "4");
@@ -390,7 +390,7 @@ TEST_F(Overview, ACardAppliesItsItemAsTheItemMenuDoes)
     ::PostMessageW(List(), WM_KEYDOWN, VK_LEFT, 0);
     fw::PumpUntil([this] { return Applied() == 1; }, 3000);
     EXPECT_EQ(Applied(), 1);
-    EXPECT_EQ(colorPanel->overview->Marked(), 1);
+    EXPECT_EQ(CColorPanelDlg::Current()->Overview()->Marked(), 1);
     EXPECT_TRUE(boxes.empty());
 }
 
@@ -703,7 +703,7 @@ TEST_F(Overview, StoppedRoomViewsStillPutTheMaterialsBack)
     ::SendMessageW(overview->m_hWnd, WM_COMMAND, IDCANCEL, 0);
     EXPECT_FALSE(overview->Capturing());
     EXPECT_EQ(Materials(), before);
-    EXPECT_EQ(colorPanel->overview, overview);  // Escape stopped; the window stays
+    EXPECT_EQ(CColorPanelDlg::Current()->Overview(), overview);  // Escape stopped; the window stays
 
     // Unchecking after the first capture.
     ::SendMessageW(::GetDlgItem(overview->m_hWnd, IDC_ROOM_VIEWS), BM_CLICK, 0, 0);
@@ -716,7 +716,7 @@ TEST_F(Overview, StoppedRoomViewsStillPutTheMaterialsBack)
     // Closing the panel during captures.
     ::SendMessageW(::GetDlgItem(overview->m_hWnd, IDC_ROOM_VIEWS), BM_CLICK, 0, 0);
     ::SendMessageW(overview->m_hWnd, WM_TIMER, 2, 0);
-    ::SendMessageW(colorPanel->m_hWnd, WM_CLOSE, 0, 0);
+    ::SendMessageW(CColorPanelDlg::Current()->m_hWnd, WM_CLOSE, 0, 0);
     fw::PumpMessages();
     EXPECT_EQ(Materials(), before);
 }
@@ -760,8 +760,8 @@ TEST_F(Overview, AClassificationDuringRoomViewsGoesToTheMaterialAsItWasBefore)
     RightClick(20, 150, ID_CLASSIFY_FLOOR);
     EXPECT_FALSE(overview->Capturing());
     EXPECT_EQ(Materials(), before);
-    ASSERT_EQ(currentMaterialHandles, std::vector<unsigned>{wallMaterial});
-    EXPECT_EQ(MaterialBytes(currentMaterials[0]), MaterialBytes(host.Material(wallMaterial)));
+    ASSERT_EQ(CurrentHandles(), std::vector<unsigned>{wallMaterial});
+    EXPECT_EQ(MaterialBytes(currentMaterials[0].material), MaterialBytes(host.Material(wallMaterial)));
 }
 
 TEST_F(Overview, RoomViewsWriteNothingToAnotherModel)
@@ -865,18 +865,18 @@ TEST_F(Overview, ALibraryChangeRedrawsEveryCard)
     };
     const uint32_t wallBefore = middle(overview->ThumbnailAt(1));
     // The first combination's wall becomes white.
-    CombinationRecord& record = colorPanel->library[colorPanel->matchIndices[0]];
+    CombinationRecord& record = CColorPanelDlg::Current()->Session().library[CColorPanelDlg::Current()->Items().matchIndices[0]];
     for (float& c : record.materials[Wall].color)
         c = 1.0f;
     SetField(record.name, "白墙");
     // A rebuilt list shows it, as after the library was read again.
-    colorPanel->LoadCombinations();
+    CColorPanelDlg::Current()->LoadCombinations();
     EXPECT_EQ(overview->CardAt(1).lrvLine, "LRV 0/100/0");
     EXPECT_EQ(overview->CardAt(1).title, "1 白墙");
     // So does a reported change.
     for (float& c : record.materials[Floor].color)
         c = 1.0f;
-    colorPanel->OverviewLibraryChanged();
+    CColorPanelDlg::Current()->OverviewLibraryChanged();
     EXPECT_EQ(overview->CardAt(1).lrvLine, "LRV 0/100/100");
     EXPECT_EQ(overview->CardAt(1).title, "1 白墙");
     EXPECT_NE(middle(overview->ThumbnailAt(1)), wallBefore);
@@ -906,7 +906,7 @@ TEST_F(Overview, AQueryNarrowsTheCardsToItsResult)
     ::SendMessageW(Item(IDC_ITEM_MENU), BM_CLICK, 0, 0);
     fw::PumpMessages();
     fw::SetModalDialogHook(nullptr);
-    ASSERT_EQ(colorPanel->matchIndices, (std::vector<int>{2}));
+    ASSERT_EQ(CColorPanelDlg::Current()->Items().matchIndices, (std::vector<int>{2}));
     EXPECT_EQ(Texts(), (std::vector<std::string>{"1 方案3"}));
     EXPECT_EQ(overview->Marked(), 1);
 }

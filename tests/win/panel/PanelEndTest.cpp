@@ -72,7 +72,7 @@ struct PanelEnd : Panel {
             ::SendMessageW(::GetDlgItem(dialog.m_hWnd, remove ? IDC_MAINT_DELETE : IDC_MAINT_MODIFY), BM_CLICK, 0, 0);
             ::SendMessageW(::GetDlgItem(dialog.m_hWnd, IDOK), BM_CLICK, 0, 0);
         });
-        ::SendMessageW(colorPanel->m_hWnd, WM_SYSCOMMAND, ID_LIBRARY_MAINTENANCE, 0);
+        ::SendMessageW(CColorPanelDlg::Current()->m_hWnd, WM_SYSCOMMAND, ID_LIBRARY_MAINTENANCE, 0);
         fw::SetModalDialogHook(nullptr);
     }
 
@@ -96,13 +96,13 @@ TEST_F(PanelEnd, AMaintenanceDeletionIsInTheFileWhenTheDialogCloses)
     ASSERT_NE(Go(), nullptr);
     VisitMaintenance(true);
 
-    ASSERT_NE(colorPanel, nullptr);  // the panel is still open
+    ASSERT_NE(CColorPanelDlg::Current(), nullptr);  // the panel is still open
     const CombinationLibrary saved = Saved();
     ASSERT_EQ(saved.GetCount(), 2);
     EXPECT_EQ(FieldString(saved[0].name), "冷色卧室");
     EXPECT_EQ(FieldString(saved[1].name), "木地板客厅");
     ASSERT_EQ(boxes.size(), 1u);  // the delete question, nothing else
-    EXPECT_FALSE(colorPanel->sharedLibrary.HasPendingChanges());
+    EXPECT_FALSE(CColorPanelDlg::Current()->Session().sharedLibrary.HasPendingChanges());
 }
 
 TEST_F(PanelEnd, AMaintenanceVisitFromTheAddDialogIsSavedWhenTheAddIsCancelled)
@@ -125,7 +125,7 @@ TEST_F(PanelEnd, AMaintenanceVisitFromTheAddDialogIsSavedWhenTheAddIsCancelled)
     Command(IDC_LIBRARY_BUTTON);
     fw::SetModalDialogHook(nullptr);
 
-    ASSERT_NE(colorPanel, nullptr);
+    ASSERT_NE(CColorPanelDlg::Current(), nullptr);
     EXPECT_EQ(Saved().GetCount(), 2);
 }
 
@@ -142,7 +142,7 @@ TEST_F(PanelEnd, AnUnsavedChangeIsOfferedWhenTheHostClosesAndSavedWhenItsWindowG
     ::SendMessageW(hostWindow, WM_CLOSE, 0, 0);
     ASSERT_EQ(boxes.size(), 2u);
     EXPECT_TRUE(IsOffer(boxes[1])) << boxes[1].text;
-    EXPECT_EQ(colorPanel->sharedLibrary.HasPendingChanges(), true);
+    EXPECT_EQ(CColorPanelDlg::Current()->Session().sharedLibrary.HasPendingChanges(), true);
 
     // The host destroys its main window once the file is free: saved, without a word.
     Release();
@@ -158,16 +158,16 @@ TEST_F(PanelEnd, TheEndOfTheSessionSavesAndOffersOnlyWhileItMayBeCancelled)
     VisitMaintenance(false);
     ASSERT_EQ(boxes.size(), 1u);
 
-    EXPECT_EQ(::SendMessageW(colorPanel->m_hWnd, WM_QUERYENDSESSION, 0, 0), TRUE);
+    EXPECT_EQ(::SendMessageW(CColorPanelDlg::Current()->m_hWnd, WM_QUERYENDSESSION, 0, 0), TRUE);
     ASSERT_EQ(boxes.size(), 2u);
     EXPECT_TRUE(IsOffer(boxes[1])) << boxes[1].text;
 
     // The session ends while the file is still held: a silent attempt.
-    ::SendMessageW(colorPanel->m_hWnd, WM_ENDSESSION, TRUE, 0);
+    ::SendMessageW(CColorPanelDlg::Current()->m_hWnd, WM_ENDSESSION, TRUE, 0);
     EXPECT_EQ(boxes.size(), 2u);
-    EXPECT_TRUE(colorPanel->sharedLibrary.HasPendingChanges());
+    EXPECT_TRUE(CColorPanelDlg::Current()->Session().sharedLibrary.HasPendingChanges());
     Release();
-    ::SendMessageW(colorPanel->m_hWnd, WM_ENDSESSION, TRUE, 0);
+    ::SendMessageW(CColorPanelDlg::Current()->m_hWnd, WM_ENDSESSION, TRUE, 0);
     EXPECT_EQ(FirstDescription(), "new words");
 }
 
@@ -177,8 +177,8 @@ TEST_F(PanelEnd, APanelDestroyedByTheHostSavesAndTheHostsWindowNoLongerReachesIt
     Hold();
     VisitMaintenance(true);
     Release();
-    ::DestroyWindow(colorPanel->m_hWnd);
-    EXPECT_EQ(colorPanel, nullptr);
+    ::DestroyWindow(CColorPanelDlg::Current()->m_hWnd);
+    EXPECT_EQ(CColorPanelDlg::Current(), nullptr);
     EXPECT_EQ(Saved().GetCount(), 2);
     ::SendMessageW(hostWindow, WM_CLOSE, 0, 0);  // no panel, no hook: nothing happens
     EXPECT_EQ(boxes.size(), 2u);  // the question and the failure at the dialog's close

@@ -68,6 +68,15 @@ inline void WriteBytes(const std::string& path, const std::string& bytes)
     out << bytes;
 }
 
+// The handles of the current materials, in their order.
+inline std::vector<unsigned> CurrentHandles()
+{
+    std::vector<unsigned> handles;
+    for (const CurrentMaterial& current : currentMaterials)
+        handles.push_back(current.materialHandle);
+    return handles;
+}
+
 inline void Remove(const std::string& path) { DeleteFileW(fw::Widen(path).c_str()); }
 
 // The message of a library that cannot be saved: the file, the system's
@@ -135,10 +144,10 @@ protected:
 
     void TearDown() override
     {
-        if (colorPanel != nullptr)
-            ::SendMessageW(colorPanel->m_hWnd, WM_CLOSE, 0, 0);
+        if (CColorPanelDlg::Current() != nullptr)
+            ::SendMessageW(CColorPanelDlg::Current()->m_hWnd, WM_CLOSE, 0, 0);
         fw::PumpMessages();
-        EXPECT_EQ(colorPanel, nullptr);
+        EXPECT_EQ(CColorPanelDlg::Current(), nullptr);
         fw::SetMessageBoxHandler(nullptr);
         fw::SetPopupMenuHandler(nullptr);
         fw::SetFolderBrowseHandler(nullptr);
@@ -167,25 +176,25 @@ protected:
     CColorPanelDlg* Go()
     {
         pluginCallbacks.hostEvent("go");
-        return colorPanel;
+        return CColorPanelDlg::Current();
     }
 
-    HWND Item(int id) const { return ::GetDlgItem(colorPanel->m_hWnd, id); }
+    HWND Item(int id) const { return ::GetDlgItem(CColorPanelDlg::Current()->m_hWnd, id); }
     std::string ItemText(int id) const { return fw::GetText(Item(id)); }
     bool Shown(int id) const { return (GetWindowLongW(Item(id), GWL_STYLE) & WS_VISIBLE) != 0; }
     bool Enabled(int id) const { return ::IsWindowEnabled(Item(id)) != FALSE; }
     int WindowHeight() const
     {
         RECT r;
-        ::GetWindowRect(colorPanel->m_hWnd, &r);
+        ::GetWindowRect(CColorPanelDlg::Current()->m_hWnd, &r);
         return r.bottom - r.top;
     }
 
-    void Command(UINT id) { ::SendMessageW(colorPanel->m_hWnd, WM_COMMAND, MAKEWPARAM(id, 0), 0); }
+    void Command(UINT id) { ::SendMessageW(CColorPanelDlg::Current()->m_hWnd, WM_COMMAND, MAKEWPARAM(id, 0), 0); }
     void ChooseMode(int index)
     {
         ::SendMessageW(Item(IDC_MODE_LIST), CB_SETCURSEL, index, 0);
-        ::SendMessageW(colorPanel->m_hWnd, WM_COMMAND, MAKEWPARAM(IDC_MODE_LIST, CBN_SELCHANGE),
+        ::SendMessageW(CColorPanelDlg::Current()->m_hWnd, WM_COMMAND, MAKEWPARAM(IDC_MODE_LIST, CBN_SELCHANGE),
                        reinterpret_cast<LPARAM>(Item(IDC_MODE_LIST)));
     }
     void LeftClick(int x, int y) { pluginCallbacks.leftButtonDown(0, x, y); }

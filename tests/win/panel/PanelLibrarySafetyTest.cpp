@@ -30,11 +30,11 @@ struct PanelLibrarySafety : Panel {
     {
         CombinationRecord record;
         InitCombinationRecord(record, "新方案", "办公/", "白墙");
-        colorPanel->library.Append(record);
+        CColorPanelDlg::Current()->Session().library.Append(record);
         if (recorded)
-            colorPanel->sharedLibrary.changes.Added(record);
-        colorPanel->libraryModified = true;
-        ::SendMessageW(colorPanel->m_hWnd, WM_CLOSE, 0, 0);
+            CColorPanelDlg::Current()->Session().sharedLibrary.changes.Added(record);
+        CColorPanelDlg::Current()->Session().libraryModified = true;
+        ::SendMessageW(CColorPanelDlg::Current()->m_hWnd, WM_CLOSE, 0, 0);
     }
 };
 
@@ -57,8 +57,8 @@ TEST_F(PanelLibrarySafety, ALibraryReadPartWayIsNeverWrittenOver)
         const std::string told = boxes[0].text;
         EXPECT_EQ(told.rfind("图库文件“" + libraryPath + "”现在不能读取：", 0), 0u) << told;
         EXPECT_NE(told.find("在能够读取之前不会保存任何更改"), std::string::npos) << told;
-        EXPECT_EQ(colorPanel->library.GetCount(), 0);
-        EXPECT_EQ(colorPanel->spaceTypeBox.Tree().GetCount(), 0u);
+        EXPECT_EQ(CColorPanelDlg::Current()->Session().library.GetCount(), 0);
+        EXPECT_EQ(CColorPanelDlg::Current()->SpaceTypeBox().Tree().GetCount(), 0u);
 
         if (exception)
             faults.failAt = UINT64_MAX;  // readable again by the time of the save
@@ -84,7 +84,7 @@ TEST_F(PanelLibrarySafety, AReadOnlyLibraryIsNotReplaced)
     const std::wstring wide = fw::Widen(libraryPath);
     ASSERT_TRUE(SetFileAttributesW(wide.c_str(), FILE_ATTRIBUTE_READONLY));
     ASSERT_NE(Go(), nullptr);
-    EXPECT_EQ(colorPanel->library.GetCount(), 3);
+    EXPECT_EQ(CColorPanelDlg::Current()->Session().library.GetCount(), 3);
     AddAndClose();
     SetFileAttributesW(wide.c_str(), FILE_ATTRIBUTE_NORMAL);
     // Told once with the reason; then offered an exchange file for the work.

@@ -123,15 +123,15 @@ double OpenPanel(const std::string& path, int expectedRecords, bool& ok)
     ok = Move(path, LibraryPath());
     const auto start = Clock::now();
     pluginCallbacks.hostEvent("go");
-    if (colorPanel != nullptr)
+    if (CColorPanelDlg::Current() != nullptr)
         fw::PumpMessages();
     const double ms = Ms(start);
-    ok = ok && colorPanel != nullptr && ::IsWindowVisible(colorPanel->m_hWnd) &&
-         colorPanel->library.GetCount() == expectedRecords && colorPanel->itemCount > 0;
-    if (colorPanel != nullptr)
-        ::SendMessageW(colorPanel->m_hWnd, WM_CLOSE, 0, 0);
+    ok = ok && CColorPanelDlg::Current() != nullptr && ::IsWindowVisible(CColorPanelDlg::Current()->m_hWnd) &&
+         CColorPanelDlg::Current()->Session().library.GetCount() == expectedRecords && CColorPanelDlg::Current()->Items().itemCount > 0;
+    if (CColorPanelDlg::Current() != nullptr)
+        ::SendMessageW(CColorPanelDlg::Current()->m_hWnd, WM_CLOSE, 0, 0);
     fw::PumpMessages();
-    ok = ok && colorPanel == nullptr;
+    ok = ok && CColorPanelDlg::Current() == nullptr;
     ok = Move(LibraryPath(), path) && ok;
     return ms;
 }

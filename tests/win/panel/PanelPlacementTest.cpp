@@ -40,7 +40,7 @@ public:
 RECT PanelRect()
 {
     RECT r;
-    GetWindowRect(colorPanel->m_hWnd, &r);
+    GetWindowRect(CColorPanelDlg::Current()->m_hWnd, &r);
     return r;
 }
 
@@ -99,10 +99,10 @@ TEST_F(PanelPlacement, LaterPanelsOpenWhereTheUserLeftTheLastOne)
 {
     HostWindow walk(100, 80, 600, 400);
     ASSERT_NE(Go(), nullptr);
-    SetWindowPos(colorPanel->m_hWnd, nullptr, 300, 260, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-    SendMessageW(colorPanel->m_hWnd, WM_CLOSE, 0, 0);
+    SetWindowPos(CColorPanelDlg::Current()->m_hWnd, nullptr, 300, 260, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    SendMessageW(CColorPanelDlg::Current()->m_hWnd, WM_CLOSE, 0, 0);
     fw::PumpMessages();
-    ASSERT_EQ(colorPanel, nullptr);
+    ASSERT_EQ(CColorPanelDlg::Current(), nullptr);
     ASSERT_NE(Go(), nullptr);
     EXPECT_EQ(PanelRect().left, 300);
     EXPECT_EQ(PanelRect().top, 260);
@@ -126,7 +126,7 @@ TEST_F(Panel, TheSystemMenuHoldsLibraryMaintenanceAfterASeparatorBeforeTheOvervi
 {
     ASSERT_NE(Go(), nullptr);
     std::vector<UINT> ids;
-    const std::vector<std::string> texts = SystemMenuTexts(colorPanel->m_hWnd, &ids);
+    const std::vector<std::string> texts = SystemMenuTexts(CColorPanelDlg::Current()->m_hWnd, &ids);
     ASSERT_GE(ids.size(), 3u);
     EXPECT_EQ(ids.back(), 32816u);  // the scheme overview stays last
     const std::size_t at = ids.size() - 2;
@@ -134,8 +134,8 @@ TEST_F(Panel, TheSystemMenuHoldsLibraryMaintenanceAfterASeparatorBeforeTheOvervi
     EXPECT_EQ(texts[at], "图库维护...");
     EXPECT_TRUE(ids[at - 1] == 0u || ids[at - 1] == 32848u);  // separator, or the reload entry after it
     // The entry is added once, however often the menu is asked for.
-    colorPanel->AppendMaintenanceMenuEntry();
-    EXPECT_EQ(SystemMenuTexts(colorPanel->m_hWnd).size(), texts.size());
+    CColorPanelDlg::Current()->AppendMaintenanceMenuEntry();
+    EXPECT_EQ(SystemMenuTexts(CColorPanelDlg::Current()->m_hWnd).size(), texts.size());
 }
 
 TEST_F(Panel, MaintenanceFromTheSystemMenuEditsThePanelsLibraryAndMarksItModified)
@@ -152,17 +152,17 @@ TEST_F(Panel, MaintenanceFromTheSystemMenuEditsThePanelsLibraryAndMarksItModifie
         ::SendMessageW(::GetDlgItem(dialog.m_hWnd, IDOK), BM_CLICK, 0, 0);
     });
     // Chosen in the system menu, as the user does.
-    ::SendMessageW(colorPanel->m_hWnd, WM_SYSCOMMAND, ID_LIBRARY_MAINTENANCE, 0);
-    EXPECT_EQ(seen, &colorPanel->library);
-    EXPECT_TRUE(colorPanel->libraryModified);
-    ASSERT_EQ(colorPanel->library.GetCount(), 2);
+    ::SendMessageW(CColorPanelDlg::Current()->m_hWnd, WM_SYSCOMMAND, ID_LIBRARY_MAINTENANCE, 0);
+    EXPECT_EQ(seen, &CColorPanelDlg::Current()->Session().library);
+    EXPECT_TRUE(CColorPanelDlg::Current()->Session().libraryModified);
+    ASSERT_EQ(CColorPanelDlg::Current()->Session().library.GetCount(), 2);
     // The expert list no longer points at the deleted record.
-    EXPECT_EQ(colorPanel->matchIndices, (std::vector<int>{1}));
-    EXPECT_EQ(colorPanel->combinationLabels, (std::vector<std::string>{"木地板客厅:橡木地板"}));
+    EXPECT_EQ(CColorPanelDlg::Current()->Items().matchIndices, (std::vector<int>{1}));
+    EXPECT_EQ(CColorPanelDlg::Current()->Items().combinationLabels, (std::vector<std::string>{"木地板客厅:橡木地板"}));
     EXPECT_EQ(ItemText(IDC_ITEM_COUNT), "1");
 
     // Closing saves it.
-    ::SendMessageW(colorPanel->m_hWnd, WM_CLOSE, 0, 0);
+    ::SendMessageW(CColorPanelDlg::Current()->m_hWnd, WM_CLOSE, 0, 0);
     fw::PumpMessages();
     CombinationLibrary saved;
     ASSERT_EQ(ReadCombinationFile(libraryPath, saved), 1);
@@ -174,7 +174,7 @@ TEST_F(Panel, MaintenanceThatChangesNothingLeavesTheLibraryUnmodified)
     ASSERT_NE(Go(), nullptr);
     // A running automatic change stops before the dialog can change the library under it.
     Command(IDC_AUTO_CHANGE);
-    ASSERT_NE(colorPanel->timerId, 0u);
+    ASSERT_NE(CColorPanelDlg::Current()->TimerId(), 0u);
     int runs = 0;
     fw::SetModalDialogHook([&](CDialog& dialog) {
         ++runs;
@@ -182,9 +182,9 @@ TEST_F(Panel, MaintenanceThatChangesNothingLeavesTheLibraryUnmodified)
     });
     Command(ID_LIBRARY_MAINTENANCE);
     EXPECT_EQ(runs, 1);
-    EXPECT_EQ(colorPanel->timerId, 0u);
-    EXPECT_FALSE(colorPanel->libraryModified);
-    EXPECT_EQ(colorPanel->matchIndices, (std::vector<int>{0, 2}));
+    EXPECT_EQ(CColorPanelDlg::Current()->TimerId(), 0u);
+    EXPECT_FALSE(CColorPanelDlg::Current()->Session().libraryModified);
+    EXPECT_EQ(CColorPanelDlg::Current()->Items().matchIndices, (std::vector<int>{0, 2}));
 }
 
 }  // namespace

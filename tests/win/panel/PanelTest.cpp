@@ -28,16 +28,16 @@ TEST_F(Panel, GoOpensThePanelInExpertModeWithTheLibrarysSpaceTypes)
 {
     ASSERT_NE(Go(), nullptr);
     EXPECT_TRUE(boxes.empty());
-    EXPECT_EQ(fw::GetText(colorPanel->m_hWnd), "染界");
-    EXPECT_TRUE(colorPanel->IsWindowVisible());
+    EXPECT_EQ(fw::GetText(CColorPanelDlg::Current()->m_hWnd), "染界");
+    EXPECT_TRUE(CColorPanelDlg::Current()->IsWindowVisible());
 
-    CComboBox& modes = colorPanel->modeList;
+    CComboBox& modes = CColorPanelDlg::Current()->ModeList();
     ASSERT_EQ(modes.GetCount(), 3);
     EXPECT_EQ(modes.GetLBText(0), "专家配色");
     EXPECT_EQ(modes.GetLBText(1), "颜色循环");
     EXPECT_EQ(modes.GetLBText(2), "选择贴图");
     EXPECT_EQ(modes.GetCurSel(), 0);
-    EXPECT_EQ(colorPanel->mode, ModeExpert);
+    EXPECT_EQ(CColorPanelDlg::Current()->Items().mode, ModeExpert);
 
     // Expert mode: the space type and the stepping controls, no sliders.
     for (int id : {IDC_SPACE_TYPE, IDC_ITEM_INDEX, IDC_ITEM_COUNT, IDC_ITEM_MENU, IDC_LIBRARY_BUTTON,
@@ -48,50 +48,50 @@ TEST_F(Panel, GoOpensThePanelInExpertModeWithTheLibrarysSpaceTypes)
         EXPECT_FALSE(Shown(id)) << id;
 
     // The first category is chosen and its combinations are listed.
-    EXPECT_EQ(colorPanel->library.GetCount(), 3);
-    EXPECT_EQ(colorPanel->spaceType, "住宅/客厅/");
+    EXPECT_EQ(CColorPanelDlg::Current()->Session().library.GetCount(), 3);
+    EXPECT_EQ(CColorPanelDlg::Current()->Items().spaceType, "住宅/客厅/");
     EXPECT_EQ(ItemText(IDC_SPACE_TYPE), "住宅/客厅/");
-    EXPECT_EQ(colorPanel->matchIndices, (std::vector<int>{0, 2}));
-    EXPECT_EQ(colorPanel->combinationLabels,
+    EXPECT_EQ(CColorPanelDlg::Current()->Items().matchIndices, (std::vector<int>{0, 2}));
+    EXPECT_EQ(CColorPanelDlg::Current()->Items().combinationLabels,
               (std::vector<std::string>{"暖色客厅:米色墙面", "木地板客厅:橡木地板"}));
-    EXPECT_EQ(colorPanel->itemCount, 2);
+    EXPECT_EQ(CColorPanelDlg::Current()->Items().itemCount, 2);
     EXPECT_EQ(ItemText(IDC_ITEM_COUNT), "2");
     EXPECT_EQ(ItemText(IDC_ITEM_INDEX), "1");
-    EXPECT_FALSE(colorPanel->indexEdited);
+    EXPECT_FALSE(CColorPanelDlg::Current()->IndexEdited());
     EXPECT_EQ(ItemText(IDC_PROMPT_LABEL), "空间类型：");
-    EXPECT_EQ(colorPanel->spaceTypeBox.Tree().GetCount(), 3u);  // 住宅, 客厅, 卧室
+    EXPECT_EQ(CColorPanelDlg::Current()->SpaceTypeBox().Tree().GetCount(), 3u);  // 住宅, 客厅, 卧室
 
     EXPECT_EQ(ItemText(IDC_LIBRARY_BUTTON), "加入图库");
     EXPECT_FALSE(Enabled(IDC_LIBRARY_BUTTON));
-    EXPECT_EQ(colorPanel->hue, 0.0);
-    EXPECT_EQ(colorPanel->saturation, 0.05);
-    EXPECT_EQ(colorPanel->brightness, 0.05);
-    EXPECT_GT(colorPanel->collapseHeight, 0);
+    EXPECT_EQ(CColorPanelDlg::Current()->Cycle().hue, 0.0);
+    EXPECT_EQ(CColorPanelDlg::Current()->Cycle().saturation, 0.05);
+    EXPECT_EQ(CColorPanelDlg::Current()->Cycle().brightness, 0.05);
+    EXPECT_GT(CColorPanelDlg::Current()->CollapseHeight(), 0);
     EXPECT_NE(reinterpret_cast<HICON>(::SendMessageW(Item(IDC_ITEM_MENU), BM_GETIMAGE, IMAGE_ICON, 0)), nullptr);
-    EXPECT_EQ(colorPanel->hueSlider.maxValue, 360.0);
-    EXPECT_EQ(colorPanel->hueSlider.channel, 0);
-    EXPECT_EQ(colorPanel->saturationSlider.values[1], 0.1);
-    EXPECT_EQ(colorPanel->brightnessSlider.values[2], 0.9);
-    EXPECT_EQ(colorPanel->brightnessSlider.bufferReady, 1);
+    EXPECT_EQ(CColorPanelDlg::Current()->HueSlider().maxValue, 360.0);
+    EXPECT_EQ(CColorPanelDlg::Current()->HueSlider().channel, 0);
+    EXPECT_EQ(CColorPanelDlg::Current()->SaturationSlider().values[1], 0.1);
+    EXPECT_EQ(CColorPanelDlg::Current()->BrightnessSlider().values[2], 0.9);
+    EXPECT_EQ(CColorPanelDlg::Current()->BrightnessSlider().bufferReady, 1);
 }
 
 TEST_F(Panel, ChoosingASpaceTypeListsItsCombinations)
 {
     ASSERT_NE(Go(), nullptr);
-    CComboTree& tree = colorPanel->spaceTypeBox.Tree();
+    CComboTree& tree = CColorPanelDlg::Current()->SpaceTypeBox().Tree();
     HTREEITEM home = tree.GetRootItem();
     HTREEITEM bedroom = tree.GetNextSiblingItem(tree.GetChildItem(home));
     ASSERT_EQ(tree.GetItemText(bedroom), "卧室");
     tree.SelectItem(bedroom);
-    ::SendMessageW(colorPanel->m_hWnd, WM_TREECOMBO_SELECT, reinterpret_cast<WPARAM>(bedroom), 0);
-    EXPECT_EQ(colorPanel->spaceType, "住宅/卧室/");
-    EXPECT_EQ(colorPanel->combinationLabels, (std::vector<std::string>{"冷色卧室:浅蓝墙面"}));
+    ::SendMessageW(CColorPanelDlg::Current()->m_hWnd, WM_TREECOMBO_SELECT, reinterpret_cast<WPARAM>(bedroom), 0);
+    EXPECT_EQ(CColorPanelDlg::Current()->Items().spaceType, "住宅/卧室/");
+    EXPECT_EQ(CColorPanelDlg::Current()->Items().combinationLabels, (std::vector<std::string>{"冷色卧室:浅蓝墙面"}));
     EXPECT_EQ(ItemText(IDC_ITEM_COUNT), "1");
 
     // A category node of its own has no combination: an empty list.
     tree.SelectItem(home);
-    ::SendMessageW(colorPanel->m_hWnd, WM_TREECOMBO_SELECT, reinterpret_cast<WPARAM>(home), 0);
-    EXPECT_EQ(colorPanel->itemCount, 0);
+    ::SendMessageW(CColorPanelDlg::Current()->m_hWnd, WM_TREECOMBO_SELECT, reinterpret_cast<WPARAM>(home), 0);
+    EXPECT_EQ(CColorPanelDlg::Current()->Items().itemCount, 0);
     for (int id : {IDC_PREVIOUS_ITEM, IDC_NEXT_ITEM, IDC_AUTO_CHANGE, IDC_ITEM_MENU})
         EXPECT_FALSE(Enabled(id)) << id;
 }
@@ -105,7 +105,7 @@ TEST_F(Panel, ASecondGoShowsTheSamePanelUnchanged)
     host.ClearCalls();
     EXPECT_EQ(Go(), first);
     EXPECT_TRUE(first->IsWindowVisible());
-    EXPECT_EQ(first->mode, ModeCycle);
+    EXPECT_EQ(first->Items().mode, ModeCycle);
     EXPECT_EQ(host.CountCalls("pluginFinished"), 0);
     EXPECT_TRUE(boxes.empty());
 }
@@ -115,7 +115,7 @@ TEST_F(Panel, OnlyTheExactEventStringsAct)
     for (const char* event : {"Go", "GO", "go ", " go", "", "FileOpened ", "newmodelloaded"})
         pluginCallbacks.hostEvent(event);
     pluginCallbacks.hostEvent(nullptr);
-    EXPECT_EQ(colorPanel, nullptr);
+    EXPECT_EQ(CColorPanelDlg::Current(), nullptr);
     EXPECT_TRUE(host.calls.empty());
     EXPECT_TRUE(boxes.empty());
 }
@@ -130,10 +130,10 @@ TEST_F(Panel, ModelEventsForgetTheClassificationButKeepTheCurrentMaterial)
         pluginCallbacks.hostEvent(event);
         EXPECT_TRUE(surfaceClasses.empty()) << event;
         EXPECT_EQ(surfaceClasses.capacity(), 0u) << event;
-        ASSERT_EQ(currentMaterialHandles.size(), 1u);
-        EXPECT_EQ(currentMaterialHandles[0], ceilingMaterial);
+        ASSERT_EQ(CurrentHandles().size(), 1u);
+        EXPECT_EQ(CurrentHandles()[0], ceilingMaterial);
         EXPECT_EQ(selectedSurfaces, std::vector<unsigned>{ceilingSurface});
-        EXPECT_EQ(colorPanel->originalMaterials.size(), 1u);
+        EXPECT_EQ(CColorPanelDlg::Current()->Painter().originalMaterials.size(), 1u);
         EXPECT_TRUE(host.calls.empty()) << event;  // nothing visible happens
     }
 }
@@ -150,50 +150,51 @@ TEST_F(Panel, APickSelectsTheSurfaceAndShowsItsColour)
     LeftClick(100, 300);
     EXPECT_EQ(host.selection, std::vector<unsigned>{floorSurface});
     EXPECT_EQ(selectedSurfaces, std::vector<unsigned>{floorSurface});
-    EXPECT_EQ(currentMaterialHandles, std::vector<unsigned>{floorMaterial});
+    EXPECT_EQ(CurrentHandles(), std::vector<unsigned>{floorMaterial});
     EXPECT_EQ(host.CountCalls("SetSelection"), 1);
     EXPECT_EQ(host.CountCalls("Redraw"), 1);
     // (0.5, 0.25, 0): hue 30, saturation 1, brightness 0.5; the sliders show it.
-    EXPECT_NEAR(colorPanel->hue, 30.0, 1e-9);
-    EXPECT_NEAR(colorPanel->saturation, 1.0, 1e-9);
-    EXPECT_NEAR(colorPanel->brightness, 0.5, 1e-9);
-    EXPECT_NEAR(colorPanel->saturationSlider.values[0], 30.0, 0.5);
-    ASSERT_EQ(colorPanel->originalMaterials.size(), 1u);
-    EXPECT_EQ(colorPanel->originalMaterials[0].materialHandle, floorMaterial);
+    EXPECT_NEAR(CColorPanelDlg::Current()->Cycle().hue, 30.0, 1e-9);
+    EXPECT_NEAR(CColorPanelDlg::Current()->Cycle().saturation, 1.0, 1e-9);
+    EXPECT_NEAR(CColorPanelDlg::Current()->Cycle().brightness, 0.5, 1e-9);
+    EXPECT_NEAR(CColorPanelDlg::Current()->SaturationSlider().values[0], 30.0, 0.5);
+    ASSERT_EQ(CColorPanelDlg::Current()->Painter().originalMaterials.size(), 1u);
+    EXPECT_EQ(CColorPanelDlg::Current()->Painter().originalMaterials[0].materialHandle, floorMaterial);
 
     // A second pick leaves exactly the second surface selected; a miss changes nothing.
     LeftClick(20, 150);
     EXPECT_EQ(host.selection, std::vector<unsigned>{wallSurface});
-    EXPECT_EQ(currentMaterialHandles, std::vector<unsigned>{wallMaterial});
+    EXPECT_EQ(CurrentHandles(), std::vector<unsigned>{wallMaterial});
     host.ClearCalls();
     LeftClick(500, 500);
     EXPECT_EQ(host.CountCalls("SetSelection"), 0);
     EXPECT_EQ(host.CountCalls("GetMaterial"), 0);
     EXPECT_EQ(selectedSurfaces, std::vector<unsigned>{wallSurface});
-    EXPECT_EQ(currentMaterialHandles, std::vector<unsigned>{wallMaterial});
+    EXPECT_EQ(CurrentHandles(), std::vector<unsigned>{wallMaterial});
 
     // Another surface of a remembered material adds no second record.
     LeftClick(180, 150);
-    EXPECT_EQ(colorPanel->originalMaterials.size(), 2u);
+    EXPECT_EQ(CColorPanelDlg::Current()->Painter().originalMaterials.size(), 2u);
 
     // A black material: floors on the panel, black on the sliders.
     LeftClick(60, 60);
-    EXPECT_EQ(colorPanel->saturation, 0.05);
-    EXPECT_EQ(colorPanel->brightness, 0.05);
-    EXPECT_EQ(colorPanel->hueSlider.values[2], 0.0);
+    EXPECT_EQ(CColorPanelDlg::Current()->Cycle().saturation, 0.05);
+    EXPECT_EQ(CColorPanelDlg::Current()->Cycle().brightness, 0.05);
+    EXPECT_EQ(CColorPanelDlg::Current()->HueSlider().values[2], 0.0);
 }
 
 TEST_F(Panel, NoPickWhileTheAutomaticChangeRuns)
 {
     ASSERT_NE(Go(), nullptr);
-    colorPanel->timerId = 1;
+    ::SendMessageW(Item(IDC_AUTO_CHANGE), BM_CLICK, 0, 0);
+    ASSERT_NE(CColorPanelDlg::Current()->TimerId(), 0u);
     host.ClearCalls();
     LeftClick(100, 50);
     RightClick(100, 50, ID_CLASSIFY_CEILING);
     EXPECT_TRUE(host.calls.empty());
     EXPECT_TRUE(menus.empty());
     EXPECT_TRUE(surfaceClasses.empty());
-    colorPanel->timerId = 0;
+    ::SendMessageW(Item(IDC_AUTO_CHANGE), BM_CLICK, 0, 0);
 }
 
 TEST_F(Panel, ARightClickPicksThenShowsTheClassificationMenuOwnedByThePanel)
@@ -205,7 +206,7 @@ TEST_F(Panel, ARightClickPicksThenShowsTheClassificationMenuOwnedByThePanel)
     RightClick(100, 50, ID_CLASSIFY_CEILING);
     ASSERT_EQ(menus.size(), 1u);
     const MenuShown& menu = menus[0];
-    EXPECT_EQ(menu.owner, colorPanel->m_hWnd);
+    EXPECT_EQ(menu.owner, CColorPanelDlg::Current()->m_hWnd);
     EXPECT_EQ(menu.x, 100);
     EXPECT_EQ(menu.y, 50);
     EXPECT_TRUE(menu.flags & TPM_RIGHTBUTTON);
@@ -261,7 +262,7 @@ TEST_F(Panel, RestoreAndRemoveTextureCommands)
     EXPECT_STREQ(host.Material(texturedMaterial).mapFile[0].Text(), "");
     EXPECT_EQ(host.CallsSince("SetMaterial"), "SetMaterial " + std::to_string(texturedMaterial) +
                                                   "|CalculateSurfaceColor|Redraw");
-    EXPECT_EQ(host.Material(texturedMaterial).params1[3], colorPanel->originalMaterials[0].material.params1[3]);
+    EXPECT_EQ(host.Material(texturedMaterial).params1[3], CColorPanelDlg::Current()->Painter().originalMaterials[0].material.params1[3]);
 
     RightClick(60, 60, ID_RESTORE_MATERIAL);
     EXPECT_STREQ(host.Material(texturedMaterial).mapFile[0].Text(), "oak.jpg");
@@ -274,7 +275,7 @@ TEST_F(Panel, ColourCyclingHidesTheSteppingControlsAndShortensThePanel)
     ASSERT_NE(Go(), nullptr);
     const int fullHeight = WindowHeight();
     ChooseMode(ModeCycle);
-    EXPECT_EQ(colorPanel->mode, ModeCycle);
+    EXPECT_EQ(CColorPanelDlg::Current()->Items().mode, ModeCycle);
     for (int id : {IDC_SPACE_TYPE, IDC_TEXTURE_FOLDER, IDC_CHOOSE_FOLDER, IDC_ITEM_INDEX, IDC_ITEM_COUNT,
                    IDC_ITEM_MENU, IDC_LIBRARY_BUTTON, IDC_PREVIOUS_ITEM, IDC_NEXT_ITEM})
         EXPECT_FALSE(Shown(id)) << id;
@@ -283,24 +284,24 @@ TEST_F(Panel, ColourCyclingHidesTheSteppingControlsAndShortensThePanel)
         EXPECT_TRUE(Shown(id)) << id;
     EXPECT_EQ(ItemText(IDC_PROMPT_LABEL), "进行颜色循环：");
     EXPECT_EQ(ItemText(IDC_DESCRIPTION), "");
-    EXPECT_FALSE(colorPanel->expanded);
-    EXPECT_EQ(WindowHeight(), fullHeight - colorPanel->collapseHeight);
+    EXPECT_FALSE(CColorPanelDlg::Current()->Expanded());
+    EXPECT_EQ(WindowHeight(), fullHeight - CColorPanelDlg::Current()->CollapseHeight());
     EXPECT_TRUE(Enabled(IDC_AUTO_CHANGE));
     EXPECT_TRUE(Enabled(IDC_HUE_SLIDER));
 
     // The radio buttons follow the click; the label changes at the next switch.
     ::SendMessageW(Item(IDC_CYCLE_BRIGHTNESS), BM_CLICK, 0, 0);
-    EXPECT_EQ(colorPanel->cycleChannel, CycleBrightness);
+    EXPECT_EQ(CColorPanelDlg::Current()->Cycle().cycleChannel, CycleBrightness);
     EXPECT_EQ(ItemText(IDC_PROMPT_LABEL), "进行颜色循环：");
     ChooseMode(ModeCycle);
     EXPECT_EQ(ItemText(IDC_PROMPT_LABEL), "进行亮度循环：");
-    EXPECT_EQ(WindowHeight(), fullHeight - colorPanel->collapseHeight);  // not shortened twice
+    EXPECT_EQ(WindowHeight(), fullHeight - CColorPanelDlg::Current()->CollapseHeight());  // not shortened twice
     ::SendMessageW(Item(IDC_CYCLE_SATURATION), BM_CLICK, 0, 0);
     ChooseMode(ModeCycle);
     EXPECT_EQ(ItemText(IDC_PROMPT_LABEL), "进行纯度循环：");
 
     ChooseMode(ModeExpert);
-    EXPECT_TRUE(colorPanel->expanded);
+    EXPECT_TRUE(CColorPanelDlg::Current()->Expanded());
     EXPECT_EQ(WindowHeight(), fullHeight);
     EXPECT_EQ(ItemText(IDC_PROMPT_LABEL), "请选择空间类型：");
     EXPECT_TRUE(Shown(IDC_SPACE_TYPE));
@@ -338,36 +339,35 @@ TEST_F(Panel, MenuModeSwitchesNeedAPickedSurface)
     ASSERT_NE(Go(), nullptr);
     Command(ID_COLOR_CHANGE);
     Command(ID_CHOOSE_TEXTURE);
-    EXPECT_EQ(colorPanel->mode, ModeExpert);
-    EXPECT_EQ(colorPanel->modeList.GetCurSel(), 0);
+    EXPECT_EQ(CColorPanelDlg::Current()->Items().mode, ModeExpert);
+    EXPECT_EQ(CColorPanelDlg::Current()->ModeList().GetCurSel(), 0);
 
     RightClick(100, 50, ID_COLOR_CHANGE);
-    EXPECT_EQ(colorPanel->mode, ModeCycle);
-    EXPECT_EQ(colorPanel->modeList.GetCurSel(), 1);
+    EXPECT_EQ(CColorPanelDlg::Current()->Items().mode, ModeCycle);
+    EXPECT_EQ(CColorPanelDlg::Current()->ModeList().GetCurSel(), 1);
     EXPECT_TRUE(Shown(IDC_HUE_SLIDER));
-    EXPECT_FALSE(colorPanel->expanded);
+    EXPECT_FALSE(CColorPanelDlg::Current()->Expanded());
 
     RightClick(100, 50, ID_CHOOSE_TEXTURE);
-    EXPECT_EQ(colorPanel->mode, ModeTexture);
-    EXPECT_EQ(colorPanel->modeList.GetCurSel(), 2);
-    EXPECT_TRUE(colorPanel->expanded);
+    EXPECT_EQ(CColorPanelDlg::Current()->Items().mode, ModeTexture);
+    EXPECT_EQ(CColorPanelDlg::Current()->ModeList().GetCurSel(), 2);
+    EXPECT_TRUE(CColorPanelDlg::Current()->Expanded());
     EXPECT_EQ(ItemText(IDC_LIBRARY_BUTTON), "清除贴图");
 }
 
 TEST_F(Panel, ANonNumberInTheIndexBoxIsRefused)
 {
     ASSERT_NE(Go(), nullptr);
+    // The panel's own writing of the index box is not the user's typing.
+    CColorPanelDlg::Current()->WriteFields();
+    EXPECT_FALSE(CColorPanelDlg::Current()->IndexEdited());
     ::SetWindowTextW(Item(IDC_ITEM_INDEX), L"abc");
-    EXPECT_TRUE(colorPanel->indexEdited);
-    colorPanel->description = "kept";
+    EXPECT_TRUE(CColorPanelDlg::Current()->IndexEdited());
+    CColorPanelDlg::Current()->Painter().description = "kept";
     ChooseMode(ModeCycle);
     ASSERT_FALSE(boxes.empty());
     EXPECT_EQ(boxes[0].text, "请键入一个整数。");
-    EXPECT_EQ(colorPanel->itemIndex, 1);
-    // The panel's own writing of the index box is not the user's typing.
-    colorPanel->indexEdited = false;
-    colorPanel->WriteFields();
-    EXPECT_FALSE(colorPanel->indexEdited);
+    EXPECT_EQ(CColorPanelDlg::Current()->Items().itemIndex, 1);
 }
 
 // ---- Help -------------------------------------------------------------------
@@ -392,7 +392,7 @@ TEST_F(Panel, HelpOpensTheHelpFileBesideTheModuleAtTheTopic)
     helpCommands.clear();
     ASSERT_NE(Go(), nullptr);
     ::SendMessageW(Item(IDC_HELP_BUTTON), BM_CLICK, 0, 0);
-    colorPanel->helpTopic = "::/modes.htm";
+    CColorPanelDlg::Current()->Painter().helpTopic = "::/modes.htm";
     ::SendMessageW(Item(IDC_HELP_BUTTON), BM_CLICK, 0, 0);
     help::ResetBinding(nullptr);
     const std::wstring folder = fw::Widen(CColorPanelDlg::ModuleFolder());
@@ -408,8 +408,8 @@ TEST_F(Panel, CloseEndsTheActivityAndTheNextGoStartsAfresh)
     LeftClick(100, 300);
     const std::string before = ReadBytes(libraryPath);
     host.ClearCalls();
-    ::SendMessageW(colorPanel->m_hWnd, WM_CLOSE, 0, 0);
-    EXPECT_EQ(colorPanel, nullptr);
+    ::SendMessageW(CColorPanelDlg::Current()->m_hWnd, WM_CLOSE, 0, 0);
+    EXPECT_EQ(CColorPanelDlg::Current(), nullptr);
     EXPECT_EQ(host.calls, (std::vector<std::string>{"pluginFinished", "ClearSelection", "Redraw"}));
     EXPECT_EQ(ReadBytes(libraryPath), before);  // unchanged library: not written
     EXPECT_TRUE(boxes.empty());
@@ -417,9 +417,9 @@ TEST_F(Panel, CloseEndsTheActivityAndTheNextGoStartsAfresh)
     // The classification and the current material outlive the panel; the
     // new panel's colour starts from that material and it remembers nothing.
     ASSERT_NE(Go(), nullptr);
-    EXPECT_TRUE(colorPanel->originalMaterials.empty());
-    EXPECT_NEAR(colorPanel->hue, 30.0, 1e-9);
-    EXPECT_NEAR(colorPanel->brightness, 0.5, 1e-9);
+    EXPECT_TRUE(CColorPanelDlg::Current()->Painter().originalMaterials.empty());
+    EXPECT_NEAR(CColorPanelDlg::Current()->Cycle().hue, 30.0, 1e-9);
+    EXPECT_NEAR(CColorPanelDlg::Current()->Cycle().brightness, 0.5, 1e-9);
     Command(ID_RESTORE_MATERIAL);  // nothing remembered yet: nothing written
     EXPECT_EQ(host.CountCalls("SetMaterial"), 0);
 }
@@ -428,11 +428,11 @@ TEST_F(Panel, EscapeClosesThePanelAndEnterDoesNot)
 {
     ASSERT_NE(Go(), nullptr);
     Command(IDOK);
-    ASSERT_NE(colorPanel, nullptr);
-    EXPECT_TRUE(colorPanel->IsWindowVisible());
+    ASSERT_NE(CColorPanelDlg::Current(), nullptr);
+    EXPECT_TRUE(CColorPanelDlg::Current()->IsWindowVisible());
     host.ClearCalls();
     Command(IDCANCEL);
-    EXPECT_EQ(colorPanel, nullptr);
+    EXPECT_EQ(CColorPanelDlg::Current(), nullptr);
     EXPECT_EQ(host.calls, (std::vector<std::string>{"pluginFinished", "ClearSelection", "Redraw"}));
 }
 
@@ -441,9 +441,9 @@ TEST_F(Panel, CloseWritesAModifiedLibrary)
     ASSERT_NE(Go(), nullptr);
     CombinationRecord record;
     InitCombinationRecord(record, "新方案", "办公/", "白墙");
-    colorPanel->library.Append(record);
-    colorPanel->libraryModified = true;
-    ::SendMessageW(colorPanel->m_hWnd, WM_CLOSE, 0, 0);
+    CColorPanelDlg::Current()->Session().library.Append(record);
+    CColorPanelDlg::Current()->Session().libraryModified = true;
+    ::SendMessageW(CColorPanelDlg::Current()->m_hWnd, WM_CLOSE, 0, 0);
     EXPECT_TRUE(boxes.empty());
     CombinationLibrary saved;
     ASSERT_EQ(ReadCombinationFile(libraryPath, saved), 1);
@@ -454,13 +454,13 @@ TEST_F(Panel, CloseWritesAModifiedLibrary)
 TEST_F(Panel, AFailedSaveIsReportedWithTheFileName)
 {
     ASSERT_NE(Go(), nullptr);
-    colorPanel->libraryModified = true;
+    CColorPanelDlg::Current()->Session().libraryModified = true;
     // Another program holds the file open without sharing it.
     HANDLE held = CreateFileW(fw::Widen(libraryPath).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
-    ::SendMessageW(colorPanel->m_hWnd, WM_CLOSE, 0, 0);
+    ::SendMessageW(CColorPanelDlg::Current()->m_hWnd, WM_CLOSE, 0, 0);
     CloseHandle(held);
-    EXPECT_EQ(colorPanel, nullptr);
+    EXPECT_EQ(CColorPanelDlg::Current(), nullptr);
     // The failure with its reason, then the offer to keep the work elsewhere (declined).
     ASSERT_EQ(boxes.size(), 2u);
     ExpectSaveFailure(boxes[0].text, libraryPath);
@@ -477,15 +477,15 @@ TEST_F(Panel, AnUnreadableLibraryIsKeptAsideBeforeTheFirstSave)
     ASSERT_NE(Go(), nullptr);
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text, kNotOurFileMessage);
-    EXPECT_EQ(colorPanel->library.GetCount(), 0);
-    EXPECT_EQ(colorPanel->spaceTypeBox.Tree().GetCount(), 0u);
-    EXPECT_EQ(colorPanel->itemCount, 0);
+    EXPECT_EQ(CColorPanelDlg::Current()->Session().library.GetCount(), 0);
+    EXPECT_EQ(CColorPanelDlg::Current()->SpaceTypeBox().Tree().GetCount(), 0u);
+    EXPECT_EQ(CColorPanelDlg::Current()->Items().itemCount, 0);
 
     CombinationRecord record;
     InitCombinationRecord(record, "新方案", "办公/", "白墙");
-    colorPanel->library.Append(record);
-    colorPanel->libraryModified = true;
-    ::SendMessageW(colorPanel->m_hWnd, WM_CLOSE, 0, 0);
+    CColorPanelDlg::Current()->Session().library.Append(record);
+    CColorPanelDlg::Current()->Session().libraryModified = true;
+    ::SendMessageW(CColorPanelDlg::Current()->m_hWnd, WM_CLOSE, 0, 0);
     EXPECT_EQ(ReadBytes(libraryPath + ".bak"), foreign);
     ASSERT_EQ(boxes.size(), 2u);
     EXPECT_EQ(boxes[1].text, "原图库文件不能读取，已改名保存为“" + libraryPath + ".bak”，新的图库另行保存。");
@@ -496,8 +496,8 @@ TEST_F(Panel, AnUnreadableLibraryIsKeptAsideBeforeTheFirstSave)
     // A second unreadable file does not replace the first backup.
     WriteBytes(libraryPath, "junk");
     ASSERT_NE(Go(), nullptr);
-    colorPanel->libraryModified = true;
-    ::SendMessageW(colorPanel->m_hWnd, WM_CLOSE, 0, 0);
+    CColorPanelDlg::Current()->Session().libraryModified = true;
+    ::SendMessageW(CColorPanelDlg::Current()->m_hWnd, WM_CLOSE, 0, 0);
     EXPECT_EQ(ReadBytes(libraryPath + ".bak"), foreign);
     EXPECT_EQ(ReadBytes(libraryPath + ".bak2"), "junk");
 }
@@ -527,7 +527,7 @@ TEST_F(Panel, TheLibraryButtonStoresTheClassifiedRoomAndSavesAtOnce)
     Command(IDC_LIBRARY_BUTTON);
 
     EXPECT_TRUE(boxes.empty());
-    EXPECT_TRUE(colorPanel->libraryModified);
+    EXPECT_TRUE(CColorPanelDlg::Current()->Session().libraryModified);
     CombinationLibrary saved;
     ASSERT_EQ(ReadCombinationFile(libraryPath, saved), 1);
     ASSERT_EQ(saved.GetCount(), 4);
@@ -550,8 +550,8 @@ TEST_F(Panel, AnAddWhoseSaveFailsIsReportedAndSavedAgainAtClose)
 
     ASSERT_EQ(boxes.size(), 1u);
     ExpectSaveFailure(boxes[0].text, libraryPath);
-    EXPECT_EQ(colorPanel->library.GetCount(), 4);  // the library in memory keeps the record
-    ::SendMessageW(colorPanel->m_hWnd, WM_CLOSE, 0, 0);
+    EXPECT_EQ(CColorPanelDlg::Current()->Session().library.GetCount(), 4);  // the library in memory keeps the record
+    ::SendMessageW(CColorPanelDlg::Current()->m_hWnd, WM_CLOSE, 0, 0);
     CombinationLibrary saved;
     ASSERT_EQ(ReadCombinationFile(libraryPath, saved), 1);
     EXPECT_EQ(saved.GetCount(), 4);

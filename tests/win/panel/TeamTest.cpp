@@ -131,8 +131,8 @@ TEST_F(TeamChild, Act)
     SetEvent(loaded);
     ASSERT_EQ(WaitForSingleObject(go, 60000), WAIT_OBJECT_0);
 
-    CombinationLibrary& library = colorPanel->library;
-    LibraryChanges& changes = colorPanel->sharedLibrary.changes;
+    CombinationLibrary& library = CColorPanelDlg::Current()->Session().library;
+    LibraryChanges& changes = CColorPanelDlg::Current()->Session().sharedLibrary.changes;
     const int index = FindCombination(library, order.name, "住宅/客厅/");
     if (order.action == "add") {
         RightClick(100, 50, ID_CLASSIFY_CEILING);
@@ -146,16 +146,16 @@ TEST_F(TeamChild, Act)
         const CombinationRecord before = library[index];
         SetField(library[index].shortDescription, order.text);
         changes.Changed(before, library[index]);
-        colorPanel->libraryModified = true;
+        CColorPanelDlg::Current()->Session().libraryModified = true;
         if (order.action == "crash")  // dies with the new file written, before it replaces the old one
-            colorPanel->sharedLibrary.beforeReplace = [] { ExitProcess(3); };
+            CColorPanelDlg::Current()->Session().sharedLibrary.beforeReplace = [] { ExitProcess(3); };
     } else if (order.action == "delete") {
         ASSERT_GE(index, 0);
         changes.Deleted(library[index]);
         library.RemoveAt(index);
-        colorPanel->libraryModified = true;
+        CColorPanelDlg::Current()->Session().libraryModified = true;
     }
-    ::SendMessageW(colorPanel->m_hWnd, WM_CLOSE, 0, 0);
+    ::SendMessageW(CColorPanelDlg::Current()->m_hWnd, WM_CLOSE, 0, 0);
     std::string lines;
     for (const Box& box : boxes)
         lines += box.text + "\n";
@@ -264,10 +264,10 @@ TEST_F(Team, ALibraryHeldOpenWhileThePanelOpensIsNeverWrittenOver)
     ASSERT_NE(Go(), nullptr);
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text.rfind("图库文件“" + libraryPath + "”现在不能读取：", 0), 0u) << boxes[0].text;
-    EXPECT_EQ(colorPanel->library.GetCount(), 0);
+    EXPECT_EQ(CColorPanelDlg::Current()->Session().library.GetCount(), 0);
     AddThroughDialog("新客厅");
     EXPECT_EQ(holder.Finish(), 0u);
-    ::SendMessageW(colorPanel->m_hWnd, WM_CLOSE, 0, 0);
+    ::SendMessageW(CColorPanelDlg::Current()->m_hWnd, WM_CLOSE, 0, 0);
     EXPECT_EQ(GetFileAttributesW(fw::Widen(libraryPath + ".bak").c_str()), INVALID_FILE_ATTRIBUTES);
     EXPECT_EQ(Saved(), (std::vector<std::string>{"住宅/客厅/暖色客厅=米色墙面", "住宅/卧室/冷色卧室=浅蓝墙面",
                                                  "住宅/客厅/木地板客厅=橡木地板", "团队/新客厅=desc"}));
@@ -282,13 +282,13 @@ TEST_F(Team, AColleaguesSaveNeitherHoldsTheOpeningNorLosesTheAddition)
     const ULONGLONG start = GetTickCount64();
     ASSERT_NE(Go(), nullptr);
     EXPECT_LT(GetTickCount64() - start, 1000u) << "opening waited for the lock";
-    EXPECT_EQ(colorPanel->library.GetCount(), 3);
+    EXPECT_EQ(CColorPanelDlg::Current()->Session().library.GetCount(), 3);
     AddThroughDialog("新客厅");
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text, "图库正由其他设计师保存，您的更改已保留，将在下次保存时写入");
     EXPECT_EQ(Saved().size(), 3u);
     colleague.Release();
-    ::SendMessageW(colorPanel->m_hWnd, WM_CLOSE, 0, 0);
+    ::SendMessageW(CColorPanelDlg::Current()->m_hWnd, WM_CLOSE, 0, 0);
     EXPECT_EQ(Saved().size(), 4u);
 }
 
@@ -301,7 +301,7 @@ TEST_F(Team, ALockBusyThroughTheCloseOffersTheExchangeFile)
     ASSERT_NE(Go(), nullptr);
     AddThroughDialog("新客厅");
     ASSERT_EQ(boxes.size(), 1u);
-    ::SendMessageW(colorPanel->m_hWnd, WM_CLOSE, 0, 0);
+    ::SendMessageW(CColorPanelDlg::Current()->m_hWnd, WM_CLOSE, 0, 0);
     ASSERT_EQ(boxes.size(), 3u);
     ExpectSaveFailure(boxes[1].text, libraryPath);
     EXPECT_NE(boxes[1].text.find("图库正由其他设计师保存"), std::string::npos);
@@ -328,7 +328,7 @@ TEST_F(Team, ALockThatCannotBeCreatedIsReportedAtOnce)
     EXPECT_NE(boxes[0].text.find("不能建立图库的锁文件“" + LockPathFor(libraryPath) + "”："), std::string::npos)
         << boxes[0].text;
     RemoveDirectoryW(lock.c_str());
-    ::SendMessageW(colorPanel->m_hWnd, WM_CLOSE, 0, 0);
+    ::SendMessageW(CColorPanelDlg::Current()->m_hWnd, WM_CLOSE, 0, 0);
     EXPECT_EQ(Saved().size(), 4u);
 }
 
@@ -342,7 +342,7 @@ TEST_F(Team, ClosingAfterAnAdditionWritesNothing)
     ASSERT_TRUE(GetFileAttributesExW(fw::Widen(libraryPath).c_str(), GetFileExInfoStandard, &added));
     EXPECT_EQ(added.nFileSizeLow, 32u + 4 * 12480u);
     Sleep(20);
-    ::SendMessageW(colorPanel->m_hWnd, WM_CLOSE, 0, 0);
+    ::SendMessageW(CColorPanelDlg::Current()->m_hWnd, WM_CLOSE, 0, 0);
     ASSERT_TRUE(GetFileAttributesExW(fw::Widen(libraryPath).c_str(), GetFileExInfoStandard, &closed));
     EXPECT_EQ(CompareFileTime(&added.ftLastWriteTime, &closed.ftLastWriteTime), 0);
     EXPECT_TRUE(boxes.empty());
@@ -365,7 +365,7 @@ TEST_F(Team, AReadOnlyLibraryTellsOnceAndTheCloseKeepsTheWorkInAnExchangeFile)
     name = "第二个";
     Command(IDC_LIBRARY_BUTTON);
     EXPECT_EQ(boxes.size(), 1u);  // told once
-    EXPECT_EQ(colorPanel->library.GetCount(), 5);
+    EXPECT_EQ(CColorPanelDlg::Current()->Session().library.GetCount(), 5);
 
     // At close: the offer, the export's file dialog, the exchange file.
     const std::string exchange = CColorPanelDlg::ModuleFolder() + "saved-work.tgv";
@@ -379,7 +379,7 @@ TEST_F(Team, AReadOnlyLibraryTellsOnceAndTheCloseKeepsTheWorkInAnExchangeFile)
         path = exchange;
         return true;
     });
-    ::SendMessageW(colorPanel->m_hWnd, WM_CLOSE, 0, 0);
+    ::SendMessageW(CColorPanelDlg::Current()->m_hWnd, WM_CLOSE, 0, 0);
     fw::SetFileDialogHandler(nullptr);
     ASSERT_EQ(boxes.size(), 2u);
     EXPECT_EQ(boxes[1].text, "图库文件“" + libraryPath +
@@ -407,17 +407,17 @@ TEST_F(Team, AtCloseTheUserIsToldWhatAnExchangeFileCannotKeep)
         boxes.clear();
         ASSERT_NE(Go(), nullptr);
         ASSERT_TRUE(SetFileAttributesW(wide.c_str(), FILE_ATTRIBUTE_READONLY));
-        CombinationLibrary& library = colorPanel->library;
-        colorPanel->sharedLibrary.changes.Deleted(library[0]);
+        CombinationLibrary& library = CColorPanelDlg::Current()->Session().library;
+        CColorPanelDlg::Current()->Session().sharedLibrary.changes.Deleted(library[0]);
         library.RemoveAt(0);
         if (withAddition) {
             CombinationRecord record;
             InitCombinationRecord(record, "新方案", "办公/", "白墙");
             library.Append(record);
-            colorPanel->sharedLibrary.changes.Added(record);
+            CColorPanelDlg::Current()->Session().sharedLibrary.changes.Added(record);
         }
-        colorPanel->libraryModified = true;
-        ::SendMessageW(colorPanel->m_hWnd, WM_CLOSE, 0, 0);
+        CColorPanelDlg::Current()->Session().libraryModified = true;
+        ::SendMessageW(CColorPanelDlg::Current()->m_hWnd, WM_CLOSE, 0, 0);
         SetFileAttributesW(wide.c_str(), FILE_ATTRIBUTE_NORMAL);
         ASSERT_EQ(boxes.size(), 2u);
         ExpectSaveFailure(boxes[0].text, libraryPath);
@@ -447,25 +447,25 @@ TEST_F(Team, AnAdditionOnTopOfAColleaguesSaveShowsTheSavedLibrary)
     AddThroughDialog("新客厅");
     EXPECT_TRUE(boxes.empty());
     std::vector<std::string> names;
-    for (const CombinationRecord& r : colorPanel->library)
+    for (const CombinationRecord& r : CColorPanelDlg::Current()->Session().library)
         names.push_back(FieldString(r.name));
     EXPECT_EQ(names, (std::vector<std::string>{"冷色卧室", "木地板客厅", "同事的方案", "新客厅"}));
     EXPECT_EQ(Saved().size(), 4u);
     std::vector<std::string> roots;
-    CComboTree& tree = colorPanel->spaceTypeBox.Tree();
+    CComboTree& tree = CColorPanelDlg::Current()->SpaceTypeBox().Tree();
     for (HTREEITEM item = tree.GetRootItem(); item != nullptr; item = tree.GetNextSiblingItem(item))
         roots.push_back(tree.GetItemText(item));
     EXPECT_EQ(roots, (std::vector<std::string>{"住宅", "办公", "团队"}));
     // The expert list of the chosen space type lists the saved library's records.
-    EXPECT_EQ(colorPanel->itemCount, static_cast<int>(colorPanel->matchIndices.size()));
-    for (int index : colorPanel->matchIndices)
-        EXPECT_LT(index, colorPanel->library.GetCount());
+    EXPECT_EQ(CColorPanelDlg::Current()->Items().itemCount, static_cast<int>(CColorPanelDlg::Current()->Items().matchIndices.size()));
+    for (int index : CColorPanelDlg::Current()->Items().matchIndices)
+        EXPECT_LT(index, CColorPanelDlg::Current()->Session().library.GetCount());
 }
 
 TEST_F(Team, TheSystemMenuReloadShowsAColleaguesAddition)
 {
     ASSERT_NE(Go(), nullptr);
-    HMENU menu = ::GetSystemMenu(colorPanel->m_hWnd, FALSE);
+    HMENU menu = ::GetSystemMenu(CColorPanelDlg::Current()->m_hWnd, FALSE);
     const int count = ::GetMenuItemCount(menu);
     ASSERT_GE(count, 2);
     // After one separator: reload, library maintenance, the scheme overview.
@@ -484,13 +484,13 @@ TEST_F(Team, TheSystemMenuReloadShowsAColleaguesAddition)
     theirs.Append(record);
     ASSERT_EQ(WriteCombinationFile(libraryPath, theirs), 1);
 
-    ::SendMessageW(colorPanel->m_hWnd, WM_SYSCOMMAND, 32848, 0);
-    EXPECT_EQ(colorPanel->library.GetCount(), 4);
-    EXPECT_NE(colorPanel->spaceTypeBox.Tree().GetCount(), 0u);
+    ::SendMessageW(CColorPanelDlg::Current()->m_hWnd, WM_SYSCOMMAND, 32848, 0);
+    EXPECT_EQ(CColorPanelDlg::Current()->Session().library.GetCount(), 4);
+    EXPECT_NE(CColorPanelDlg::Current()->SpaceTypeBox().Tree().GetCount(), 0u);
     bool found = false;
-    for (HTREEITEM item = colorPanel->spaceTypeBox.Tree().GetRootItem(); item != nullptr;
-         item = colorPanel->spaceTypeBox.Tree().GetNextSiblingItem(item))
-        found = found || colorPanel->spaceTypeBox.Tree().GetItemText(item) == "办公";
+    for (HTREEITEM item = CColorPanelDlg::Current()->SpaceTypeBox().Tree().GetRootItem(); item != nullptr;
+         item = CColorPanelDlg::Current()->SpaceTypeBox().Tree().GetNextSiblingItem(item))
+        found = found || CColorPanelDlg::Current()->SpaceTypeBox().Tree().GetItemText(item) == "办公";
     EXPECT_TRUE(found);
     EXPECT_TRUE(boxes.empty());
 }

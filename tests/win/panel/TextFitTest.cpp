@@ -177,11 +177,11 @@ protected:
 
     void ChooseLivingRoom()
     {
-        CComboTree& tree = colorPanel->spaceTypeBox.Tree();
+        CComboTree& tree = CColorPanelDlg::Current()->SpaceTypeBox().Tree();
         HTREEITEM living = tree.GetChildItem(tree.GetRootItem());
         ASSERT_EQ(tree.GetItemText(living), "客厅");
         tree.SelectItem(living);
-        ::SendMessageW(colorPanel->m_hWnd, WM_TREECOMBO_SELECT, reinterpret_cast<WPARAM>(living), 0);
+        ::SendMessageW(CColorPanelDlg::Current()->m_hWnd, WM_TREECOMBO_SELECT, reinterpret_cast<WPARAM>(living), 0);
     }
 
     // Opens a modal dialog by command and returns what Misfits says of it.
@@ -205,7 +205,7 @@ protected:
 TEST_F(TextFit, ThePanelInEveryModeShowsWholeTextsOrEllipses)
 {
     ASSERT_NE(Go(), nullptr);
-    const HWND panel = colorPanel->m_hWnd;
+    const HWND panel = CColorPanelDlg::Current()->m_hWnd;
     EXPECT_EQ(Misfits(panel), "");
 
     // Expert mode with a starter description: the label ends it with an
@@ -296,8 +296,8 @@ TEST_F(TextFit, EveryDialogOfThePlugInShowsWholeTextsOrEllipses)
 
     ChooseLivingRoom();
     Command(ID_SCHEME_OVERVIEW);
-    ASSERT_NE(colorPanel->overview, nullptr);
-    EXPECT_EQ(Misfits(colorPanel->overview->m_hWnd), "");
+    ASSERT_NE(CColorPanelDlg::Current()->Overview(), nullptr);
+    EXPECT_EQ(Misfits(CColorPanelDlg::Current()->Overview()->m_hWnd), "");
 
     std::string query = "(not opened)";
     fw::SetModalDialogHook(

@@ -1,4 +1,4 @@
-#include "panel/EngineSteps.h"
+#include "engine/EngineSteps.h"
 
 #include <gtest/gtest.h>
 
