@@ -178,6 +178,45 @@ MessageBoxRecorder::~MessageBoxRecorder()
     fw::SetMessageBoxHandler(std::move(previous_));
 }
 
+GuardLogCapture::GuardLogCapture()
+{
+    wchar_t buffer[MAX_PATH + 1];
+    const DWORD length = GetEnvironmentVariableW(L"TG_GUARD_LOG", buffer, MAX_PATH + 1);
+    hadPrevious_ = length > 0 && length <= MAX_PATH;
+    if (hadPrevious_) previous_.assign(buffer, length);
+    // A name of its own (GetTempFileNameW fails now and then in a fresh wine prefix).
+    static int captures = 0;
+    wchar_t folder[MAX_PATH + 1] = {};
+    const DWORD folderLength = GetTempPathW(MAX_PATH + 1, folder);
+    path_ = (folderLength > 0 && folderLength <= MAX_PATH ? std::wstring(folder, folderLength) : std::wstring()) +
+            L"tg-guard-capture-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++captures) + L".log";
+    DeleteFileW(path_.c_str());
+    SetEnvironmentVariableW(L"TG_GUARD_LOG", path_.c_str());
+}
+
+GuardLogCapture::~GuardLogCapture()
+{
+    SetEnvironmentVariableW(L"TG_GUARD_LOG", hadPrevious_ ? previous_.c_str() : nullptr);
+    DeleteFileW(path_.c_str());
+}
+
+std::string GuardLogCapture::Text() const
+{
+    std::string bytes;
+    const HANDLE file = CreateFileW(path_.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                    OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return bytes;
+    char buffer[4096];
+    DWORD read = 0;
+    while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0) bytes.append(buffer, read);
+    CloseHandle(file);
+    // The log is UTF-8.
+    std::wstring wide(bytes.size(), L'\0');
+    wide.resize(static_cast<std::size_t>(
+        MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), wide.data(), static_cast<int>(wide.size()))));
+    return fw::Narrow(wide);
+}
+
 std::wstring RawText(HWND wnd)
 {
     wchar_t buffer[512] = {};
