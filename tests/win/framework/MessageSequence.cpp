@@ -111,8 +111,9 @@ std::string MessageSequence::Compare(const std::vector<ExpectedMessage>& expecte
             left = Describe(want->window, want->message, want->flags & kReturned, want->flags & kWParam,
                             static_cast<WPARAM>(want->value), want->flags & kMsgResult, want->value);
         if (got)
-            right = Describe(got->window.c_str(), got->message, got->returned, want && (want->flags & kWParam),
-                             got->wParam, want && (want->flags & kMsgResult), got->msgResult);
+            right = Describe(got->window.c_str(), got->message, got->returned,
+                             want && (want->flags & kWParam) && got->message == want->message, got->wParam,
+                             want && (want->flags & kMsgResult) && got->message == want->message, got->msgResult);
         rows.emplace_back((matches ? "  " : "! ") + left, right);
         differs = differs || !matches;
         if (want) ++e;
@@ -120,6 +121,7 @@ std::string MessageSequence::Compare(const std::vector<ExpectedMessage>& expecte
     }
     if (!differs) return std::string();
     std::string text = "expected | recorded\n";
-    for (const auto& [left, right] : rows) text += left + std::string(left.size() < 44 ? 44 - left.size() : 1, ' ') + "| " + right + "\n";
+    for (const auto& [left, right] : rows)
+        text += left + std::string(left.size() < 48 ? 48 - left.size() : 1, ' ') + "| " + right + "\n";
     return text;
 }

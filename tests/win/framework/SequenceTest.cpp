@@ -9,6 +9,12 @@
 
 namespace {
 
+void ExpectSequence(const MessageSequence& sequence, const std::vector<ExpectedMessage>& expected)
+{
+    const std::string differences = sequence.Compare(expected);
+    EXPECT_TRUE(differences.empty()) << differences;
+}
+
 TEST(MessageSequences, AModalDialogsOwnerIsEnabledBeforeTheDialogIsDestroyed)
 {
     const HWND owner = CreateWindowExW(0, L"STATIC", L"owner", WS_POPUP | WS_VISIBLE, 0, 0, 100, 100, nullptr,
@@ -24,12 +30,11 @@ TEST(MessageSequences, AModalDialogsOwnerIsEnabledBeforeTheDialogIsDestroyed)
         CTestDialog dialog(owner);
         EXPECT_EQ(dialog.DoModal(), IDOK);
     }
-    EXPECT_EQ(sequence.Compare({
-                  {"owner", WM_ENABLE, kWParam, FALSE},
-                  {"owner", WM_ENABLE, kWParam, TRUE},
-                  {"dialog", WM_DESTROY, 0, 0},
-              }),
-              "");
+    ExpectSequence(sequence, {
+        {"owner", WM_ENABLE, kWParam, FALSE},
+        {"owner", WM_ENABLE, kWParam, TRUE},
+        {"dialog", WM_DESTROY, 0, 0},
+    });
     DestroyWindow(owner);
 }
 
@@ -76,19 +81,18 @@ TEST(MessageSequences, PostNcDestroyWaitsForTheOutermostHandler)
     ASSERT_TRUE(window.CreateEx(0, "STATIC", "", WS_POPUP, RECT{0, 0, 10, 10}, nullptr, 0));
     sequence.Watch(window, "window", {WM_APP, WM_APP + 1, WM_DESTROY, WM_NCDESTROY}, true);
     window.SendMessage(WM_APP);
-    EXPECT_EQ(sequence.Compare({
-                  {"window", WM_APP, 0, 0},
-                  {"window", WM_APP + 1, 0, 0},
-                  {"window", WM_DESTROY, 0, 0},
-                  {"window", WM_DESTROY, kReturned, 0},
-                  {"window", WM_NCDESTROY, 0, 0},
-                  {"window", WM_NCDESTROY, kReturned, 0},
-                  {"window", WM_APP + 1, kReturned, 0},
-                  {"window", kOuterHandlerEnds, 0, 0},
-                  {"window", kPostNcDestroyRuns, 0, 0},
-                  {"window", WM_APP, kReturned, 0},
-              }),
-              "");
+    ExpectSequence(sequence, {
+        {"window", WM_APP, 0, 0},
+        {"window", WM_APP + 1, 0, 0},
+        {"window", WM_DESTROY, 0, 0},
+        {"window", WM_DESTROY, kReturned, 0},
+        {"window", WM_NCDESTROY, 0, 0},
+        {"window", WM_NCDESTROY, kReturned, 0},
+        {"window", WM_APP + 1, kReturned, 0},
+        {"window", kOuterHandlerEnds, 0, 0},
+        {"window", kPostNcDestroyRuns, 0, 0},
+        {"window", WM_APP, kReturned, 0},
+    });
 }
 
 TEST(MessageSequences, ADialogsNotifyAnswerIsInItsMessageResult)
@@ -101,11 +105,10 @@ TEST(MessageSequences, ADialogsNotifyAnswerIsInItsMessageResult)
     sequence.Watch(dialog, "dialog", {WM_NOTIFY}, true);
     // A click on the custom control: it sends its parent WM_NOTIFY.
     dialog.custom.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 4));
-    EXPECT_EQ(sequence.Compare({
-                  {"dialog", WM_NOTIFY, 0, 0},
-                  {"dialog", WM_NOTIFY, kReturned | kMsgResult, 42},
-              }),
-              "");
+    ExpectSequence(sequence, {
+        {"dialog", WM_NOTIFY, 0, 0},
+        {"dialog", WM_NOTIFY, kReturned | kMsgResult, 42},
+    });
     dialog.DestroyWindow();
 }
 
