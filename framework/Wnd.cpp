@@ -406,9 +406,7 @@ LRESULT CALLBACK CWnd::SubclassProc(HWND wnd, UINT message, WPARAM wParam, LPARA
     // The caller is Windows (or the host's DispatchMessage): no exception may
     // pass. A failed message counts as handled with result 0.
     LRESULT result = 0;
-    if (!fw::GuardedMessage(wnd, message, wParam, lParam,
-                            [&] { result = self->WindowProc(message, wParam, lParam); }))
-        result = 0;
+    fw::GuardedMessage(wnd, message, wParam, lParam, [&] { result = self->WindowProc(message, wParam, lParam); });
     self->current_ = outer;
     t_state.ownLoop = ownLoop;
     if (message == WM_NCDESTROY && self->m_hWnd == wnd) {
