@@ -1,7 +1,5 @@
-// Orders of messages the framework guarantees, recorded by the thread's
-// window procedure hooks: a modal dialog's owner is enabled before the
-// dialog goes, PostNcDestroy waits for the outermost handler, and a dialog's
-// WM_NOTIFY answer is in DWLP_MSGRESULT.
+// Orders of messages the framework guarantees, as the window procedure hooks
+// see them.
 #include "MessageSequence.h"
 #include "TestSupport.h"
 
@@ -38,10 +36,7 @@ TEST(MessageSequences, AModalDialogsOwnerIsEnabledBeforeTheDialogIsDestroyed)
     DestroyWindow(owner);
 }
 
-constexpr UINT kOuterHandlerEnds = 0x10001;
-constexpr UINT kPostNcDestroyRuns = 0x10002;
-
-// WM_APP sends WM_APP+1, whose handler destroys the window.
+// WM_APP 1 sends the window WM_APP 0, whose handler destroys it.
 class CNestedDestroyer : public CWnd {
 public:
     explicit CNestedDestroyer(MessageSequence& sequence) : sequence_(sequence) {}
@@ -49,24 +44,17 @@ public:
 protected:
     const MessageMap& GetMessageMap() const override
     {
-        static const MessageMap map(CWnd::GetMessageMap(), {
-            on::Message(WM_APP, &CNestedDestroyer::OnOuter),
-            on::Message(WM_APP + 1, &CNestedDestroyer::OnInner),
-        });
+        static const MessageMap map(CWnd::GetMessageMap(), {on::Message(WM_APP, &CNestedDestroyer::OnApp)});
         return map;
     }
-    void PostNcDestroy() override { sequence_.Mark("window", kPostNcDestroyRuns); }
+    void PostNcDestroy() override { sequence_.Mark("PostNcDestroy"); }
 
 private:
-    LRESULT OnOuter(WPARAM, LPARAM)
+    LRESULT OnApp(WPARAM outer, LPARAM)
     {
-        SendMessage(WM_APP + 1);
-        sequence_.Mark("window", kOuterHandlerEnds);
-        return 0;
-    }
-    LRESULT OnInner(WPARAM, LPARAM)
-    {
-        DestroyWindow();
+        if (!outer) return DestroyWindow();
+        SendMessage(WM_APP, 0);
+        sequence_.Mark("outer handler ends");
         return 0;
     }
     MessageSequence& sequence_;
@@ -74,24 +62,22 @@ private:
 
 TEST(MessageSequences, PostNcDestroyWaitsForTheOutermostHandler)
 {
-    MessageSequence::NameMark(kOuterHandlerEnds, "outer handler ends");
-    MessageSequence::NameMark(kPostNcDestroyRuns, "PostNcDestroy");
     MessageSequence sequence;
     CNestedDestroyer window(sequence);
     ASSERT_TRUE(window.CreateEx(0, "STATIC", "", WS_POPUP, RECT{0, 0, 10, 10}, nullptr, 0));
-    sequence.Watch(window, "window", {WM_APP, WM_APP + 1, WM_DESTROY, WM_NCDESTROY}, true);
-    window.SendMessage(WM_APP);
+    sequence.Watch(window, "window", {WM_APP, WM_DESTROY, WM_NCDESTROY}, true);
+    window.SendMessage(WM_APP, 1);
     ExpectSequence(sequence, {
-        {"window", WM_APP, 0, 0},
-        {"window", WM_APP + 1, 0, 0},
+        {"window", WM_APP, kWParam, 1},
+        {"window", WM_APP, kWParam, 0},
         {"window", WM_DESTROY, 0, 0},
         {"window", WM_DESTROY, kReturned, 0},
         {"window", WM_NCDESTROY, 0, 0},
         {"window", WM_NCDESTROY, kReturned, 0},
-        {"window", WM_APP + 1, kReturned, 0},
-        {"window", kOuterHandlerEnds, 0, 0},
-        {"window", kPostNcDestroyRuns, 0, 0},
-        {"window", WM_APP, kReturned, 0},
+        {"window", WM_APP, kReturned | kWParam, 0},
+        {"outer handler ends", kMark, 0, 0},
+        {"PostNcDestroy", kMark, 0, 0},
+        {"window", WM_APP, kReturned | kWParam, 1},
     });
 }
 

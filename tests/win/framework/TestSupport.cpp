@@ -1,5 +1,7 @@
 #include "TestSupport.h"
 
+#include <cstdio>
+
 // ---- CTestControl ---------------------------------------------------------------
 
 bool CTestControl::Register()
@@ -180,16 +182,13 @@ MessageBoxRecorder::~MessageBoxRecorder()
 
 GuardLogCapture::GuardLogCapture()
 {
-    wchar_t buffer[MAX_PATH + 1];
-    const DWORD length = GetEnvironmentVariableW(L"TG_GUARD_LOG", buffer, MAX_PATH + 1);
+    wchar_t previous[MAX_PATH + 1];
+    const DWORD length = GetEnvironmentVariableW(L"TG_GUARD_LOG", previous, MAX_PATH + 1);
     hadPrevious_ = length > 0 && length <= MAX_PATH;
-    if (hadPrevious_) previous_.assign(buffer, length);
-    // A name of its own (GetTempFileNameW fails now and then in a fresh wine prefix).
+    if (hadPrevious_) previous_.assign(previous, length);
     static int captures = 0;
-    wchar_t folder[MAX_PATH + 1] = {};
-    const DWORD folderLength = GetTempPathW(MAX_PATH + 1, folder);
-    path_ = (folderLength > 0 && folderLength <= MAX_PATH ? std::wstring(folder, folderLength) : std::wstring()) +
-            L"tg-guard-capture-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++captures) + L".log";
+    path_ = fw::Widen(fw::FolderOfPath(fw::ModuleFileName(nullptr))) + L"guard-capture-" +
+            std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++captures) + L".log";
     DeleteFileW(path_.c_str());
     SetEnvironmentVariableW(L"TG_GUARD_LOG", path_.c_str());
 }
@@ -202,18 +201,14 @@ GuardLogCapture::~GuardLogCapture()
 
 std::string GuardLogCapture::Text() const
 {
-    std::string bytes;
-    const HANDLE file = CreateFileW(path_.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                    OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return bytes;
-    char buffer[4096];
-    DWORD read = 0;
-    while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0) bytes.append(buffer, read);
-    CloseHandle(file);
-    // The log is UTF-8.
-    std::wstring wide(bytes.size(), L'\0');
-    wide.resize(static_cast<std::size_t>(
-        MultiByteToWideChar(CP_UTF8, 0, bytes.data(), static_cast<int>(bytes.size()), wide.data(), static_cast<int>(wide.size()))));
+    std::string utf8;
+    if (FILE* file = _wfopen(path_.c_str(), L"rb")) {
+        for (int c; (c = std::fgetc(file)) != EOF;) utf8 += static_cast<char>(c);
+        std::fclose(file);
+    }
+    std::wstring wide(utf8.size(), L'\0');
+    wide.resize(static_cast<std::size_t>(MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()),
+                                                             wide.data(), static_cast<int>(wide.size()))));
     return fw::Narrow(wide);
 }
 
