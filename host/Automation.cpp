@@ -10,6 +10,7 @@
 #include "HostApp.h"
 #include "MainWindow.h"
 #include "WinText.h"
+#include "framework/GuardLog.h"
 
 #include <algorithm>
 #include <cmath>
@@ -343,11 +344,8 @@ int Runner::Run()
             Log(line);
             error_.clear();
             bool ok = false;
-            try {
-                ok = Execute(c);
-            } catch (...) {
+            if (!fw::GuardedQuietly("walkhost script " + c.name, [&] { ok = Execute(c); }))
                 error_ = "internal error";
-            }
             logNotices();
             if (!ok) {
                 Log("FAILED line " + std::to_string(c.line) + ": " + (error_.empty() ? "the host did not answer" : error_));

@@ -2,11 +2,13 @@
 
 #include "HostApp.h"
 #include "WinText.h"
+#include "framework/GuardLog.h"
 
 #include <commdlg.h>
 #include <windowsx.h>
 
 #include <algorithm>
+#include <optional>
 #include <string>
 
 namespace walkhost {
@@ -128,9 +130,11 @@ void OnMouse(HWND hwnd, int slot, WPARAM flags, LPARAM lp)
     app.plugins.SendMouse(slot, static_cast<unsigned>(flags), pt.x, pt.y);
 }
 
-LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
+// The window's own handling of a message; nothing when it goes to the
+// default procedure.
+std::optional<LRESULT> Handle(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
 {
-    try {
+    {
         switch (msg) {
         case WM_PAINT: Paint(hwnd); return 0;
         // PrintWindow (a plug-in capturing the view) draws the same frame.
@@ -167,20 +171,24 @@ LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
         case WM_LBUTTONDBLCLK: OnMouse(hwnd, 5, wp, lp); return 0;
         case WM_APP_CALL: {
             auto* fn = reinterpret_cast<std::function<void()>*>(lp);
-            try {
-                (*fn)();
-            } catch (...) {
-            }
+            fw::GuardedQuietly("walkhost call on the window's thread", *fn);
             delete fn;
             return 0;
         }
         case WM_DESTROY: PostQuitMessage(App().exitCode); return 0;
         default: break;
         }
-    } catch (...) {
-        // Nothing may unwind into DispatchMessage.
     }
-    return DefWindowProcW(hwnd, msg, wp, lp);
+    return std::nullopt;
+}
+
+LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
+{
+    // Nothing may unwind into DispatchMessage: a failure is logged and the
+    // message goes on to the default procedure.
+    std::optional<LRESULT> result;
+    fw::GuardedQuietly("walkhost window procedure", [&] { result = Handle(hwnd, msg, wp, lp); });
+    return result ? *result : DefWindowProcW(hwnd, msg, wp, lp);
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 // destroying it; the plug-in's DLL_PROCESS_DETACH is the last chance.
 #include "ColorPanelDlg.h"
 
+#include "framework/GuardLog.h"
 #include "text/UserPrompt.h"
 
 #include <exception>
@@ -29,15 +30,8 @@ LRESULT CALLBACK HostMessageHook(int code, WPARAM wParam, LPARAM lParam)
         CColorPanelDlg* panel = t_watch.panel;
         if ((sent->message == WM_CLOSE || sent->message == WM_DESTROY) && panel != nullptr &&
             sent->hwnd != nullptr && sent->hwnd == panel->WatchedHostWindow()) {
-            try {
-                panel->SaveAtEnd(true);
-            } catch (const std::exception& error) {
-                // Nothing may escape into the host's SendMessage; said to a
-                // debugger, as the panel's other end-of-life failures are.
-                ::OutputDebugStringA((std::string("Tintgrove: saving as the host ends failed: ") + error.what() + "\n").c_str());
-            } catch (...) {
-                ::OutputDebugStringW(L"Tintgrove: saving as the host ends failed\n");
-            }
+            // Nothing may escape into the host's SendMessage; a hook shows nothing.
+            fw::GuardedQuietly("saving as the host ends", [&] { panel->SaveAtEnd(true); });
         }
     }
     return CallNextHookEx(t_watch.hook, code, wParam, lParam);
