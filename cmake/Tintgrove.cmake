@@ -19,6 +19,21 @@ function(tg_add_subareas)
   endforeach()
 endfunction()
 
+# Takes the benchmark executables (targets named *_bench) of a folder and its
+# subfolders out of `all`; they stay buildable by name.
+function(tg_exclude_benchmarks_from_all dir)
+  get_property(targets DIRECTORY ${dir} PROPERTY BUILDSYSTEM_TARGETS)
+  foreach(target IN LISTS targets)
+    if(target MATCHES "_bench$")
+      set_target_properties(${target} PROPERTIES EXCLUDE_FROM_ALL ON)
+    endif()
+  endforeach()
+  get_property(subdirs DIRECTORY ${dir} PROPERTY SUBDIRECTORIES)
+  foreach(subdir IN LISTS subdirs)
+    tg_exclude_benchmarks_from_all(${subdir})
+  endforeach()
+endfunction()
+
 # ccache, where the machine has it, so rebuilds of several checkouts share
 # their objects.
 find_program(TG_CCACHE ccache)
