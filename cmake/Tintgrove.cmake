@@ -72,6 +72,8 @@ if(NOT TG_FUZZ)
   endif()
 endif()
 
+set(TG_TEST_OPTIMIZATION -O1 CACHE STRING "Optimisation of the test executables' own sources")
+
 # tg_add_test(NAME SOURCES a.cpp b.cpp LIBS x y [GUI])
 # One executable is one test: under wine a process start costs seconds, so a
 # Windows test executable runs all its cases in one start. GUI makes a
@@ -80,6 +82,9 @@ function(tg_add_test name)
   cmake_parse_arguments(T "GUI" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest_main GTest::gtest)
+  # The test code itself needs no full optimisation (the product libraries it
+  # links keep theirs): it compiles in about half the time.
+  target_compile_options(${name} PRIVATE ${TG_TEST_OPTIMIZATION})
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
   add_test(NAME ${name} COMMAND ${name} --gtest_brief=0)
   set_tests_properties(${name} PROPERTIES TIMEOUT 300)

@@ -74,9 +74,10 @@ tg_wine_marlett() {
   echo "warning: wine's marlett.ttf not found (package fonts-wine): caption buttons will show letters" >&2
 }
 
-tg_configure_build() {  # preset [binary dir]
-  local preset=$1 dir=${2:-$TG_ROOT/build/$1}
-  cmake --preset "$preset" -S "$TG_ROOT" -B "$dir" >/dev/null && cmake --build "$dir" -j2
+tg_configure_build() {  # preset [cmake -D options...]: configures and builds build/PRESET
+  local preset=$1 dir=$TG_ROOT/build/$1
+  shift
+  cmake --preset "$preset" -S "$TG_ROOT" -B "$dir" "$@" >/dev/null && cmake --build "$dir" -j2
 }
 
 # The Simplified Chinese locale wine runs under for a Chinese user's set-up
