@@ -8,9 +8,12 @@ TG_PACKAGES=(cmake g++ clang libclang-rt-14-dev libgtest-dev libgmock-dev google
   locales libgl1-mesa-dri libglx-mesa0 git)
 
 tg_install() {
-  local missing=()
+  local missing=() installed
+  # One query for all of them (a start of dpkg-query each is seconds on a busy machine).
+  installed=" $(dpkg-query -W -f='${Package} ${Status}\n' "${TG_PACKAGES[@]}" 2>/dev/null |
+    awk '$2 == "install" && $NF == "installed" {printf "%s ", $1}')"
   for p in "${TG_PACKAGES[@]}"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+    [[ $installed == *" $p "* ]] || missing+=("$p")
   done
   [ ${#missing[@]} -eq 0 ] && return 0
   echo "installing: ${missing[*]}"
