@@ -19,6 +19,21 @@ function(tg_add_subareas)
   endforeach()
 endfunction()
 
+# Takes the benchmark executables (targets named *_bench) of a folder and its
+# subfolders out of `all`; they stay buildable by name.
+function(tg_exclude_benchmarks_from_all dir)
+  get_property(targets DIRECTORY ${dir} PROPERTY BUILDSYSTEM_TARGETS)
+  foreach(target IN LISTS targets)
+    if(target MATCHES "_bench$")
+      set_target_properties(${target} PROPERTIES EXCLUDE_FROM_ALL ON)
+    endif()
+  endforeach()
+  get_property(subdirs DIRECTORY ${dir} PROPERTY SUBDIRECTORIES)
+  foreach(subdir IN LISTS subdirs)
+    tg_exclude_benchmarks_from_all(${subdir})
+  endforeach()
+endfunction()
+
 # ccache, where the machine has it, so rebuilds of several checkouts share
 # their objects.
 find_program(TG_CCACHE ccache)
@@ -57,6 +72,8 @@ if(NOT TG_FUZZ)
   endif()
 endif()
 
+set(TG_TEST_OPTIMIZATION -O1 CACHE STRING "Optimisation of the test executables' own sources")
+
 # tg_add_test(NAME SOURCES a.cpp b.cpp LIBS x y [GUI])
 # One executable is one test: under wine a process start costs seconds, so a
 # Windows test executable runs all its cases in one start. GUI makes a
@@ -65,6 +82,9 @@ function(tg_add_test name)
   cmake_parse_arguments(T "GUI" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest_main GTest::gtest)
+  # The test code itself needs no full optimisation (the product libraries it
+  # links keep theirs); the headers it parses stay most of its compile time.
+  target_compile_options(${name} PRIVATE ${TG_TEST_OPTIMIZATION})
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
   add_test(NAME ${name} COMMAND ${name} --gtest_brief=0)
   set_tests_properties(${name} PROPERTIES TIMEOUT 300)

@@ -8,9 +8,12 @@ TG_PACKAGES=(cmake g++ clang libclang-rt-14-dev libgtest-dev libgmock-dev google
   locales libgl1-mesa-dri libglx-mesa0 git)
 
 tg_install() {
-  local missing=()
+  local missing=() installed
+  # One query for all of them (a start of dpkg-query each is seconds on a busy machine).
+  installed=" $(dpkg-query -W -f='${Package} ${Status}\n' "${TG_PACKAGES[@]}" 2>/dev/null |
+    awk '$2 == "install" && $NF == "installed" {printf "%s ", $1}')"
   for p in "${TG_PACKAGES[@]}"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+    [[ $installed == *" $p "* ]] || missing+=("$p")
   done
   [ ${#missing[@]} -eq 0 ] && return 0
   echo "installing: ${missing[*]}"
@@ -74,9 +77,10 @@ tg_wine_marlett() {
   echo "warning: wine's marlett.ttf not found (package fonts-wine): caption buttons will show letters" >&2
 }
 
-tg_configure_build() {  # preset [binary dir]
-  local preset=$1 dir=${2:-$TG_ROOT/build/$1}
-  cmake --preset "$preset" -S "$TG_ROOT" -B "$dir" >/dev/null && cmake --build "$dir" -j2
+tg_configure_build() {  # preset [cmake -D options...]: configures and builds build/PRESET
+  local preset=$1 dir=$TG_ROOT/build/$1
+  shift
+  cmake --preset "$preset" -S "$TG_ROOT" -B "$dir" "$@" >/dev/null && cmake --build "$dir" -j2
 }
 
 # The Simplified Chinese locale wine runs under for a Chinese user's set-up

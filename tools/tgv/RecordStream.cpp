@@ -81,11 +81,31 @@ bool RecordStream::Next(CombinationRecord& record)
     return next != nullptr;
 }
 
+void RecordStream::KeepPreviousBatch()
+{
+    if (!path.empty() && buffer.size() > 1 && !twoHalves && read == 0) {
+        twoHalves = true;
+        buffer.resize(2 * buffer.size());
+    }
+}
+
+int64_t RecordStream::KeptFrom() const
+{
+    if (path.empty())
+        return read;  // the next record goes where the last one is
+    if (!twoHalves)
+        return taken < filled ? halfStart[0] : read;
+    // A new batch goes over the previous one, not over the current one.
+    return taken < filled ? halfStart[half ^ 1] : halfStart[half];
+}
+
 const CombinationRecord* RecordStream::Take()
 {
+    const std::size_t batch = twoHalves ? buffer.size() / 2 : buffer.size();
+    const std::size_t base = static_cast<std::size_t>(half) * batch;
     if (taken < filled) {
         ++read;
-        return &buffer[taken++];
+        return &buffer[base + taken++];
     }
     if (path.empty()) {
         if (read >= count)
@@ -97,9 +117,10 @@ const CombinationRecord* RecordStream::Take()
         return &buffer[0];
     }
     int64_t got = 0;
+    const int next = twoHalves ? half ^ 1 : 0;
+    CombinationRecord* into = buffer.data() + static_cast<std::size_t>(next) * batch;
     try {
-        got = buffer.size() == 1 ? (reader.Next(buffer[0]) ? 1 : 0)
-                                 : reader.ReadRecords(buffer.data(), static_cast<int64_t>(buffer.size()));
+        got = batch == 1 ? (reader.Next(*into) ? 1 : 0) : reader.ReadRecords(into, static_cast<int64_t>(batch));
     } catch (const std::bad_alloc&) {
         throw Failure{name + ": not enough memory after " + std::to_string(read) + " of " + std::to_string(count) +
                       " records; the file was not read completely"};
@@ -108,10 +129,12 @@ const CombinationRecord* RecordStream::Take()
                       " records (" + e.what() + ")"};
     }
     if (got > 0) {
+        half = next;
+        halfStart[half] = read;
         filled = static_cast<std::size_t>(got);
         taken = 1;
         ++read;
-        return &buffer[0];
+        return into;
     }
     // The size promised a number of records; fewer (or more: a file that
     // grew while it was read) means the file was not read as it stood.

@@ -43,6 +43,14 @@ public:
     bool Next(CombinationRecord& record);
     // The same without a copy: the record, valid until the next call; null at the end.
     const CombinationRecord* Take();
+    // Keeps the batch read before the current one in memory too (called
+    // before the first Take), so that a record taken stays where it is for
+    // at least a batch more: a caller can hold on to it without a copy.
+    void KeepPreviousBatch();
+    // The first record (0-based) that is still in memory after the next Take;
+    // records taken before it must be copied now if they are still needed.
+    int64_t KeptFrom() const;
+
     // Record number index (0-based) read again; throws a Failure when it
     // cannot be read.
     void ReadAt(int64_t index, CombinationRecord& record);
@@ -68,6 +76,11 @@ private:
     std::unique_ptr<File> again;  // opened for ReadAt when first needed
     std::vector<CombinationRecord> buffer;  // records read and not yet taken
     std::size_t taken = 0, filled = 0;
+    // With the previous batch kept: the buffer holds two batches, the
+    // current one at half, and the first record number of each.
+    bool twoHalves = false;
+    int half = 0;
+    int64_t halfStart[2] = {0, 0};
     int64_t read = 0, count = 0, size = 0, fragment = 0;
     void TakeBytes(std::string&& fileBytes);
     std::string ReadFailure() const;

@@ -110,14 +110,25 @@ Fingerprint Print(const CombinationRecord& record)
     return {{Avalanche(acc[0] ^ Rotate(acc[2], 17)), Avalanche(acc[1] ^ Rotate(acc[3], 29))}};
 }
 
-// A record waiting for its counterpart on the other side: a copy of it while
-// the copies held stay within kWaitingCopies, its fingerprint beyond.
+// A record waiting for its counterpart on the other side: where its stream
+// still holds it, else a copy of it while the copies held stay within
+// kWaitingCopies, else its fingerprint.
 struct Waiting {
     int64_t index;
     std::unique_ptr<CombinationRecord> copy;
     Fingerprint print{};
+    const CombinationRecord* held = nullptr;
 };
 constexpr std::size_t kWaitingCopies = (16u << 20) / kRecordSize;  // 16 MiB a side
+
+// One category and name: how often each side has named it so far, and the
+// records of the side that is ahead, oldest first, waiting for the other's
+// (the k-th of A pairs with the k-th of B, so only one side ever waits).
+struct KeyState {
+    int64_t inA = 0, inB = 0;
+    std::vector<Waiting> waiting;
+    std::size_t head = 0;  // the first that still waits
+};
 
 // Records pair by category and name: the k-th record of a name in A with the
 // k-th of that name in B. Both files are read side by side once; a pair met
@@ -129,52 +140,92 @@ constexpr std::size_t kWaitingCopies = (16u << 20) / kRecordSize;  // 16 MiB a s
 Differences Compare(RecordStream* a, RecordStream* b)
 {
     Differences d;
-    // Occurrences so far of each key in A and in B.
-    std::unordered_map<std::string, std::pair<int64_t, int64_t>> seen;
-    seen.reserve(static_cast<std::size_t>(std::max(a ? a->RecordCount() : 0, b ? b->RecordCount() : 0)));
-    std::unordered_map<std::string, Waiting> waitA, waitB;  // key and occurrence -> record
+    std::unordered_map<std::string, KeyState> keys;
+    keys.reserve(static_cast<std::size_t>(std::max(a ? a->RecordCount() : 0, b ? b->RecordCount() : 0)));
     std::size_t copiesA = 0, copiesB = 0;
     // Copies given back, for the next record that waits: no allocation each time.
     std::vector<std::unique_ptr<CombinationRecord>> spare;
-    std::vector<std::pair<int64_t, int64_t>> differing;     // record numbers in A and B
-    // One side's record not met at its counterpart's place.
-    const auto apart = [&](const CombinationRecord& r, int64_t index, const std::string& key, int64_t occurrence,
-                           bool isA) {
-        auto& mine = isA ? waitA : waitB;
-        auto& theirs = isA ? waitB : waitA;
-        std::size_t& myCopies = isA ? copiesA : copiesB;
-        std::size_t& theirCopies = isA ? copiesB : copiesA;
-        std::string at = key + '\x01' + std::to_string(occurrence);
-        const auto other = theirs.find(at);
-        if (other == theirs.end()) {
-            Waiting w{index, nullptr};
-            if (myCopies < kWaitingCopies) {
-                if (spare.empty()) {
-                    w.copy = std::make_unique<CombinationRecord>(r);
-                } else {
-                    w.copy = std::move(spare.back());
-                    spare.pop_back();
-                    std::memcpy(w.copy.get(), &r, kRecordSize);
-                }
-                ++myCopies;
+    std::vector<std::pair<int64_t, int64_t>> differing;  // record numbers in A and B
+    // The waiting records each stream still holds (a record that waits only
+    // for a step or two, as after an insertion, is never copied).
+    std::vector<std::pair<KeyState*, int64_t>> heldA, heldB;
+    if (a)
+        a->KeepPreviousBatch();
+    if (b)
+        b->KeepPreviousBatch();
+    const auto keep = [&](Waiting& w, std::size_t& copies) {
+        if (copies < kWaitingCopies) {
+            if (spare.empty()) {
+                w.copy = std::make_unique<CombinationRecord>(*w.held);
             } else {
-                w.print = Print(r);
+                w.copy = std::move(spare.back());
+                spare.pop_back();
+                std::memcpy(w.copy.get(), w.held, kRecordSize);
             }
-            mine.emplace(std::move(at), std::move(w));
+            ++copies;
+        } else {
+            w.print = Print(*w.held);
+        }
+        w.held = nullptr;
+    };
+    // Before a stream reads on: the records it will no longer hold are kept.
+    const auto release = [&](RecordStream* side, std::vector<std::pair<KeyState*, int64_t>>& held,
+                             std::size_t& copies) {
+        const int64_t kept = side->KeptFrom();
+        for (std::size_t i = 0; i < held.size();) {
+            if (held[i].second >= kept) {
+                ++i;
+                continue;
+            }
+            KeyState& k = *held[i].first;
+            for (std::size_t at = k.head; at < k.waiting.size(); ++at)
+                if (k.waiting[at].index == held[i].second)
+                    keep(k.waiting[at], copies);
+            held[i] = held.back();
+            held.pop_back();
+        }
+    };
+    // One side's record of a key: paired with the other side's oldest waiting
+    // record of that key, or else waiting itself.
+    const auto arrive = [&](KeyState& k, const CombinationRecord& r, int64_t index, bool isA) {
+        const bool otherAhead = isA ? k.inB > k.inA : k.inA > k.inB;
+        ++(isA ? k.inA : k.inB);
+        if (!otherAhead) {
+            Waiting w{index, nullptr};
+            w.held = &r;
+            k.waiting.push_back(std::move(w));
+            (isA ? heldA : heldB).emplace_back(&k, index);
             return;
         }
-        Waiting& w = other->second;
-        const bool same = w.copy ? std::memcmp(w.copy.get(), &r, kRecordSize) == 0 : w.print == Print(r);
+        Waiting& w = k.waiting[k.head++];
+        const CombinationRecord* other = w.held ? w.held : w.copy.get();
+        const bool same = other ? std::memcmp(other, &r, kRecordSize) == 0 : w.print == Print(r);
         if (!same)
             differing.emplace_back(isA ? index : w.index, isA ? w.index : index);
+        if (w.held) {
+            auto& held = isA ? heldB : heldA;
+            for (std::size_t i = 0; i < held.size(); ++i)
+                if (held[i].second == w.index) {
+                    held[i] = held.back();
+                    held.pop_back();
+                    break;
+                }
+        }
         if (w.copy) {
-            --theirCopies;
+            --(isA ? copiesB : copiesA);
             spare.push_back(std::move(w.copy));
         }
-        theirs.erase(other);
+        if (k.head == k.waiting.size()) {
+            k.waiting.clear();
+            k.head = 0;
+        }
     };
     std::string keyA, keyB;
     for (;;) {
+        if (a)
+            release(a, heldA, copiesA);
+        if (b)
+            release(b, heldB, copiesB);
         const CombinationRecord* ra = a ? a->Take() : nullptr;
         const CombinationRecord* rb = b ? b->Take() : nullptr;
         if (!ra && !rb)
@@ -184,29 +235,33 @@ Differences Compare(RecordStream* a, RecordStream* b)
         if (rb)
             keyB = RecordKey(*rb);
         if (ra && rb && keyA == keyB) {
-            auto& [inA, inB] = seen[keyA];
-            const int64_t occurrenceA = inA++, occurrenceB = inB++;
-            if (occurrenceA == occurrenceB) {
+            KeyState& k = keys[keyA];
+            if (k.inA == k.inB) {
+                ++k.inA;
+                ++k.inB;
                 if (std::memcmp(ra, rb, kRecordSize) != 0)
                     differing.emplace_back(a->RecordsRead() - 1, b->RecordsRead() - 1);
                 continue;
             }
-            apart(*ra, a->RecordsRead() - 1, keyA, occurrenceA, true);
-            apart(*rb, b->RecordsRead() - 1, keyB, occurrenceB, false);
+            arrive(k, *ra, a->RecordsRead() - 1, true);
+            arrive(k, *rb, b->RecordsRead() - 1, false);
             continue;
         }
         if (ra)
-            apart(*ra, a->RecordsRead() - 1, keyA, seen[keyA].first++, true);
+            arrive(keys[keyA], *ra, a->RecordsRead() - 1, true);
         if (rb)
-            apart(*rb, b->RecordsRead() - 1, keyB, seen[keyB].second++, false);
+            arrive(keys[keyB], *rb, b->RecordsRead() - 1, false);
     }
     CombinationRecord ra, rb;
     // What is left unpaired, in each file's order, read again for its name.
-    const auto inOrder = [](std::unordered_map<std::string, Waiting>& waiting, RecordStream* side, ordered_json& list) {
-        std::vector<int64_t> indices;
-        for (const auto& entry : waiting)
-            indices.push_back(entry.second.index);
-        waiting.clear();
+    std::vector<int64_t> leftA, leftB;
+    for (const auto& entry : keys) {
+        const KeyState& k = entry.second;
+        for (std::size_t i = k.head; i < k.waiting.size(); ++i)
+            (k.inA > k.inB ? leftA : leftB).push_back(k.waiting[i].index);
+    }
+    keys.clear();
+    const auto inOrder = [](std::vector<int64_t>& indices, RecordStream* side, ordered_json& list) {
         std::sort(indices.begin(), indices.end());
         CombinationRecord r;
         for (const int64_t i : indices) {
@@ -214,8 +269,8 @@ Differences Compare(RecordStream* a, RecordStream* b)
             list.push_back(Identity(i, r));
         }
     };
-    inOrder(waitA, a, d.removed);
-    inOrder(waitB, b, d.added);
+    inOrder(leftA, a, d.removed);
+    inOrder(leftB, b, d.added);
 
     // The differing pairs in A's order, each field compared as dump writes it
     // (bytes after a text's end differ without a field differing).

@@ -7,6 +7,10 @@ Usage:
       run not counted; prints the wall seconds of each as median (min-max) and
       the ratio A/B taken pair by pair, so a machine whose speed drifts during
       the call moves both sides of a ratio alike.
+  Measure.py cpu RUNS NAME -- A ... [--vs B ...]
+      The same with the processor seconds (user + system) of each command
+      instead of its wall seconds: on a machine shared with other work the
+      wall clock mostly counts the waits for a processor.
   Measure.py peak RUNS NAME -- A ... [--vs B ...]
       The peak resident memory of each command as /usr/bin/time -v reports it
       (its "Maximum resident set size"), median (min-max), in MiB.
@@ -35,6 +39,16 @@ def run(command):
     return seconds
 
 
+def cpu(command):
+    process = subprocess.Popen(command, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                               stderr=subprocess.DEVNULL)
+    _, status, usage = os.wait4(process.pid, 0)
+    process.returncode = os.waitstatus_to_exitcode(status)
+    if process.returncode not in (0, 1):
+        sys.exit("failed (exit %d): %s" % (process.returncode, " ".join(command)))
+    return usage.ru_utime + usage.ru_stime
+
+
 def peak(command):
     with tempfile.NamedTemporaryFile("r", suffix=".time") as report:
         run(["/usr/bin/time", "-v", "-o", report.name] + command)
@@ -48,8 +62,8 @@ def main():
     mode, runs, name = sys.argv[1], int(sys.argv[2]), sys.argv[3]
     rest = sys.argv[sys.argv.index("--") + 1:]
     a, b = (rest[:rest.index("--vs")], rest[rest.index("--vs") + 1:]) if "--vs" in rest else (rest, None)
-    measure = run if mode == "time" else peak
-    unit = " s" if mode == "time" else " MiB"
+    measure = {"time": run, "cpu": cpu, "peak": peak}[mode]
+    unit = " MiB" if mode == "peak" else " s"
     measure(a)
     if b:
         measure(b)

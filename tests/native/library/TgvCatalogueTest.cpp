@@ -153,6 +153,21 @@ TEST_F(TgvCatalogueTest, DiffPairsMovedRecordsAndComparesFields)
     EXPECT_EQ(Run({"diff", P("c.tgv"), "-"}, std::string(ReadText("b.tgv"))), 1);
     EXPECT_EQ(out, "+ added    b/new (record 1 of B)\n0 removed, 1 added, 0 changed\n");
 
+    // Many records inserted in front: A's records wait longer than the
+    // reads hold them, so they are kept before being read over.
+    std::vector<Bytes> older, newer;
+    for (int i = 0; i < 40; ++i)
+        older.push_back(RecordBytes("o" + std::to_string(i), "b/"));
+    for (int i = 0; i < 20; ++i)
+        newer.push_back(RecordBytes("n" + std::to_string(i), "b/"));
+    newer.insert(newer.end(), older.begin(), older.end());
+    PutF32(newer[20 + 30], kSlots + 2 * kSlot + kColor, 1.0f);
+    WriteBytes("older.tgv", FileBytes(older));
+    WriteBytes("newer.tgv", FileBytes(newer));
+    EXPECT_EQ(Run({"diff", P("older.tgv"), P("newer.tgv")}), 1);
+    EXPECT_NE(out.find("~ changed  b/o30 (record 31 of A, 51 of B)\n"), std::string::npos) << out;
+    EXPECT_NE(out.find("0 removed, 20 added, 1 changed\n"), std::string::npos) << out;
+
     // Far apart (B is A backwards): more records wait than are kept as
     // copies; the rest are compared by fingerprint, a change still found.
     std::vector<Bytes> forwards, backwards;
