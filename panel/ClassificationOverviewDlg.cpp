@@ -349,9 +349,9 @@ std::string CClassificationOverviewDlg::RoomLrvText() const
     const ContrastMarks marks = engine::RoomContrastPairs(room);
     std::string text = engine::RoomLrvLine(room);
     if (marks.ceilingWall)
-        text += "  顶棚与墙面对比不足";
+        text += "  顶棚/墙面对比不足";
     if (marks.wallFloor)
-        text += "  墙面与地面对比不足";
+        text += "  墙面/地面对比不足";
     return text;
 }
 
