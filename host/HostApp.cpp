@@ -292,13 +292,13 @@ bool HostApp::OpenModel(const std::wstring& path, bool showErrors)
         TextureFor(*scene.GetMaterial(m));
     for (size_t i = unreadable.size(); i < textureProblems.size(); ++i)
         shown.push_back(Utf8ToWide(textureProblems[i]));
+    ResetCamera();  // before a message box, which a script's log of the start view may wait behind
     if (!shown.empty() && showErrors) {
         std::wstring message = L"模型已打开，但以下贴图无法显示：\n";
         for (const std::wstring& line : shown)
             message += L"\n" + line;
         MessageBoxW(window, message.c_str(), L"walkhost", MB_OK | MB_ICONWARNING);
     }
-    ResetCamera();
     const size_t slash = path.find_last_of(L"\\/");
     SetTitle(path.substr(slash == std::wstring::npos ? 0 : slash + 1));
     if (splitSharedOnLoad)

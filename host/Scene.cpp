@@ -3,7 +3,6 @@
 #include "ModelFit.h"
 
 #include <algorithm>
-#include <cmath>
 
 namespace walkhost {
 bool Material::LaidByWorld() const

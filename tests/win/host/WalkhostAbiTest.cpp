@@ -418,12 +418,6 @@ namespace {
 // The project's rooms as the build copies them beside walkhost.
 std::string ModelFile(const char* name) { return Narrow(TestFolder()) + "..\\bin\\models\\" + name; }
 
-bool SameFile(const std::wstring& a, const std::wstring& b)
-{
-    const std::string first = ReadFile(a);
-    return !first.empty() && first == ReadFile(b);
-}
-
 }  // namespace
 
 // The living room: its parquet texture is missing; its walls, sofa, shelf
@@ -485,6 +479,7 @@ TEST_F(Walkhost, LargeModelStartsInsideAndHomeReturnsThere)
     ASSERT_EQ(std::sscanf(run.log.c_str() + at, "start view: %lf %lf %lf", &x, &y, &z), 3) << run.log;
     EXPECT_TRUE(x > -7 && x < 7 && z > -7 && z < 7) << x << " " << z;
     EXPECT_NEAR(y, 1.6, 0.01);  // eye height over the court's floor
-    EXPECT_TRUE(SameFile(dir_ + L"start.bmp", dir_ + L"home.bmp"));
-    EXPECT_TRUE(SameFile(dir_ + L"start.bmp", dir_ + L"reset.bmp"));
+    const std::string start = ReadFile(dir_ + L"start.bmp");
+    EXPECT_GT(start.size(), 1000u);
+    EXPECT_TRUE(start == ReadFile(dir_ + L"home.bmp") && start == ReadFile(dir_ + L"reset.bmp"));
 }
