@@ -260,9 +260,12 @@ void CClassificationOverviewDlg::ClassesChanged()
     // No host call here: a classification from the panel's menu asks the
     // host nothing more with this window open. A material new to the rows
     // takes its colour from the panel's working copy.
-    for (const CurrentMaterial& current : currentMaterials)
-        if (visibleColours_.count(current.materialHandle) == 0)
+    for (const CurrentMaterial& current : currentMaterials) {
+        if (visibleColours_.count(current.materialHandle) == 0) {
             visibleColours_[current.materialHandle] = ColourOf(current.material);
+            mapNames_[current.materialHandle] = current.material.mapFile[0].Text();
+        }
+    }
     BuildRows();
     FillList();
 }
