@@ -56,6 +56,8 @@ CColorPanelDlg::~CColorPanelDlg()
         current_ = nullptr;
     if (overview_ != nullptr)
         overview_->Orphan();
+    if (classification_ != nullptr)
+        classification_->Orphan();
 }
 
 std::string CColorPanelDlg::ModuleFolder()
@@ -103,6 +105,7 @@ const MessageMap& CColorPanelDlg::GetMessageMap() const
         on::Message(WM_ENDSESSION, &Self::OnEndSession),
         on::Command(ID_LIBRARY_MAINTENANCE, &Self::OnLibraryMaintenance),
         on::Command(ID_SCHEME_OVERVIEW, &Self::OpenOverview),
+        on::Command(ID_CLASSIFICATION_OVERVIEW, &Self::OpenClassificationOverview),
         on::Command(kReloadLibraryCommand, &Self::ReloadLibrary),
         on::Message(WM_SYSCOMMAND, &Self::OnSysCommand),
     });
@@ -191,6 +194,7 @@ bool CColorPanelDlg::OnInitDialog()
     AppendMaintenanceMenuEntry();
     PlaceOnOpen();
     AddOverviewMenuEntry();
+    AddClassificationMenuEntry();
     return true;
 }
 
@@ -410,6 +414,10 @@ void CColorPanelDlg::Classify(SurfaceClass surfaceClass)
     if (!currentMaterials.empty())
         SetSurfaceClass(currentMaterials[0].materialHandle, surfaceClass);
     UpdateLibraryButton();
+    if (overview_ != nullptr)
+        ::InvalidateRect(::GetDlgItem(overview_->m_hWnd, IDC_OVERVIEW_LIST), nullptr, FALSE);
+    if (classification_ != nullptr)
+        classification_->ClassesChanged();
 }
 
 void CColorPanelDlg::OnClassifyCeiling() { Classify(Ceiling); }
@@ -497,6 +505,11 @@ void CColorPanelDlg::OnClose()
     if (overview_ != nullptr) {
         CSchemeOverviewDlg* closing = overview_;
         overview_ = nullptr;
+        closing->CloseWithPanel();
+    }
+    if (classification_ != nullptr) {
+        CClassificationOverviewDlg* closing = classification_;
+        classification_ = nullptr;
         closing->CloseWithPanel();
     }
     menuIcon_.Destroy();

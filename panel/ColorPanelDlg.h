@@ -20,6 +20,7 @@
 #include "engine/RoomPainter.h"
 #include "framework/Framework.h"
 #include "model/SelectionRefresh.h"
+#include "panel/ClassificationOverviewDlg.h"
 #include "panel/ClrSlider.h"
 #include "panel/HostMaterialCalls.h"
 #include "panel/ItemNumberLabel.h"
@@ -28,7 +29,7 @@
 #include <string>
 #include <vector>
 
-class CColorPanelDlg : public CDialog, public SelectionPanel, public OverviewOwner {
+class CColorPanelDlg : public CDialog, public SelectionPanel, public OverviewOwner, public ClassificationOwner {
 public:
     // The new panel is the one tool panel until it is destroyed.
     CColorPanelDlg();
@@ -45,6 +46,7 @@ public:
 
     // The view's own state.
     CSchemeOverviewDlg* Overview() const { return overview_; }
+    CClassificationOverviewDlg* ClassificationOverview() const { return classification_; }
     UINT_PTR TimerId() const { return timerId_; }
     bool IndexEdited() const { return indexEdited_; }
     bool Expanded() const { return expanded_; }
@@ -56,7 +58,7 @@ public:
     CItemNumberLabel& NumberLabel() { return itemNumberLabel_; }
     CComboBox& ModeList() { return modeList_; }
 
-    // OverviewOwner.
+    // OverviewOwner, ClassificationOwner.
     HWND OwnerWindow() const override { return m_hWnd; }
     const engine::ItemList& ShownList() const override { return items_; }
     const CombinationLibrary& ShownLibrary() const override { return session_.library; }
@@ -206,6 +208,16 @@ public:
     static bool IsOverviewKey(const MSG& msg);
     static const char* const kOverviewMenuText;
 
+    // ---- Classification overview (ClassificationOverviewDlg.cpp) ------------
+    // Opens "表面分类一览", or brings it forward when it is open.
+    void OpenClassificationOverview();
+    // ClassificationOwner: the library button and the overview's cards follow.
+    void ClassesChanged() override;
+    void ClassificationOverviewGone(const CClassificationOverviewDlg* window) override;
+    // Ctrl+K, its key in the panel and in the window.
+    static bool IsClassificationKey(const MSG& msg);
+    static const char* const kClassificationMenuText;
+
     // Saves the library to libraryPath. An existing file that could not be
     // read at load is first kept under a backup name (and the user is told),
     // so it is never overwritten; a failed write is reported with the file's
@@ -319,6 +331,8 @@ private:
     void SetItemCountLabel();
     // The overview's entry at the end of the system menu.
     void AddOverviewMenuEntry();
+    // The classification overview's entry, before the overview's.
+    void AddClassificationMenuEntry();
 
     CImageList menuImages;
     bool writingFields = false;
@@ -350,6 +364,7 @@ private:
     // The item of the current list last put on the model, 0 when none since
     // the list changed: the card an overview opened later marks.
     int shownItem_ = 0;
+    CClassificationOverviewDlg* classification_ = nullptr;
     RECT overviewPlacement_ = {};
     bool overviewPlaced_ = false;
 

@@ -1,6 +1,7 @@
 #include "SchemeOverviewDlg.h"
 
 #include "ColorPanelDlg.h"
+#include "engine/RoomClassification.h"
 #include "library/CombinationLibrary.h"
 #include "library/TextureExtraction.h"
 #include "library/TextureLuminance.h"
@@ -481,11 +482,13 @@ CSchemeOverviewDlg::Card CSchemeOverviewDlg::CardAt(int number)
             values.combination = true;
             values.lrv = CombinationLrvs(panel_.ShownLibrary()[record],
                                          [this](const std::string& name) { return TextureLrv(name); });
-            values.marks = LowContrastPairs(values.lrv);
-            values.lrvLine = LrvLine(values.lrv);
             cached = cards_.emplace(key, values).first;
         }
         card = cached->second;
+        // Contrast only between the classes the room has: "—" for the others.
+        const engine::RoomLrvs room = engine::WhereRoomHas(card.lrv, surfaceClasses);
+        card.marks = engine::RoomContrastPairs(room);
+        card.lrvLine = engine::RoomLrvLine(room);
         card.title = std::to_string(number) + " " + FieldString(panel_.ShownLibrary()[record].name);
     } else if (mode_ == ModeTexture) {
         card.title = std::to_string(number) + " " + panel_.ShownList().textureNames[static_cast<std::size_t>(number - 1)];
@@ -612,9 +615,9 @@ void CSchemeOverviewDlg::DrawCard(HDC dc, int item, const RECT& bounds, bool sel
 
     // "LRV c/w/f": the values of a pair closer than the guidance are red and
     // underlined, each pair by its own mark.
-    const std::string values[3] = {std::to_string(RoundedLrv(card.lrv.ceiling)),
-                                   std::to_string(RoundedLrv(card.lrv.wall)),
-                                   std::to_string(RoundedLrv(card.lrv.floor))};
+    const engine::RoomLrvs room = engine::WhereRoomHas(card.lrv, surfaceClasses);
+    const std::string values[3] = {engine::RoomLrvText(room.ceiling), engine::RoomLrvText(room.wall),
+                                   engine::RoomLrvText(room.floor)};
     const std::string pieces[6] = {"LRV ", values[0], "/", values[1], "/", values[2]};
     int width = 0;
     int widths[6];

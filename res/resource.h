@@ -73,3 +73,17 @@
 #define IDC_ROOM_VIEWS 1051         // "实景" check box
 #define IDC_CAPTURE_PROGRESS 1052   // progress of the room-view captures
 #define IDC_OVERVIEW_NOTE 1053      // why the list is empty, or why no room views
+
+// The classification overview "表面分类一览": its command (panel system
+// menu, Ctrl+K), its window template and controls, and the modal list of
+// similar materials its "相近材质…" opens.
+#define ID_CLASSIFICATION_OVERVIEW 32864
+#define IDD_CLASSIFICATION_OVERVIEW 1044
+#define IDD_SIMILAR_MATERIALS 1045
+#define IDC_CLASSIFIED_LIST 1060    // one row per classified material
+#define IDC_UNCLASSIFY 1061         // "取消分类"
+#define IDC_SIMILAR_MATERIALS 1062  // "相近材质…"
+#define IDC_CLASSIFIED_REFRESH 1063 // "刷新": sample the host's view again
+#define IDC_CLASSIFIED_NOTE 1064    // the selected row's warning, or why nothing is counted
+#define IDC_ROOM_LRV 1065           // the room's LRV line
+#define IDC_SIMILAR_LIST 1066       // similar materials with check boxes

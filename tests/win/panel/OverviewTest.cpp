@@ -194,7 +194,8 @@ TEST_F(Overview, OpensByCommandSystemMenuAndCtrlGAndClosesWithThePanel)
     EXPECT_EQ(menu.GetMenuItemID(last), static_cast<UINT>(ID_SCHEME_OVERVIEW));
     EXPECT_EQ(menu.GetMenuString(last), "配色一览...\tCtrl+G");
     int before = last - 1;
-    while (before > 0 && (menu.GetMenuItemID(before) == ID_LIBRARY_MAINTENANCE || menu.GetMenuItemID(before) == 32848u))
+    while (before > 0 && (menu.GetMenuItemID(before) == ID_LIBRARY_MAINTENANCE || menu.GetMenuItemID(before) == 32848u ||
+                          menu.GetMenuItemID(before) == ID_CLASSIFICATION_OVERVIEW))
         --before;
     EXPECT_EQ(::GetMenuState(system, before, MF_BYPOSITION) & MF_SEPARATOR, static_cast<UINT>(MF_SEPARATOR));
 
@@ -451,6 +452,7 @@ TEST_F(Overview, CardsShowTheLrvLineAndMarkClosePairs)
     ASSERT_EQ(WriteCombinationFile(libraryPath, library), 1);
 
     ASSERT_NE(Go(), nullptr);
+    ClassifyRoom();
     CSchemeOverviewDlg* overview = Open();
     ASSERT_NE(overview, nullptr);
     const CSchemeOverviewDlg::Card grey = overview->CardAt(1);
@@ -857,6 +859,7 @@ TEST_F(Overview, ALibraryChangeRedrawsEveryCard)
 {
     WriteLibrary(2);
     ASSERT_NE(Go(), nullptr);
+    ClassifyRoom();
     CSchemeOverviewDlg* overview = Open();
     ASSERT_NE(overview, nullptr);
     EXPECT_EQ(overview->CardAt(1).lrvLine, "LRV 0/0/0");

@@ -129,7 +129,8 @@ TEST_F(Panel, TheSystemMenuHoldsLibraryMaintenanceAfterASeparatorBeforeTheOvervi
     const std::vector<std::string> texts = SystemMenuTexts(CColorPanelDlg::Current()->m_hWnd, &ids);
     ASSERT_GE(ids.size(), 3u);
     EXPECT_EQ(ids.back(), 32816u);  // the scheme overview stays last
-    const std::size_t at = ids.size() - 2;
+    const std::size_t at = ids.size() - 3;  // the classification overview's entry between
+    EXPECT_EQ(ids[at + 1], 32864u);
     EXPECT_EQ(ids[at], 32832u);
     EXPECT_EQ(texts[at], "图库维护...");
     EXPECT_TRUE(ids[at - 1] == 0u || ids[at - 1] == 32848u);  // separator, or the reload entry after it

@@ -468,13 +468,15 @@ TEST_F(Team, TheSystemMenuReloadShowsAColleaguesAddition)
     HMENU menu = ::GetSystemMenu(CColorPanelDlg::Current()->m_hWnd, FALSE);
     const int count = ::GetMenuItemCount(menu);
     ASSERT_GE(count, 2);
-    // After one separator: reload, library maintenance, the scheme overview.
-    ASSERT_GE(count, 4);
-    EXPECT_EQ(::GetMenuItemID(menu, count - 3), 32848u);
-    EXPECT_EQ(CMenu::FromHandle(menu).GetMenuString(count - 3), "重新读取图库");
-    EXPECT_EQ(::GetMenuItemID(menu, count - 2), 32832u);
+    // After one separator: reload, library maintenance, the classification
+    // overview, the scheme overview.
+    ASSERT_GE(count, 5);
+    EXPECT_EQ(::GetMenuItemID(menu, count - 4), 32848u);
+    EXPECT_EQ(CMenu::FromHandle(menu).GetMenuString(count - 4), "重新读取图库");
+    EXPECT_EQ(::GetMenuItemID(menu, count - 3), 32832u);
+    EXPECT_EQ(::GetMenuItemID(menu, count - 2), 32864u);
     EXPECT_EQ(::GetMenuItemID(menu, count - 1), 32816u);
-    EXPECT_NE(::GetMenuState(menu, count - 4, MF_BYPOSITION) & MF_SEPARATOR, 0u);
+    EXPECT_NE(::GetMenuState(menu, count - 5, MF_BYPOSITION) & MF_SEPARATOR, 0u);
 
     // A colleague adds a combination of a new space type.
     CombinationLibrary theirs;
