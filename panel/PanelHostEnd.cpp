@@ -11,7 +11,6 @@
 #include "framework/GuardLog.h"
 #include "text/UserPrompt.h"
 
-#include <exception>
 #include <string>
 
 namespace {
