@@ -184,9 +184,11 @@ bool HostApp::OpenModel(const std::wstring& path, bool showErrors)
 {
     std::vector<unsigned char> bytes;
     ObjModel model;
-    std::string error;
+    std::string error;   // for lastLoadError and a script's log
+    std::wstring reason; // for the message box, when not the loader's own (which names the line)
     if (!ReadWholeFile(path, bytes)) {
         error = "the file cannot be read";
+        reason = L"无法读取该文件。";
     } else {
         const std::wstring folder = FolderOf(path);
         MtlReader readMtl = [&folder](const std::string& name, std::string& text) {
@@ -200,14 +202,17 @@ bool HostApp::OpenModel(const std::wstring& path, bool showErrors)
         const std::string text(bytes.begin(), bytes.end());
         if (ParseObj(text, readMtl, model, error))
             error.clear();
-        else if (error.empty())
+        else if (error.empty()) {
             error = "the file is not a model";
+            reason = L"该文件不是模型。";
+        }
     }
     if (!error.empty()) {
         lastLoadError = error;
         if (showErrors) {
-            const std::wstring message = L"The model could not be opened.\n\n" + path + L"\n" + Utf8ToWide(error) +
-                                         L"\n\nThe current scene is kept.";
+            if (reason.empty())
+                reason = Utf8ToWide(error);
+            const std::wstring message = L"无法打开模型。\n\n" + path + L"\n" + reason + L"\n\n当前场景保持不变。";
             MessageBoxW(window, message.c_str(), L"walkhost", MB_OK | MB_ICONERROR);
         }
         return false;
@@ -224,7 +229,7 @@ bool HostApp::OpenModel(const std::wstring& path, bool showErrors)
     for (unsigned m = 1; m <= scene.MaterialCount(); ++m)
         TextureFor(*scene.GetMaterial(m));
     if (!textureProblems.empty() && showErrors) {
-        std::wstring message = L"The model was opened, but these textures are not drawn:\n";
+        std::wstring message = L"模型已打开，但以下贴图无法显示：\n";
         for (const std::string& problem : textureProblems)
             message += L"\n" + Utf8ToWide(problem);
         MessageBoxW(window, message.c_str(), L"walkhost", MB_OK | MB_ICONWARNING);
@@ -244,7 +249,7 @@ void HostApp::CloseScene()
     SceneReplaced();
     selection.clear();
     modelPath.clear();
-    SetTitle(L"(empty scene)");
+    SetTitle(L"空场景");
     RedrawNow();
 }
 

@@ -52,13 +52,12 @@ public:
     // OpenGL when asked for by name, or when left to walkhost and the
     // system's OpenGL is not a software rasteriser, and a context can be made
     // on the window; else the software renderer. rendererInfo says which
-    // runs (and why); when walkhost chose the software renderer itself, the
-    // window's caption says so too.
+    // runs (and why).
     void UseRenderer(RendererRequest request);
     std::string rendererInfo = "software";
 
-    // The caption: "walkhost - <subject>", and why the software renderer
-    // draws when nobody asked for it.
+    // The caption, the window's status line: "walkhost - <subject>", the
+    // demo apartment, the empty scene or the model's file name.
     void SetTitle(const std::wstring& subject);
     // Draws the view to the window's device context (from WM_PAINT).
     void PaintView(HDC dc);
@@ -82,7 +81,7 @@ public:
 private:
     void SceneReplaced();
     bool dirty_ = true;
-    std::wstring titleSubject_ = L"demo apartment";
+    std::wstring titleSubject_ = L"演示公寓";
     std::unique_ptr<GlRenderer> gl_;
     std::map<std::string, std::unique_ptr<Image>> textures_;  // null: could not be loaded
 };

@@ -38,7 +38,7 @@ void DrawFrame(HWND hwnd, HDC dc, bool printing)
         SetBkMode(dc, TRANSPARENT);
         RECT rc;
         GetClientRect(hwnd, &rc);
-        DrawTextW(dc, L"Empty scene. File \u2192 Open model\u2026 loads a Wavefront OBJ file.", -1, &rc,
+        DrawTextW(dc, L"场景为空。用“文件 → 打开模型…”载入 Wavefront OBJ 模型。", -1, &rc,
                   DT_CENTER | DT_VCENTER | DT_SINGLELINE);
     }
 }
@@ -57,10 +57,10 @@ void OpenModelDialog(HWND hwnd)
     OPENFILENAMEW ofn{};
     ofn.lStructSize = sizeof(ofn);
     ofn.hwndOwner = hwnd;
-    ofn.lpstrFilter = L"Wavefront OBJ (*.obj)\0*.obj\0All files (*.*)\0*.*\0";
+    ofn.lpstrFilter = L"Wavefront OBJ 模型 (*.obj)\0*.obj\0所有文件 (*.*)\0*.*\0";
     ofn.lpstrFile = file;
     ofn.nMaxFile = static_cast<DWORD>(sizeof(file) / sizeof(file[0]));
-    ofn.lpstrTitle = L"Open model";
+    ofn.lpstrTitle = L"打开模型";
     ofn.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
     if (GetOpenFileNameW(&ofn))
         App().OpenModel(file, true);
@@ -189,15 +189,16 @@ HWND CreateMainWindow(HINSTANCE instance, int clientWidth, int clientHeight)
 
     HMENU bar = CreateMenu();
     HMENU file = CreatePopupMenu();
-    AppendMenuW(file, MF_STRING, ID_FILE_OPEN, L"&Open model...");
-    AppendMenuW(file, MF_STRING, ID_FILE_CLOSE, L"&Close scene");
+    // Chinese menus carry their access key in parentheses after the text.
+    AppendMenuW(file, MF_STRING, ID_FILE_OPEN, L"打开模型(&O)…");
+    AppendMenuW(file, MF_STRING, ID_FILE_CLOSE, L"关闭场景(&C)");
     AppendMenuW(file, MF_SEPARATOR, 0, nullptr);
-    AppendMenuW(file, MF_STRING, ID_FILE_EXIT, L"E&xit");
-    AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(file), L"&File");
-    AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(CreatePopupMenu()), L"&Plug-ins");
+    AppendMenuW(file, MF_STRING, ID_FILE_EXIT, L"退出(&X)");
+    AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(file), L"文件(&F)");
+    AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(CreatePopupMenu()), L"插件(&P)");
     HMENU view = CreatePopupMenu();
-    AppendMenuW(view, MF_STRING, ID_VIEW_RESET, L"&Reset view\tHome");
-    AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(view), L"&View");
+    AppendMenuW(view, MF_STRING, ID_VIEW_RESET, L"重置视图(&R)\tHome");
+    AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(view), L"视图(&V)");
 
     const DWORD style = WS_OVERLAPPEDWINDOW;
     RECT rc{0, 0, clientWidth, clientHeight};
@@ -207,7 +208,7 @@ HWND CreateMainWindow(HINSTANCE instance, int clientWidth, int clientHeight)
     const int w = rc.right - rc.left, h = rc.bottom - rc.top;
     const int x = std::max(0, (GetSystemMetrics(SM_CXSCREEN) - w) / 2);
     const int y = std::max(0, (GetSystemMetrics(SM_CYSCREEN) - h) / 2);
-    HWND hwnd = CreateWindowExW(0, wc.lpszClassName, L"walkhost - demo apartment", style, x, y, w, h, nullptr, bar,
+    HWND hwnd = CreateWindowExW(0, wc.lpszClassName, L"walkhost - 演示公寓", style, x, y, w, h, nullptr, bar,
                                 instance, nullptr);
     return hwnd;
 }
@@ -222,12 +223,13 @@ void RebuildPluginMenu(HWND window)
         DeleteMenu(menu, 0, MF_BYPOSITION);
     const std::vector<LoadedPlugin>& plugins = App().plugins.Plugins();
     if (plugins.empty()) {
-        AppendMenuW(menu, MF_STRING | MF_GRAYED, 0, L"(no plug-in loaded)");
+        AppendMenuW(menu, MF_STRING | MF_GRAYED, 0, L"（未加载插件）");
     } else {
-        AppendMenuW(menu, MF_STRING, ID_GO_ALL, L"Send \"go\" to all plug-ins");
+        // "go" is the host interface's event name: it stays as it is.
+        AppendMenuW(menu, MF_STRING, ID_GO_ALL, L"向所有插件发送“go”(&G)");
         AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
         for (size_t i = 0; i < plugins.size(); ++i)
-            AppendMenuW(menu, MF_STRING, ID_GO_FIRST + i, (L"\"go\" \u2192 " + plugins[i].name).c_str());
+            AppendMenuW(menu, MF_STRING, ID_GO_FIRST + i, (L"向 " + plugins[i].name + L" 发送“go”").c_str());
     }
     DrawMenuBar(window);
 }

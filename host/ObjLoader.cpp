@@ -15,7 +15,7 @@ namespace {
 // over them is not one anyone walks through. Every corner becomes a stored
 // point and every face of n corners n - 2 triangles to draw, so the corners
 // of all faces together are counted, not the faces.
-constexpr size_t kMaxVertices = 4000000;     // positions and texture vertices together
+constexpr size_t kMaxVertices = 4000000;     // positions, texture vertices and normals together
 constexpr size_t kMaxCorners = 4000000;      // over all faces
 constexpr size_t kMaxFaceCorners = 100000;   // in one face
 
@@ -178,8 +178,27 @@ bool ParseMtl(std::string_view text, std::vector<ObjMaterial>& materials, std::s
                 return false;
             }
             current->mapKd = file;
+        } else if (key == "d" || key == "Tr") {
+            // `d` is the opacity, `Tr` the transparency (1 - d). A material
+            // that has both takes the later line, as each replaces the value.
+            if (!current) {
+                error = At(reader.Number(), key + " before newmtl");
+                return false;
+            }
+            // The value is the last word (`d -halo 0.5` has an option before it).
+            double value = 0;
+            if (words.size() < 2) {
+                error = At(reader.Number(), key + " needs a number");
+                return false;
+            }
+            if (!ParseNumber(words.back(), value)) {
+                error = At(reader.Number(), key + " value '" + words.back() + "' is not a number");
+                return false;
+            }
+            value = value < 0 ? 0 : value > 1 ? 1 : value;
+            current->opacity = static_cast<float>(key == "d" ? value : 1 - value);
         }
-        // Every other statement (Ka, Ks, Ns, d, illum, other maps) is not drawn.
+        // Every other statement (Ka, Ks, Ns, illum, other maps) is not drawn.
     }
     return true;
 }
@@ -189,6 +208,8 @@ bool ParseObj(std::string_view text, const MtlReader& readMtl, ObjModel& model, 
     model = ObjModel{};
     std::vector<Vec3> positions;
     std::vector<Vec2> uvs;
+    std::vector<Vec3> normals;
+    bool warnedNormal = false;
     std::map<std::string, int> materialIndex;
     std::map<std::pair<std::string, int>, size_t> surfaceIndex;
     std::map<std::string, int> materialsPerGroup;
@@ -223,8 +244,8 @@ bool ParseObj(std::string_view text, const MtlReader& readMtl, ObjModel& model, 
         if (words.empty())
             continue;
         const std::string& key = words[0];
-        if (key == "v" || key == "vt") {
-            const size_t need = key == "v" ? 3 : 1;
+        if (key == "v" || key == "vt" || key == "vn") {
+            const size_t need = key == "vt" ? 1 : 3;
             if (words.size() < need + 1) {
                 error = At(reader.Number(), key + " needs " + std::to_string(need) + " numbers");
                 return false;
@@ -236,12 +257,14 @@ bool ParseObj(std::string_view text, const MtlReader& readMtl, ObjModel& model, 
                     return false;
                 }
             }
-            if (positions.size() + uvs.size() >= kMaxVertices) {
+            if (positions.size() + uvs.size() + normals.size() >= kMaxVertices) {
                 error = At(reader.Number(), "too many vertices (at most " + std::to_string(kMaxVertices) + ")");
                 return false;
             }
             if (key == "v")
                 positions.push_back(Vec3(value[0], value[1], value[2]));
+            else if (key == "vn")
+                normals.push_back(Vec3(value[0], value[1], value[2]));
             else
                 uvs.push_back(Vec2{value[0], value[1]});
         } else if (key == "g" || key == "o") {
@@ -292,7 +315,7 @@ bool ParseObj(std::string_view text, const MtlReader& readMtl, ObjModel& model, 
             }
             ObjFace face;
             face.positions.reserve(corners);
-            bool allUv = true;
+            bool allUv = true, allNormals = true;
             for (size_t i = 1; i < words.size(); ++i) {
                 const std::string& w = words[i];
                 const size_t slash = w.find('/');
@@ -302,10 +325,27 @@ bool ParseObj(std::string_view text, const MtlReader& readMtl, ObjModel& model, 
                     return false;
                 }
                 face.positions.push_back(positions[vi]);
-                std::string uvWord;
+                std::string uvWord, normalWord;
                 if (slash != std::string::npos) {
                     const size_t slash2 = w.find('/', slash + 1);
                     uvWord = w.substr(slash + 1, slash2 == std::string::npos ? std::string::npos : slash2 - slash - 1);
+                    if (slash2 != std::string::npos)
+                        normalWord = w.substr(slash2 + 1);
+                }
+                // A normal index where the file has no `vn` at all is an
+                // exporter's habit and is passed over; one that names no
+                // defined normal among some is warned about once. Either way
+                // the face is shaded as if it had none.
+                size_t ni = 0;
+                if (normalWord.empty() || !ParseIndex(normalWord, normals.size(), ni)) {
+                    if (!normalWord.empty() && !normals.empty() && !warnedNormal) {
+                        model.warnings.push_back(At(reader.Number(), "normal in '" + w +
+                                                                         "' is not defined; shaded without it"));
+                        warnedNormal = true;
+                    }
+                    allNormals = false;
+                } else if (allNormals) {
+                    face.normals.push_back(normals[ni]);
                 }
                 size_t ti = 0;
                 if (uvWord.empty()) {
@@ -319,6 +359,8 @@ bool ParseObj(std::string_view text, const MtlReader& readMtl, ObjModel& model, 
             }
             if (!allUv)
                 face.uvs.clear();
+            if (!allNormals)
+                face.normals.clear();
             if (material < 0)
                 material = useMaterial("default");
             const auto key2 = std::make_pair(group, material);
@@ -333,7 +375,7 @@ bool ParseObj(std::string_view text, const MtlReader& readMtl, ObjModel& model, 
             }
             model.surfaces[it->second].faces.push_back(std::move(face));
         }
-        // vn, s, l, p and the rest do not change what is drawn.
+        // s, l, p and the rest do not change what is drawn.
     }
     if (model.surfaces.empty()) {
         error = "the file has no face";

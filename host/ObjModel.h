@@ -15,11 +15,13 @@ struct ObjMaterial {
     std::string name;
     float kd[3] = {0.8f, 0.8f, 0.8f};  // diffuse colour, 0 to 1
     std::string mapKd;                 // diffuse texture map, as written in the file
+    float opacity = 1;                 // 1 opaque, 0 fully transparent (`d`, or 1 - `Tr`)
 };
 
 struct ObjFace {
-    std::vector<Vec3> positions;  // three or more, in order
-    std::vector<Vec2> uvs;        // empty, or one per position
+    std::vector<Vec3> positions;     // three or more, in order
+    std::vector<Vec2> uvs;           // empty, or one per position
+    std::vector<Vec3> normals = {};  // empty, or one per position, as the file gives them
 };
 
 // Faces of one group (or object) that use one material.
@@ -39,13 +41,13 @@ struct ObjModel {
 // when it cannot be read.
 using MtlReader = std::function<bool(const std::string& name, std::string& text)>;
 
-// Parses MTL text, appending its materials. False with a message naming the
+// Parses MTL text, appending its materials (`Kd`, `map_Kd`, `d`, `Tr`). False with a message naming the
 // line when the text is malformed.
 bool ParseMtl(std::string_view text, std::vector<ObjMaterial>& materials, std::string& error);
 
 // Parses OBJ text into a model. Groups and objects become surfaces (split
 // further by `usemtl`), `Kd` gives a material's colour and `map_Kd` its
-// texture. False with a message naming the line when the text is malformed
+// texture; faces written `v/vt/vn` or `v//vn` keep their corners' normals. False with a message naming the line when the text is malformed
 // or has no face; `model` is then unspecified.
 bool ParseObj(std::string_view text, const MtlReader& readMtl, ObjModel& model, std::string& error);
 

@@ -4,17 +4,25 @@
 
 namespace walkhost {
 
-std::wstring PluginProblemsMessage(const std::vector<std::wstring>& problems)
+std::wstring PluginProblemsLog(const std::vector<PluginLoadProblem>& problems)
 {
     std::wstring text = L"Some plug-ins could not be loaded:\n";
-    for (const std::wstring& p : problems)
-        text += L"\n" + p;
+    for (const PluginLoadProblem& p : problems)
+        text += L"\n" + p.name + L": could not be loaded (error " + std::to_wstring(p.error) + L")";
     return text;
 }
 
-std::vector<std::wstring> PluginSet::LoadFolder(const std::wstring& folder)
+std::wstring PluginProblemsMessage(const std::vector<PluginLoadProblem>& problems)
 {
-    std::vector<std::wstring> problems;
+    std::wstring text = L"以下插件未能加载：\n";
+    for (const PluginLoadProblem& p : problems)
+        text += L"\n" + p.name + L"（错误代码 " + std::to_wstring(p.error) + L"）";
+    return text;
+}
+
+std::vector<PluginLoadProblem> PluginSet::LoadFolder(const std::wstring& folder)
+{
+    std::vector<PluginLoadProblem> problems;
     std::wstring dir = folder;
     if (!dir.empty() && dir.back() != L'\\' && dir.back() != L'/')
         dir += L'\\';
@@ -39,7 +47,7 @@ std::vector<std::wstring> PluginSet::LoadFolder(const std::wstring& folder)
         HMODULE module = LoadLibraryExW((dir + name).c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
         loading_ = -1;
         if (!module) {
-            problems.push_back(name + L": could not be loaded (error " + std::to_wstring(GetLastError()) + L")");
+            problems.push_back(PluginLoadProblem{name, GetLastError()});
             plugins_.erase(plugins_.begin() + static_cast<std::ptrdiff_t>(index));
             continue;
         }

@@ -17,14 +17,23 @@ struct LoadedPlugin {
     VRPluginCallBack* table = nullptr;
 };
 
-// The message that lists the plug-ins that could not be loaded.
-std::wstring PluginProblemsMessage(const std::vector<std::wstring>& problems);
+// A DLL of the plug-ins folder that could not be loaded, with the system's error.
+struct PluginLoadProblem {
+    std::wstring name;
+    DWORD error = 0;
+};
+
+// The plug-ins that could not be loaded: for a script's log (English, one
+// "NAME: could not be loaded (error N)" line each) and for the message box
+// that says so to the user.
+std::wstring PluginProblemsLog(const std::vector<PluginLoadProblem>& problems);
+std::wstring PluginProblemsMessage(const std::vector<PluginLoadProblem>& problems);
 
 class PluginSet {
 public:
-    // Loads every *.dll of the folder in name order. Returns one line per
-    // problem (a DLL that refused to load), empty when all loaded.
-    std::vector<std::wstring> LoadFolder(const std::wstring& folder);
+    // Loads every *.dll of the folder in name order. Returns the DLLs that
+    // refused to load, none when all loaded.
+    std::vector<PluginLoadProblem> LoadFolder(const std::wstring& folder);
 
     // Called by HV_registerPlugin: binds the table to the DLL being loaded.
     void Register(VRPluginCallBack* table);

@@ -58,26 +58,29 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show)
 
     // Plug-ins load after the window exists (one may look for it) and before
     // it shows, as a host loads them at start-up.
-    const std::vector<std::wstring> problems = app.plugins.LoadFolder(plugins);
+    const std::vector<PluginLoadProblem> problems = app.plugins.LoadFolder(plugins);
     RebuildPluginMenu(app.window);
     ShowWindow(app.window, script.empty() ? show : SW_SHOWNORMAL);
     UpdateWindow(app.window);
     const bool modelLoaded = model.empty() || app.OpenModel(model, script.empty());
 
-    // A script run writes the problems to its log instead of stopping at a message box.
-    std::wstring problemText = problems.empty() ? std::wstring() : PluginProblemsMessage(problems);
-    if (!modelLoaded)
-        problemText += (problemText.empty() ? L"" : L"\n") + (L"The model could not be opened: " + model + L": ") +
-                       Utf8ToWide(app.lastLoadError);
-    for (const std::string& problem : app.textureProblems)
-        problemText += (problemText.empty() ? L"" : L"\n") + (L"texture not drawn: " + Utf8ToWide(problem));
-    if (!script.empty())
+    // A script run writes the problems to its log (in English, as programs
+    // read it) instead of stopping at a message box.
+    if (!script.empty()) {
+        std::wstring problemText = problems.empty() ? std::wstring() : PluginProblemsLog(problems);
+        if (!modelLoaded)
+            problemText += (problemText.empty() ? L"" : L"\n") + (L"The model could not be opened: " + model + L": ") +
+                           Utf8ToWide(app.lastLoadError);
+        for (const std::string& problem : app.textureProblems)
+            problemText += (problemText.empty() ? L"" : L"\n") + (L"texture not drawn: " + Utf8ToWide(problem));
         StartScript(app.window, script, log, L"renderer: " + Utf8ToWide(app.rendererInfo) +
                                                  (problemText.empty() ? L"" : L"\n" + problemText));
-    else if (!problems.empty())
-        MessageBoxW(app.window, problemText.c_str(), L"walkhost", MB_OK | MB_ICONWARNING);
+    } else if (!problems.empty()) {
+        // The model's own problems were shown in their message box already.
+        MessageBoxW(app.window, PluginProblemsMessage(problems).c_str(), L"walkhost", MB_OK | MB_ICONWARNING);
+    }
     if (go && script.empty())
-        PostMessageW(app.window, WM_COMMAND, MAKEWPARAM(200, 0), 0);  // Plug-ins → "go"
+        PostMessageW(app.window, WM_COMMAND, MAKEWPARAM(200, 0), 0);  // 插件 → “go” to all
 
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {

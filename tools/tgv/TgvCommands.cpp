@@ -337,7 +337,7 @@ int Build(TgvIo& io, const std::string& source, const std::string& output, bool 
 // ---- the command line ----------------------------------------------------
 
 const char* const kCommands[] = {"info", "list", "show", "check", "dump", "build", "merge", "merge3", "textures",
-                                 "diff", "contrast", "report"};
+                                 "diff", "contrast", "report", "suggest", "palette"};
 
 bool IsObjectName(const std::string& s)
 {
@@ -483,6 +483,8 @@ int RunTgv(const std::vector<std::string>& args, std::istream& in, std::ostream&
                "  tgv diff old.tgv new.tgv\n"
                "  tgv contrast Tintgrove.tgv --min 30\n"
                "  tgv report Tintgrove.tgv -o catalogue.html\n"
+               "  tgv suggest \"#C7966C\" --paints paints.csv\n"
+               "  tgv palette Tintgrove.tgv -o schemes.ase\n"
                "tgv COMMAND --help shows a command's options and an example.");
 
     std::string file, source, output, exchange, policy = "ask", target, name, category, textureFolder;
@@ -596,6 +598,33 @@ int RunTgv(const std::vector<std::string>& args, std::istream& in, std::ostream&
     report->add_option("--lang", language, "The page's language: zh (Chinese, the default) or en (English)")
         ->check(CLI::IsMember({"zh", "en"}));
 
+    SuggestOptions suggestOptions;
+    CLI::App* suggest = Subcommand(app, "suggest",
+                                   "Colour schemes (ceiling, wall, floor) around one colour: harmonies whose wall "
+                                   "differs from floor and ceiling by 30 LRV points or more, closest to the colour "
+                                   "first; exit 1 when none can be made",
+                                   "tgv suggest \"#C7966C\" --anchor wall --paints paints.csv --page schemes.html");
+    suggest->add_option("colour", suggestOptions.colour, "The colour held to, #RRGGBB")->required();
+    suggest->add_option("--anchor", suggestOptions.anchor, "The surface the colour is for: wall (default), floor or ceiling")
+        ->check(CLI::IsMember({"wall", "floor", "ceiling"}));
+    suggest->add_option("--count", suggestOptions.count, "How many schemes at most (default 8)")
+        ->check(CLI::Range(1, 100));
+    suggest->add_option("--paints", suggestOptions.paints,
+                        "A paint fan deck (.ase, .gpl or .csv name,code,hex[,lrv]): every colour becomes its "
+                        "nearest paint, and a published LRV counts");
+    suggest->add_option("--page", suggestOptions.page, "Also write the schemes as a page for the client (HTML, A4)");
+    suggest->add_flag("--json", suggestOptions.json, "Write JSON for scripts");
+
+    PaletteOptions paletteOptions;
+    CLI::App* palette = Subcommand(app, "palette",
+                                   "Write the combinations of a library as a swatch palette: a group of three named "
+                                   "swatches (ceiling, wall, floor) each",
+                                   u8"tgv palette Tintgrove.tgv -o schemes.ase --category 住宅/");
+    palette->add_option("file", paletteOptions.file, "Library or exchange file (- for standard input)")->required();
+    palette->add_option("-o,--output", paletteOptions.output, "Palette to write: .ase (Adobe Swatch Exchange) or .gpl (GIMP)")
+        ->required();
+    palette->add_option("-c,--category", paletteOptions.category, "Only this category and the ones beneath it");
+
     std::vector<std::string> reversed(args.rbegin(), args.rend());
     if (!reversed.empty())
         reversed.pop_back();
@@ -649,6 +678,10 @@ int RunTgv(const std::vector<std::string>& args, std::istream& in, std::ostream&
             return RunContrast(io, {file, minimum, textureFolder, json});
         if (*report)
             return RunReport(io, {file, output, category, textureFolder, minimum, language == "en"});
+        if (*suggest)
+            return RunSuggest(io, suggestOptions);
+        if (*palette)
+            return RunPalette(io, paletteOptions);
     } catch (const Failure& f) {
         err << "tgv: " << f.message << "\n";
         return f.code;

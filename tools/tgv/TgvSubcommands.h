@@ -35,3 +35,20 @@ struct ReportOptions {
     bool english = false;  // the page in English instead of Chinese
 };
 int RunReport(TgvIo& io, const ReportOptions& options);
+
+struct SuggestOptions {
+    std::string colour;          // "#RRGGBB"
+    std::string anchor = "wall";  // wall, floor or ceiling
+    std::size_t count = 8;
+    std::string paints;  // a fan deck file; empty: none
+    std::string page;    // the client page to write; empty: none
+    bool json = false;
+};
+int RunSuggest(TgvIo& io, const SuggestOptions& options);
+
+struct PaletteOptions {
+    std::string file;
+    std::string output;    // .ase or .gpl
+    std::string category;  // empty: every category
+};
+int RunPalette(TgvIo& io, const PaletteOptions& options);

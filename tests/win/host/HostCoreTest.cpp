@@ -1,6 +1,8 @@
 // The portable parts of walkhost: colour conversions, OBJ/MTL reading,
-// picking, the renderer, the demo scene, the host string and scripts.
+// picking, the renderer, the demo scene, the host string, scripts and the
+// script runner's command table.
 #include "Camera.h"
+#include "CommandTable.h"
 #include "DemoScene.h"
 #include "Hsv.h"
 #include "Image.h"
@@ -410,6 +412,26 @@ TEST(Script, WordsQuotesAndComments)
     EXPECT_EQ(commands[2].args, (std::vector<std::string>{"\xE6\x9F\x93\xE7\x95\x8C", "1001", ""}));
     EXPECT_FALSE(ParseScript("ok\nanswer \"open\n", commands, error));
     EXPECT_NE(error.find("line 2"), std::string::npos);
+}
+
+TEST(Script, CommandTableFindsByNameAndChecksTheArgumentCount)
+{
+    const CommandEntry<int> table[] = {
+        {"wait", 1, 2, "wait CAPTION [MS]", 1},
+        {"log", 0, kAnyArgs, "log TEXT...", 2},
+        {"wait", 0, 0, "shadowed", 3},
+    };
+    ASSERT_NE(FindCommand(table, "wait"), nullptr);
+    EXPECT_EQ(FindCommand(table, "wait")->handler, 1);  // the first of a name answers
+    EXPECT_EQ(FindCommand(table, "log")->handler, 2);
+    EXPECT_EQ(FindCommand(table, "wai"), nullptr);
+    EXPECT_EQ(FindCommand(table, "Wait"), nullptr);
+    EXPECT_EQ(ArgumentCountError(table[0], 0), "usage: wait CAPTION [MS]");
+    EXPECT_EQ(ArgumentCountError(table[0], 1), "");
+    EXPECT_EQ(ArgumentCountError(table[0], 2), "");
+    EXPECT_EQ(ArgumentCountError(table[0], 3), "usage: wait CAPTION [MS]");
+    EXPECT_EQ(ArgumentCountError(table[1], 0), "");
+    EXPECT_EQ(ArgumentCountError(table[1], 1000), "");
 }
 
 namespace {

@@ -175,9 +175,9 @@ TEST_F(Walkhost, PluginBindsReceivesEventsAndChangesMaterials)
         "screenshot \"$screen.bmp\" screen\n"
         "dump \"$materials.txt\"\n"
         "open-bad \"$broken.obj\"\n"
-        "answer OK \"could not be opened\"\n"
+        "answer OK \"\xE6\x97\xA0\xE6\xB3\x95\xE6\x89\x93\xE5\xBC\x80\xE6\xA8\xA1\xE5\x9E\x8B\"\n"
         "open-bad \"$missing.obj\"\n"
-        "answer OK \"cannot be read\"\n"
+        "answer OK \"\xE6\x97\xA0\xE6\xB3\x95\xE8\xAF\xBB\xE5\x8F\x96\"\n"  // 无法读取
         "expect-material living.wall.north 1 0 0\n"
         "open \"$room.obj\"\n"
         "expect-material floor 0.5 0.25 0.125 oak.jpg\n"
@@ -205,7 +205,7 @@ TEST_F(Walkhost, PluginBindsReceivesEventsAndChangesMaterials)
     });
     // The message box texts reach the log.
     EXPECT_NE(run.log.find("message box \"\xE8\xAF\xB7\xE7\xA1\xAE\xE8\xAE\xA4\": "), std::string::npos) << run.log;
-    EXPECT_NE(run.log.find("The model could not be opened."), std::string::npos) << run.log;
+    EXPECT_NE(run.log.find("\xE6\x97\xA0\xE6\xB3\x95\xE6\x89\x93\xE5\xBC\x80\xE6\xA8\xA1\xE5\x9E\x8B\xE3\x80\x82"), std::string::npos) << run.log;  // 无法打开模型。
     // The failed loads sent no event.
     EXPECT_EQ(run.pluginLog.find("event FileOpened"), run.pluginLog.rfind("event FileOpened"));
 
@@ -231,6 +231,11 @@ TEST_F(Walkhost, FailedStepStopsTheScriptWithStatusOne)
     const Outcome unknown = RunScript("click no.such.surface\n");
     EXPECT_EQ(unknown.exitCode, 1u);
     EXPECT_NE(unknown.log.find("no surface named 'no.such.surface'"), std::string::npos) << unknown.log;
+
+    // A wrong number of arguments fails the step with the command's usage.
+    const Outcome extra = RunScript("expect-empty 0\nevent go 0 extra\n");
+    EXPECT_EQ(extra.exitCode, 1u);
+    EXPECT_NE(extra.log.find("FAILED line 2: usage: event NAME [PLUGIN-INDEX]"), std::string::npos) << extra.log;
 
     const Outcome badScript = RunScript("answer \"unterminated\n");
     EXPECT_EQ(badScript.exitCode, 2u);
@@ -331,7 +336,7 @@ TEST_F(Walkhost, RefusedTextureIsReportedAndTheLogNamesTheRenderer)
     WriteFile(dir_ + L"huge.png", HugePngHeader());
     // Opened from a script: a message box names the texture, the log too.
     const Outcome opened = RunScript("open \"$room.obj\"\n"
-                                     "answer OK \"these textures are not drawn\"\n"
+                                     "answer OK \"\xE4\xBB\xA5\xE4\xB8\x8B\xE8\xB4\xB4\xE5\x9B\xBE\xE6\x97\xA0\xE6\xB3\x95\xE6\x98\xBE\xE7\xA4\xBA\"\n"
                                      "expect-material floor 0.5 0.25 0.125 huge.png\n"
                                      "screenshot \"$view.png\"\n",
                                      120000, TestFolder() + L"host-plugins", L"--renderer software");
@@ -342,7 +347,8 @@ TEST_F(Walkhost, RefusedTextureIsReportedAndTheLogNamesTheRenderer)
     EXPECT_NE(opened.log.find("texture not drawn: "), std::string::npos) << opened.log;
     EXPECT_NE(opened.log.find("huge.png: 12000 x 12000 pixels, more than the 16777216 walkhost draws"),
               std::string::npos) << opened.log;
-    EXPECT_NE(opened.log.find("The model was opened, but these textures are not drawn:"), std::string::npos)
+    // 模型已打开，但以下贴图无法显示：
+    EXPECT_NE(opened.log.find("\xE6\xA8\xA1\xE5\x9E\x8B\xE5\xB7\xB2\xE6\x89\x93\xE5\xBC\x80\xEF\xBC\x8C\xE4\xBD\x86\xE4\xBB\xA5\xE4\xB8\x8B\xE8\xB4\xB4\xE5\x9B\xBE\xE6\x97\xA0\xE6\xB3\x95\xE6\x98\xBE\xE7\xA4\xBA\xEF\xBC\x9A"), std::string::npos)
         << opened.log;
     // Named on the command line of a script run: the log's first lines say it.
     const Outcome named = RunScript("expect-empty 0\n", 120000, TestFolder() + L"host-plugins",
@@ -396,7 +402,7 @@ TEST_F(Walkhost, OpenGlThatIsASoftwareRasteriserDrawsOnlyWhenNamed)
     // the log, the caption as it always was, before and after a model is
     // opened; a GPU's OpenGL as named.
     const std::string why = "OpenGL is " + renderer + ": a software rasteriser";
-    const Outcome chosen = RunScript("wait-window \"walkhost - demo apartment\" 5000\n"
+    const Outcome chosen = RunScript("wait-window \"walkhost - \xE6\xBC\x94\xE7\xA4\xBA\xE5\x85\xAC\xE5\xAF\x93\" 5000\n"  // 演示公寓
                                      "open \"$room.obj\"\n"
                                      "wait-window \"walkhost - room.obj\" 5000\n");
     EXPECT_EQ(chosen.exitCode, 0u) << chosen.log;

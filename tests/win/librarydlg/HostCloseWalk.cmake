@@ -57,7 +57,7 @@ function(run_walk label quit read_only)
   endif()
 endfunction()
 
-run_walk(file-exit "main-menu File\nmenu Exit" OFF)
-run_walk(close-box "close-box \"walkhost - demo apartment\"" OFF)
+run_walk(file-exit "main-menu 文件\nmenu 退出" OFF)
+run_walk(close-box "close-box \"walkhost - 演示公寓\"" OFF)
 run_walk(read-only-exit
-  "answer OK 它是只读文件\nmain-menu File\nmenu Exit\nanswer No 要把新增和修改的配色组合另存为交换文件吗" ON)
+  "answer OK 它是只读文件\nmain-menu 文件\nmenu 退出\nanswer No 要把新增和修改的配色组合另存为交换文件吗" ON)
