@@ -56,6 +56,8 @@ CColorPanelDlg::~CColorPanelDlg()
         current_ = nullptr;
     if (overview_ != nullptr)
         overview_->Orphan();
+    if (suggestions_ != nullptr)
+        suggestions_->Orphan();
 }
 
 std::string CColorPanelDlg::ModuleFolder()
@@ -103,6 +105,7 @@ const MessageMap& CColorPanelDlg::GetMessageMap() const
         on::Message(WM_ENDSESSION, &Self::OnEndSession),
         on::Command(ID_LIBRARY_MAINTENANCE, &Self::OnLibraryMaintenance),
         on::Command(ID_SCHEME_OVERVIEW, &Self::OpenOverview),
+        on::Command(ID_SCHEME_SUGGESTIONS, &Self::OpenSuggestions),
         on::Command(kReloadLibraryCommand, &Self::ReloadLibrary),
         on::Message(WM_SYSCOMMAND, &Self::OnSysCommand),
     });
@@ -191,6 +194,7 @@ bool CColorPanelDlg::OnInitDialog()
     AppendMaintenanceMenuEntry();
     PlaceOnOpen();
     AddOverviewMenuEntry();
+    AddSuggestionsMenuEntry();
     return true;
 }
 
@@ -316,6 +320,7 @@ void CColorPanelDlg::ShowPickedColor(double pickedHue, double pickedSaturation, 
     saturationSlider_.SetColor(packedColor);
     brightnessSlider_.SetColor(packedColor);
     RefreshSliders();
+    SuggestionsAnchorChanged();
 }
 
 // ---- Mode switch ---------------------------------------------------------
@@ -405,11 +410,13 @@ void CColorPanelDlg::Classify(SurfaceClass surfaceClass)
 {
     // Room views put back what they changed first, and the picked materials
     // are read again: the class goes to the material as it was before them.
-    if (overview_ != nullptr && overview_->StopRoomViews())
+    const bool suggestionViews = suggestions_ != nullptr && suggestions_->StopRoomViews();
+    if ((overview_ != nullptr && overview_->StopRoomViews()) || suggestionViews)
         RefreshSelectionMaterials(this);
     if (!currentMaterials.empty())
         SetSurfaceClass(currentMaterials[0].materialHandle, surfaceClass);
     UpdateLibraryButton();
+    SuggestionsAnchorChanged();
 }
 
 void CColorPanelDlg::OnClassifyCeiling() { Classify(Ceiling); }
@@ -429,6 +436,11 @@ void CColorPanelDlg::OnLibraryButton()
         ClearCurrentTexture();
         return;
     }
+    AddRoomToLibrary();
+}
+
+void CColorPanelDlg::AddRoomToLibrary()
+{
     bool saveTried = false;
     RunAddCombination(
         m_hWnd, session_.library,
@@ -497,6 +509,11 @@ void CColorPanelDlg::OnClose()
     if (overview_ != nullptr) {
         CSchemeOverviewDlg* closing = overview_;
         overview_ = nullptr;
+        closing->CloseWithPanel();
+    }
+    if (suggestions_ != nullptr) {
+        CSuggestionDlg* closing = suggestions_;
+        suggestions_ = nullptr;
         closing->CloseWithPanel();
     }
     menuIcon_.Destroy();

@@ -90,6 +90,10 @@ bool CColorPanelDlg::PreTranslateMessage(MSG* msg)
         SendMessage(WM_COMMAND, MAKEWPARAM(ID_SCHEME_OVERVIEW, 0), 0);
         return true;
     }
+    if (IsSuggestionsKey(*msg)) {
+        SendMessage(WM_COMMAND, MAKEWPARAM(ID_SCHEME_SUGGESTIONS, 0), 0);
+        return true;
+    }
     return CDialog::PreTranslateMessage(msg);
 }
 
