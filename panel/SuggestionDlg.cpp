@@ -21,7 +21,7 @@ const char* const CSuggestionDlg::kCaption = "配色建议";
 const char* const CSuggestionDlg::kNothingPickedNote = "请先在三维视图中点选一个表面：配色建议以它的颜色为准。";
 const char* const CSuggestionDlg::kNoSchemesNote = "这个颜色找不到合乎对比要求的配色。";
 const char* const CSuggestionDlg::kAnchorFormat = "依据：%1";
-const char* const CSuggestionDlg::kFloorKeptText = "，地面保留原有贴图";
+const char* const CSuggestionDlg::kFloorKeptFormat = "；前 %1 种保留地面原有贴图";
 const char* const CSuggestionDlg::kSuggestionDescriptionFormat = "配色建议：%1";
 const char* const CSuggestionDlg::kSurfaceNames[3] = {"顶棚", "地面", "墙面"};
 
@@ -264,7 +264,7 @@ void CSuggestionDlg::Suggest()
     roomViews_.clear();
     paints_.clear();
     applied_ = 0;
-    keepFloor_ = false;
+    keptFloors_ = 0;
     haveRoom_ = panel_.RoomSlots(base_);
     Rgb anchor{};
     int surfaceClass = -1;
@@ -291,15 +291,23 @@ void CSuggestionDlg::Suggest()
             if (const auto lrv = TextureLightReflectance(path))
                 fixed.lrv = *lrv;
         request.fixedFloor = fixed;
-        keepFloor_ = true;
     }
+    // With the floor kept few schemes keep to the rules: those come first,
+    // then the schemes that paint the floor too.
     suggestions_ = SuggestSchemes(request);
+    keptFloors_ = request.fixedFloor ? static_cast<int>(suggestions_.size()) : 0;
+    if (request.fixedFloor && static_cast<int>(suggestions_.size()) < requestedCount) {
+        request.fixedFloor.reset();
+        request.count = static_cast<std::size_t>(requestedCount) - suggestions_.size();
+        for (const Suggestion& more : SuggestSchemes(request))
+            suggestions_.push_back(more);
+    }
 
     const int shownClass = surfaceClass == Ceiling || surfaceClass == Floor ? surfaceClass : Wall;
     note_ = fw::ReplacePlaceholder(kAnchorFormat, std::string(kSurfaceNames[shownClass]) + " " + HexColour(request.anchor) +
                                                       "（LRV " + std::to_string(RoundedLrv(LightReflectance(request.anchor))) + "）");
-    if (keepFloor_)
-        note_ += kFloorKeptText;
+    if (keptFloors_ > 0)
+        note_ += fw::ReplacePlaceholder(kFloorKeptFormat, std::to_string(keptFloors_));
     if (suggestions_.empty())
         note_ += std::string("。") + kNoSchemesNote;
     FillList();
@@ -337,7 +345,7 @@ CombinationRecord CSuggestionDlg::RecordAt(int number) const
 {
     const Suggestion& suggestion = At(number);
     const std::string name = std::to_string(number) + " " + HarmonyName(suggestion.harmony);
-    return engine::SuggestionRecord(suggestion, base_, keepFloor_, name,
+    return engine::SuggestionRecord(suggestion, base_, KeepsFloor(number), name,
                                     fw::ReplacePlaceholder(kSuggestionDescriptionFormat, HarmonyName(suggestion.harmony)));
 }
 
@@ -354,7 +362,7 @@ std::array<std::optional<engine::CardPaint>, 3> CSuggestionDlg::PaintsAt(int num
     const bool snapped = IsDlgButtonChecked(IDC_SUGGESTION_SNAP) == BST_CHECKED;
     for (int k = 0; k < 3; ++k) {
         const SchemeColour& colour = suggestion.colours[static_cast<std::size_t>(k)];
-        if (keepFloor_ && k == engine::CardFloor)
+        if (KeepsFloor(number) && k == engine::CardFloor)
             continue;  // the floor keeps its texture, no paint
         if (snapped && colour.paint) {
             paints[static_cast<std::size_t>(k)] = engine::CardPaint{*colour.paint, colour.paintDeltaE};
@@ -402,7 +410,7 @@ const Picture& CSuggestionDlg::ThumbnailAt(int number)
         return cached->second;
     const CombinationRecord record = RecordAt(number);
     std::string found[3];
-    if (keepFloor_)
+    if (KeepsFloor(number))
         found[Floor] = FindMapFile(FieldString(record.materials[Floor].mapFile[0]), searchFolders_);
     return thumbnails_.emplace(number, painter_.Bands(record.materials, found, kPictureWidth, height)).first->second;
 }

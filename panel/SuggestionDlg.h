@@ -8,7 +8,8 @@
 // then through the library's add dialog. "贴近色卡" makes every colour a
 // paint of the chosen deck. "实景" captures the host's view of each scheme
 // into its card as the overview does, and puts the room back afterwards.
-// A textured floor keeps its texture: the schemes are made around it.
+// A textured floor: the schemes that keep it come first, made around it,
+// then schemes that paint it.
 //
 // Owned by the panel: created on its command, modeless, closed with it.
 #pragma once
@@ -69,6 +70,8 @@ public:
     // The combination card number puts on the room.
     CombinationRecord RecordAt(int number) const;
     int Applied() const { return applied_; }
+    // Card number keeps the floor's texture.
+    bool KeepsFloor(int number) const { return number <= keptFloors_; }
     bool Capturing() const { return captureRunning_; }
     std::string NoteText() const { return note_; }
     bool ExportClientPage(const std::string& path);
@@ -80,7 +83,7 @@ public:
     static const char* const kNothingPickedNote;
     static const char* const kNoSchemesNote;
     static const char* const kAnchorFormat;  // %1: surface, %2: #RRGGBB, %3: LRV
-    static const char* const kFloorKeptText;
+    static const char* const kFloorKeptFormat;  // %1: how many of the first cards keep it
     static const char* const kSuggestionDescriptionFormat;  // %1: the harmony
     static const char* const kSurfaceNames[3];              // by SurfaceClass
 
@@ -129,7 +132,7 @@ private:
     std::vector<Suggestion> suggestions_;
     MaterialSlot base_[3] = {};
     bool haveRoom_ = false;
-    bool keepFloor_ = false;
+    int keptFloors_ = 0;  // the first cards keep the floor's texture
     int applied_ = 0;
     std::string note_;
 
