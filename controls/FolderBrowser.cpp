@@ -77,14 +77,19 @@ int CALLBACK CFolderBrowser::BrowseCallback(HWND wnd, UINT message, LPARAM lPara
     if (self == nullptr)
         return 0;
     self->browseWindow = wnd;
-    try {
+    if (message != BFFM_INITIALIZED && message != BFFM_SELCHANGED)
+        return 0;
+    // The shell's dialog sits above this call; nothing may escape into it. A
+    // failure is told under the browser's caption.
+    std::string caption = fw::GetText(wnd);
+    if (caption.empty())
+        caption = fw::ApplicationTitle();
+    fw::Guarded("folder browser callback", caption, [&] {
         if (message == BFFM_INITIALIZED)
             self->OnInitialized();
-        else if (message == BFFM_SELCHANGED)
+        else
             self->OnSelectionChanged(reinterpret_cast<LPCITEMIDLIST>(lParam));
-    } catch (...) {
-        // The shell's dialog sits above this call; nothing may escape into it.
-    }
+    });
     return 0;
 }
 

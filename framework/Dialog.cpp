@@ -1,6 +1,7 @@
 #include "Dialog.h"
 
 #include "DataExchange.h"
+#include "Guard.h"
 #include "UiSeams.h"
 #include "WinApp.h"
 
@@ -46,11 +47,9 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND wnd, UINT message, WPARAM, LPARAM lPar
     if (message != WM_INITDIALOG) return FALSE;
     // A template without a font: WM_INITDIALOG is the first message, so it
     // is handled here.
-    try {
-        return dialog->OnInitDialog() ? TRUE : FALSE;
-    } catch (...) {
-        return FALSE;
-    }
+    BOOL focusDefault = FALSE;
+    fw::GuardedMessage(wnd, message, 0, lParam, [&] { focusDefault = dialog->OnInitDialog() ? TRUE : FALSE; });
+    return focusDefault;
 }
 
 bool CDialog::Create(UINT templateId, HWND parent)

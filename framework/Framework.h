@@ -12,4 +12,5 @@
 #include "Gdi.h"
 #include "Menu.h"
 #include "UiSeams.h"
+#include "Guard.h"
 #include "WinApp.h"

@@ -1,5 +1,6 @@
 #include "Wnd.h"
 
+#include "Guard.h"
 #include "Text.h"
 #include "WinApp.h"
 
@@ -43,16 +44,15 @@ LRESULT CALLBACK GetMessageHook(int code, WPARAM wParam, LPARAM lParam)
 {
     if (code == HC_ACTION && wParam == PM_REMOVE && !t_state.ownLoop && !InMenuLoop()) {
         MSG* msg = reinterpret_cast<MSG*>(lParam);
-        try {
+        // Nothing may escape into the host's message loop.
+        fw::GuardedQuietly("message hook, pre-translation", [msg] {
             if (fw::PreTranslate(msg)) {
                 // Swallowed: the host's loop dispatches a harmless WM_NULL instead.
                 msg->message = WM_NULL;
                 msg->wParam = 0;
                 msg->lParam = 0;
             }
-        } catch (...) {
-            // Nothing may escape into the host's message loop.
-        }
+        });
     }
     return CallNextHookEx(t_state.hook, code, wParam, lParam);
 }
@@ -403,14 +403,10 @@ LRESULT CALLBACK CWnd::SubclassProc(HWND wnd, UINT message, WPARAM wParam, LPARA
     // A loop run by a handler (a message box, a modal dialog) is not the
     // loop that was fetching: its messages get pre-translated again.
     const bool ownLoop = std::exchange(t_state.ownLoop, false);
+    // The caller is Windows (or the host's DispatchMessage): no exception may
+    // pass. A failed message counts as handled with result 0.
     LRESULT result = 0;
-    try {
-        result = self->WindowProc(message, wParam, lParam);
-    } catch (...) {
-        // The caller is Windows (or the host's DispatchMessage): no exception
-        // may pass. The message counts as handled with result 0.
-        result = 0;
-    }
+    fw::GuardedMessage(wnd, message, wParam, lParam, [&] { result = self->WindowProc(message, wParam, lParam); });
     self->current_ = outer;
     t_state.ownLoop = ownLoop;
     if (message == WM_NCDESTROY && self->m_hWnd == wnd) {
@@ -429,10 +425,7 @@ LRESULT CALLBACK CWnd::SubclassProc(HWND wnd, UINT message, WPARAM wParam, LPARA
             t_finished = done->nextFinished_;
             done->finishing_ = false;
             done->nextFinished_ = nullptr;
-            try {
-                done->PostNcDestroy();
-            } catch (...) {
-            }
+            fw::GuardedQuietly("PostNcDestroy", [done] { done->PostNcDestroy(); });
         }
     }
     return result;

@@ -297,6 +297,14 @@ bool Runner::OpenModel(const std::string& file, bool expectFailure)
     OnUi([problems] { *problems = App().textureProblems; });
     for (const std::string& problem : *problems)
         Log("  texture not drawn: " + problem);
+    if (loaded) {
+        auto start = std::make_shared<Camera>();
+        OnUi([start] { *start = App().camera; });
+        char line[160];
+        std::snprintf(line, sizeof(line), "  start view: %.3f %.3f %.3f yaw %.1f", start->position.x,
+                      start->position.y, start->position.z, start->yaw * 180 / kPi);
+        Log(line);
+    }
     if (!expectFailure)
         return loaded ? true : Fail("the model was not loaded: " + *error);
     return !loaded ? true : Fail("the model was loaded");
@@ -309,6 +317,13 @@ int Runner::Run()
                                FILE_ATTRIBUTE_NORMAL, nullptr);
     if (!notice_.empty())
         Log(WideToUtf8(notice_));
+    // What the host did on its own (a split chosen from the menu, or asked
+    // for on its command line), after the step that led to it.
+    auto logNotices = [this] {
+        for (const std::string& notice : App().TakeNotices())
+            Log("  " + notice);
+    };
+    logNotices();
     std::vector<unsigned char> bytes;
     std::vector<ScriptCommand> commands;
     std::string parseError;
@@ -333,6 +348,7 @@ int Runner::Run()
             } catch (...) {
                 error_ = "internal error";
             }
+            logNotices();
             if (!ok) {
                 Log("FAILED line " + std::to_string(c.line) + ": " + (error_.empty() ? "the host did not answer" : error_));
                 status = 1;

@@ -1,7 +1,10 @@
 #include "DemoScene.h"
 
+#include <algorithm>
 #include <map>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace walkhost {
 namespace {
@@ -71,6 +74,51 @@ private:
     ObjModel& model_;
     std::map<std::string, int> index_;
 };
+
+// Where a corner of one face lies inside another face's edge (a wall in
+// pieces meeting a ceiling of one face), the edge gets that corner too and
+// the face is cut into triangles about its centre. Faces then meet corner
+// to corner: a corner on an edge but not of it is rounded a little off the
+// edge on the screen, and could leave a pixel open between the faces.
+void JoinCornersToEdges(ObjModel& model)
+{
+    std::vector<Vec3> corners;
+    for (const ObjSurface& s : model.surfaces)
+        for (const ObjFace& f : s.faces)
+            corners.insert(corners.end(), f.positions.begin(), f.positions.end());
+    for (ObjSurface& s : model.surfaces) {
+        std::vector<ObjFace> faces;
+        for (const ObjFace& f : s.faces) {
+            std::vector<Vec3> ring;
+            const size_t n = f.positions.size();
+            for (size_t i = 0; i < n; ++i) {
+                const Vec3 &p = f.positions[i], &q = f.positions[(i + 1) % n];
+                ring.push_back(p);
+                const Vec3 d = q - p;
+                std::vector<std::pair<double, Vec3>> inside;
+                for (const Vec3& c : corners) {
+                    const double t = Dot(c - p, d) / Dot(d, d);
+                    if (t > 1e-9 && t < 1 - 1e-9 && Length(Cross(c - p, d)) < 1e-9 * Length(d) &&
+                        std::none_of(inside.begin(), inside.end(), [t](const auto& e) { return e.first == t; }))
+                        inside.emplace_back(t, c);
+                }
+                std::sort(inside.begin(), inside.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+                for (const auto& e : inside)
+                    ring.push_back(e.second);
+            }
+            if (ring.size() == n) {
+                faces.push_back(f);
+                continue;
+            }
+            Vec3 centre;
+            for (const Vec3& p : f.positions)
+                centre += p * (1.0 / n);
+            for (size_t i = 0; i < ring.size(); ++i)
+                faces.push_back(ObjFace{{centre, ring[i], ring[(i + 1) % ring.size()]}, {}});
+        }
+        s.faces = std::move(faces);
+    }
+}
 
 }  // namespace
 
@@ -148,6 +196,7 @@ ObjModel MakeDemoApartment()
         Builder::Box(bed, 7.2, 9.0, 0.5, 1.0, -4.95, -4.85);  // headboard
         Builder::Box(b.Surface("bedroom.wardrobe", "wardrobe"), 9.35, 9.95, 0, 2.1, -2.2, -0.2);
     }
+    JoinCornersToEdges(model);
     return model;
 }
 

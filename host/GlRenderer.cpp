@@ -1,7 +1,6 @@
 #include "GlRenderer.h"
 
-#include <GL/gl.h>
-#include <GL/glext.h>
+#include "GlLoader.h"
 
 #include <algorithm>
 #include <cmath>
@@ -90,66 +89,11 @@ void main()
 }
 )";
 
-// The OpenGL 1.5 functions of vertex buffers and the 2.0 ones the shader
-// needs, found at run time.
-struct GlApi {
-    PFNGLGENBUFFERSPROC genBuffers = nullptr;
-    PFNGLBINDBUFFERPROC bindBuffer = nullptr;
-    PFNGLBUFFERDATAPROC bufferData = nullptr;
-    PFNGLDELETEBUFFERSPROC deleteBuffers = nullptr;
-
-    PFNGLCREATESHADERPROC createShader = nullptr;
-    PFNGLSHADERSOURCEPROC shaderSource = nullptr;
-    PFNGLCOMPILESHADERPROC compileShader = nullptr;
-    PFNGLGETSHADERIVPROC getShaderiv = nullptr;
-    PFNGLCREATEPROGRAMPROC createProgram = nullptr;
-    PFNGLATTACHSHADERPROC attachShader = nullptr;
-    PFNGLLINKPROGRAMPROC linkProgram = nullptr;
-    PFNGLGETPROGRAMIVPROC getProgramiv = nullptr;
-    PFNGLUSEPROGRAMPROC useProgram = nullptr;
-    PFNGLGETUNIFORMLOCATIONPROC getUniformLocation = nullptr;
-    PFNGLUNIFORM1IPROC uniform1i = nullptr;
-    PFNGLUNIFORM3FPROC uniform3f = nullptr;
-    PFNGLDELETEPROGRAMPROC deleteProgram = nullptr;
-
-    // Finds `name` for `fn`; false, leaving it null, when the system lacks it.
-    template <typename Fn>
-    static bool Load(Fn& fn, const char* name)
-    {
-        fn = reinterpret_cast<Fn>(reinterpret_cast<void*>(wglGetProcAddress(name)));
-        return fn != nullptr;
-    }
-
-    bool LoadBuffers()
-    {
-        // & rather than &&: every pointer is looked up, so none is left stale.
-        return Load(genBuffers, "glGenBuffers") & Load(bindBuffer, "glBindBuffer") &
-               Load(bufferData, "glBufferData") & Load(deleteBuffers, "glDeleteBuffers");
-    }
-
-    bool LoadShaders()
-    {
-        return Load(createShader, "glCreateShader") & Load(shaderSource, "glShaderSource") &
-               Load(compileShader, "glCompileShader") & Load(getShaderiv, "glGetShaderiv") &
-               Load(createProgram, "glCreateProgram") & Load(attachShader, "glAttachShader") &
-               Load(linkProgram, "glLinkProgram") & Load(getProgramiv, "glGetProgramiv") &
-               Load(useProgram, "glUseProgram") & Load(getUniformLocation, "glGetUniformLocation") &
-               Load(uniform1i, "glUniform1i") & Load(uniform3f, "glUniform3f") &
-               Load(deleteProgram, "glDeleteProgram");
-    }
-};
-
-GlApi& Api()
-{
-    static GlApi api;
-    return api;
-}
-
 }  // namespace
 
 bool GlRenderer::MakeProgram()
 {
-    GlApi& gl = Api();
+    GlApi& gl = GlFunctions();
     if (!gl.LoadShaders())
         return false;
     auto compile = [&gl](GLenum kind, const char* source, const char* defines = "") -> GLuint {
@@ -199,8 +143,8 @@ GlRenderer::~GlRenderer()
         wglMakeCurrent(dc_, context_);
         Release();
         if (program_) {
-            Api().deleteProgram(program_);
-            Api().deleteProgram(plainProgram_);
+            GlFunctions().deleteProgram(program_);
+            GlFunctions().deleteProgram(plainProgram_);
         }
         wglMakeCurrent(nullptr, nullptr);
         wglDeleteContext(context_);
@@ -212,43 +156,22 @@ GlRenderer::~GlRenderer()
 bool GlRenderer::Create(HWND window, std::string& error, bool shaders)
 {
     window_ = window;
-    dc_ = GetDC(window);
-    PIXELFORMATDESCRIPTOR pfd{};
-    pfd.nSize = sizeof(pfd);
-    pfd.nVersion = 1;
-    pfd.dwFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER;
-    pfd.iPixelType = PFD_TYPE_RGBA;
-    pfd.cColorBits = 24;
-    pfd.cAlphaBits = 8;
-    pfd.cDepthBits = 24;
-    pfd.iLayerType = PFD_MAIN_PLANE;
-    const int format = dc_ ? ChoosePixelFormat(dc_, &pfd) : 0;
-    if (format == 0 || !SetPixelFormat(dc_, format, &pfd)) {
-        error = "no OpenGL pixel format for the window";
+    if (!MakeGlContext(window, dc_, context_, error))
         return false;
-    }
-    context_ = wglCreateContext(dc_);
-    if (!context_ || !wglMakeCurrent(dc_, context_)) {
-        error = "no OpenGL context could be made";
-        if (context_)
-            wglDeleteContext(context_);
-        context_ = nullptr;
-        return false;
-    }
     const char* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
     const char* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
     rendererName_ = renderer ? renderer : "?";
     description_ = std::string("OpenGL ") + (version ? version : "?") + " (" + rendererName_ + ")";
     if (!shaders || !MakeProgram())
         description_ += ", without shaders";
-    useBuffers_ = Api().LoadBuffers();
+    useBuffers_ = GlFunctions().LoadBuffers();
     return true;
 }
 
 void GlRenderer::Release()
 {
     if (buffers_[0])
-        Api().deleteBuffers(2, buffers_);
+        GlFunctions().deleteBuffers(2, buffers_);
     buffers_[0] = buffers_[1] = 0;
     vertices_.clear();
     indices_.clear();
@@ -329,7 +252,7 @@ void GlRenderer::Build(const Scene& scene)
             *back++ = lb;
         }
     }
-    GlApi& gl = Api();
+    GlApi& gl = GlFunctions();
     if (n > 0 && useBuffers_) {
         gl.genBuffers(2, buffers_);
         gl.bindBuffer(GL_ARRAY_BUFFER, buffers_[0]);
@@ -354,8 +277,8 @@ void GlRenderer::PointArrays(bool backs)
     const size_t n = vertexCount_;
     auto at = [origin](size_t floats) { return reinterpret_cast<const void*>(origin + floats * sizeof(float)); };
     if (buffers_[0]) {
-        Api().bindBuffer(GL_ARRAY_BUFFER, buffers_[0]);
-        Api().bindBuffer(GL_ELEMENT_ARRAY_BUFFER, buffers_[1]);
+        GlFunctions().bindBuffer(GL_ARRAY_BUFFER, buffers_[0]);
+        GlFunctions().bindBuffer(GL_ELEMENT_ARRAY_BUFFER, buffers_[1]);
     }
     glVertexPointer(3, GL_FLOAT, 0, at(0));
     glTexCoordPointer(2, GL_FLOAT, 0, at(3 * n));
@@ -430,24 +353,16 @@ unsigned GlRenderer::ColourTexture(unsigned material, const float rgb[3])
     return id;
 }
 
-void GlRenderer::DrawNearestFirst(const Scene& scene, const Camera& camera, const ViewVolume& volume,
-                                  const TextureLookup& textures)
+void GlRenderer::DrawNearestFirst(const Scene& scene, const Camera& camera, const TextureLookup& textures)
 {
-    // The runs in view, nearest box first: what is drawn first hides more
-    // of what follows, whose hidden pixels are then turned down before they
-    // are shaded.
+    // The runs in view nearest first, as the software renderer draws them:
+    // what is drawn first hides more of what follows, whose hidden pixels
+    // are then turned down before they are shaded.
     const std::vector<Surface>& surfaces = scene.Surfaces();
+    RunsInView(scene, camera, runs_);
     order_.clear();
-    for (size_t s = 0; s < surfaces.size(); ++s)
-        for (const TriangleRun& run : surfaces[s].runs)
-            if (volume.MayShow(run.lo, run.hi)) {
-                const Vec3 p(std::clamp(camera.position.x, run.lo.x, run.hi.x),
-                             std::clamp(camera.position.y, run.lo.y, run.hi.y),
-                             std::clamp(camera.position.z, run.lo.z, run.hi.z));
-                const Vec3 d = p - camera.position;
-                order_.push_back(RunDraw{Dot(d, d), static_cast<unsigned>(s), firstTriangle_[s] + run.first, run.count});
-            }
-    std::sort(order_.begin(), order_.end(), [](const RunDraw& a, const RunDraw& b) { return a.distance < b.distance; });
+    for (const RunInView& run : runs_)
+        order_.push_back(RunDraw{static_cast<unsigned>(run.surface), firstTriangle_[run.surface] + run.first, run.count});
     // A run that follows on from the one before it in the same surface goes in the same call.
     size_t kept = 0;
     for (size_t i = 0; i < order_.size(); ++i) {
@@ -458,7 +373,7 @@ void GlRenderer::DrawNearestFirst(const Scene& scene, const Camera& camera, cons
             order_[kept++] = order_[i];
     }
     order_.resize(kept);
-    GlApi& gl = Api();
+    GlApi& gl = GlFunctions();
     const uintptr_t origin = buffers_[1] ? 0 : reinterpret_cast<uintptr_t>(indices_.data());
     size_t current = surfaces.size();
     for (const RunDraw& draw : order_) {
@@ -537,7 +452,7 @@ void GlRenderer::Draw(const Scene& scene, const Camera& camera, const std::vecto
     glEnableClientState(GL_COLOR_ARRAY);
     PointArrays(false);
     if (program_) {
-        DrawNearestFirst(scene, camera, volume, textures);
+        DrawNearestFirst(scene, camera, textures);
     } else {
         for (size_t s = 0; s < surfaces.size(); ++s) {
             if (surfaces[s].triangles.empty())
@@ -558,7 +473,7 @@ void GlRenderer::Draw(const Scene& scene, const Camera& camera, const std::vecto
     glDisableClientState(GL_COLOR_ARRAY);
     glDisableClientState(GL_TEXTURE_COORD_ARRAY);
     if (program_)
-        Api().useProgram(0);
+        GlFunctions().useProgram(0);
 
     // The selection: amber laid over in diagonal bands of 8 pixels (the
     // software renderer keeps 150/256 of the colour on odd bands, 110/256 on
@@ -593,8 +508,8 @@ void GlRenderer::Draw(const Scene& scene, const Camera& camera, const std::vecto
     }
     glDisableClientState(GL_VERTEX_ARRAY);
     if (buffers_[0]) {
-        Api().bindBuffer(GL_ARRAY_BUFFER, 0);
-        Api().bindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
+        GlFunctions().bindBuffer(GL_ARRAY_BUFFER, 0);
+        GlFunctions().bindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
     }
 
     // Background last: the software renderer's sky-to-ground gradient, at

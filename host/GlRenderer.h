@@ -58,8 +58,7 @@ private:
     // Draws the runs of a surface's triangles that may be in view.
     void DrawRuns(const Surface& surface, size_t firstTriangle, const ViewVolume& volume);
     // The shaders' drawing: the runs in view, nearest first.
-    void DrawNearestFirst(const Scene& scene, const Camera& camera, const ViewVolume& volume,
-                          const TextureLookup& textures);
+    void DrawNearestFirst(const Scene& scene, const Camera& camera, const TextureLookup& textures);
     unsigned TextureOf(const Image* image);
     unsigned ColourTexture(unsigned material, const float rgb[3]);
 
@@ -89,10 +88,10 @@ private:
     std::map<unsigned, std::pair<uint32_t, unsigned>> colours_;  // material: packed colour, texture
     int width_ = 0, height_ = 0;
     struct RunDraw {
-        double distance;  // squared, from the eye to the run's box
         unsigned surface;
         size_t first, count;  // triangles
     };
+    std::vector<RunInView> runs_;
     std::vector<RunDraw> order_;
 };
 

@@ -1,6 +1,7 @@
 #include "HostApp.h"
 
 #include "DemoScene.h"
+#include "ModelFit.h"
 #include "ObjModel.h"
 #include "Picking.h"
 #include "WinText.h"
@@ -8,6 +9,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <utility>
 
 namespace walkhost {
 
@@ -47,6 +49,14 @@ bool OpenGlRendererName(std::string& name, std::string& error)
     return made;
 }
 
+// Where a texture's relative name is looked up: beside the model, then in
+// the textures folder beside walkhost, then in the plug-ins' texture folder
+// (where a library's combinations keep their maps by name).
+std::vector<std::wstring> TextureFolders(const std::wstring& modelFolder)
+{
+    return {modelFolder, ExeFolder() + L"textures\\", ExeFolder() + L"plugins\\map\\"};
+}
+
 }  // namespace
 
 void HostApp::UseRenderer(RendererRequest request)
@@ -80,9 +90,13 @@ void HostApp::UseRenderer(RendererRequest request)
 void HostApp::SetTitle(const std::wstring& subject)
 {
     titleSubject_ = subject;
-    if (window)
+    if (window) {
+        KillTimer(window, kTitleTimer);
         SetWindowTextW(window, (L"walkhost - " + subject).c_str());
+    }
 }
+
+void HostApp::RestoreTitle() { SetTitle(titleSubject_); }
 
 void HostApp::SceneReplaced()
 {
@@ -169,6 +183,20 @@ void HostApp::ResetCamera()
             }
     if (!(lo.x <= hi.x))
         return;
+    StartView start;
+    const bool inside = FindStartView(
+        [this](const FaceVisitor& visit) {
+            for (const Surface& s : scene.Surfaces())
+                for (const Triangle& t : s.triangles)
+                    visit(t.p, 3);
+        },
+        start);
+    if (inside) {
+        // A hall or a building: stand inside it.
+        camera.position = start.position;
+        camera.yaw = start.yaw;
+        return;
+    }
     const Vec3 centre = (lo + hi) * 0.5;
     const Vec3 size = hi - lo;
     if (size.y >= 2 && size.y <= 4) {
@@ -218,7 +246,32 @@ bool HostApp::OpenModel(const std::wstring& path, bool showErrors)
         return false;
     }
     lastLoadError.clear();
-    scene.Assign(model);
+    // Texture files the model names that are not there or cannot be opened
+    // (a file there is read and, when refused, reported below).
+    std::vector<std::string> folders;
+    for (const std::wstring& folder : TextureFolders(FolderOf(path)))
+        folders.push_back(WideToCp936(folder));
+    const std::vector<TextureProblem> unreadable =
+        CheckTextureFiles(model.materials, folders, [](const std::string& name, std::string& problem) {
+            const std::wstring file = Cp936ToWide(name);
+            const DWORD attributes = GetFileAttributesW(file.c_str());
+            if (attributes == INVALID_FILE_ATTRIBUTES)
+                return false;
+            problem.clear();
+            if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
+                problem = "a folder, not a file";
+                return true;
+            }
+            HANDLE handle = CreateFileW(file.c_str(), GENERIC_READ,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr);
+            if (handle == INVALID_HANDLE_VALUE)
+                problem = "cannot be read";
+            else
+                CloseHandle(handle);
+            return true;
+        });
+    scene.Assign(std::move(model));
     SceneReplaced();
     scene.textureFolder = WideToCp936(FolderOf(path));
     modelPath = path;
@@ -226,21 +279,62 @@ bool HostApp::OpenModel(const std::wstring& path, bool showErrors)
     textures_.clear();
     // The model's textures are read now, so a refused one is reported with the load.
     textureProblems.clear();
+    std::vector<std::wstring> shown;  // the problems as the message box says them
+    for (const TextureProblem& problem : unreadable) {
+        const std::wstring name = Cp936ToWide(problem.file);
+        textureProblems.push_back(WideToUtf8(name) + " (" + problem.reason + ")");
+        const wchar_t* why = problem.reason == "file not found"         ? L"找不到该文件"
+                             : problem.reason == "a folder, not a file" ? L"这是文件夹，不是文件"
+                                                                        : L"无法读取该文件";
+        shown.push_back(name + L"（" + why + L"）");
+    }
     for (unsigned m = 1; m <= scene.MaterialCount(); ++m)
         TextureFor(*scene.GetMaterial(m));
-    if (!textureProblems.empty() && showErrors) {
+    for (size_t i = unreadable.size(); i < textureProblems.size(); ++i)
+        shown.push_back(Utf8ToWide(textureProblems[i]));
+    ResetCamera();  // before a message box, which a script's log of the start view may wait behind
+    if (!shown.empty() && showErrors) {
         std::wstring message = L"模型已打开，但以下贴图无法显示：\n";
-        for (const std::string& problem : textureProblems)
-            message += L"\n" + Utf8ToWide(problem);
+        for (const std::wstring& line : shown)
+            message += L"\n" + line;
         MessageBoxW(window, message.c_str(), L"walkhost", MB_OK | MB_ICONWARNING);
     }
-    ResetCamera();
     const size_t slash = path.find_last_of(L"\\/");
     SetTitle(path.substr(slash == std::wstring::npos ? 0 : slash + 1));
+    if (splitSharedOnLoad)
+        SplitSharedMaterials();
     RedrawNow();
     SendEvent("FileOpened");
     SendEvent("NewModelLoaded");
     return true;
+}
+
+size_t HostApp::SplitSharedMaterials()
+{
+    const size_t copies = scene.SplitSharedMaterials();
+    SceneReplaced();
+    Invalidate();
+    Notice("split shared materials: " + std::to_string(copies));
+    if (window) {
+        const std::wstring subject = titleSubject_;
+        SetTitle(subject + L"（已为 " + std::to_wstring(copies) + L" 个物体拆分共用材质）");
+        titleSubject_ = subject;
+        SetTimer(window, kTitleTimer, kTitleNoteMs, nullptr);
+    }
+    return copies;
+}
+
+void HostApp::Notice(const std::string& line)
+{
+    std::lock_guard<std::mutex> lock(noticeLock_);
+    if (keepNotices)
+        notices_.push_back(line);
+}
+
+std::vector<std::string> HostApp::TakeNotices()
+{
+    std::lock_guard<std::mutex> lock(noticeLock_);
+    return std::exchange(notices_, {});
 }
 
 void HostApp::CloseScene()
@@ -326,17 +420,13 @@ const Image* HostApp::TextureFor(const Material& material)
     auto it = textures_.find(key);
     if (it != textures_.end())
         return it->second.get();
-    // A relative name is looked up beside the model, then in the textures
-    // folder beside walkhost, then in the plug-ins' texture folder (where a
-    // library's combinations keep their maps by name).
     const std::wstring wide = Cp936ToWide(name);
     std::vector<std::wstring> candidates;
     if (IsAbsolutePath(wide)) {
         candidates.push_back(wide);
     } else {
-        candidates.push_back(Cp936ToWide(scene.textureFolder) + wide);
-        candidates.push_back(ExeFolder() + L"textures\\" + wide);
-        candidates.push_back(ExeFolder() + L"plugins\\map\\" + wide);
+        for (const std::wstring& folder : TextureFolders(Cp936ToWide(scene.textureFolder)))
+            candidates.push_back(folder + wide);
     }
     std::unique_ptr<Image> image;
     std::string refused;

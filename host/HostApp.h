@@ -14,6 +14,7 @@
 
 #include <map>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -29,9 +30,13 @@ public:
     HWND window = nullptr;       // the main window; its client area is the 3D view
     std::wstring modelPath;      // empty for the demo scene
     std::string lastLoadError;   // UTF-8; empty after a successful load
-    // Textures of the loaded model that were found but refused (too large,
-    // broken), one UTF-8 line each: "name: why".
+    // Textures of the loaded model that cannot be drawn, one UTF-8 line
+    // each: "path: why" for a file found but refused (too large, broken),
+    // "name (why)" for one missing or unreadable.
     std::vector<std::string> textureProblems;
+    // Every model loaded gets a material of its own for each object that
+    // shares one (--split-shared-materials).
+    bool splitSharedOnLoad = false;
     int exitCode = 0;
 
     void ShowDemoScene();
@@ -40,6 +45,24 @@ public:
     // success sends "FileOpened" and then "NewModelLoaded" to the plug-ins.
     bool OpenModel(const std::wstring& path, bool showErrors);
     void CloseScene();
+
+    // 文件 → 按物体拆分共用材质: each surface sharing its material with
+    // surfaces of other names gets a copy of it as it is now. The caption
+    // says how many for a few seconds, a script's log says it too. Returns
+    // the number of copies.
+    size_t SplitSharedMaterials();
+    // The caption back to its subject alone (the main window's kTitleTimer,
+    // set after a split).
+    void RestoreTitle();
+    static constexpr UINT_PTR kTitleTimer = 1;
+    static constexpr UINT kTitleNoteMs = 4000;
+
+    // Lines for a script's log from what the host did on its own (a split
+    // chosen from the menu): kept while a script runs, taken by its runner
+    // from its thread.
+    bool keepNotices = false;
+    void Notice(const std::string& line);
+    std::vector<std::string> TakeNotices();
 
     void SetSelection(const unsigned* surfaces, int count);
     void ClearSelection();
@@ -75,7 +98,9 @@ public:
 
     void SendEvent(const char* event, int plugin = -1);
 
-    // Resets the camera to the model's starting view.
+    // Resets the camera to the model's starting view: inside a model larger
+    // than a room (FindStartView), else at the side of a storey or before an
+    // object.
     void ResetCamera();
 
 private:
@@ -84,6 +109,8 @@ private:
     std::wstring titleSubject_ = L"演示公寓";
     std::unique_ptr<GlRenderer> gl_;
     std::map<std::string, std::unique_ptr<Image>> textures_;  // null: could not be loaded
+    std::mutex noticeLock_;
+    std::vector<std::string> notices_;
 };
 
 HostApp& App();

@@ -1,7 +1,10 @@
 // The host functions the plug-ins import by name from walkhost.exe. They run
-// on the UI thread and never let an exception reach the plug-in.
+// on the UI thread and never let an exception reach the plug-in: one that
+// stops here is logged (the plug-in, their caller, tells the user).
 #include "HostApp.h"
 #include "Hsv.h"
+
+#include "framework/GuardLog.h"
 
 using walkhost::App;
 
@@ -9,10 +12,7 @@ extern "C" {
 
 void HV_registerPlugin(VRPluginCallBack* table)
 {
-    try {
-        App().plugins.Register(table);
-    } catch (...) {
-    }
+    fw::GuardedQuietly("HV_registerPlugin", [&] { App().plugins.Register(table); });
 }
 
 int HV_SceneEmpty(void) { return App().scene.Empty() ? 1 : 0; }
@@ -21,19 +21,14 @@ void HV_pluginFinished(void) {}
 
 unsigned HV_SelectSurfaceAtPoint(int x, int y)
 {
-    try {
-        return App().PickAtScreen(x, y);
-    } catch (...) {
-        return 0;
-    }
+    unsigned surface = 0;
+    fw::GuardedQuietly("HV_SelectSurfaceAtPoint", [&] { surface = App().PickAtScreen(x, y); });
+    return surface;
 }
 
 void HV_SetSelection(int, unsigned* surfaces, int count)
 {
-    try {
-        App().SetSelection(surfaces, count);
-    } catch (...) {
-    }
+    fw::GuardedQuietly("HV_SetSelection", [&] { App().SetSelection(surfaces, count); });
 }
 
 void HV_ClearSelection(void) { App().ClearSelection(); }
@@ -49,12 +44,7 @@ int HV_GetMaterial(unsigned material, OriginalMaterial* out)
     const walkhost::Material* m = App().scene.GetMaterial(material);
     if (!m || !out)
         return 0;
-    try {
-        *out = m->record;
-    } catch (...) {
-        return 0;
-    }
-    return 1;
+    return fw::GuardedQuietly("HV_GetMaterial", [&] { *out = m->record; }) ? 1 : 0;
 }
 
 int HV_SetMaterial(unsigned material, OriginalMaterial* in)
@@ -62,29 +52,20 @@ int HV_SetMaterial(unsigned material, OriginalMaterial* in)
     walkhost::Material* m = App().scene.GetMaterial(material);
     if (!m || !in)
         return 0;
-    try {
-        m->record = *in;
-    } catch (...) {
+    if (!fw::GuardedQuietly("HV_SetMaterial", [&] { m->record = *in; }))
         return 0;
-    }
     App().Invalidate();
     return 1;
 }
 
 void HV_CalculateSurfaceColor(void)
 {
-    try {
-        App().RefreshTextures();
-    } catch (...) {
-    }
+    fw::GuardedQuietly("HV_CalculateSurfaceColor", [] { App().RefreshTextures(); });
 }
 
 void HV_Redraw(void)
 {
-    try {
-        App().RedrawNow();
-    } catch (...) {
-    }
+    fw::GuardedQuietly("HV_Redraw", [] { App().RedrawNow(); });
 }
 
 void HV_RgbToHsv(double r, double g, double b, double* h, double* s, double* v)

@@ -16,6 +16,7 @@ enum CommandId : UINT {
     ID_FILE_OPEN = 101,
     ID_FILE_CLOSE = 102,
     ID_FILE_EXIT = 103,
+    ID_FILE_SPLIT_MATERIALS = 104,
     ID_GO_ALL = 200,
     ID_GO_FIRST = 201,  // one per plug-in
     ID_VIEW_RESET = 301,
@@ -75,6 +76,8 @@ void OnCommand(HWND hwnd, UINT id)
         app.CloseScene();
     else if (id == ID_FILE_EXIT)
         DestroyWindow(hwnd);
+    else if (id == ID_FILE_SPLIT_MATERIALS)
+        app.SplitSharedMaterials();
     else if (id == ID_VIEW_RESET) {
         app.ResetCamera();
         app.Invalidate();
@@ -141,6 +144,13 @@ LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
             }
             return 0;
         case WM_COMMAND: OnCommand(hwnd, LOWORD(wp)); return 0;
+        case WM_TIMER:
+            if (wp == HostApp::kTitleTimer) {
+                KillTimer(hwnd, wp);
+                App().RestoreTitle();
+                return 0;
+            }
+            break;
         case WM_KEYDOWN:
             if (OnKey(wp))
                 return 0;
@@ -192,6 +202,7 @@ HWND CreateMainWindow(HINSTANCE instance, int clientWidth, int clientHeight)
     // Chinese menus carry their access key in parentheses after the text.
     AppendMenuW(file, MF_STRING, ID_FILE_OPEN, L"打开模型(&O)…");
     AppendMenuW(file, MF_STRING, ID_FILE_CLOSE, L"关闭场景(&C)");
+    AppendMenuW(file, MF_STRING, ID_FILE_SPLIT_MATERIALS, L"按物体拆分共用材质(&M)");
     AppendMenuW(file, MF_SEPARATOR, 0, nullptr);
     AppendMenuW(file, MF_STRING, ID_FILE_EXIT, L"退出(&X)");
     AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(file), L"文件(&F)");

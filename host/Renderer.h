@@ -34,6 +34,22 @@ using TextureLookup = std::function<const Image*(const Material&)>;
 void RenderScene(const Scene& scene, const Camera& camera, const std::vector<unsigned>& selected,
                  const TextureLookup& textures, Frame& frame, int threads = 0);
 
+// A run of a surface's triangles the camera may see, [first, first + count),
+// and where its triangles can fall: pixels in [x0, x1] x [y0, y1], none
+// nearer than `nearest` (1 / depth; infinite when part of its box lies
+// before the near plane).
+struct RunInView {
+    size_t surface, first, count;
+    int x0, y0, x1, y1;
+    double nearest;
+};
+
+// The runs of the scene's triangles the camera may see, nearest first (by
+// the nearest corner of each run's box), and of runs as near the one earlier
+// in the scene first. Both renderers draw in this order: what lies in front
+// is mostly drawn before what it hides.
+void RunsInView(const Scene& scene, const Camera& camera, std::vector<RunInView>& runs);
+
 // How much of its light a pixel keeps at 1 / depth `iz` (170 to 256 of 256):
 // light falls off gently with distance, so a large flat surface still reads
 // as a plane in depth.

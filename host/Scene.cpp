@@ -1,42 +1,15 @@
 #include "Scene.h"
 
+#include "ModelFit.h"
+
 #include <algorithm>
-#include <cmath>
 
 namespace walkhost {
-namespace {
-
-Vec3 PolygonNormal(const std::vector<Vec3>& points)
+bool Material::LaidByWorld() const
 {
-    // Newell's method: robust for slightly non-planar polygons.
-    Vec3 n;
-    for (size_t i = 0; i < points.size(); ++i) {
-        const Vec3& a = points[i];
-        const Vec3& b = points[(i + 1) % points.size()];
-        n.x += (a.y - b.y) * (a.z + b.z);
-        n.y += (a.z - b.z) * (a.x + b.x);
-        n.z += (a.x - b.x) * (a.y + b.y);
-    }
-    return Normalize(n);
+    const char* map = HvString_Text(&record.mapFile[0]);
+    return map && *map && modelMap != map;
 }
-
-// Texture coordinates in metres on the plane the polygon mostly faces.
-std::vector<Vec2> PlanarUvs(const std::vector<Vec3>& points, const Vec3& n)
-{
-    std::vector<Vec2> uvs;
-    const double ax = std::fabs(n.x), ay = std::fabs(n.y), az = std::fabs(n.z);
-    for (const Vec3& p : points) {
-        if (ay >= ax && ay >= az)
-            uvs.push_back(Vec2{p.x, p.z});
-        else if (ax >= az)
-            uvs.push_back(Vec2{p.z, p.y});
-        else
-            uvs.push_back(Vec2{p.x, p.y});
-    }
-    return uvs;
-}
-
-}  // namespace
 
 void Scene::Clear()
 {
@@ -46,9 +19,10 @@ void Scene::Clear()
     textureFolder.clear();
 }
 
-void Scene::Assign(const ObjModel& model, size_t runLength)
+void Scene::Assign(ObjModel model, size_t runLength)
 {
     runLength = std::max<size_t>(runLength, 1);
+    AddCornerNormals(model);
     surfaces_.clear();
     materials_.clear();
     materials_.reserve(model.materials.size());
@@ -58,6 +32,8 @@ void Scene::Assign(const ObjModel& model, size_t runLength)
         for (int i = 0; i < 3; ++i)
             material.record.color[i] = m.kd[i];
         material.record.mapFile[0] = m.mapKd.c_str();
+        material.opacity = m.opacity;
+        material.modelMap = m.mapKd;
         materials_.push_back(material);
     }
     triangleCount_ = 0;
@@ -73,11 +49,16 @@ void Scene::Assign(const ObjModel& model, size_t runLength)
         for (const ObjFace& f : s.faces) {
             if (f.positions.size() < 3)
                 continue;
-            const Vec3 normal = PolygonNormal(f.positions);
+            const Vec3 normal = FaceNormal(f.positions);
             if (Length(normal) == 0)
                 continue;  // degenerate: nothing to draw or hit
-            const std::vector<Vec2> uvs =
-                f.uvs.size() == f.positions.size() ? f.uvs : PlanarUvs(f.positions, normal);
+            const std::vector<Vec2> planar = PlanarUvs(f.positions, normal);
+            const std::vector<Vec2>& uvs = f.uvs.size() == f.positions.size() ? f.uvs : planar;
+            const bool hasNormals = f.normals.size() == f.positions.size();
+            auto cornerNormal = [&](size_t i) {
+                const Vec3 n = hasNormals ? Normalize(f.normals[i]) : Vec3();
+                return Length(n) > 0 ? n : normal;
+            };
             for (size_t i = 1; i + 1 < f.positions.size(); ++i) {
                 Triangle t;
                 t.p[0] = f.positions[0];
@@ -87,6 +68,11 @@ void Scene::Assign(const ObjModel& model, size_t runLength)
                 t.uv[1] = uvs[i];
                 t.uv[2] = uvs[i + 1];
                 t.normal = normal;
+                const size_t corner[3] = {0, i, i + 1};
+                for (int k = 0; k < 3; ++k) {
+                    t.normals[k] = cornerNormal(corner[k]);
+                    t.planarUv[k] = planar[corner[k]];
+                }
                 surface.triangles.push_back(t);
             }
         }
@@ -105,6 +91,21 @@ void Scene::Assign(const ObjModel& model, size_t runLength)
         triangleCount_ += surface.triangles.size();
         surfaces_.push_back(std::move(surface));
     }
+}
+
+size_t Scene::SplitSharedMaterials()
+{
+    return walkhost::SplitSharedMaterials(
+        surfaces_, [](Surface& s) -> unsigned& { return s.material; },
+        [this](unsigned m) { return m >= 1 && m <= materials_.size() ? materials_[m - 1].name : std::string(); },
+        [this](unsigned m, const std::string& name) {
+            if (m < 1 || m > materials_.size())
+                return m;  // no material to copy: the surfaces keep none
+            Material copy = materials_[m - 1];
+            copy.name = name;
+            materials_.push_back(std::move(copy));
+            return static_cast<unsigned>(materials_.size());
+        });
 }
 
 const Surface* Scene::GetSurface(unsigned handle) const

@@ -22,8 +22,10 @@ struct Polygon {
 // its first corner is the face's first corner, so light is still per face.
 struct Triangle {
     Vec3 p[3];
-    Vec2 uv[3];
-    Vec3 normal;  // unit, of the face it was cut from
+    Vec2 uv[3];          // the model's texture coordinates, else planarUv
+    Vec3 normal;         // unit, of the face it was cut from
+    Vec3 normals[3];     // unit, per corner: the model's, else smoothed over faces meeting at under 30 degrees
+    Vec2 planarUv[3];    // laid by world position on the plane the face mostly faces, one repeat per metre
 };
 
 // A run of a surface's triangles, next to each other in its list, with the
@@ -44,15 +46,30 @@ struct Surface {
 struct Material {
     std::string name;
     OriginalMaterial record{};  // what HV_GetMaterial hands out, HV_SetMaterial replaces
+    float opacity = 1;          // 1 opaque, 0 fully transparent (the model's `d` or `Tr`)
+    std::string modelMap;       // the texture the model gave it (`map_Kd`), empty for none
+
+    // A texture the model did not give this material (a plug-in set one on a
+    // material that had none, or another file): the model's texture
+    // coordinates were made for another picture, so it is laid by world
+    // position (Triangle::planarUv) at its real size instead.
+    bool LaidByWorld() const;
 };
 
 class Scene {
 public:
     // Replaces the scene by the model's surfaces and materials. Faces without
-    // texture coordinates get a planar mapping of one texture tile per metre.
-    // Each surface's triangles are cut into runs of `runLength`.
+    // texture coordinates get a planar mapping of one texture tile per metre,
+    // faces without normals smooth corner normals. Each surface's triangles
+    // are cut into runs of `runLength`.
     static constexpr size_t kRunLength = 64;
-    void Assign(const ObjModel& model, size_t runLength = kRunLength);
+    void Assign(ObjModel model, size_t runLength = kRunLength);
+
+    // Gives each surface that shares its material with surfaces of other
+    // names a copy of it as it is now (see walkhost::SplitSharedMaterials);
+    // the copies are added after the existing materials, whose handles stay.
+    // Returns the number of copies.
+    size_t SplitSharedMaterials();
     void Clear();
 
     bool Empty() const { return surfaces_.empty(); }

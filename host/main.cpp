@@ -1,6 +1,7 @@
 // walkhost: the reference walk-through host. Usage:
 //   walkhost [MODEL.obj] [--script FILE [--log FILE]] [--plugins FOLDER] [--size WIDTHxHEIGHT] [--go]
 //            [--renderer gl|software]   (neither: OpenGL unless it is a software rasteriser)
+//            [--split-shared-materials]  (each object sharing a material gets its own, at every load)
 #include "Automation.h"
 #include "HostApp.h"
 #include "MainWindow.h"
@@ -15,6 +16,7 @@ using namespace walkhost;
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show)
 {
+    HostApp& app = App();
     int argc = 0;
     LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
     std::wstring script, log, model, plugins = ExeFolder() + L"plugins";
@@ -30,6 +32,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show)
             log = argv[++i];
         else if (arg == L"--go")
             go = true;
+        else if (arg == L"--split-shared-materials")
+            app.splitSharedOnLoad = true;
         else if (arg == L"--renderer" && hasValue)
             renderer = ParseRendererRequest(WideToUtf8(argv[++i]));
         else if (arg == L"--plugins" && hasValue)
@@ -47,7 +51,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show)
     if (argv)
         LocalFree(argv);
 
-    HostApp& app = App();
+    app.keepNotices = !script.empty();
     app.camera.width = width;
     app.camera.height = height;
     app.ShowDemoScene();

@@ -36,6 +36,27 @@ struct MergeUndo {
     }
 };
 
+// Applies the undo when an exception leaves the merge (one from the caller's
+// conflict handler, say): the library is as it was and the exception goes on
+// to the caller. Records copy as plain bytes, so undoing cannot throw.
+class UndoOnUnwind {
+public:
+    UndoOnUnwind(MergeUndo& undo, CombinationLibrary& library) : undo_(undo), library_(library) {}
+    ~UndoOnUnwind()
+    {
+        if (armed_)
+            undo_.Apply(library_);
+    }
+    UndoOnUnwind(const UndoOnUnwind&) = delete;
+    UndoOnUnwind& operator=(const UndoOnUnwind&) = delete;
+    void Release() { armed_ = false; }
+
+private:
+    MergeUndo& undo_;
+    CombinationLibrary& library_;
+    bool armed_ = true;
+};
+
 // What a merge did, for an observer told only once the merge stands: each
 // record it appended, or replaced together with the record that was there.
 struct MergeStep {
@@ -123,6 +144,7 @@ MergeResult MergeCombinationFile(const std::string& path, CombinationLibrary& li
     undo.count = library.GetCount();
     std::vector<MergeStep> steps;
     CombinationFileReader reader;
+    UndoOnUnwind undoOnUnwind(undo, library);
     try {
         switch (reader.Open(path)) {
         case CombinationFileReader::Status::NotOpened:
@@ -140,10 +162,8 @@ MergeResult MergeCombinationFile(const std::string& path, CombinationLibrary& li
         }
     } catch (const std::bad_alloc&) {
         result.status = MergeStatus::ReadFailed;
-    } catch (...) {
-        undo.Apply(library);
-        throw;
     }
+    undoOnUnwind.Release();
     reader.Close();
     if (result.status == MergeStatus::ReadFailed) {
         // Part of a file is not merged: everything goes back as it was.

@@ -1,5 +1,6 @@
 #include "PluginEntry.h"
 
+#include "framework/Guard.h"
 #include "model/SurfaceMaterialStore.h"
 #include "panel/ColorPanelDlg.h"
 #include "panel/SchemeOverviewDlg.h"
@@ -22,6 +23,9 @@ VRPluginCallBack pluginCallbacks = {
 };
 
 namespace {
+
+// The user's action behind the event "go", as a failure names it.
+const char* const kOpenPanelAction = "打开染界";
 
 // Makes the plug-in's own manifest (resource 2: common controls version 6)
 // the active activation context while the panel's windows are created, so
@@ -105,18 +109,16 @@ void ModelReplaced()
 
 }  // namespace
 
+// The host's call site cannot take an exception. Opening the panel is the
+// user's action; forgetting the classification of a replaced model is not.
 void OnHostEvent(const char* event)
 {
-    try {
-        if (event == nullptr)
-            return;
-        if (std::strcmp(event, "go") == 0)
-            OpenPanel();
-        else if (std::strcmp(event, "FileOpened") == 0 || std::strcmp(event, "NewModelLoaded") == 0)
-            ModelReplaced();
-    } catch (...) {
-        // The host's call site cannot take an exception.
-    }
+    if (event == nullptr)
+        return;
+    if (std::strcmp(event, "go") == 0)
+        fw::Guarded("OnHostEvent go", kOpenPanelAction, OpenPanel);
+    else if (std::strcmp(event, "FileOpened") == 0 || std::strcmp(event, "NewModelLoaded") == 0)
+        fw::GuardedQuietly("OnHostEvent model replaced", ModelReplaced);
 }
 
 void OnIgnoredCallback(unsigned, int, int) {}

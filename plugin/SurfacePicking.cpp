@@ -2,6 +2,7 @@
 // classification menu that a right click opens.
 #include "PluginEntry.h"
 
+#include "framework/Guard.h"
 #include "model/SelectionRefresh.h"
 #include "model/SurfaceMaterialStore.h"
 #include "panel/ColorPanelDlg.h"
@@ -9,6 +10,10 @@
 #include "res/resource.h"
 
 namespace {
+
+// The user's actions, as a failure names them.
+const char* const kPickAction = "选取表面";
+const char* const kClassifyAction = "表面分类";
 
 // Makes the surface at (x, y) the one selected surface and refreshes the
 // current materials from it. False when no pick may happen or none was hit.
@@ -52,21 +57,16 @@ void ShowClassificationMenu(int x, int y)
 
 }  // namespace
 
+// The host's call sites cannot take an exception.
 void OnPickSurface(unsigned, int x, int y)
 {
-    try {
-        PickSurface(x, y);
-    } catch (...) {
-        // The host's call site cannot take an exception.
-    }
+    fw::Guarded("OnPickSurface", kPickAction, [&] { PickSurface(x, y); });
 }
 
 void OnPickSurfaceWithMenu(unsigned, int x, int y)
 {
-    try {
+    fw::Guarded("OnPickSurfaceWithMenu", kClassifyAction, [&] {
         if (PickSurface(x, y))
             ShowClassificationMenu(x, y);
-    } catch (...) {
-        // The host's call site cannot take an exception.
-    }
+    });
 }

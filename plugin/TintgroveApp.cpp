@@ -27,17 +27,19 @@ CTintgroveApp* theApp = nullptr;
 
 BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved)
 {
-    try {
+    // The loader lock is held: a failure is only logged, and fails the load.
+    BOOL loaded = FALSE;
+    fw::GuardedQuietly(reason == DLL_PROCESS_ATTACH ? "DllMain attach" : "DllMain detach", [&] {
         if (reason == DLL_PROCESS_ATTACH) {
             DisableThreadLibraryCalls(instance);
             if (!BindHost())
-                return FALSE;
+                return;
             theApp = new CTintgroveApp;
             theApp->SetModuleInstance(instance);
             if (!theApp->InitInstance()) {
                 delete theApp;
                 theApp = nullptr;
-                return FALSE;
+                return;
             }
         } else if (reason == DLL_PROCESS_DETACH && theApp != nullptr) {
             // The panel is still open: its unsaved library changes are saved
@@ -57,8 +59,7 @@ BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved)
             delete theApp;
             theApp = nullptr;
         }
-        return TRUE;
-    } catch (...) {
-        return FALSE;
-    }
+        loaded = TRUE;
+    });
+    return loaded;
 }

@@ -1,7 +1,9 @@
 // walkhost's software renderer natively: frames per second at 1024x768 over
 // the models named on the command line (scripts/make-model writes them),
-// turning once around in 24 steps, against the empty scene in the same run,
-// with one thread and with one per processor. Median and min-max of 5 runs.
+// turning once around in 24 steps, with one thread and with one per
+// processor; beside them the process's processor time per frame (what the
+// frames add to the process's time, read before and after them) and per
+// triangle in view. Median and min-max of 5 runs.
 #include "Camera.h"
 #include "ObjModel.h"
 #include "Renderer.h"
@@ -9,6 +11,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <ctime>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -26,22 +29,46 @@ struct Spread {
     double median, min, max;
 };
 
-// Frames per second of one turn around, kRuns times.
-Spread Measure(const Scene& scene, const Camera& start, int threads)
+Spread Of(std::vector<double> v)
 {
-    std::vector<double> fps;
+    std::sort(v.begin(), v.end());
+    return Spread{v[v.size() / 2], v.front(), v.back()};
+}
+
+struct Figures {
+    Spread fps, cpuMs, cpuNsPerTriangle;
+};
+
+// One turn around, kRuns times: frames per second, and the processor time
+// of the whole process (every thread) per frame and per triangle in view.
+Figures Measure(const Scene& scene, const Camera& start, int threads)
+{
+    std::vector<double> fps, cpu, perTriangle;
     Frame frame;
+    std::vector<RunInView> runs;
     for (int run = 0; run < kRuns; ++run) {
         Camera camera = start;
+        double triangles = 0;
+        for (int i = 0; i < kSteps; ++i) {
+            camera.Turn(2 * 3.14159265358979 / kSteps);
+            RunsInView(scene, camera, runs);
+            for (const RunInView& r : runs)
+                triangles += static_cast<double>(r.count);
+        }
+        camera = start;
+        const std::clock_t c0 = std::clock();
         const auto t0 = std::chrono::steady_clock::now();
         for (int i = 0; i < kSteps; ++i) {
             camera.Turn(2 * 3.14159265358979 / kSteps);
             RenderScene(scene, camera, {}, nullptr, frame, threads);
         }
-        fps.push_back(kSteps / std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count());
+        const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+        const double cpuSeconds = static_cast<double>(std::clock() - c0) / CLOCKS_PER_SEC;
+        fps.push_back(kSteps / seconds);
+        cpu.push_back(cpuSeconds * 1e3 / kSteps);
+        perTriangle.push_back(triangles > 0 ? cpuSeconds * 1e9 / triangles : 0);
     }
-    std::sort(fps.begin(), fps.end());
-    return Spread{fps[kRuns / 2], fps.front(), fps.back()};
+    return Figures{Of(fps), Of(cpu), Of(perTriangle)};
 }
 
 // The camera walkhost starts a model with: inside a storey, near its south side.
@@ -60,16 +87,22 @@ Camera StartCamera(const Scene& scene)
     return camera;
 }
 
+void Print(const char* what, const char* threads, const Figures& f)
+{
+    std::printf("  %-22s %-9s %7.1f fps (%.1f-%.1f)   %7.2f ms (%.2f-%.2f)   %6.1f ns (%.1f-%.1f)\n", what, threads,
+                f.fps.median, f.fps.min, f.fps.max, f.cpuMs.median, f.cpuMs.min, f.cpuMs.max, f.cpuNsPerTriangle.median,
+                f.cpuNsPerTriangle.min, f.cpuNsPerTriangle.max);
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    std::printf("walkhost software renderer, native, 1024x768, frames per second turning once around;\n"
-                "median (min-max) of %d runs; baseline: the empty scene in the same run\n", kRuns);
+    std::printf("walkhost software renderer, native, 1024x768, turning once around: frames per second, processor\n"
+                "time per frame and per triangle in view; median (min-max) of %d runs\n", kRuns);
     const Scene empty;
-    const Spread emptyOne = Measure(empty, Camera(), 1), emptyAll = Measure(empty, Camera(), 0);
-    std::printf("  %-28s 1 thread %7.1f (%.1f-%.1f)   all %7.1f (%.1f-%.1f)\n", "empty scene", emptyOne.median,
-                emptyOne.min, emptyOne.max, emptyAll.median, emptyAll.min, emptyAll.max);
+    Print("empty scene", "1 thread", Measure(empty, Camera(), 1));
+    Print("empty scene", "all", Measure(empty, Camera(), 0));
     for (int i = 1; i < argc; ++i) {
         std::ifstream in(argv[i], std::ios::binary);
         const std::string text((std::istreambuf_iterator<char>(in)), {});
@@ -82,11 +115,9 @@ int main(int argc, char** argv)
         Scene scene;
         scene.Assign(model);
         const Camera camera = StartCamera(scene);
-        const Spread one = Measure(scene, camera, 1), all = Measure(scene, camera, 0);
-        std::printf("  %-9zu triangles          1 thread %7.1f (%.1f-%.1f)   all %7.1f (%.1f-%.1f)"
-                    "   %.3f / %.3f of the empty scene\n",
-                    scene.TriangleCount(), one.median, one.min, one.max, all.median, all.min, all.max,
-                    one.median / emptyOne.median, all.median / emptyAll.median);
+        const std::string what = std::to_string(scene.TriangleCount()) + " triangles";
+        Print(what.c_str(), "1 thread", Measure(scene, camera, 1));
+        Print(what.c_str(), "all", Measure(scene, camera, 0));
     }
     return 0;
 }

@@ -109,8 +109,9 @@ TEST(ColourScience, FitToGamutKeepsLightnessAndHueAndStaysInside)
             EXPECT_TRUE(InSrgbGamut(rgb));
             const Lch back = LabToLch(SrgbToLab(rgb));
             EXPECT_NEAR(back.L, L, 0.01);
-            if (back.C > 1.0)
+            if (back.C > 1.0) {
                 EXPECT_NEAR(std::remainder(back.h - h, 360.0), 0.0, 0.5);
+            }
         }
     EXPECT_FALSE(ParseHexColour("#12345G"));
     EXPECT_FALSE(ParseHexColour("12345"));

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
 using namespace testlib;
 
 namespace {
@@ -94,6 +96,20 @@ TEST_F(MergeTest, CancelKeepsWhatWasMergedBefore)
     EXPECT_EQ(r.status, MergeStatus::Cancelled);
     EXPECT_EQ(r.added, 1);
     EXPECT_EQ(Descriptions(), "old a;old b;old c;g;");
+}
+
+TEST_F(MergeTest, AnExceptionFromTheHandlerLeavesTheLibraryAsItWas)
+{
+    memory.files["in.tgv"] =
+        FileBytes({RecordBytes("G", "g/", "g"), RecordBytes("A", "x/", "new a"), RecordBytes("B", "x/", "new b")});
+    int calls = 0;
+    const auto decide = [&](const CombinationRecord&, const CombinationRecord&) {
+        if (++calls == 2)
+            throw std::runtime_error("window gone");
+        return MergeDecision::Replace;
+    };
+    EXPECT_THROW(MergeCombinationFile("in.tgv", lib, decide), std::runtime_error);
+    EXPECT_EQ(Descriptions(), "old a;old b;old c;");
 }
 
 TEST_F(MergeTest, LaterDuplicatesMeetTheCopyMergedJustBefore)

@@ -168,8 +168,9 @@ TEST(PaintDeck, WrittenPalettesReadBackWithTheirStructure)
     while (pos < ase.size()) {
         const std::uint32_t type = be(pos, 2), length = be(pos + 2, 4);
         types += type == 0xC001 ? 'S' : type == 0xC002 ? 'E' : type == 0x0001 ? 'c' : '?';
-        if (type != 0xC002)  // a name's length in units, the terminating zero included
+        if (type != 0xC002) {  // a name's length in units, the terminating zero included
             EXPECT_EQ(be(pos + 6 + 2 * be(pos + 6, 2), 2), 0u);
+        }
         pos += 6 + length;
         ++blocks;
     }

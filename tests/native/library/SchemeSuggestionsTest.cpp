@@ -16,11 +16,13 @@ void ExpectRules(const std::vector<Suggestion>& list, SchemeSurface surface, con
                      f = s.At(SchemeSurface::Floor).lrv;
         ASSERT_GE(std::fabs(w - f), 30.0) << what << " #" << i;
         ASSERT_GE(std::fabs(w - c), 30.0) << what << " #" << i;
-        if (surface != SchemeSurface::Ceiling)
+        if (surface != SchemeSurface::Ceiling) {
             ASSERT_GE(c, 70.0) << what << " #" << i;
+        }
         ASSERT_TRUE(MeetsSchemeRules(s, surface));
-        if (i > 0)
+        if (i > 0) {
             ASSERT_LE(list[i - 1].departure, s.departure) << what;
+        }
         for (std::size_t j = 0; j < i; ++j) {
             const Lab wi = SrgbToLab(s.At(SchemeSurface::Wall).rgb), wj = SrgbToLab(list[j].At(SchemeSurface::Wall).rgb);
             const Lab fi = SrgbToLab(s.At(SchemeSurface::Floor).rgb), fj = SrgbToLab(list[j].At(SchemeSurface::Floor).rgb);
@@ -52,8 +54,9 @@ TEST(SchemeSuggestions, EightDistinctSchemesWithinTheRulesForAnyAnchorOnAnySurfa
             ExpectRules(list, surface, what);
             // The anchor stays on its surface whenever the rules allow it.
             const bool wallTooLight = surface == SchemeSurface::Wall && LightReflectance(anchor) > 68.0;
-            if (!wallTooLight)
+            if (!wallTooLight) {
                 EXPECT_EQ(HexColour(list[0].At(surface).rgb), HexColour(anchor)) << what;
+            }
             std::set<Harmony> harmonies;
             for (const Suggestion& s : list)
                 harmonies.insert(s.harmony);

@@ -195,10 +195,16 @@ private:
 
 TEST(Subclassing, NoExceptionLeavesTheWindowProcedure)
 {
+    GuardLogCapture log;
+    MessageBoxRecorder boxes;
     CThrowing wnd;
     ASSERT_TRUE(wnd.CreateEx(0, "STATIC", "", WS_POPUP, RECT{0, 0, 10, 10}, nullptr, 0));
     EXPECT_EQ(wnd.SendMessage(WM_APP), 0);
     EXPECT_TRUE(IsWindow(wnd));
+    // No action of the user's: logged, nothing shown.
+    EXPECT_TRUE(boxes.boxes.empty());
+    EXPECT_NE(log.Text().find("message 0x8000, class "), std::string::npos) << log.Text();
+    EXPECT_NE(log.Text().find(": handler failed"), std::string::npos) << log.Text();
 }
 
 TEST(Subclassing, CreatedWindowsGoWithTheirObject)

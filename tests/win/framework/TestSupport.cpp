@@ -1,5 +1,7 @@
 #include "TestSupport.h"
 
+#include <cstdio>
+
 // ---- CTestControl ---------------------------------------------------------------
 
 bool CTestControl::Register()
@@ -176,6 +178,38 @@ MessageBoxRecorder::MessageBoxRecorder(int answerWith) : answer(answerWith)
 MessageBoxRecorder::~MessageBoxRecorder()
 {
     fw::SetMessageBoxHandler(std::move(previous_));
+}
+
+GuardLogCapture::GuardLogCapture()
+{
+    wchar_t previous[MAX_PATH + 1];
+    const DWORD length = GetEnvironmentVariableW(L"TG_GUARD_LOG", previous, MAX_PATH + 1);
+    hadPrevious_ = length > 0 && length <= MAX_PATH;
+    if (hadPrevious_) previous_.assign(previous, length);
+    static int captures = 0;
+    path_ = fw::Widen(fw::FolderOfPath(fw::ModuleFileName(nullptr))) + L"guard-capture-" +
+            std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++captures) + L".log";
+    DeleteFileW(path_.c_str());
+    SetEnvironmentVariableW(L"TG_GUARD_LOG", path_.c_str());
+}
+
+GuardLogCapture::~GuardLogCapture()
+{
+    SetEnvironmentVariableW(L"TG_GUARD_LOG", hadPrevious_ ? previous_.c_str() : nullptr);
+    DeleteFileW(path_.c_str());
+}
+
+std::string GuardLogCapture::Text() const
+{
+    std::string utf8;
+    if (FILE* file = _wfopen(path_.c_str(), L"rb")) {
+        for (int c; (c = std::fgetc(file)) != EOF;) utf8 += static_cast<char>(c);
+        std::fclose(file);
+    }
+    std::wstring wide(utf8.size(), L'\0');
+    wide.resize(static_cast<std::size_t>(MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()),
+                                                             wide.data(), static_cast<int>(wide.size()))));
+    return fw::Narrow(wide);
 }
 
 std::wstring RawText(HWND wnd)

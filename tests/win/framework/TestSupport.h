@@ -118,5 +118,23 @@ private:
     fw::ModalDialogHook previous_;
 };
 
+// Points the guard's log (TG_GUARD_LOG) at a file of its own for the scope,
+// for a test that makes a boundary stop an exception on purpose: the log the
+// harness checks stays empty.
+class GuardLogCapture {
+public:
+    GuardLogCapture();
+    ~GuardLogCapture();
+    GuardLogCapture(const GuardLogCapture&) = delete;
+    GuardLogCapture& operator=(const GuardLogCapture&) = delete;
+    // What was logged, code page 936.
+    std::string Text() const;
+
+private:
+    std::wstring path_;
+    std::wstring previous_;
+    bool hadPrevious_ = false;
+};
+
 // Wide text of a window, without the framework (to check it independently).
 std::wstring RawText(HWND wnd);

@@ -10,7 +10,9 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <string>
 
 using namespace walkhost;
 
@@ -138,3 +140,108 @@ TEST_P(GlRendererSides, AgreesWithTheSoftwareRendererOnFlatRegions)
 }
 
 INSTANTIATE_TEST_SUITE_P(ShadersOrFixedFunctions, GlRendererSides, testing::Bool());
+
+namespace {
+
+// A closed room of surfaces without blue, 6 x 2.7 x 8 m: a ceiling and a
+// floor of one face each, the north wall in pieces whose corners lie on the
+// ceiling's and the floor's edges.
+ObjModel ClosedRoom()
+{
+    ObjModel model;
+    model.materials.resize(1);
+    model.materials[0].kd[0] = 0.9f;
+    model.materials[0].kd[1] = 0.4f;
+    model.materials[0].kd[2] = 0.0f;
+    const double x0 = -3, x1 = 3, z0 = -4, z1 = 4, top = 2.7;
+    auto add = [&model](std::vector<Vec3> corners) {
+        ObjSurface surface;
+        surface.name = "face" + std::to_string(model.surfaces.size());
+        surface.faces.push_back(ObjFace{std::move(corners), {}});
+        model.surfaces.push_back(surface);
+    };
+    auto wallZ = [&](double z, double a, double b, double lo, double hi) {
+        add({Vec3(a, lo, z), Vec3(b, lo, z), Vec3(b, hi, z), Vec3(a, hi, z)});
+    };
+    for (double y : {top, 0.0})
+        add({Vec3(x0, y, z0), Vec3(x1, y, z0), Vec3(x1, y, z1), Vec3(x0, y, z1)});
+    wallZ(z0, x0, -1.3, 0, top);
+    wallZ(z0, -1.3, 0.7, 0, 1.1);
+    wallZ(z0, -1.3, 0.7, 1.1, top);
+    wallZ(z0, 0.7, x1, 0, top);
+    wallZ(z1, x0, x1, 0, top);
+    for (double x : {x0, x1})
+        add({Vec3(x, 0, z0), Vec3(x, 0, z1), Vec3(x, top, z1), Vec3(x, top, z0)});
+    return model;
+}
+
+// The software renderer's background at row y.
+uint32_t Background(int y)
+{
+    const uint32_t shade = 235 - 60 * y / kHeight;
+    return ((shade - 20) << 16) | ((shade - 8) << 8) | shade;
+}
+
+}  // namespace
+
+// Where faces meet, OpenGL leaves no pixel open either: from inside a closed
+// room no background (the only blue) shows, and along the demo's ceilings'
+// edges no background shows where the software renderer draws a surface.
+TEST_P(GlRendererSides, NoBackgroundShowsWhereFacesMeet)
+{
+    HWND window = MakeWindow();
+    ASSERT_NE(window, nullptr);
+    GlRenderer gl;
+    std::string error;
+    ASSERT_TRUE(gl.Create(window, error, GetParam())) << error;
+    Scene room;
+    room.Assign(ClosedRoom());
+    Image drawn;
+    for (const Vec3& eye : {Vec3(0, 1.6, 0), Vec3(2.85, 2.55, -3.85)})
+        for (int step = 0; step < 12; ++step)
+            for (double pitch : {-0.7, 0.35, 0.7}) {
+                Camera camera = DemoStartCamera(kWidth, kHeight);
+                camera.position = eye;
+                camera.yaw = step * 6.2832 / 12 + 0.01;
+                camera.pitch = pitch;
+                gl.Draw(room, camera, {}, nullptr);
+                gl.ReadPixels(drawn);
+                const int blue = static_cast<int>(
+                    std::count_if(drawn.pixels.begin(), drawn.pixels.end(), [](uint32_t c) { return (c & 255) > 60; }));
+                ASSERT_EQ(blue, 0) << "heading " << step << ", pitch " << pitch;
+            }
+
+    Scene demo;
+    demo.Assign(MakeDemoApartment());
+    const unsigned ceilings[] = {demo.FindSurface("living.ceiling"), demo.FindSurface("bedroom.ceiling")};
+    gl.SceneChanged();
+    for (int step = 0; step < 24; ++step)
+        for (double pitch : {0.35, 0.7}) {
+            Camera camera = DemoStartCamera(kWidth, kHeight);
+            camera.yaw += step * 6.2832 / 24;
+            camera.pitch = pitch;
+            Frame frame;
+            RenderScene(demo, camera, {}, nullptr, frame);
+            gl.Draw(demo, camera, {}, nullptr);
+            gl.ReadPixels(drawn);
+            // Pixels of a ceiling's edge, by the software renderer's
+            // surfaces: a ceiling's pixel beside another surface's.
+            int edge = 0, open = 0;
+            for (int y = 1; y + 1 < kHeight; ++y)
+                for (int x = 1; x + 1 < kWidth; ++x) {
+                    auto id = [&](int px, int py) { return frame.ids[static_cast<size_t>(py) * kWidth + px]; };
+                    const bool ceiling = std::count(std::begin(ceilings), std::end(ceilings), id(x, y)) > 0;
+                    if (!ceiling || id(x - 1, y) * id(x + 1, y) * id(x, y - 1) * id(x, y + 1) == 0 ||
+                        (id(x - 1, y) == id(x, y) && id(x + 1, y) == id(x, y) && id(x, y - 1) == id(x, y) &&
+                         id(x, y + 1) == id(x, y)))
+                        continue;
+                    const size_t i = static_cast<size_t>(y) * kWidth + x;
+                    if (ChannelDifference(frame.color.pixels[i], Background(y)) <= 6)
+                        continue;  // a surface of the background's colour: not to be told apart
+                    ++edge;
+                    open += ChannelDifference(drawn.pixels[i], Background(y)) <= 3;
+                }
+            EXPECT_EQ(open, 0) << "heading " << step << ", pitch " << pitch << ", of " << edge << " edge pixels";
+        }
+    DestroyWindow(window);
+}

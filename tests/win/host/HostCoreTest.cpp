@@ -150,6 +150,56 @@ TEST(ObjLoader, ReadsGroupsMaterialsColoursAndMaps)
     EXPECT_EQ(scene.GetSurface(3)->material, scene.GetSurface(2)->material);
 }
 
+// What the renderers read besides the points: corner normals (the file's,
+// else smoothed across shallow edges only), the opacity, and whether a
+// texture is laid by world position; and materials split per object.
+TEST(Scene, CornerNormalsOpacityWorldLaidTexturesAndSplitMaterials)
+{
+    ObjModel model;
+    std::string error;
+    const MtlReader mtl = [](const std::string&, std::string& text) {
+        text = "newmtl paint\nKd 0.8 0.8 0.8\nd 0.4\nmap_Kd oak.jpg\n";
+        return true;
+    };
+    // A floor folded up by 20 degrees along x = 1 (smooth there), a wall
+    // standing on its far edge (a 90 degree crease) and a sloped face with
+    // the file's own normal; "wall" and "slope" share the floor's material.
+    ASSERT_TRUE(ParseObj("mtllib m.mtl\n"
+                         "v 0 0 0\nv 1 0 0\nv 1 0 -1\nv 0 0 -1\nv 2 0.364 0\nv 2 0.364 -1\nv 2 1.364 0\nv 2 1.364 -1\n"
+                         "vn 0 0 2\n"
+                         "usemtl paint\ng floor\nf 1 2 3 4\nf 2 5 6 3\n"
+                         "g wall\nf 5 7 8 6\n"
+                         "g slope\nf 1//1 2//1 4//1\n",
+                         mtl, model, error))
+        << error;
+    Scene scene;
+    scene.Assign(model);
+    const Surface& floor = *scene.GetSurface(scene.FindSurface("floor"));
+    const Triangle& flat = floor.triangles[0];  // corners (0,0,0) (1,0,0) (1,0,-1)
+    EXPECT_NEAR(flat.normals[0].y, 1, 1e-9);                 // alone at the outer edge
+    EXPECT_TRUE(flat.normals[1].x < -0.1 && flat.normals[1].x > -0.2);  // shared with the fold: between
+    const Triangle& wall = scene.GetSurface(scene.FindSurface("wall"))->triangles[0];
+    EXPECT_NEAR(wall.normals[0].x, wall.normal.x, 1e-9);     // the crease stays sharp
+    const Triangle& slope = scene.GetSurface(scene.FindSurface("slope"))->triangles[0];
+    EXPECT_NEAR(slope.normals[2].z, 1, 1e-9);                // the file's, made unit
+    EXPECT_DOUBLE_EQ(flat.planarUv[2].u, 1);                 // world x and z on a floor
+    EXPECT_DOUBLE_EQ(flat.planarUv[2].v, -1);
+
+    Material& paint = *scene.GetMaterial(floor.material);
+    EXPECT_FLOAT_EQ(paint.opacity, 0.4f);
+    EXPECT_FALSE(paint.LaidByWorld());  // the model's own texture keeps the model's coordinates
+    paint.record.color[0] = 0.1f;       // changed by a plug-in before the split
+    EXPECT_EQ(scene.SplitSharedMaterials(), 2u);
+    const unsigned wallMaterial = scene.GetSurface(scene.FindSurface("wall"))->material;
+    ASSERT_NE(wallMaterial, floor.material);
+    Material& copy = *scene.GetMaterial(wallMaterial);
+    EXPECT_EQ(copy.name, "paint.wall");
+    EXPECT_FLOAT_EQ(copy.record.color[0], 0.1f);
+    copy.record.mapFile[0] = "tiles.bmp";
+    EXPECT_TRUE(copy.LaidByWorld());
+    EXPECT_FALSE(scene.GetMaterial(floor.material)->LaidByWorld());
+}
+
 TEST(ObjLoader, MissingLibraryAndUndefinedMaterialAreWarnings)
 {
     ObjModel model;

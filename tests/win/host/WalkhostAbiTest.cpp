@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <cctype>
+#include <cstdio>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -180,6 +181,7 @@ TEST_F(Walkhost, PluginBindsReceivesEventsAndChangesMaterials)
         "answer OK \"\xE6\x97\xA0\xE6\xB3\x95\xE8\xAF\xBB\xE5\x8F\x96\"\n"  // 无法读取
         "expect-material living.wall.north 1 0 0\n"
         "open \"$room.obj\"\n"
+        "answer OK oak.jpg\n"  // the texture is not there
         "expect-material floor 0.5 0.25 0.125 oak.jpg\n"
         "close-scene\n"
         "expect-empty 1\n"
@@ -187,7 +189,7 @@ TEST_F(Walkhost, PluginBindsReceivesEventsAndChangesMaterials)
         "click-at 10 10\n");
     ASSERT_TRUE(run.finished) << run.log;
     EXPECT_EQ(run.exitCode, 0u) << run.log;
-    EXPECT_NE(run.log.find("script: 32 of 32 steps passed"), std::string::npos) << run.log;
+    EXPECT_NE(run.log.find("script: 33 of 33 steps passed"), std::string::npos) << run.log;
     ExpectInOrder(run.pluginLog, {
         "loaded",
         "event go", "empty 0",
@@ -404,8 +406,80 @@ TEST_F(Walkhost, OpenGlThatIsASoftwareRasteriserDrawsOnlyWhenNamed)
     const std::string why = "OpenGL is " + renderer + ": a software rasteriser";
     const Outcome chosen = RunScript("wait-window \"walkhost - \xE6\xBC\x94\xE7\xA4\xBA\xE5\x85\xAC\xE5\xAF\x93\" 5000\n"  // 演示公寓
                                      "open \"$room.obj\"\n"
+                                     "answer OK oak.jpg\n"
                                      "wait-window \"walkhost - room.obj\" 5000\n");
     EXPECT_EQ(chosen.exitCode, 0u) << chosen.log;
     EXPECT_EQ(FirstLine(chosen.log), rasteriser ? "renderer: software (" + why + ")" : openGl)
         << chosen.log;
+}
+
+namespace {
+
+// The project's rooms as the build copies them beside walkhost.
+std::string ModelFile(const char* name) { return Narrow(TestFolder()) + "..\\bin\\models\\" + name; }
+
+}  // namespace
+
+// The living room: its parquet texture is missing; its walls, sofa, shelf
+// and desk share "Default" until split, from the File menu or at the load.
+TEST_F(Walkhost, RealRoomReportsAMissingTextureAndSplitsSharedMaterials)
+{
+    const std::string room = ModelFile("living-room\\living-room.obj");
+    const Outcome fromMenu = RunScript(
+        "open \"" + room + "\"\n"
+        "answer OK oak-parquet.jpg\n"
+        "expect-material floor 0.55 0.40 0.25 oak-parquet.jpg\n"
+        "main-menu \xE6\x96\x87\xE4\xBB\xB6\n"                                                     // 文件
+        "menu \xE6\x8C\x89\xE7\x89\xA9\xE4\xBD\x93\xE6\x8B\x86\xE5\x88\x86\xE5\x85\xB1\xE7\x94\xA8\xE6\x9D\x90\xE8\xB4\xA8\n"  // 按物体拆分共用材质
+        // walkhost - living-room.obj（已为 5 个物体拆分共用材质）, then the caption as before
+        "wait-window \"walkhost - living-room.obj\xEF\xBC\x88\xE5\xB7\xB2\xE4\xB8\xBA 5 \xE4\xB8\xAA\xE7\x89\xA9\xE4\xBD\x93"
+        "\xE6\x8B\x86\xE5\x88\x86\xE5\x85\xB1\xE7\x94\xA8\xE6\x9D\x90\xE8\xB4\xA8\xEF\xBC\x89\" 2000\n"
+        "rclick wall.north\n"
+        "menu \"Paint red\"\n"
+        "expect-material wall.north 1 0 0\n"
+        "expect-material sofa 0.8 0.8 0.8\n"
+        "expect-material wall.east 0.8 0.8 0.8\n"
+        "wait-window \"walkhost - living-room.obj\" 10000\n");
+    ASSERT_TRUE(fromMenu.finished) << fromMenu.log;
+    EXPECT_EQ(fromMenu.exitCode, 0u) << fromMenu.log;
+    EXPECT_NE(fromMenu.log.find("  texture not drawn: oak-parquet.jpg (file not found)"), std::string::npos)
+        << fromMenu.log;
+    EXPECT_NE(fromMenu.log.find("split shared materials: 5"), std::string::npos) << fromMenu.log;
+
+    // Asked for on the command line: split before the plug-ins hear of the model.
+    const Outcome atLoad = RunScript("rclick sofa\nmenu \"Paint red\"\n"
+                                     "expect-material sofa 1 0 0\nexpect-material shelf 0.8 0.8 0.8\n",
+                                     120000, TestFolder() + L"host-plugins",
+                                     L"--split-shared-materials \"" + TestFolder() + L"..\\bin\\models\\living-room\\living-room.obj\"");
+    EXPECT_EQ(atLoad.exitCode, 0u) << atLoad.log;
+    const size_t missing = atLoad.log.find("texture not drawn: oak-parquet.jpg (file not found)");
+    EXPECT_NE(missing, std::string::npos) << atLoad.log;
+    EXPECT_GT(atLoad.log.find("  split shared materials: 5"), missing) << atLoad.log;
+}
+
+// The atrium, 14 x 14 x 9 m: the walker starts inside at eye height, and
+// Home and 视图 → 重置视图 both bring back the same view.
+TEST_F(Walkhost, LargeModelStartsInsideAndHomeReturnsThere)
+{
+    const Outcome run = RunScript("open \"" + ModelFile("atrium\\atrium.obj") + "\"\n"
+                                  "screenshot \"$start.bmp\"\n"
+                                  "walk 3\nturn 50\nlook 10\n"
+                                  "key \"walkhost - atrium.obj\" Home\n"
+                                  "screenshot \"$home.bmp\"\n"
+                                  "walk -2\nturn -30\n"
+                                  "main-menu \xE8\xA7\x86\xE5\x9B\xBE\n"                           // 视图
+                                  "menu \xE9\x87\x8D\xE7\xBD\xAE\xE8\xA7\x86\xE5\x9B\xBE\n"  // 重置视图
+                                  "screenshot \"$reset.bmp\"\n",
+                                  120000, TestFolder() + L"host-plugins", L"--renderer software");
+    ASSERT_TRUE(run.finished) << run.log;
+    EXPECT_EQ(run.exitCode, 0u) << run.log;
+    const size_t at = run.log.find("start view: ");
+    ASSERT_NE(at, std::string::npos) << run.log;
+    double x = 99, y = 99, z = 99;
+    ASSERT_EQ(std::sscanf(run.log.c_str() + at, "start view: %lf %lf %lf", &x, &y, &z), 3) << run.log;
+    EXPECT_TRUE(x > -7 && x < 7 && z > -7 && z < 7) << x << " " << z;
+    EXPECT_NEAR(y, 1.6, 0.01);  // eye height over the court's floor
+    const std::string start = ReadFile(dir_ + L"start.bmp");
+    EXPECT_GT(start.size(), 1000u);
+    EXPECT_TRUE(start == ReadFile(dir_ + L"home.bmp") && start == ReadFile(dir_ + L"reset.bmp"));
 }
