@@ -26,7 +26,6 @@ const char* const CSchemeOverviewDlg::kEmptyExpertNote = "当前空间类型中�
 const char* const CSchemeOverviewDlg::kEmptyTextureNote = "贴图路径中没有贴图文件。";
 const char* const CSchemeOverviewDlg::kRoomViewsNeedClassesNote = "实景需要先在三维视图中点选并分类顶棚、地面和墙面。";
 const char* const CSchemeOverviewDlg::kRoomViewsNeedViewNote = "找不到三维视图窗口，请先在三维视图中点选表面。";
-const char* const CSchemeOverviewDlg::kExportText = "导出方案展示…";
 const char* const CSchemeOverviewDlg::kExportFailedFormat = "方案展示文件“%1”不能写入。";
 
 namespace {

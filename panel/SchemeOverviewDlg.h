@@ -137,7 +137,6 @@ public:
     static constexpr int kCardTextLine = 15;
     // Writes the listed combinations as the page for the client to path.
     bool ExportClientPage(const std::string& path);
-    static const char* const kExportText;       // "导出方案展示…"
     static const char* const kExportFailedFormat;  // %1: the file
     // Steps of Ctrl+wheel: positive larger, negative smaller.
     void Zoom(int steps);
