@@ -195,3 +195,20 @@ std::string RoomSketchPng(const Rgb& ceiling, const Rgb& wall, const Rgb& floor,
         &png, width, height, 3, pixels.data(), width * 3);
     return png;
 }
+
+std::string PngOfPixels(int width, int height, const std::vector<uint32_t>& pixels)
+{
+    if (width <= 0 || height <= 0 || pixels.size() < static_cast<std::size_t>(width) * static_cast<std::size_t>(height))
+        return std::string();
+    std::vector<unsigned char> rgb(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 3);
+    for (std::size_t i = 0; i < rgb.size() / 3; ++i) {
+        rgb[i * 3] = static_cast<unsigned char>(pixels[i] >> 16);
+        rgb[i * 3 + 1] = static_cast<unsigned char>(pixels[i] >> 8);
+        rgb[i * 3 + 2] = static_cast<unsigned char>(pixels[i]);
+    }
+    std::string png;
+    stbi_write_png_to_func(
+        [](void* context, void* data, int size) { static_cast<std::string*>(context)->append(static_cast<char*>(data), size); },
+        &png, width, height, 3, rgb.data(), width * 3);
+    return png;
+}

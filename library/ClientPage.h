@@ -7,6 +7,7 @@
 #include "Colour.h"
 
 #include <array>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -32,3 +33,6 @@ std::string WriteClientPage(const std::string& title, const std::vector<ClientCa
 // walls shaded, ceiling and floor), as PNG bytes, for a card with no view
 // rendered from the model.
 std::string RoomSketchPng(const Rgb& ceiling, const Rgb& wall, const Rgb& floor, int width = 240, int height = 160);
+
+// A picture as PNG bytes: pixels 0x00RRGGBB, rows top to bottom.
+std::string PngOfPixels(int width, int height, const std::vector<uint32_t>& pixels);

@@ -58,6 +58,8 @@ CColorPanelDlg::~CColorPanelDlg()
         overview_->Orphan();
     if (classification_ != nullptr)
         classification_->Orphan();
+    if (suggestions_ != nullptr)
+        suggestions_->Orphan();
 }
 
 std::string CColorPanelDlg::ModuleFolder()
@@ -106,6 +108,7 @@ const MessageMap& CColorPanelDlg::GetMessageMap() const
         on::Command(ID_LIBRARY_MAINTENANCE, &Self::OnLibraryMaintenance),
         on::Command(ID_SCHEME_OVERVIEW, &Self::OpenOverview),
         on::Command(ID_CLASSIFICATION_OVERVIEW, &Self::OpenClassificationOverview),
+        on::Command(ID_SCHEME_SUGGESTIONS, &Self::OpenSuggestions),
         on::Command(kReloadLibraryCommand, &Self::ReloadLibrary),
         on::Message(WM_SYSCOMMAND, &Self::OnSysCommand),
     });
@@ -195,6 +198,7 @@ bool CColorPanelDlg::OnInitDialog()
     PlaceOnOpen();
     AddOverviewMenuEntry();
     AddClassificationMenuEntry();
+    AddSuggestionsMenuEntry();
     return true;
 }
 
@@ -320,6 +324,7 @@ void CColorPanelDlg::ShowPickedColor(double pickedHue, double pickedSaturation, 
     saturationSlider_.SetColor(packedColor);
     brightnessSlider_.SetColor(packedColor);
     RefreshSliders();
+    SuggestionsAnchorChanged();
 }
 
 // ---- Mode switch ---------------------------------------------------------
@@ -409,7 +414,8 @@ void CColorPanelDlg::Classify(SurfaceClass surfaceClass)
 {
     // Room views put back what they changed first, and the picked materials
     // are read again: the class goes to the material as it was before them.
-    if (overview_ != nullptr && overview_->StopRoomViews())
+    const bool suggestionViews = suggestions_ != nullptr && suggestions_->StopRoomViews();
+    if ((overview_ != nullptr && overview_->StopRoomViews()) || suggestionViews)
         RefreshSelectionMaterials(this);
     if (!currentMaterials.empty())
         SetSurfaceClass(currentMaterials[0].materialHandle, surfaceClass);
@@ -418,6 +424,7 @@ void CColorPanelDlg::Classify(SurfaceClass surfaceClass)
         ::InvalidateRect(::GetDlgItem(overview_->m_hWnd, IDC_OVERVIEW_LIST), nullptr, FALSE);
     if (classification_ != nullptr)
         classification_->ClassesChanged();
+    SuggestionsAnchorChanged();
 }
 
 void CColorPanelDlg::OnClassifyCeiling() { Classify(Ceiling); }
@@ -437,6 +444,11 @@ void CColorPanelDlg::OnLibraryButton()
         ClearCurrentTexture();
         return;
     }
+    AddRoomToLibrary();
+}
+
+void CColorPanelDlg::AddRoomToLibrary()
+{
     bool saveTried = false;
     RunAddCombination(
         m_hWnd, session_.library,
@@ -510,6 +522,11 @@ void CColorPanelDlg::OnClose()
     if (classification_ != nullptr) {
         CClassificationOverviewDlg* closing = classification_;
         classification_ = nullptr;
+        closing->CloseWithPanel();
+    }
+    if (suggestions_ != nullptr) {
+        CSuggestionDlg* closing = suggestions_;
+        suggestions_ = nullptr;
         closing->CloseWithPanel();
     }
     menuIcon_.Destroy();

@@ -25,11 +25,13 @@
 #include "panel/HostMaterialCalls.h"
 #include "panel/ItemNumberLabel.h"
 #include "panel/SchemeOverviewDlg.h"
+#include "panel/SuggestionDlg.h"
 
 #include <string>
 #include <vector>
 
-class CColorPanelDlg : public CDialog, public SelectionPanel, public OverviewOwner, public ClassificationOwner {
+class CColorPanelDlg : public CDialog, public SelectionPanel, public OverviewOwner, public ClassificationOwner,
+                       public SuggestionOwner {
 public:
     // The new panel is the one tool panel until it is destroyed.
     CColorPanelDlg();
@@ -47,6 +49,7 @@ public:
     // The view's own state.
     CSchemeOverviewDlg* Overview() const { return overview_; }
     CClassificationOverviewDlg* ClassificationOverview() const { return classification_; }
+    CSuggestionDlg* Suggestions() const { return suggestions_; }
     UINT_PTR TimerId() const { return timerId_; }
     bool IndexEdited() const { return indexEdited_; }
     bool Expanded() const { return expanded_; }
@@ -217,6 +220,21 @@ public:
     // Ctrl+K, its key in the panel and in the window.
     static bool IsClassificationKey(const MSG& msg);
     static const char* const kClassificationMenuText;
+    // ---- Suggestion window (SuggestionCommands.cpp) ---------------------------
+    // Opens "配色建议", or brings it forward when it is open.
+    void OpenSuggestions();
+    // SuggestionOwner.
+    bool PickedColour(Rgb& colour, int& surfaceClass) const override;
+    bool RoomSlots(MaterialSlot (&slots)[3]) const override;
+    void ApplySuggestion(const CombinationRecord& record) override;
+    void AddRoomToLibrary() override;
+    void SuggestionsClosing(const RECT& placement) override;
+    void SuggestionsGone(const CSuggestionDlg* window) override;
+    // The picked surface or the classes changed.
+    void SuggestionsAnchorChanged();
+    // Ctrl+J, the suggestion window's key in the panel and in the window.
+    static bool IsSuggestionsKey(const MSG& msg);
+    static const char* const kSuggestionsMenuText;
 
     // Saves the library to libraryPath. An existing file that could not be
     // read at load is first kept under a backup name (and the user is told),
@@ -367,6 +385,12 @@ private:
     CClassificationOverviewDlg* classification_ = nullptr;
     RECT overviewPlacement_ = {};
     bool overviewPlaced_ = false;
+
+    CSuggestionDlg* suggestions_ = nullptr;
+    RECT suggestionsPlacement_ = {};
+    bool suggestionsPlaced_ = false;
+    // The suggestion window's entry after the overview's.
+    void AddSuggestionsMenuEntry();
 
     CTreeCombo spaceTypeBox_;  // 1007
     CButton itemMenuButton_;   // 1006

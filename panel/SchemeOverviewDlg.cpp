@@ -8,11 +8,16 @@
 #include "model/SurfaceMaterialStore.h"
 #include "res/resource.h"
 
+#include "text/TextEncoding.h"
+
 #include <commctrl.h>
+#include <commdlg.h>
 
 #include <algorithm>
 #include <cstddef>
 #include <cstring>
+#include <fstream>
+#include <functional>
 #include <iterator>
 
 const char* const CSchemeOverviewDlg::kCaption = "配色一览";
@@ -22,6 +27,7 @@ const char* const CSchemeOverviewDlg::kEmptyExpertNote = "当前空间类型中�
 const char* const CSchemeOverviewDlg::kEmptyTextureNote = "贴图路径中没有贴图文件。";
 const char* const CSchemeOverviewDlg::kRoomViewsNeedClassesNote = "实景需要先在三维视图中点选并分类顶棚、地面和墙面。";
 const char* const CSchemeOverviewDlg::kRoomViewsNeedViewNote = "找不到三维视图窗口，请先在三维视图中点选表面。";
+const char* const CSchemeOverviewDlg::kExportFailedFormat = "方案展示文件“%1”不能写入。";
 
 namespace {
 
@@ -32,9 +38,12 @@ constexpr int kKeptViewWidth = CSchemeOverviewDlg::kPictureWidths[std::size(CSch
 constexpr UINT kCaptureInterval = 10;
 constexpr int kMargin = 6;
 constexpr int kToolbarHeight = 22;
-constexpr int kMinimumWidth = 320;
+constexpr int kMinimumWidth = 420;
 constexpr int kMinimumHeight = 240;
-constexpr int kTextLine = 15;
+constexpr int kTextLine = CSchemeOverviewDlg::kCardTextLine;
+constexpr int kExportWidth = 96;
+constexpr int kDeckBoxWidth = 110;
+constexpr int kDeckBoxDrop = 200;
 constexpr COLORREF kMarkColour = RGB(220, 0, 0);
 constexpr COLORREF kLowContrastColour = RGB(200, 0, 0);
 
@@ -53,22 +62,6 @@ std::string MaterialsKey(const CombinationRecord& record)
         hash *= 1099511628211ull;
     }
     return "r" + std::to_string(hash);
-}
-
-// Two values of a material are the same: texture maps by their text, every
-// other member bit for bit (the members after the maps have no padding).
-bool SameMaterial(const OriginalMaterial& a, const OriginalMaterial& b)
-{
-    for (std::size_t i = 0; i < std::size(a.mapFile); ++i)
-        if (std::strcmp(a.mapFile[i].Text(), b.mapFile[i].Text()) != 0)
-            return false;
-    constexpr std::size_t kPlain = offsetof(OriginalMaterial, params1);
-    static_assert(sizeof(OriginalMaterial) - kPlain ==
-                      sizeof a.params1 + sizeof a.color + sizeof a.params2 + sizeof a.triple + sizeof a.params3 +
-                          sizeof a.vector + sizeof a.params4 + sizeof a.triples + sizeof a.params5 + sizeof a.params6,
-                  "no padding between the plain members");
-    return std::memcmp(reinterpret_cast<const char*>(&a) + kPlain, reinterpret_cast<const char*>(&b) + kPlain,
-                       sizeof(OriginalMaterial) - kPlain) == 0;
 }
 
 std::string WithoutTrailingBackslash(std::string folder)
@@ -141,6 +134,8 @@ const MessageMap& CSchemeOverviewDlg::GetMessageMap() const
         on::Notify(IDC_OVERVIEW_LIST, NM_CUSTOMDRAW, &Self::OnCustomDraw),
         on::Notify(IDC_OVERVIEW_LIST, LVN_ITEMCHANGED, &Self::OnItemChanged),
         on::Command(IDC_ROOM_VIEWS, &Self::OnRoomViewsClicked),
+        on::Command(IDC_OVERVIEW_DECK, CBN_SELCHANGE, &Self::OnDeckChanged),
+        on::Command(IDC_OVERVIEW_EXPORT, &Self::OnExport),
         on::Timer(&Self::OnCaptureTick),
         on::Size(&Self::OnSize),
         on::Message(WM_GETMINMAXINFO, &Self::OnGetMinMaxInfo),
@@ -162,6 +157,8 @@ bool CSchemeOverviewDlg::OnInitDialog()
     ::SetWindowSubclass(list_.m_hWnd, ListProc, kWheelSubclass, reinterpret_cast<DWORD_PTR>(this));
     pictureWidth_ = 0;  // the first layout sizes the cards
     ::ShowWindow(GetDlgItem(IDC_CAPTURE_PROGRESS), SW_HIDE);
+    decks_ = ReadPanelPaintDecks();
+    FillDeckBox(GetDlgItem(IDC_OVERVIEW_DECK), *decks_);
 
     const RECT client = GetClientRect();
     Layout(client.right, client.bottom);
@@ -251,7 +248,13 @@ void CSchemeOverviewDlg::Layout(int width, int height)
     const int progressWidth = std::max(0, std::min(160, width - progressLeft - kMargin));
     ::MoveWindow(GetDlgItem(IDC_CAPTURE_PROGRESS), progressLeft, kMargin + 2, progressWidth, kToolbarHeight - 8, TRUE);
     const int noteLeft = progressLeft + progressWidth + kMargin;
-    ::MoveWindow(GetDlgItem(IDC_OVERVIEW_NOTE), noteLeft, kMargin + 3, std::max(0, width - noteLeft - kMargin),
+    // The deck box and the export button at the right end.
+    int right = width - kMargin;
+    ::MoveWindow(GetDlgItem(IDC_OVERVIEW_EXPORT), right - kExportWidth, kMargin - 2, kExportWidth, kToolbarHeight, TRUE);
+    right -= kExportWidth + kMargin;
+    ::MoveWindow(GetDlgItem(IDC_OVERVIEW_DECK), right - kDeckBoxWidth, kMargin - 2, kDeckBoxWidth, kDeckBoxDrop, TRUE);
+    right -= kDeckBoxWidth + kMargin;
+    ::MoveWindow(GetDlgItem(IDC_OVERVIEW_NOTE), noteLeft, kMargin + 3, std::max(0, right - noteLeft),
                  kToolbarHeight - 6, TRUE);
     const int listTop = kMargin * 2 + kToolbarHeight - 4;
     ::MoveWindow(list_.m_hWnd, kMargin, listTop, std::max(0, width - 2 * kMargin),
@@ -388,6 +391,7 @@ void CSchemeOverviewDlg::LibraryChanged()
     roomViews_.clear();
     roomShown_.clear();
     cards_.clear();
+    paints_.clear();
     painter_.Forget();
     ListChanged();
 }
@@ -427,6 +431,7 @@ std::string CSchemeOverviewDlg::NoteText() const
 void CSchemeOverviewDlg::UpdateNote()
 {
     const std::string note = NoteText();
+    ::EnableWindow(GetDlgItem(IDC_OVERVIEW_EXPORT), mode_ == ModeExpert && count_ > 0 ? TRUE : FALSE);
     SetDlgItemText(IDC_OVERVIEW_NOTE, note);
     ::ShowWindow(GetDlgItem(IDC_OVERVIEW_NOTE), note.empty() ? SW_HIDE : SW_SHOW);
 }
@@ -490,10 +495,38 @@ CSchemeOverviewDlg::Card CSchemeOverviewDlg::CardAt(int number)
         card.marks = engine::RoomContrastPairs(room);
         card.lrvLine = engine::RoomLrvLine(room);
         card.title = std::to_string(number) + " " + FieldString(panel_.ShownLibrary()[record].name);
+        if (const PaintDeck* deck = ChosenDeck(*decks_)) {
+            std::string line;
+            if (!Utf8ToCp936(engine::PaintLine(*deck, PaintsAt(number)), line))
+                line.clear();
+            card.paintLine = line;
+        }
     } else if (mode_ == ModeTexture) {
         card.title = std::to_string(number) + " " + panel_.ShownList().textureNames[static_cast<std::size_t>(number - 1)];
     }
     return card;
+}
+
+std::array<std::optional<engine::CardPaint>, 3> CSchemeOverviewDlg::PaintsAt(int number)
+{
+    const PaintDeck* deck = ChosenDeck(*decks_);
+    const int record = RecordOf(number);
+    if (deck == nullptr || record < 0)
+        return {};
+    const std::string key = CardKey(number);
+    auto found = paints_.find(key);
+    if (found != paints_.end())
+        return found->second;
+    if (!finder_ || finderDeck_ != deck) {
+        finder_ = std::make_unique<PaintFinder>(*deck);
+        finderDeck_ = deck;
+    }
+    const MaterialSlot (&slots)[3] = panel_.ShownLibrary()[record].materials;
+    std::array<std::optional<engine::CardPaint>, 3> paints;
+    paints[engine::CardCeiling] = engine::NearestPaint(*finder_, engine::SlotColour(slots[Ceiling]));
+    paints[engine::CardWall] = engine::NearestPaint(*finder_, engine::SlotColour(slots[Wall]));
+    paints[engine::CardFloor] = engine::NearestPaint(*finder_, engine::SlotColour(slots[Floor]));
+    return paints_.emplace(key, paints).first->second;
 }
 
 bool CSchemeOverviewDlg::HasRoomView(int number) const
@@ -586,14 +619,20 @@ LRESULT CSchemeOverviewDlg::OnCustomDraw(NMHDR* header)
 void CSchemeOverviewDlg::DrawCard(HDC dc, int item, const RECT& bounds, bool selected)
 {
     const int number = item + 1;
+    DrawCardFace(dc, bounds, ThumbnailAt(number), PictureSize(), CardAt(number), selected, number == marked_,
+                 textFont_);
+}
+
+void CSchemeOverviewDlg::DrawCardFace(HDC dc, const RECT& bounds, const Picture& thumbnail, SIZE size,
+                                      const Card& card, bool selected, bool marked, HFONT textFont)
+{
     CDC out(dc);
     out.FillSolidRect(bounds, ::GetSysColor(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
-    const SIZE size = PictureSize();
     const int x = bounds.left + (bounds.right - bounds.left - size.cx) / 2;
     const int y = bounds.top + 5;
-    DrawPicture(dc, x, y, ThumbnailAt(number));
+    DrawPicture(dc, x, y, thumbnail);
     const RECT picture{x, y, x + size.cx, y + size.cy};
-    if (number == marked_) {
+    if (marked) {
         for (int ring = 1; ring <= 3; ++ring) {
             const RECT frame{picture.left - ring, picture.top - ring, picture.right + ring, picture.bottom + ring};
             out.Draw3dRect(frame, kMarkColour, kMarkColour);
@@ -603,8 +642,7 @@ void CSchemeOverviewDlg::DrawCard(HDC dc, int item, const RECT& bounds, bool sel
         out.Draw3dRect(frame, ::GetSysColor(COLOR_3DSHADOW), ::GetSysColor(COLOR_3DSHADOW));
     }
 
-    const Card card = CardAt(number);
-    CSelectGuard font(dc, textFont_);
+    CSelectGuard font(dc, textFont);
     out.SetBkMode(TRANSPARENT);
     const COLORREF text = ::GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT);
     out.SetTextColor(text);
@@ -642,6 +680,11 @@ void CSchemeOverviewDlg::DrawCard(HDC dc, int item, const RECT& bounds, bool sel
     if (card.marks.wallFloor)
         out.FillSolidRect(RECT{spans.wallFloor.left, underline, spans.wallFloor.right, underline + 2},
                           kLowContrastColour);
+    if (!card.paintLine.empty()) {
+        out.SetTextColor(text);
+        RECT paints{bounds.left + 2, top + kTextLine, bounds.right - 2, top + 2 * kTextLine};
+        out.DrawText(card.paintLine, paints, DT_CENTER | DT_SINGLELINE | DT_END_ELLIPSIS | DT_NOPREFIX);
+    }
 }
 
 CSchemeOverviewDlg::MarkSpans CSchemeOverviewDlg::LrvMarkSpans(int x, const int (&widths)[6])
@@ -658,6 +701,78 @@ CSchemeOverviewDlg::MarkSpans CSchemeOverviewDlg::LrvMarkSpans(int x, const int 
     spans.ceilingWall = {starts[1], std::max(starts[1] + 1, middle - 1)};
     spans.wallFloor = {std::max(spans.ceilingWall.right + 2, middle + 1), std::max(x, middle + 2)};
     return spans;
+}
+
+// ---- Paint decks and the page for the client ------------------------------------
+
+void CSchemeOverviewDlg::OnDeckChanged()
+{
+    TakeDeckBoxChoice(GetDlgItem(IDC_OVERVIEW_DECK), *decks_);
+    paints_.clear();
+    SizeCards();
+}
+
+namespace {
+
+std::string Utf8Of(const std::string& text)
+{
+    std::string utf8;
+    return Cp936ToUtf8(text, utf8) ? utf8 : text;
+}
+
+}  // namespace
+
+bool CSchemeOverviewDlg::ExportClientPage(const std::string& path)
+{
+    std::vector<ClientCard> cards;
+    const PaintDeck* deck = ChosenDeck(*decks_);
+    const std::string group = Utf8Of(panel_.ShownList().spaceType);
+    for (int number = 1; number <= count_; ++number) {
+        const int record = RecordOf(number);
+        if (record < 0)
+            continue;
+        const CombinationRecord& combination = panel_.ShownLibrary()[record];
+        const Card card = CardAt(number);
+        const std::array<Rgb, 3> colours = {engine::SlotColour(combination.materials[Ceiling]),
+                                            engine::SlotColour(combination.materials[Wall]),
+                                            engine::SlotColour(combination.materials[Floor])};
+        const auto view = roomViews_.find(CardKey(number));
+        ClientCard page = engine::ClientCardOf(
+            Utf8Of(FieldString(combination.name)), Utf8Of(FieldString(combination.shortDescription)), colours,
+            {card.lrv.ceiling, card.lrv.wall, card.lrv.floor}, deck, PaintsAt(number),
+            view != roomViews_.end() ? PicturePng(view->second) : std::string());
+        page.group = group;
+        cards.push_back(std::move(page));
+    }
+    std::ofstream out(fw::Widen(path).c_str(), std::ios::binary | std::ios::trunc);
+    out << WriteClientPage(Utf8Of(kCaption), cards);
+    out.close();
+    return !out.fail();
+}
+
+// Asks where the page goes (the framework's file dialog) and writes it.
+bool SaveClientPage(HWND owner, const std::string& initialName, const std::function<bool(const std::string&)>& write)
+{
+    fw::FileDialogRequest request;
+    request.save = true;
+    request.owner = owner;
+    request.filter = "网页 (*.htm)|*.htm|";
+    request.defaultExtension = "htm";
+    request.initialFile = initialName;
+    request.flags = OFN_OVERWRITEPROMPT;
+    std::string path;
+    if (!fw::ShowFileDialog(request, path))
+        return false;
+    if (write(path))
+        return true;
+    fw::ShowMessageBox(fw::ReplacePlaceholder(CSchemeOverviewDlg::kExportFailedFormat, path), MB_OK | MB_ICONWARNING,
+                       std::string(), owner);
+    return false;
+}
+
+void CSchemeOverviewDlg::OnExport()
+{
+    SaveClientPage(m_hWnd, "方案展示.htm", [this](const std::string& path) { return ExportClientPage(path); });
 }
 
 // ---- Room views --------------------------------------------------------------
@@ -706,16 +821,7 @@ void CSchemeOverviewDlg::StartCaptures()
     if (captureQueue_.empty())
         return;
 
-    for (const SurfaceClassEntry& entry : surfaceClasses) {
-        CapturedMaterial material;
-        material.handle = entry.materialHandle;
-        material.surfaceClass = entry.surfaceClass;
-        if (!HV_GetMaterial(entry.materialHandle, &material.original))
-            continue;
-        material.lastSet = material.original;
-        captured_.push_back(std::move(material));
-    }
-    if (captured_.empty()) {
+    if (!capture_.Begin()) {
         captureQueue_.clear();
         return;
     }
@@ -735,7 +841,7 @@ void CSchemeOverviewDlg::OnCaptureTick(UINT_PTR id)
     // A tick can come while the host replaces its model (a message box of
     // the load runs a modal loop): the same handles may then name another
     // model's materials, so nothing is written, now or at the stop.
-    if (!captureRunning_ || !ModelUnchanged()) {
+    if (!captureRunning_ || !capture_.ModelUnchanged()) {
         StopCaptures(false);
         return;
     }
@@ -748,21 +854,8 @@ void CSchemeOverviewDlg::OnCaptureTick(UINT_PTR id)
     const int record = RecordOf(number);
     const HWND view = HostView();
     if (record >= 0 && view != nullptr) {
-        const CombinationRecord& combination = panel_.ShownLibrary()[record];
-        for (int part = Ceiling; part <= Wall; ++part) {
-            OriginalMaterial material;
-            SlotToMaterial(combination.materials[part], material);
-            for (const CapturedMaterial& captured : captured_)
-                if (captured.surfaceClass == part)
-                    HV_SetMaterial(captured.handle, &material);
-        }
-        HV_CalculateSurfaceColor();
-        HV_Redraw();
-        // What the host holds now, whatever it made of the values written.
-        for (CapturedMaterial& captured : captured_)
-            HV_GetMaterial(captured.handle, &captured.lastSet);
-        ::UpdateWindow(view);
-        const Picture shot = CaptureWindowClient(view);
+        Picture shot;
+        capture_.Capture(panel_.ShownLibrary()[record].materials, view, shot);
         // A blank capture keeps the card's bands.
         if (!shot.Empty()) {
             const std::string key = CardKey(number);
@@ -782,16 +875,6 @@ void CSchemeOverviewDlg::OnCaptureTick(UINT_PTR id)
         StopCaptures(true);
 }
 
-bool CSchemeOverviewDlg::ModelUnchanged() const
-{
-    for (const CapturedMaterial& captured : captured_) {
-        OriginalMaterial now;
-        if (!HV_GetMaterial(captured.handle, &now) || !SameMaterial(now, captured.lastSet))
-            return false;
-    }
-    return true;
-}
-
 bool CSchemeOverviewDlg::StopRoomViews()
 {
     if (!Capturing())
@@ -805,13 +888,7 @@ void CSchemeOverviewDlg::StopCaptures(bool restore)
     if (m_hWnd != nullptr)
         KillTimer(kCaptureTimer);
     captureQueue_.clear();
-    if (captureRunning_ && restore && !captured_.empty() && ModelUnchanged()) {
-        for (CapturedMaterial& captured : captured_)
-            HV_SetMaterial(captured.handle, &captured.original);
-        HV_CalculateSurfaceColor();
-        HV_Redraw();
-    }
-    captured_.clear();
+    capture_.End(captureRunning_ && restore);
     captureRunning_ = false;
     if (m_hWnd != nullptr)
         ::ShowWindow(GetDlgItem(IDC_CAPTURE_PROGRESS), SW_HIDE);

@@ -17,12 +17,16 @@
 
 #include "controls/LabelTips.h"
 #include "engine/ItemList.h"
+#include "engine/SchemeCards.h"
 #include "framework/Framework.h"
 #include "library/SchemeContrast.h"
 #include "panel/SchemeThumbnails.h"
 #include "plugin/HostInterface.h"
 
+#include <array>
+#include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -78,11 +82,21 @@ public:
         SurfaceLrvs lrv;
         ContrastMarks marks;
         std::string lrvLine;      // "LRV c/w/f"
+        std::string paintLine;    // nearest paints of the chosen deck, c/w/f; empty without one
     };
+    // Draws a card: its picture centred at the top (framed thickly in red
+    // when marked), the title, and for a combination the LRV line with its
+    // low-contrast marks and the paint line. The suggestion window draws its
+    // cards with it too.
+    static void DrawCardFace(HDC dc, const RECT& bounds, const Picture& picture, SIZE pictureSize, const Card& card,
+                             bool selected, bool marked, HFONT font);
     Card CardAt(int number);
     // The thumbnail of a card (room view, bands or texture).
     const Picture& ThumbnailAt(int number);
     bool HasRoomView(int number) const;
+    // The nearest paints of the chosen deck to a combination card's colours
+    // (ceiling, wall, floor); none without a deck.
+    std::array<std::optional<engine::CardPaint>, 3> PaintsAt(int number);
     int Count() const { return count_; }
     int Marked() const { return marked_; }
     bool Capturing() const { return captureRunning_; }
@@ -116,7 +130,14 @@ public:
     static constexpr int kPictureWidths[] = {120, 150, 190, 240, 290, 360};
     static constexpr int kDefaultStep = 3;
     SIZE PictureSize() const { return {pictureWidth_, CThumbnailPainter::HeightFor(pictureWidth_)}; }
-    SIZE CardSpacing() const { return {cellWidth_, CThumbnailPainter::HeightFor(pictureWidth_) + kCardMarginY}; }
+    SIZE CardSpacing() const
+    {
+        return {cellWidth_, CThumbnailPainter::HeightFor(pictureWidth_) + kCardMarginY + (ChosenDeck(*decks_) != nullptr ? kCardTextLine : 0)};
+    }
+    static constexpr int kCardTextLine = 15;
+    // Writes the listed combinations as the page for the client to path.
+    bool ExportClientPage(const std::string& path);
+    static const char* const kExportFailedFormat;  // %1: the file
     // Steps of Ctrl+wheel: positive larger, negative smaller.
     void Zoom(int steps);
 
@@ -147,6 +168,8 @@ private:
     LRESULT OnCustomDraw(NMHDR* header);
     LRESULT OnItemChanged(NMHDR* header);
     void OnRoomViewsClicked();
+    void OnDeckChanged();
+    void OnExport();
     void OnCaptureTick(UINT_PTR id);
     void OnSize(UINT type, int width, int height);
     LRESULT OnGetMinMaxInfo(WPARAM, LPARAM);
@@ -175,8 +198,6 @@ private:
     // were before the first capture, unless the model under the captures
     // changed.
     void StopCaptures(bool restore);
-    // Every material the captures change still holds what they last set.
-    bool ModelUnchanged() const;
 
     OverviewOwner& panel_;
     CWnd list_;
@@ -207,15 +228,16 @@ private:
     std::vector<int> captureQueue_;  // card numbers still to capture
     bool captureRunning_ = false;
     int captureTotal_ = 0;
-    // The classified materials when the captures started: the only ones
-    // they write. original is the value before the first capture, lastSet
-    // what the host held after the last capture's write (the original
-    // before that).
-    struct CapturedMaterial {
-        unsigned handle = 0;
-        int surfaceClass = 0;
-        OriginalMaterial original;
-        OriginalMaterial lastSet;
-    };
-    std::vector<CapturedMaterial> captured_;
+    RoomViewCapture capture_;
+    // The paint decks read as the window opened.
+    std::shared_ptr<const engine::DeckShelf> decks_ = std::make_shared<engine::DeckShelf>();
+    std::unique_ptr<PaintFinder> finder_;
+    const PaintDeck* finderDeck_ = nullptr;
+    // The nearest paints of the chosen deck by CardKey.
+    std::map<std::string, std::array<std::optional<engine::CardPaint>, 3>> paints_;
 };
+
+// Asks where the page for the client goes (the framework's file dialog,
+// "*.htm") and calls write with the path; a failed write is reported with
+// the file's name. True when written.
+bool SaveClientPage(HWND owner, const std::string& initialName, const std::function<bool(const std::string&)>& write);

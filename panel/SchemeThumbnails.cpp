@@ -1,10 +1,19 @@
 #include "SchemeThumbnails.h"
 
 #include "framework/Framework.h"
+#include "library/ClientPage.h"
 #include "library/Colour.h"
+#include "library/CombinationLibrary.h"
 #include "library/CombinationRecord.h"
+#include "model/SurfaceMaterialStore.h"
+#include "text/TextEncoding.h"
+#include "text/UserPrompt.h"
+
+#include <cstddef>
+#include <cstring>
 
 #include <algorithm>
+#include <cctype>
 #include <fstream>
 #include <iterator>
 
@@ -289,4 +298,171 @@ void DrawPicture(HDC dc, int x, int y, const Picture& picture)
     info.bmiHeader.biCompression = BI_RGB;
     ::SetDIBitsToDevice(dc, x, y, static_cast<DWORD>(picture.width), static_cast<DWORD>(picture.height), 0, 0, 0,
                         static_cast<UINT>(picture.height), picture.pixels.data(), &info, DIB_RGB_COLORS);
+}
+
+// ---- Room views ------------------------------------------------------------
+
+namespace {
+
+// Two values of a material are the same: texture maps by their text, every
+// other member bit for bit (the members after the maps have no padding).
+bool SameMaterial(const OriginalMaterial& a, const OriginalMaterial& b)
+{
+    for (std::size_t i = 0; i < std::size(a.mapFile); ++i)
+        if (std::strcmp(a.mapFile[i].Text(), b.mapFile[i].Text()) != 0)
+            return false;
+    constexpr std::size_t kPlain = offsetof(OriginalMaterial, params1);
+    static_assert(sizeof(OriginalMaterial) - kPlain ==
+                      sizeof a.params1 + sizeof a.color + sizeof a.params2 + sizeof a.triple + sizeof a.params3 +
+                          sizeof a.vector + sizeof a.params4 + sizeof a.triples + sizeof a.params5 + sizeof a.params6,
+                  "no padding between the plain members");
+    return std::memcmp(reinterpret_cast<const char*>(&a) + kPlain, reinterpret_cast<const char*>(&b) + kPlain,
+                       sizeof(OriginalMaterial) - kPlain) == 0;
+}
+
+}  // namespace
+
+bool RoomViewCapture::Begin()
+{
+    captured_.clear();
+    for (const SurfaceClassEntry& entry : surfaceClasses) {
+        CapturedMaterial material;
+        material.handle = entry.materialHandle;
+        material.surfaceClass = entry.surfaceClass;
+        if (!HV_GetMaterial(entry.materialHandle, &material.original))
+            continue;
+        material.lastSet = material.original;
+        captured_.push_back(std::move(material));
+    }
+    return !captured_.empty();
+}
+
+void RoomViewCapture::Capture(const MaterialSlot (&slots)[3], HWND view, Picture& shot)
+{
+    for (int part = Ceiling; part <= Wall; ++part) {
+        OriginalMaterial material;
+        SlotToMaterial(slots[part], material);
+        for (const CapturedMaterial& captured : captured_)
+            if (captured.surfaceClass == part)
+                HV_SetMaterial(captured.handle, &material);
+    }
+    HV_CalculateSurfaceColor();
+    HV_Redraw();
+    // What the host holds now, whatever it made of the values written.
+    for (CapturedMaterial& captured : captured_)
+        HV_GetMaterial(captured.handle, &captured.lastSet);
+    ::UpdateWindow(view);
+    shot = CaptureWindowClient(view);
+}
+
+bool RoomViewCapture::ModelUnchanged() const
+{
+    for (const CapturedMaterial& captured : captured_) {
+        OriginalMaterial now;
+        if (!HV_GetMaterial(captured.handle, &now) || !SameMaterial(now, captured.lastSet))
+            return false;
+    }
+    return true;
+}
+
+void RoomViewCapture::End(bool restore)
+{
+    if (restore && !captured_.empty() && ModelUnchanged()) {
+        for (CapturedMaterial& captured : captured_)
+            HV_SetMaterial(captured.handle, &captured.original);
+        HV_CalculateSurfaceColor();
+        HV_Redraw();
+    }
+    captured_.clear();
+}
+
+// ---- Paint decks -----------------------------------------------------------
+
+const char* const kNoPaintDeckText = "不显示色卡";
+const char* const kPaintDeckUnreadableFormat = "色卡文件读取出错，这套色卡没有列出：\n%1";
+
+namespace {
+
+std::string chosenDeckName;
+
+}  // namespace
+
+std::shared_ptr<const engine::DeckShelf> ReadPanelPaintDecks()
+{
+    auto read = std::make_shared<engine::DeckShelf>();
+    const std::string folder = fw::FolderOfPath(fw::ModuleFileName(fw::ThisModule())) + "paints\\";
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW found{};
+    HANDLE search = ::FindFirstFileW(fw::Widen(folder + "*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0)
+                names.push_back(found.cFileName);
+        } while (::FindNextFileW(search, &found));
+        ::FindClose(search);
+    }
+    std::sort(names.begin(), names.end());
+    for (const std::wstring& wide : names) {
+        const std::string name = fw::Narrow(wide);
+        const std::size_t dot = name.rfind('.');
+        std::string extension = dot == std::string::npos ? std::string() : name.substr(dot + 1);
+        for (char& c : extension)
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        if (extension != "ase" && extension != "gpl" && extension != "csv")
+            continue;
+        std::ifstream in(fw::Widen(folder + name).c_str(), std::ios::binary);
+        const std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        // Decks and their errors are UTF-8, the file's name with them.
+        std::string utf8Name;
+        if (!Cp936ToUtf8(name, utf8Name))
+            utf8Name = name;
+        read->Add(content, utf8Name);
+    }
+    for (const std::string& error : read->errors) {
+        std::string shown;
+        if (!Utf8ToCp936(error, shown))
+            shown = error;
+        Prompt(fw::ReplacePlaceholder(kPaintDeckUnreadableFormat, shown));
+    }
+    return read;
+}
+
+const PaintDeck* ChosenDeck(const engine::DeckShelf& shelf)
+{
+    if (chosenDeckName.empty())
+        return nullptr;
+    for (const PaintDeck& deck : shelf.decks)
+        if (deck.name == chosenDeckName)
+            return &deck;
+    return nullptr;
+}
+
+void FillDeckBox(HWND box, const engine::DeckShelf& shelf)
+{
+    ::SendMessageW(box, CB_RESETCONTENT, 0, 0);
+    ::SendMessageW(box, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(fw::Widen(kNoPaintDeckText).c_str()));
+    int selected = 0;
+    for (std::size_t i = 0; i < shelf.decks.size(); ++i) {
+        std::string name;
+        if (!Utf8ToCp936(shelf.decks[i].name, name))
+            name = shelf.decks[i].name;
+        ::SendMessageW(box, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(fw::Widen(name).c_str()));
+        if (&shelf.decks[i] == ChosenDeck(shelf))
+            selected = static_cast<int>(i) + 1;
+    }
+    ::SendMessageW(box, CB_SETCURSEL, static_cast<WPARAM>(selected), 0);
+}
+
+const PaintDeck* TakeDeckBoxChoice(HWND box, const engine::DeckShelf& shelf)
+{
+    const int selected = static_cast<int>(::SendMessageW(box, CB_GETCURSEL, 0, 0));
+    chosenDeckName = selected > 0 && selected <= static_cast<int>(shelf.decks.size())
+                         ? shelf.decks[static_cast<std::size_t>(selected - 1)].name
+                         : std::string();
+    return ChosenDeck(shelf);
+}
+
+std::string PicturePng(const Picture& picture)
+{
+    return PngOfPixels(picture.width, picture.height, picture.pixels);
 }

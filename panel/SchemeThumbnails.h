@@ -7,6 +7,9 @@
 // them. Texture files are decoded once per path.
 #pragma once
 
+#include "engine/SchemeCards.h"
+#include "plugin/HostInterface.h"
+
 #include <windows.h>
 
 #include <cstdint>
@@ -15,7 +18,6 @@
 #include <string>
 #include <vector>
 
-struct MaterialSlot;
 
 struct Picture {
     int width = 0;
@@ -68,3 +70,50 @@ Picture CaptureWindowClient(HWND window);
 
 // Draws a picture at (x, y) of a device context, unscaled.
 void DrawPicture(HDC dc, int x, int y, const Picture& picture);
+
+// Room views: schemes put on the classified materials one after another and
+// the host's view captured after each; the materials go back as they were
+// at the start. Nothing is written once a changed material no longer holds
+// what the last capture set (another model was opened, the scene closed).
+class RoomViewCapture {
+public:
+    // Remembers the classified materials as they are; false when none could
+    // be read.
+    bool Begin();
+    bool Active() const { return !captured_.empty(); }
+    // The three slots (ceiling, floor, wall) onto the materials of their
+    // class, the view redrawn and its client area captured into shot (empty
+    // when blank).
+    void Capture(const MaterialSlot (&slots)[3], HWND view, Picture& shot);
+    // Every changed material still holds what the last capture set.
+    bool ModelUnchanged() const;
+    // Puts the materials back when restore and the model is unchanged; forgets them.
+    void End(bool restore);
+
+private:
+    struct CapturedMaterial {
+        unsigned handle = 0;
+        int surfaceClass = 0;
+        OriginalMaterial original;
+        OriginalMaterial lastSet;
+    };
+    std::vector<CapturedMaterial> captured_;
+};
+
+// The paint decks of the "paints" folder beside the plug-in (*.ase, *.gpl,
+// *.csv), read afresh as a window opens; a file that does not read is left
+// out and the user told which file and where. Each window keeps the decks
+// it read for its life.
+std::shared_ptr<const engine::DeckShelf> ReadPanelPaintDecks();
+// The deck chosen in the deck boxes of the windows, by name (shared for the
+// session); null when none is chosen or the shelf lacks it.
+const PaintDeck* ChosenDeck(const engine::DeckShelf& shelf);
+// Fills a deck box: "不显示色卡" then each deck's name; selects the chosen one.
+void FillDeckBox(HWND box, const engine::DeckShelf& shelf);
+// The deck a box shows (after CBN_SELCHANGE), remembered as the chosen one.
+const PaintDeck* TakeDeckBoxChoice(HWND box, const engine::DeckShelf& shelf);
+extern const char* const kNoPaintDeckText;
+extern const char* const kPaintDeckUnreadableFormat;  // %1: the reader's error (file and position)
+
+// A picture as PNG bytes.
+std::string PicturePng(const Picture& picture);

@@ -104,7 +104,11 @@ void ModelReplaced()
     CColorPanelDlg* panel = CColorPanelDlg::Current();
     if (panel != nullptr && panel->Overview() != nullptr)
         panel->Overview()->StopRoomViews();
+    if (panel != nullptr && panel->Suggestions() != nullptr)
+        panel->Suggestions()->StopRoomViews();
     ClearSurfaceClasses();
+    if (panel != nullptr)
+        panel->SuggestionsAnchorChanged();
 }
 
 }  // namespace

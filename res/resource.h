@@ -87,3 +87,18 @@
 #define IDC_CLASSIFIED_NOTE 1064    // the selected row's warning, or why nothing is counted
 #define IDC_ROOM_LRV 1065           // the room's LRV line
 #define IDC_SIMILAR_LIST 1066       // similar materials with check boxes
+#define IDC_OVERVIEW_EXPORT 1055    // "导出方案展示…": the page for the client
+#define IDC_OVERVIEW_DECK 1056      // paint deck box
+
+// The suggestion window "配色建议": its command (panel system menu, Ctrl+J),
+// its window template and controls.
+#define ID_SCHEME_SUGGESTIONS 32880
+#define IDD_SCHEME_SUGGESTIONS 1041
+#define IDC_SUGGESTION_LIST 1070       // list view of the cards
+#define IDC_SUGGESTION_ROOM_VIEWS 1071 // "实景" check box
+#define IDC_SUGGESTION_PROGRESS 1072   // progress of the room-view captures
+#define IDC_SUGGESTION_NOTE 1073       // the anchor, or why there are no suggestions
+#define IDC_SUGGESTION_DECK 1074       // paint deck box
+#define IDC_SUGGESTION_EXPORT 1075     // "导出方案展示…"
+#define IDC_SUGGESTION_SNAP 1076       // "贴近色卡" check box
+#define IDC_SUGGESTION_ADD 1077        // "加入图库…"
