@@ -92,6 +92,8 @@ bool CColorPanelDlg::PreTranslateMessage(MSG* msg)
     }
     if (IsClassificationKey(*msg)) {
         SendMessage(WM_COMMAND, MAKEWPARAM(ID_CLASSIFICATION_OVERVIEW, 0), 0);
+        return true;
+    }
     if (IsSuggestionsKey(*msg)) {
         SendMessage(WM_COMMAND, MAKEWPARAM(ID_SCHEME_SUGGESTIONS, 0), 0);
         return true;
