@@ -218,10 +218,11 @@ void GlRenderer::Build(const Scene& scene)
     for (size_t si = 0; si < scene.Surfaces().size(); ++si)
         for (const Triangle& t : scene.Surfaces()[si].triangles) {
             const Vec2* uvs = laidByWorld_[si] ? t.planarUv : t.uv;
+            const bool byCorners = LitByCorners(t);
             const size_t previous = indices_.size();  // the last triangle's indices end here
             for (int k = 0; k < 3; ++k) {
                 float lf = 0, lb = 0;
-                CornerLights(t.normals[k], lf, lb);
+                CornerLights(byCorners ? t.normals[k] : t.normal, lf, lb);
                 const Corner c{{static_cast<float>(t.p[k].x), static_cast<float>(t.p[k].y),
                                 static_cast<float>(t.p[k].z), static_cast<float>(uvs[k].u),
                                 static_cast<float>(1 - uvs[k].v), lf, lb}};

@@ -339,7 +339,10 @@ void ProjectRuns(const Scene& scene, const Projection& view, int threads, int ba
                  RenderWork& work)
 {
     const std::vector<Surface>& surfaces = scene.Surfaces();
-    const int h = view.h;
+    const int w = view.w, h = view.h;
+    // Pixel x's centre is x + 0.5: a box from a to b holds one when
+    // ceil(a - 0.5) <= floor(b - 0.5); the slack widens it past any rounding.
+    constexpr double kCentreSlack = 0.5 + 1.0 / 1024;
     const size_t runs = work.visible.size();
     size_t total = 0;
     for (const RunInView& run : work.visible)
@@ -376,9 +379,7 @@ void ProjectRuns(const Scene& scene, const Projection& view, int threads, int ba
                 const Triangle& tri = surfaces[s].triangles[i];
                 // Light from each corner's normal where they are not all the face's.
                 double lights[3] = {0, 0, 0};
-                bool smooth = false;
-                for (int k = 0; k < 3; ++k)
-                    smooth = smooth || std::memcmp(&tri.normals[k], &tri.normal, sizeof(Vec3)) != 0;
+                const bool smooth = LitByCorners(tri);
                 if (smooth) {
                     const bool back = Dot(tri.normal, view.eye - tri.p[0]) < 0;
                     for (int k = 0; k < 3; ++k)
@@ -400,9 +401,14 @@ void ProjectRuns(const Scene& scene, const Projection& view, int threads, int ba
                 }
                 for (int k = 1; k + 1 < n; ++k) {
                     const ScreenVertex &a = screen[0], &b = screen[k], &c = screen[k + 1];
-                    const double top = std::max(0.0, std::floor(std::min({a.y, b.y, c.y})));
-                    const double bottom = std::min(h - 1.0, std::ceil(std::max({a.y, b.y, c.y})));
-                    if (top > bottom)
+                    // The pixel centres in its box, by a margin above the
+                    // snapping of the corners: most triangles of a large
+                    // model cover none and are passed over here.
+                    const double left = std::max(0.0, std::ceil(std::min({a.x, b.x, c.x}) - kCentreSlack));
+                    const double right = std::min(w - 1.0, std::floor(std::max({a.x, b.x, c.x}) + kCentreSlack - 1));
+                    const double top = std::max(0.0, std::ceil(std::min({a.y, b.y, c.y}) - kCentreSlack));
+                    const double bottom = std::min(h - 1.0, std::floor(std::max({a.y, b.y, c.y}) + kCentreSlack - 1));
+                    if (top > bottom || left > right)
                         continue;
                     const ScreenTriangle entry{{a, b, c}, static_cast<uint32_t>(s), static_cast<uint32_t>(at), light,
                                                color, smooth};

@@ -90,4 +90,15 @@ double Shade(const Vec3& normal, const Vec3& pointOnPolygon, const Vec3& eye);
 // Shade's light for a normal already turned to the eye's side.
 double ShadeFacing(const Vec3& normal);
 
+// Whether the triangle's light changes across it: a corner's normal differs
+// from the face's by more than rounding. Otherwise it is lit as the face,
+// alike all over.
+inline bool LitByCorners(const Triangle& t)
+{
+    for (const Vec3& n : t.normals)
+        if (Dot(n, t.normal) < 1 - 1e-9)
+            return true;
+    return false;
+}
+
 }  // namespace walkhost
