@@ -456,50 +456,13 @@ TEST(RendererSeams, NoBackgroundShowsWhereFacesMeet)
         }
 }
 
-// The pane's pixel at opacity 0.5 lies half-way between the pane drawn
-// opaque and the wall drawn alone (the pane at opacity 0).
-TEST(RendererModels, ASeeThroughPaneIsBlendedOverTheWall)
+TEST(RendererModels, DrawsPanesRoundColumnsAndReplacedTextures)
 {
-    Scene scene;
-    scene.Assign(cases::PaneBeforeWall());
-    Material& pane = *scene.GetMaterial(2);
-    uint32_t at[3];
-    const float opacities[3] = {1, 0, 0.5f};
-    for (int k = 0; k < 3; ++k) {
-        pane.opacity = opacities[k];
-        Frame frame;
-        RenderScene(scene, cases::CaseCamera(), {}, nullptr, frame);
-        at[k] = cases::At(frame.color, cases::kWidth / 2, cases::kHeight / 2);
-    }
-    EXPECT_GT(ChannelDifference(at[0], at[1]), 100);
-    for (int shift : {0, 8, 16})
-        EXPECT_NEAR(cases::Channel(at[2], shift), (cases::Channel(at[0], shift) + cases::Channel(at[1], shift)) / 2.0, 2)
-            << std::hex << at[0] << " " << at[1] << " " << at[2];
-}
-
-TEST(RendererModels, ARoundColumnWithoutNormalsShowsNoFacets)
-{
-    Scene scene;
-    scene.Assign(cases::Column());
-    Frame frame;
-    RenderScene(scene, cases::CaseCamera(), {}, nullptr, frame);
-    int seen = 0;
-    EXPECT_LE(cases::LargestStep(frame.color, seen), 3);
-    EXPECT_GT(seen, 20);
-}
-
-// The model's texture keeps its coordinates (once across the wall); one a
-// plug-in put in its place is laid at a repeat per metre (four).
-TEST(RendererModels, AReplacedTextureIsLaidAtItsRealSize)
-{
-    Scene scene;
-    scene.Assign(cases::TexturedWall());
-    const Image stripes = cases::Stripes();
-    const TextureLookup textures = [&](const Material&) { return &stripes; };
-    for (const auto& [map, repeats] : {std::pair<const char*, int>{"own.png", 1}, {"other.png", 4}}) {
-        scene.GetMaterial(1)->record.mapFile[0] = map;
-        Frame frame;
-        RenderScene(scene, cases::CaseCamera(), {}, textures, frame);
-        EXPECT_EQ(cases::DarkRuns(frame.color), repeats) << map;
-    }
+    cases::ExpectModelsDrawn(
+        [](const Scene& scene, const TextureLookup& textures) {
+            Frame frame;
+            RenderScene(scene, cases::CaseCamera(), {}, textures, frame);
+            return frame.color;
+        },
+        true);
 }
