@@ -37,6 +37,7 @@ struct GlApi {
     PFNGLGETUNIFORMLOCATIONPROC getUniformLocation = nullptr;
     PFNGLUNIFORM1IPROC uniform1i = nullptr;
     PFNGLUNIFORM3FPROC uniform3f = nullptr;
+    PFNGLUNIFORM1FPROC uniform1f = nullptr;
     PFNGLDELETEPROGRAMPROC deleteProgram = nullptr;
 
     // Finds `name` for `fn`; false, leaving it null, when the system lacks it.
@@ -61,7 +62,7 @@ struct GlApi {
                Load(createProgram, "glCreateProgram") & Load(attachShader, "glAttachShader") &
                Load(linkProgram, "glLinkProgram") & Load(getProgramiv, "glGetProgramiv") &
                Load(useProgram, "glUseProgram") & Load(getUniformLocation, "glGetUniformLocation") &
-               Load(uniform1i, "glUniform1i") & Load(uniform3f, "glUniform3f") &
+               Load(uniform1i, "glUniform1i") & Load(uniform3f, "glUniform3f") & Load(uniform1f, "glUniform1f") &
                Load(deleteProgram, "glDeleteProgram");
     }
 };

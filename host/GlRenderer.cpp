@@ -38,16 +38,13 @@ uint32_t Packed(const float rgb[3])
     return out;
 }
 
-// Light of a face seen from its front (the side its normal points to) and
-// from its back: the software renderer's Shade with the normal as it is and
-// turned round.
-void FaceLights(const Triangle& t, float& front, float& back)
+// Light of a corner seen from the face's front (the side its normal points
+// to) and from its back: the software renderer's light of the corner's
+// normal as it is and turned round, in its whole 1/256 steps.
+void CornerLights(const Vec3& normal, float& front, float& back)
 {
-    // Shade turns the normal to the eye; an eye on either side gives both values.
-    const Vec3 eyeFront = t.p[0] + t.normal;
-    const Vec3 eyeBack = t.p[0] + t.normal * -1;
-    front = static_cast<float>(static_cast<int>(256 * Shade(t.normal, t.p[0], eyeFront)) / 256.0);
-    back = static_cast<float>(static_cast<int>(256 * Shade(t.normal, t.p[0], eyeBack)) / 256.0);
+    front = static_cast<float>(static_cast<int>(256 * ShadeFacing(normal)) / 256.0);
+    back = static_cast<float>(static_cast<int>(256 * ShadeFacing(normal * -1)) / 256.0);
 }
 
 // Both sides of every face in one pass: the vertex colour carries the light
@@ -73,6 +70,7 @@ void main()
 const char* const kFragmentShader = R"(
 uniform sampler2D picture;
 uniform vec3 colour;
+uniform float opacity;
 varying vec2 uv;
 varying vec2 lights;
 varying float depth;
@@ -85,7 +83,7 @@ void main()
 #else
     vec3 base = colour;
 #endif
-    gl_FragColor = vec4(base * light * falloff, 1.0);
+    gl_FragColor = vec4(base * light * falloff, opacity);
 }
 )";
 
@@ -134,6 +132,8 @@ bool GlRenderer::MakeProgram()
     program_ = textured;
     plainProgram_ = plain;
     colourUniform_ = gl.getUniformLocation(plain, "colour");
+    opacityUniforms_[0] = gl.getUniformLocation(textured, "opacity");
+    opacityUniforms_[1] = gl.getUniformLocation(plain, "opacity");
     return true;
 }
 
@@ -176,6 +176,7 @@ void GlRenderer::Release()
     vertices_.clear();
     indices_.clear();
     firstTriangle_.clear();
+    laidByWorld_.clear();
     vertexCount_ = 0;
     for (const auto& t : textures_)
         glDeleteTextures(1, &t.second);
@@ -209,18 +210,22 @@ void GlRenderer::Build(const Scene& scene)
     for (const Surface& s : scene.Surfaces()) {
         firstTriangle_.push_back(triangles);
         triangles += s.triangles.size();
+        const Material* material = scene.GetMaterial(s.material);
+        laidByWorld_.push_back(material && material->LaidByWorld());
     }
     indices_.reserve(3 * triangles);
     corners.reserve(2 * triangles + 2);
-    for (const Surface& s : scene.Surfaces())
-        for (const Triangle& t : s.triangles) {
-            float lf = 0, lb = 0;
-            FaceLights(t, lf, lb);
+    for (size_t si = 0; si < scene.Surfaces().size(); ++si)
+        for (const Triangle& t : scene.Surfaces()[si].triangles) {
+            const Vec2* uvs = laidByWorld_[si] ? t.planarUv : t.uv;
+            const bool byCorners = LitByCorners(t);
             const size_t previous = indices_.size();  // the last triangle's indices end here
             for (int k = 0; k < 3; ++k) {
+                float lf = 0, lb = 0;
+                CornerLights(byCorners ? t.normals[k] : t.normal, lf, lb);
                 const Corner c{{static_cast<float>(t.p[k].x), static_cast<float>(t.p[k].y),
-                                static_cast<float>(t.p[k].z), static_cast<float>(t.uv[k].u),
-                                static_cast<float>(1 - t.uv[k].v), lf, lb}};
+                                static_cast<float>(t.p[k].z), static_cast<float>(uvs[k].u),
+                                static_cast<float>(1 - uvs[k].v), lf, lb}};
                 uint32_t index = static_cast<uint32_t>(corners.size());
                 for (size_t i = previous >= 3 ? previous - 3 : previous; i < previous; ++i)
                     if (corners[indices_[i]] == c)
@@ -361,8 +366,12 @@ void GlRenderer::DrawNearestFirst(const Scene& scene, const Camera& camera, cons
     const std::vector<Surface>& surfaces = scene.Surfaces();
     RunsInView(scene, camera, runs_);
     order_.clear();
-    for (const RunInView& run : runs_)
-        order_.push_back(RunDraw{static_cast<unsigned>(run.surface), firstTriangle_[run.surface] + run.first, run.count});
+    seeThrough_.clear();
+    for (const RunInView& run : runs_) {
+        const Material* material = scene.GetMaterial(surfaces[run.surface].material);
+        (material && material->opacity < 1 ? seeThrough_ : order_)
+            .push_back(RunDraw{static_cast<unsigned>(run.surface), firstTriangle_[run.surface] + run.first, run.count});
+    }
     // A run that follows on from the one before it in the same surface goes in the same call.
     size_t kept = 0;
     for (size_t i = 0; i < order_.size(); ++i) {
@@ -373,27 +382,53 @@ void GlRenderer::DrawNearestFirst(const Scene& scene, const Camera& camera, cons
             order_[kept++] = order_[i];
     }
     order_.resize(kept);
-    GlApi& gl = GlFunctions();
     const uintptr_t origin = buffers_[1] ? 0 : reinterpret_cast<uintptr_t>(indices_.data());
     size_t current = surfaces.size();
     for (const RunDraw& draw : order_) {
         if (draw.surface != current) {
             current = draw.surface;
-            const Material* material = scene.GetMaterial(surfaces[current].material);
-            if (const Image* texture = TextureOfMaterial(material, textures)) {
-                glBindTexture(GL_TEXTURE_2D, TextureOf(texture));
-                gl.useProgram(program_);
-            } else {
-                // The colour as a one-texel texture would give it: whole 0-255 steps.
-                const uint32_t packed = Packed(material ? material->record.color : kGrey);
-                gl.useProgram(plainProgram_);
-                gl.uniform3f(colourUniform_, static_cast<float>(packed >> 16) / 255,
-                             static_cast<float>((packed >> 8) & 255) / 255, static_cast<float>(packed & 255) / 255);
-            }
+            UseSurface(scene, draw.surface, textures);
         }
         glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(3 * draw.count), GL_UNSIGNED_INT,
                        reinterpret_cast<const void*>(origin + 3 * draw.first * sizeof(uint32_t)));
     }
+}
+
+void GlRenderer::UseSurface(const Scene& scene, unsigned surface, const TextureLookup& textures)
+{
+    GlApi& gl = GlFunctions();
+    const Material* material = scene.GetMaterial(scene.Surfaces()[surface].material);
+    // The software renderer's opacity, in whole 1/256 steps.
+    const float opacity =
+        material ? static_cast<float>(std::clamp(std::lround(material->opacity * 256), 0L, 256L) / 256.0) : 1.0f;
+    if (const Image* texture = TextureOfMaterial(material, textures)) {
+        glBindTexture(GL_TEXTURE_2D, TextureOf(texture));
+        gl.useProgram(program_);
+        gl.uniform1f(opacityUniforms_[0], opacity);
+    } else {
+        // The colour as a one-texel texture would give it: whole 0-255 steps.
+        const uint32_t packed = Packed(material ? material->record.color : kGrey);
+        gl.useProgram(plainProgram_);
+        gl.uniform3f(colourUniform_, static_cast<float>(packed >> 16) / 255,
+                     static_cast<float>((packed >> 8) & 255) / 255, static_cast<float>(packed & 255) / 255);
+        gl.uniform1f(opacityUniforms_[1], opacity);
+    }
+}
+
+void GlRenderer::DrawSeeThrough(const Scene& scene, const TextureLookup& textures)
+{
+    glDepthFunc(GL_LESS);
+    glDepthMask(GL_FALSE);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    const uintptr_t origin = buffers_[1] ? 0 : reinterpret_cast<uintptr_t>(indices_.data());
+    for (auto draw = seeThrough_.rbegin(); draw != seeThrough_.rend(); ++draw) {
+        UseSurface(scene, draw->surface, textures);
+        glDrawElements(GL_TRIANGLES, static_cast<GLsizei>(3 * draw->count), GL_UNSIGNED_INT,
+                       reinterpret_cast<const void*>(origin + 3 * draw->first * sizeof(uint32_t)));
+    }
+    glDisable(GL_BLEND);
+    glDepthMask(GL_TRUE);
 }
 
 void GlRenderer::Draw(const Scene& scene, const Camera& camera, const std::vector<unsigned>& selected,
@@ -402,7 +437,12 @@ void GlRenderer::Draw(const Scene& scene, const Camera& camera, const std::vecto
     if (!context_)
         return;
     wglMakeCurrent(dc_, context_);
-    if (sceneDirty_ || builtFor_ != &scene || firstTriangle_.size() != scene.SurfaceCount())
+    bool laidChanged = false;
+    for (size_t s = 0; s < laidByWorld_.size() && s < scene.SurfaceCount() && !laidChanged; ++s) {
+        const Material* material = scene.GetMaterial(scene.Surfaces()[s].material);
+        laidChanged = laidByWorld_[s] != (material && material->LaidByWorld());
+    }
+    if (sceneDirty_ || laidChanged || builtFor_ != &scene || firstTriangle_.size() != scene.SurfaceCount())
         Build(scene);
     const int w = std::max(camera.width, 1), h = std::max(camera.height, 1);
     width_ = w;
@@ -424,6 +464,7 @@ void GlRenderer::Draw(const Scene& scene, const Camera& camera, const std::vecto
                           -Dot(b.right, b.position), -Dot(b.up, b.position), -Dot(f, b.position), 1};
     glMatrixMode(GL_MODELVIEW);
     glLoadMatrixd(m);
+    seeThrough_.clear();
 
     glEnable(GL_DEPTH_TEST);
     glDepthFunc(GL_LESS);
@@ -535,6 +576,30 @@ void GlRenderer::Draw(const Scene& scene, const Camera& camera, const std::vecto
     glVertex3i(0, h, -1);
     glEnd();
     glDepthMask(GL_TRUE);
+
+    // See-through surfaces over everything, the background included.
+    if (!seeThrough_.empty()) {
+        glMatrixMode(GL_PROJECTION);
+        glLoadIdentity();
+        glFrustum(-right, right, -top, top, kNear, kFar);
+        glMatrixMode(GL_MODELVIEW);
+        glLoadMatrixd(m);
+        glEnable(GL_TEXTURE_2D);
+        glEnableClientState(GL_VERTEX_ARRAY);
+        glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+        glEnableClientState(GL_COLOR_ARRAY);
+        PointArrays(false);
+        DrawSeeThrough(scene, textures);
+        GlFunctions().useProgram(0);
+        glDisableClientState(GL_COLOR_ARRAY);
+        glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+        glDisableClientState(GL_VERTEX_ARRAY);
+        if (buffers_[0]) {
+            GlFunctions().bindBuffer(GL_ARRAY_BUFFER, 0);
+            GlFunctions().bindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
+        }
+        glDisable(GL_TEXTURE_2D);
+    }
 }
 
 void GlRenderer::Present()

@@ -59,6 +59,11 @@ private:
     void DrawRuns(const Surface& surface, size_t firstTriangle, const ViewVolume& volume);
     // The shaders' drawing: the runs in view, nearest first.
     void DrawNearestFirst(const Scene& scene, const Camera& camera, const TextureLookup& textures);
+    // Binds the surface's texture or colour and its opacity for the shaders.
+    void UseSurface(const Scene& scene, unsigned surface, const TextureLookup& textures);
+    // The shaders' drawing of the see-through runs, farthest first, blended
+    // over what is drawn, testing depth without writing it.
+    void DrawSeeThrough(const Scene& scene, const TextureLookup& textures);
     unsigned TextureOf(const Image* image);
     unsigned ColourTexture(unsigned material, const float rgb[3]);
 
@@ -71,6 +76,8 @@ private:
     // colour (`colourUniform_`); 0: two fixed-function passes.
     unsigned program_ = 0, plainProgram_ = 0;
     int colourUniform_ = -1;
+    // The share of the colour over what is behind, in either program.
+    int opacityUniforms_[2] = {-1, -1};
     bool sceneDirty_ = true;
     const Scene* builtFor_ = nullptr;
     // The scene's corners (position, texture coordinates, the lights of the
@@ -84,6 +91,9 @@ private:
     std::vector<uint32_t> indices_;
     size_t vertexCount_ = 0;
     std::vector<size_t> firstTriangle_;
+    // Per surface, whether its texture coordinates were stored laid by world
+    // position (Material::LaidByWorld).
+    std::vector<bool> laidByWorld_;
     std::map<const Image*, unsigned> textures_;
     std::map<unsigned, std::pair<uint32_t, unsigned>> colours_;  // material: packed colour, texture
     int width_ = 0, height_ = 0;
@@ -93,6 +103,7 @@ private:
     };
     std::vector<RunInView> runs_;
     std::vector<RunDraw> order_;
+    std::vector<RunDraw> seeThrough_;  // runs of see-through surfaces, nearest first
 };
 
 }  // namespace walkhost

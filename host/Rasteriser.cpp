@@ -30,6 +30,17 @@ inline uint32_t Scale(uint32_t c, int light)
     return (r << 16) | (g << 8) | b;
 }
 
+// `over` laid on `under`, keeping `opacity` of 256 of it.
+inline uint32_t Blend(uint32_t over, uint32_t under, int opacity)
+{
+    uint32_t out = 0;
+    for (int shift = 16; shift >= 0; shift -= 8) {
+        const int o = static_cast<int>((over >> shift) & 255), u = static_cast<int>((under >> shift) & 255);
+        out |= static_cast<uint32_t>((o * opacity + u * (256 - opacity) + 128) >> 8) << shift;
+    }
+    return out;
+}
+
 // Selected surfaces: diagonal bands of amber laid over the shaded colour.
 inline uint32_t Highlight(uint32_t c, int x, int y)
 {
@@ -155,8 +166,10 @@ struct Shader {
             const float fz = static_cast<float>(iz);
             if (fz <= depth[i] && (fz < depth[i] || paint.id >= ids[i]))
                 continue;
-            drawn = true;
-            depth[i] = fz;
+            const bool opaque = kPlain || paint.opacity == 256;
+            drawn |= opaque;
+            if (opaque)
+                depth[i] = fz;
             if (iz < falloffFrom || iz >= falloffTo) {
                 falloff = kFalloff.Step(falloff, iz);
                 falloffFrom = kFalloff.Least(falloff);
@@ -169,6 +182,11 @@ struct Shader {
                 continue;
             }
             uint32_t color = shaded;
+            int light = paint.light;
+            if (paint.smooth) {
+                light = std::clamp(static_cast<int>((w0 * a.lz + w1 * b.lz + w2 * c.lz) / iz), 0, 256);
+                color = Scale(Scale(paint.color, light), falloff);
+            }
             if (paint.texture) {
                 const double u = (w0 * a.uz + w1 * b.uz + w2 * c.uz) / iz;
                 const double v = (w0 * a.vz + w1 * b.vz + w2 * c.vz) / iz;
@@ -183,18 +201,21 @@ struct Shader {
                     tx += t.width;
                 if (ty < 0)
                     ty += t.height;
-                color = Scale(t.pixels[static_cast<size_t>(ty) * t.width + tx], paint.light * falloff >> 8);
+                color = Scale(t.pixels[static_cast<size_t>(ty) * t.width + tx], light * falloff >> 8);
             }
             if (paint.selected)
                 color = Highlight(color, x, y);
+            if (!opaque)
+                color = Blend(color, pixels[i], paint.opacity);
             pixels[i] = color;
         }
         return drawn;
     }
 };
 
-// kPlain: the paint has no texture and is not selected, so a pixel's colour
-// changes only with its fall-off.
+// kPlain: the paint has no texture, is not selected, is lit alike all over
+// and hides what is behind, so a pixel's colour changes only with its
+// fall-off.
 template <bool kPlain>
 void Fill(const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c, const PolygonPaint& paint,
           Frame& frame, const Rows& rows, const Tiles& tiles)
@@ -324,7 +345,7 @@ void ClearBlock(Frame& frame, const Tiles& tiles, int block)
 void FillTriangle(const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c, const PolygonPaint& paint,
                   Frame& frame, const Rows& rows, const Tiles& tiles)
 {
-    if (paint.texture || paint.selected)
+    if (paint.texture || paint.selected || paint.smooth || paint.opacity < 256)
         Fill<false>(a, b, c, paint, frame, rows, tiles);
     else
         Fill<true>(a, b, c, paint, frame, rows, tiles);

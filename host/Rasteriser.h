@@ -16,6 +16,7 @@ struct ScreenVertex {
     double x, y;     // pixels
     double iz;       // 1 / depth
     double uz, vz;   // u / depth, v / depth
+    double lz;       // light (0 to 256) / depth, read where the light changes across the triangle
 };
 
 // Corners may lie at most this far outside the picture (in pixels): the
@@ -29,6 +30,8 @@ struct PolygonPaint {
     int light;               // 0 to 256
     bool selected;
     uint32_t id;
+    bool smooth = false;     // light from the corners' lz, `color` unshaded (light 256)
+    int opacity = 256;       // of 256: below, blended over what is drawn, depth kept
 };
 
 // Rows are dealt to the threads in blocks of this many, in turn, so each
@@ -77,7 +80,8 @@ void ClearBlock(Frame& frame, const Tiles& tiles, int block);
 // Draws the triangle's pixels on the thread's rows: those whose centres it
 // covers, nearer than what the pixel shows in float depth, or as near and of
 // a surface earlier in the scene (so which of two surfaces at one depth
-// shows does not depend on the order they are drawn in).
+// shows does not depend on the order they are drawn in). A see-through
+// paint is blended over the pixel and leaves its depth as it was.
 void FillTriangle(const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c, const PolygonPaint& paint,
                   Frame& frame, const Rows& rows, const Tiles& tiles);
 

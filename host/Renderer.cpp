@@ -16,6 +16,7 @@ constexpr double kNear = 0.05;
 struct ClipVertex {
     Vec3 p;  // camera space
     Vec2 uv;
+    double light;  // 0 to 256, where it changes across the triangle
 };
 
 // A plane of camera space the picture's triangles are cut at: points with
@@ -50,7 +51,8 @@ int ClipPolygon(const ClipVertex* in, int n, const ClipPlane& plane, ClipVertex*
             const double t = di / (di - dout);
             out[m++] = ClipVertex{inside.p + (outside.p - inside.p) * t,
                                   Vec2{inside.uv.u + (outside.uv.u - inside.uv.u) * t,
-                                       inside.uv.v + (outside.uv.v - inside.uv.v) * t}};
+                                       inside.uv.v + (outside.uv.v - inside.uv.v) * t},
+                                  inside.light + (outside.light - inside.light) * t};
         }
     }
     return m;
@@ -118,7 +120,8 @@ struct ScreenTriangle {
     uint32_t surface;
     uint32_t run;
     int light;
-    uint32_t color;
+    uint32_t color;  // shaded by `light`, or unshaded where the light changes across it
+    bool smooth;
 };
 
 // What a surface is drawn with in this frame.
@@ -126,6 +129,8 @@ struct SurfacePaint {
     const float* rgb;
     const Image* texture;
     bool selected;
+    bool laidByWorld;  // texture coordinates from Triangle::planarUv
+    int opacity;       // of 256
 };
 
 }  // namespace
@@ -173,9 +178,11 @@ double Shade(const Vec3& normal, const Vec3& pointOnPolygon, const Vec3& eye)
 {
     // Two-sided: the side facing the eye is lit. A key light from above and
     // a weaker fill from below keep floor, walls and ceiling apart.
-    Vec3 n = normal;
-    if (Dot(n, eye - pointOnPolygon) < 0)
-        n = n * -1;
+    return ShadeFacing(Dot(normal, eye - pointOnPolygon) < 0 ? normal * -1 : normal);
+}
+
+double ShadeFacing(const Vec3& n)
+{
     static const Vec3 key = Normalize(Vec3(0.3, 0.9, 0.6));
     static const Vec3 fill = Normalize(Vec3(-0.8, -0.45, -0.25));
     return std::min(1.0, 0.5 + 0.42 * std::max(0.0, Dot(n, key)) + 0.32 * std::max(0.0, Dot(n, fill)));
@@ -208,6 +215,8 @@ struct RenderWork {
     // Per slice of the runs in view, per band of rows: the triangles that
     // touch the band's rows, nearest run first.
     std::vector<std::vector<std::vector<ScreenTriangle>>> parts;
+    // The same for the see-through surfaces, drawn after the others.
+    std::vector<std::vector<std::vector<ScreenTriangle>>> seeThrough;
     std::vector<SurfacePaint> paints;
     // The runs of triangles the camera may see, nearest first.
     std::vector<RunInView> visible;
@@ -234,8 +243,10 @@ void CollectRuns(const Scene& scene, const Camera& camera, const std::vector<uns
         if (texture && (texture->width <= 0 || texture->height <= 0))
             texture = nullptr;
         const uint32_t id = static_cast<uint32_t>(s + 1);
+        const int opacity = material ? std::clamp(static_cast<int>(std::lround(material->opacity * 256)), 0, 256) : 256;
         work.paints[s] = SurfacePaint{material ? material->record.color : grey, texture,
-                                      std::find(selected.begin(), selected.end(), id) != selected.end()};
+                                      std::find(selected.begin(), selected.end(), id) != selected.end(),
+                                      texture && material->LaidByWorld(), opacity};
     }
     RunsInView(scene, camera, work.visible);
 }
@@ -269,18 +280,20 @@ struct Projection {
     ScreenVertex ToScreen(const ClipVertex& v) const
     {
         const double iz = 1.0 / v.p.z;
-        return ScreenVertex{cx + v.p.x * iz * focal, cy - v.p.y * iz * focal, iz, v.uv.u * iz, v.uv.v * iz};
+        return ScreenVertex{cx + v.p.x * iz * focal, cy - v.p.y * iz * focal, iz, v.uv.u * iz, v.uv.v * iz,
+                            v.light * iz};
     }
 
     // The triangle on the screen: its corners, cut at the near plane and
     // the guard band where it crosses them (a convex polygon, drawn as the
-    // fan over its first corner); 0 when none of it can show.
-    int Project(const Triangle& tri, ScreenVertex (&screen)[kMaxCorners]) const
+    // fan over its first corner); 0 when none of it can show. Texture
+    // coordinates from `uvs`, the corners' light from `lights`.
+    int Project(const Triangle& tri, const Vec2* uvs, const double* lights, ScreenVertex (&screen)[kMaxCorners]) const
     {
         ClipVertex corners[2][kMaxCorners];
         bool inside = true;
         for (int k = 0; k < 3; ++k) {
-            corners[0][k] = ClipVertex{basis.ToView(tri.p[k]), tri.uv[k]};
+            corners[0][k] = ClipVertex{basis.ToView(tri.p[k]), uvs[k], lights[k]};
             inside = inside && corners[0][k].p.z >= kNear;
         }
         int n = 3;
@@ -326,13 +339,17 @@ void ProjectRuns(const Scene& scene, const Projection& view, int threads, int ba
                  RenderWork& work)
 {
     const std::vector<Surface>& surfaces = scene.Surfaces();
-    const int h = view.h;
+    const int w = view.w, h = view.h;
+    // Pixel x's centre is x + 0.5: a box from a to b holds one when
+    // ceil(a - 0.5) <= floor(b - 0.5); the slack widens it past any rounding.
+    constexpr double kCentreSlack = 0.5 + 1.0 / 1024;
     const size_t runs = work.visible.size();
     size_t total = 0;
     for (const RunInView& run : work.visible)
         total += run.count;
     const int slices = total >= 4096 ? threads : 1;
     work.parts.resize(static_cast<size_t>(slices));
+    work.seeThrough.resize(static_cast<size_t>(slices));
     std::vector<size_t>& sliceStart = work.sliceStart;
     sliceStart.assign(1, 0);
     for (size_t k = 0, sum = 0; k < runs; ++k) {
@@ -342,10 +359,11 @@ void ProjectRuns(const Scene& scene, const Projection& view, int threads, int ba
     }
     sliceStart.resize(static_cast<size_t>(slices) + 1, runs);
     workers.Run(slices, [&](int part) {
-        std::vector<std::vector<ScreenTriangle>>& out = work.parts[static_cast<size_t>(part)];
-        out.resize(static_cast<size_t>(bands));
-        for (std::vector<ScreenTriangle>& band : out)
-            band.clear();
+        for (auto* lists : {&work.parts[static_cast<size_t>(part)], &work.seeThrough[static_cast<size_t>(part)]}) {
+            lists->resize(static_cast<size_t>(bands));
+            for (std::vector<ScreenTriangle>& band : *lists)
+                band.clear();
+        }
         // Triangles of one face share its normal and first corner, hence its light.
         const Triangle* lit = nullptr;
         int light = 0;
@@ -353,27 +371,47 @@ void ProjectRuns(const Scene& scene, const Projection& view, int threads, int ba
         for (size_t at = sliceStart[part]; at < sliceStart[part + 1]; ++at) {
             const RunInView& run = work.visible[at];
             const size_t s = run.surface;
+            const SurfacePaint& paint = work.paints[s];
+            std::vector<std::vector<ScreenTriangle>>& out =
+                (paint.opacity < 256 ? work.seeThrough : work.parts)[static_cast<size_t>(part)];
             lit = nullptr;
             for (size_t i = run.first; i < run.first + run.count; ++i) {
                 const Triangle& tri = surfaces[s].triangles[i];
+                // Light from each corner's normal where they are not all the face's.
+                double lights[3] = {0, 0, 0};
+                const bool smooth = LitByCorners(tri);
+                if (smooth) {
+                    const bool back = Dot(tri.normal, view.eye - tri.p[0]) < 0;
+                    for (int k = 0; k < 3; ++k)
+                        lights[k] = 256 * ShadeFacing(back ? tri.normals[k] * -1 : tri.normals[k]);
+                }
                 ScreenVertex screen[kMaxCorners];
-                const int n = view.Project(tri, screen);
+                const int n = view.Project(tri, paint.laidByWorld ? tri.planarUv : tri.uv, lights, screen);
                 if (n == 0)
                     continue;
-                if (!lit || std::memcmp(&lit->normal, &tri.normal, sizeof(Vec3)) != 0 ||
-                    std::memcmp(&lit->p[0], &tri.p[0], sizeof(Vec3)) != 0) {
+                if (smooth) {
+                    lit = nullptr;
+                    light = 256;
+                    color = ToPixel(paint.rgb, 256);
+                } else if (!lit || std::memcmp(&lit->normal, &tri.normal, sizeof(Vec3)) != 0 ||
+                           std::memcmp(&lit->p[0], &tri.p[0], sizeof(Vec3)) != 0) {
                     lit = &tri;
                     light = static_cast<int>(256 * Shade(tri.normal, tri.p[0], view.eye));
-                    color = ToPixel(work.paints[s].rgb, light);
+                    color = ToPixel(paint.rgb, light);
                 }
                 for (int k = 1; k + 1 < n; ++k) {
                     const ScreenVertex &a = screen[0], &b = screen[k], &c = screen[k + 1];
-                    const double top = std::max(0.0, std::floor(std::min({a.y, b.y, c.y})));
-                    const double bottom = std::min(h - 1.0, std::ceil(std::max({a.y, b.y, c.y})));
-                    if (top > bottom)
+                    // The pixel centres in its box, by a margin above the
+                    // snapping of the corners: most triangles of a large
+                    // model cover none and are passed over here.
+                    const double left = std::max(0.0, std::ceil(std::min({a.x, b.x, c.x}) - kCentreSlack));
+                    const double right = std::min(w - 1.0, std::floor(std::max({a.x, b.x, c.x}) + kCentreSlack - 1));
+                    const double top = std::max(0.0, std::ceil(std::min({a.y, b.y, c.y}) - kCentreSlack));
+                    const double bottom = std::min(h - 1.0, std::floor(std::max({a.y, b.y, c.y}) + kCentreSlack - 1));
+                    if (top > bottom || left > right)
                         continue;
                     const ScreenTriangle entry{{a, b, c}, static_cast<uint32_t>(s), static_cast<uint32_t>(at), light,
-                                               color};
+                                               color, smooth};
                     // Dealt to the bands whose rows it may touch.
                     const int first = static_cast<int>(top) / kBlockRows, last = static_cast<int>(bottom) / kBlockRows;
                     if (last - first + 1 >= bands) {
@@ -392,7 +430,8 @@ void ProjectRuns(const Scene& scene, const Projection& view, int threads, int ba
 // Stages 3 and 4, on one band of rows: the triangles rasterised and their
 // pixels shaded, nearest run first, passing over each run that is hidden by
 // then in these rows; then the frame finished with the background where
-// nothing was drawn.
+// nothing was drawn; then the see-through surfaces blended over it all,
+// farthest run first.
 void DrawBand(int band, int bands, const RenderWork& work, Frame& frame, const Tiles& tiles)
 {
     const int h = frame.color.height;
@@ -402,25 +441,34 @@ void DrawBand(int band, int bands, const RenderWork& work, Frame& frame, const T
     // A run is looked at when its first triangle in these rows comes.
     uint32_t run = std::numeric_limits<uint32_t>::max();
     bool hidden = false;
-    for (const std::vector<std::vector<ScreenTriangle>>& part : work.parts)
-        for (const ScreenTriangle& t : part[static_cast<size_t>(band)]) {
-            if (t.run != run) {
-                run = t.run;
-                hidden = Hidden(work.visible[run], frame, rows, tiles);
-            }
-            if (hidden)
-                continue;
-            const SurfacePaint& surface = work.paints[t.surface];
-            PolygonPaint paint;
-            paint.light = t.light;
-            paint.texture = surface.texture;
-            paint.color = t.color;
-            paint.selected = surface.selected;
-            paint.id = t.surface + 1;
-            FillTriangle(t.v[0], t.v[1], t.v[2], paint, frame, rows, tiles);
+    auto draw = [&](const ScreenTriangle& t) {
+        if (t.run != run) {
+            run = t.run;
+            hidden = Hidden(work.visible[run], frame, rows, tiles);
         }
+        if (hidden)
+            return;
+        const SurfacePaint& surface = work.paints[t.surface];
+        PolygonPaint paint;
+        paint.light = t.light;
+        paint.texture = surface.texture;
+        paint.color = t.color;
+        paint.selected = surface.selected;
+        paint.id = t.surface + 1;
+        paint.smooth = t.smooth;
+        paint.opacity = surface.opacity;
+        FillTriangle(t.v[0], t.v[1], t.v[2], paint, frame, rows, tiles);
+    };
+    for (const std::vector<std::vector<ScreenTriangle>>& part : work.parts)
+        for (const ScreenTriangle& t : part[static_cast<size_t>(band)])
+            draw(t);
     for (int block = band; block * kBlockRows < h; block += bands)
         FillBackground(frame, block);
+    for (auto part = work.seeThrough.rbegin(); part != work.seeThrough.rend(); ++part) {
+        const std::vector<ScreenTriangle>& list = (*part)[static_cast<size_t>(band)];
+        for (auto t = list.rbegin(); t != list.rend(); ++t)
+            draw(*t);
+    }
 }
 
 }  // namespace

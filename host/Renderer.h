@@ -1,5 +1,6 @@
-// The software renderer of the 3D view: flat-shaded, optionally textured
-// polygons with a z-buffer, and a buffer of the surface seen at each pixel.
+// The software renderer of the 3D view: polygons lit by their corners'
+// normals, optionally textured, with a z-buffer, see-through surfaces
+// blended over the others, and a buffer of the surface seen at each pixel.
 #pragma once
 
 #include "Camera.h"
@@ -85,5 +86,19 @@ private:
 
 // The light a polygon with this normal receives (0 to 1), seen from `eye`.
 double Shade(const Vec3& normal, const Vec3& pointOnPolygon, const Vec3& eye);
+
+// Shade's light for a normal already turned to the eye's side.
+double ShadeFacing(const Vec3& normal);
+
+// Whether the triangle's light changes across it: a corner's normal differs
+// from the face's by more than rounding. Otherwise it is lit as the face,
+// alike all over.
+inline bool LitByCorners(const Triangle& t)
+{
+    for (const Vec3& n : t.normals)
+        if (Dot(n, t.normal) < 1 - 1e-9)
+            return true;
+    return false;
+}
 
 }  // namespace walkhost

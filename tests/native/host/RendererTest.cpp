@@ -6,6 +6,7 @@
 #include "DemoScene.h"
 #include "Image.h"
 #include "Picking.h"
+#include "RenderCases.h"
 #include "Renderer.h"
 #include "Scene.h"
 
@@ -453,4 +454,15 @@ TEST(RendererSeams, NoBackgroundShowsWhereFacesMeet)
                 }
             EXPECT_EQ(holes, 0) << "heading " << step << ", pitch " << pitch;
         }
+}
+
+TEST(RendererModels, DrawsPanesRoundColumnsAndReplacedTextures)
+{
+    cases::ExpectModelsDrawn(
+        [](const Scene& scene, const TextureLookup& textures) {
+            Frame frame;
+            RenderScene(scene, cases::CaseCamera(), {}, textures, frame);
+            return frame.color;
+        },
+        true);
 }

@@ -4,6 +4,7 @@
 #include "Camera.h"
 #include "DemoScene.h"
 #include "GlRenderer.h"
+#include "../../native/host/RenderCases.h"
 #include "Renderer.h"
 #include "Scene.h"
 
@@ -243,5 +244,24 @@ TEST_P(GlRendererSides, NoBackgroundShowsWhereFacesMeet)
                 }
             EXPECT_EQ(open, 0) << "heading " << step << ", pitch " << pitch << ", of " << edge << " edge pixels";
         }
+    DestroyWindow(window);
+}
+
+// See-through surfaces with shaders only: the fixed functions draw them opaque.
+TEST_P(GlRendererSides, DrawsPanesRoundColumnsAndReplacedTextures)
+{
+    HWND window = MakeWindow();
+    ASSERT_NE(window, nullptr);
+    GlRenderer gl;
+    std::string error;
+    ASSERT_TRUE(gl.Create(window, error, GetParam())) << error;
+    cases::ExpectModelsDrawn(
+        [&gl](const Scene& scene, const TextureLookup& textures) {
+            Image drawn;
+            gl.Draw(scene, cases::CaseCamera(), {}, textures);
+            gl.ReadPixels(drawn);
+            return drawn;
+        },
+        GetParam());
     DestroyWindow(window);
 }
