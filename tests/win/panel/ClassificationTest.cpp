@@ -99,10 +99,13 @@ protected:
 TEST_F(Classification, RowsShowClassColourAndSurfacesAndARowSelectsItsSurfaces)
 {
     ASSERT_NE(Go(), nullptr);
-    // The entry sits with the panel's added entries, just before the overview's.
+    // The entry sits with the panel's added entries, just before the overview's
+    // (the suggestion window's entry follows the overview's).
     HMENU system = ::GetSystemMenu(CColorPanelDlg::Current()->m_hWnd, FALSE);
     CMenu menu = CMenu::FromHandle(system);
-    const int last = menu.GetMenuItemCount() - 1;
+    int last = menu.GetMenuItemCount() - 1;
+    while (last > 0 && menu.GetMenuItemID(last) == ID_SCHEME_SUGGESTIONS)
+        --last;
     EXPECT_EQ(menu.GetMenuItemID(last), static_cast<UINT>(ID_SCHEME_OVERVIEW));
     EXPECT_EQ(menu.GetMenuItemID(last - 1), static_cast<UINT>(ID_CLASSIFICATION_OVERVIEW));
     EXPECT_EQ(menu.GetMenuString(last - 1), "表面分类一览...\tCtrl+K");
