@@ -173,12 +173,6 @@ void CClassificationOverviewDlg::ReportGone()
 // Enter does nothing; Escape closes the window, as its close box does.
 void CClassificationOverviewDlg::OnOK() {}
 
-void CClassificationOverviewDlg::OnSize(UINT type, int width, int height)
-{
-    if (type != SIZE_MINIMIZED)
-        Layout(width, height);
-}
-
 void CClassificationOverviewDlg::Layout(int width, int height)
 {
     if (list_.m_hWnd == nullptr)

@@ -90,10 +90,9 @@ private:
     void OnSimilar();
     LRESULT OnItemChanged(NMHDR* header);
     LRESULT OnCustomDraw(NMHDR* header);
-    void OnSize(UINT type, int width, int height);
     void OnDestroy();
 
-    void Layout(int width, int height);
+    void Layout(int width, int height) override;
     void TakeCensus();
     void BuildRows();
     void FillList();

@@ -13,8 +13,10 @@ constexpr int kMargin = 6;  // between the panel and the window beside it
 
 }  // namespace
 
-CPanelToolWindow::CPanelToolWindow(UINT dialogId, PanelWindowOwner& owner, std::vector<UINT> panelCommands)
-    : CDialog(dialogId), dialogId_(dialogId), owner_(owner), panelCommands_(std::move(panelCommands))
+CPanelToolWindow::CPanelToolWindow(UINT dialogId, PanelWindowOwner& owner, std::vector<UINT> panelCommands,
+                                   SIZE minimumSize)
+    : CDialog(dialogId), dialogId_(dialogId), owner_(owner), panelCommands_(std::move(panelCommands)),
+      minimumSize_(minimumSize)
 {
 }
 
@@ -57,6 +59,20 @@ bool CPanelToolWindow::OpenBeside(const RECT* placement, Side first)
     }
     ShowWindow(SW_SHOW);
     return true;
+}
+
+void CPanelToolWindow::OnSize(UINT type, int width, int height)
+{
+    if (type != SIZE_MINIMIZED)
+        Layout(width, height);
+}
+
+LRESULT CPanelToolWindow::OnGetMinMaxInfo(WPARAM, LPARAM lParam)
+{
+    auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
+    info->ptMinTrackSize.x = minimumSize_.cx;
+    info->ptMinTrackSize.y = minimumSize_.cy;
+    return 0;
 }
 
 void CPanelToolWindow::CloseWithPanel()

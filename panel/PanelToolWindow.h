@@ -33,7 +33,9 @@ protected:
 
     // panelCommands: the panel's commands whose keys the window passes on
     // to the panel.
-    CPanelToolWindow(UINT dialogId, PanelWindowOwner& owner, std::vector<UINT> panelCommands);
+    // minimumSize: the smallest the window may be dragged to, when its
+    // table names OnGetMinMaxInfo.
+    CPanelToolWindow(UINT dialogId, PanelWindowOwner& owner, std::vector<UINT> panelCommands, SIZE minimumSize = {});
 
     // Creates the window owned by the panel and shows it, at placement when
     // one is given, else beside the panel on the panel's screen.
@@ -41,6 +43,13 @@ protected:
     bool Orphaned() const { return orphaned_; }
     // The window object is going: tells the panel, unless orphaned.
     virtual void ReportGone() = 0;
+    // Places the controls for a client area of width by height.
+    virtual void Layout(int width, int height) = 0;
+
+    // Handlers a window's message table may name: a new size lays the
+    // window out (not when minimised); the smallest size to drag it to.
+    void OnSize(UINT type, int width, int height);
+    LRESULT OnGetMinMaxInfo(WPARAM, LPARAM lParam);
 
     // Escape closes the window, as its close box does.
     void OnCancel() override;
@@ -51,6 +60,7 @@ private:
     UINT dialogId_;
     PanelWindowOwner& owner_;
     std::vector<UINT> panelCommands_;
+    SIZE minimumSize_;
     bool orphaned_ = false;
 };
 

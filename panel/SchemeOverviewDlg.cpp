@@ -88,7 +88,7 @@ HWND CSchemeOverviewDlg::HostView()
 }
 
 CSchemeOverviewDlg::CSchemeOverviewDlg(OverviewOwner& panel)
-    : CPanelToolWindow(IDD_SCHEME_OVERVIEW, panel, {ID_SCHEME_OVERVIEW}), panel_(panel)
+    : CPanelToolWindow(IDD_SCHEME_OVERVIEW, panel, {ID_SCHEME_OVERVIEW}, {kMinimumWidth, kMinimumHeight}), panel_(panel)
 {
 }
 
@@ -176,20 +176,6 @@ void CSchemeOverviewDlg::OnCancel()
 }
 
 // ---- Size ------------------------------------------------------------------
-
-void CSchemeOverviewDlg::OnSize(UINT type, int width, int height)
-{
-    if (type != SIZE_MINIMIZED)
-        Layout(width, height);
-}
-
-LRESULT CSchemeOverviewDlg::OnGetMinMaxInfo(WPARAM, LPARAM lParam)
-{
-    auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
-    info->ptMinTrackSize.x = kMinimumWidth;
-    info->ptMinTrackSize.y = kMinimumHeight;
-    return 0;
-}
 
 void CSchemeOverviewDlg::Layout(int width, int height)
 {

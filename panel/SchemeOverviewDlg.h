@@ -165,8 +165,6 @@ private:
     void OnDeckChanged();
     void OnExport();
     void OnCaptureTick(UINT_PTR id);
-    void OnSize(UINT type, int width, int height);
-    LRESULT OnGetMinMaxInfo(WPARAM, LPARAM);
     void OnDestroy();
     LRESULT OnMouseWheel(WPARAM wParam, LPARAM lParam);
     // Ctrl+wheel over the list: the list's own handling would scroll.
@@ -174,7 +172,7 @@ private:
                                      DWORD_PTR self);
     void CtrlWheel(int delta);
 
-    void Layout(int width, int height);
+    void Layout(int width, int height) override;
     // Picture and column widths for the list's width; the list's spacing,
     // and the pictures drawn afresh when their size changed.
     void SizeCards();

@@ -56,7 +56,7 @@ std::string Utf8Of(const std::string& text)
 }  // namespace
 
 CSuggestionDlg::CSuggestionDlg(SuggestionOwner& panel)
-    : CPanelToolWindow(IDD_SCHEME_SUGGESTIONS, panel, {ID_SCHEME_SUGGESTIONS}), panel_(panel)
+    : CPanelToolWindow(IDD_SCHEME_SUGGESTIONS, panel, {ID_SCHEME_SUGGESTIONS}, {kMinimumWidth, kMinimumHeight}), panel_(panel)
 {
 }
 
@@ -148,20 +148,6 @@ void CSuggestionDlg::OnCancel()
 }
 
 // ---- Size ------------------------------------------------------------------
-
-void CSuggestionDlg::OnSize(UINT type, int width, int height)
-{
-    if (type != SIZE_MINIMIZED)
-        Layout(width, height);
-}
-
-LRESULT CSuggestionDlg::OnGetMinMaxInfo(WPARAM, LPARAM lParam)
-{
-    auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
-    info->ptMinTrackSize.x = kMinimumWidth;
-    info->ptMinTrackSize.y = kMinimumHeight;
-    return 0;
-}
 
 void CSuggestionDlg::Layout(int width, int height)
 {

@@ -104,11 +104,9 @@ private:
     void OnAdd();
     void OnExport();
     void OnCaptureTick(UINT_PTR id);
-    void OnSize(UINT type, int width, int height);
-    LRESULT OnGetMinMaxInfo(WPARAM, LPARAM);
     void OnDestroy();
 
-    void Layout(int width, int height);
+    void Layout(int width, int height) override;
     void SizeCards();
     // The schemes made afresh for the anchor, the deck and the snapping.
     void Suggest();
