@@ -1,5 +1,6 @@
 #include "ClientPage.h"
 
+#include "HtmlText.h"
 #include "SchemeContrast.h"
 
 #include <algorithm>
@@ -24,21 +25,6 @@
 namespace {
 
 constexpr int kCardsPerPage = 4;  // two rows of two on A4
-
-std::string Html(const std::string& utf8)
-{
-    std::string out;
-    for (char c : utf8) {
-        switch (c) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        case '"': out += "&quot;"; break;
-        default: out += c;
-        }
-    }
-    return out;
-}
 
 std::string Base64(const std::string& bytes)
 {
@@ -110,11 +96,11 @@ const char* const kSurfaceNames[3] = {u8"顶棚", u8"墙面", u8"地面"};
 
 std::string Card(const ClientCard& card)
 {
-    std::string out = "<article class=\"card\">\n<h3>" + Html(card.name) + "</h3>\n";
+    std::string out = "<article class=\"card\">\n<h3>" + HtmlEscaped(card.name) + "</h3>\n";
     if (!card.description.empty())
-        out += "<p>" + Html(card.description) + "</p>\n";
+        out += "<p>" + HtmlEscaped(card.description) + "</p>\n";
     if (!card.roomViewPng.empty())
-        out += "<img class=\"view\" alt=\"" + Html(card.name) + "\" src=\"data:image/png;base64," +
+        out += "<img class=\"view\" alt=\"" + HtmlEscaped(card.name) + "\" src=\"data:image/png;base64," +
                Base64(card.roomViewPng) + "\">\n";
     out += "<div class=\"surfaces\">\n";
     for (int s = 0; s < 3; ++s) {
@@ -123,7 +109,7 @@ std::string Card(const ClientCard& card)
         out += "<div class=\"surface\"><div class=\"swatch\" style=\"background:" + hex + "\"></div><b>" +
                kSurfaceNames[s] + "</b> " + hex + "<br>LRV " + Number("%.1f", surface.lrv);
         if (!surface.paintName.empty() || !surface.paintCode.empty()) {
-            out += "<br>" + Html(surface.paintCode) + (surface.paintCode.empty() ? "" : " ") + Html(surface.paintName);
+            out += "<br>" + HtmlEscaped(surface.paintCode) + (surface.paintCode.empty() ? "" : " ") + HtmlEscaped(surface.paintName);
             if (surface.paintDeltaE)
                 out += std::string(u8"（ΔE ") + Number("%.1f", *surface.paintDeltaE) + u8"）";
         }
@@ -136,8 +122,8 @@ std::string Card(const ClientCard& card)
 
 std::string WriteClientPage(const std::string& title, const std::vector<ClientCard>& cards)
 {
-    std::string out = "<!DOCTYPE html>\n<html lang=\"zh-CN\">\n<head>\n<meta charset=\"utf-8\">\n<title>" + Html(title) +
-                      "</title>\n<style>" + kStyle + "</style>\n</head>\n<body>\n<h1>" + Html(title) + "</h1>\n";
+    std::string out = "<!DOCTYPE html>\n<html lang=\"zh-CN\">\n<head>\n<meta charset=\"utf-8\">\n<title>" + HtmlEscaped(title) +
+                      "</title>\n<style>" + kStyle + "</style>\n</head>\n<body>\n<h1>" + HtmlEscaped(title) + "</h1>\n";
     // One page block per group, and another each kCardsPerPage cards of it.
     std::size_t i = 0;
     while (i < cards.size()) {
@@ -148,7 +134,7 @@ std::string WriteClientPage(const std::string& title, const std::vector<ClientCa
         for (std::size_t first = i; first < end; first += kCardsPerPage) {
             out += "<section class=\"page\">\n";
             if (!group.empty())
-                out += "<h2>" + Html(group) + (first == i ? std::string() : std::string(u8"（续）")) + "</h2>\n";
+                out += "<h2>" + HtmlEscaped(group) + (first == i ? std::string() : std::string(u8"（续）")) + "</h2>\n";
             out += "<div class=\"cards\">\n";
             for (std::size_t k = first; k < std::min(end, first + kCardsPerPage); ++k)
                 out += Card(cards[k]);

@@ -105,7 +105,7 @@ private:
 }  // namespace
 
 CClassificationOverviewDlg::CClassificationOverviewDlg(ClassificationOwner& panel)
-    : CDialog(IDD_CLASSIFICATION_OVERVIEW), panel_(panel)
+    : CPanelToolWindow(IDD_CLASSIFICATION_OVERVIEW, panel, {ID_SCHEME_OVERVIEW, ID_CLASSIFICATION_OVERVIEW}), panel_(panel)
 {
 }
 
@@ -113,30 +113,8 @@ CClassificationOverviewDlg::~CClassificationOverviewDlg() = default;
 
 bool CClassificationOverviewDlg::Open()
 {
-    static const bool registered = [] {
-        INITCOMMONCONTROLSEX init{sizeof(INITCOMMONCONTROLSEX), ICC_LISTVIEW_CLASSES};
-        return ::InitCommonControlsEx(&init) != FALSE;
-    }();
-    (void)registered;
-    if (!Create(IDD_CLASSIFICATION_OVERVIEW, panel_.OwnerWindow()))
-        return false;
     // Beside the panel, on the side of its screen with room for it.
-    RECT owner = {};
-    ::GetWindowRect(panel_.OwnerWindow(), &owner);
-    const RECT own = GetWindowRect();
-    MONITORINFO monitor{};
-    monitor.cbSize = sizeof monitor;
-    ::GetMonitorInfoW(::MonitorFromWindow(panel_.OwnerWindow(), MONITOR_DEFAULTTONEAREST), &monitor);
-    const RECT& area = monitor.rcWork;
-    const int width = own.right - own.left, height = own.bottom - own.top;
-    int x = owner.left - kMargin - width;
-    if (x < area.left)
-        x = std::min(static_cast<int>(owner.right) + kMargin, std::max(static_cast<int>(area.left), static_cast<int>(area.right) - width));
-    const int y = std::clamp(static_cast<int>(owner.top), static_cast<int>(area.top),
-                             std::max(static_cast<int>(area.top), static_cast<int>(area.bottom) - height));
-    SetWindowPos(nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    ShowWindow(SW_SHOW);
-    return true;
+    return OpenBeside(nullptr, Side::Left);
 }
 
 // ---- Message table -------------------------------------------------------
@@ -181,50 +159,19 @@ bool CClassificationOverviewDlg::OnInitDialog()
     return false;
 }
 
-void CClassificationOverviewDlg::CloseWithPanel()
-{
-    orphaned_ = true;
-    if (m_hWnd != nullptr)
-        DestroyWindow();
-}
-
 void CClassificationOverviewDlg::OnDestroy()
 {
     ListView_SetImageList(list_.m_hWnd, nullptr, LVSIL_SMALL);
     list_.Detach();
 }
 
-void CClassificationOverviewDlg::PostNcDestroy()
+void CClassificationOverviewDlg::ReportGone()
 {
-    if (!orphaned_)
-        panel_.ClassificationOverviewGone(this);
-    delete this;
+    panel_.ClassificationOverviewGone(this);
 }
 
 // Enter does nothing; Escape closes the window, as its close box does.
 void CClassificationOverviewDlg::OnOK() {}
-
-void CClassificationOverviewDlg::OnCancel()
-{
-    DestroyWindow();
-}
-
-bool CClassificationOverviewDlg::PreTranslateMessage(MSG* msg)
-{
-    // The panel's keys reach the panel from here as well.
-    if (CColorPanelDlg::IsOverviewKey(*msg) || CColorPanelDlg::IsClassificationKey(*msg)) {
-        const UINT command = CColorPanelDlg::IsOverviewKey(*msg) ? ID_SCHEME_OVERVIEW : ID_CLASSIFICATION_OVERVIEW;
-        ::SendMessageW(panel_.OwnerWindow(), WM_COMMAND, MAKEWPARAM(command, 0), 0);
-        return true;
-    }
-    return CDialog::PreTranslateMessage(msg);
-}
-
-void CClassificationOverviewDlg::OnSize(UINT type, int width, int height)
-{
-    if (type != SIZE_MINIMIZED)
-        Layout(width, height);
-}
 
 void CClassificationOverviewDlg::Layout(int width, int height)
 {
@@ -537,18 +484,7 @@ const char* const CColorPanelDlg::kClassificationMenuText = "表面分类一览.
 
 void CColorPanelDlg::OpenClassificationOverview()
 {
-    if (classification_ != nullptr) {
-        classification_->ShowWindow(SW_SHOWNORMAL);
-        ::SetWindowPos(classification_->m_hWnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-        ::SetActiveWindow(classification_->m_hWnd);
-        return;
-    }
-    auto* window = new CClassificationOverviewDlg(*this);
-    classification_ = window;
-    if (!window->Open()) {
-        classification_ = nullptr;
-        delete window;
-    }
+    OpenPanelWindow<CClassificationOverviewDlg, ClassificationOwner>(classification_, *this);
 }
 
 void CColorPanelDlg::ClassesChanged()
@@ -563,12 +499,6 @@ void CColorPanelDlg::ClassificationOverviewGone(const CClassificationOverviewDlg
 {
     if (classification_ == window)
         classification_ = nullptr;
-}
-
-bool CColorPanelDlg::IsClassificationKey(const MSG& msg)
-{
-    return msg.message == WM_KEYDOWN && msg.wParam == 'K' && ::GetKeyState(VK_CONTROL) < 0 &&
-           ::GetKeyState(VK_MENU) >= 0 && ::GetKeyState(VK_SHIFT) >= 0;
 }
 
 // The entry goes with the panel's other added entries, just before the

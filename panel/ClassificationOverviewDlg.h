@@ -15,6 +15,7 @@
 #include "engine/RoomClassification.h"
 #include "framework/Framework.h"
 #include "model/SurfaceMaterialStore.h"
+#include "panel/PanelToolWindow.h"
 #include "panel/SchemeThumbnails.h"
 
 #include <map>
@@ -24,9 +25,8 @@
 class CClassificationOverviewDlg;
 
 // What the window needs of the panel that owns it.
-class ClassificationOwner {
+class ClassificationOwner : public PanelWindowOwner {
 public:
-    virtual HWND OwnerWindow() const = 0;
     // The materials as first picked while the panel exists: "取消分类"
     // restores from them, and a material classified here is added.
     virtual OriginalMaterialList& RememberedMaterials() = 0;
@@ -39,17 +39,13 @@ protected:
     ~ClassificationOwner() = default;
 };
 
-class CClassificationOverviewDlg : public CDialog {
+class CClassificationOverviewDlg : public CPanelToolWindow {
 public:
     explicit CClassificationOverviewDlg(ClassificationOwner& panel);
     ~CClassificationOverviewDlg() override;
 
     // Creates the window owned by the panel, beside it, and samples the view.
     bool Open();
-    // The panel is going: the window closes and no longer reports to it.
-    void CloseWithPanel();
-    // The panel object is gone before this window's last message.
-    void Orphan() { orphaned_ = true; }
 
     // The classification changed elsewhere: the rows follow, with the
     // counts of the last sampling.
@@ -85,9 +81,7 @@ protected:
     bool OnInitDialog() override;
     const MessageMap& GetMessageMap() const override;
     void OnOK() override;
-    void OnCancel() override;
-    void PostNcDestroy() override;
-    bool PreTranslateMessage(MSG* msg) override;
+    void ReportGone() override;
 
 private:
     // The message table's handlers, in the table's order.
@@ -96,10 +90,9 @@ private:
     void OnSimilar();
     LRESULT OnItemChanged(NMHDR* header);
     LRESULT OnCustomDraw(NMHDR* header);
-    void OnSize(UINT type, int width, int height);
     void OnDestroy();
 
-    void Layout(int width, int height);
+    void Layout(int width, int height) override;
     void TakeCensus();
     void BuildRows();
     void FillList();
@@ -110,7 +103,6 @@ private:
 
     ClassificationOwner& panel_;
     CWnd list_;
-    bool orphaned_ = false;
     bool quiet_ = false;  // list changes made by the window itself
     bool viewFound_ = false;
     engine::ViewCensus census_;

@@ -27,6 +27,7 @@
 #include "panel/SchemeOverviewDlg.h"
 #include "panel/SuggestionDlg.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -207,8 +208,10 @@ public:
     void OverviewListChanged();
     void OverviewLibraryChanged();
     void OverviewMarkCurrent(int number);
-    // Ctrl+G, the overview's key in the panel and in the overview.
-    static bool IsOverviewKey(const MSG& msg);
+    // The command of the panel's window keys (Ctrl+G the overview, Ctrl+K
+    // the classification overview, Ctrl+J the suggestions), 0 for any other
+    // message; in the panel and in those windows.
+    static UINT PanelKeyCommand(const MSG& msg);
     static const char* const kOverviewMenuText;
 
     // ---- Classification overview (ClassificationOverviewDlg.cpp) ------------
@@ -217,8 +220,6 @@ public:
     // ClassificationOwner: the library button and the overview's cards follow.
     void ClassesChanged() override;
     void ClassificationOverviewGone(const CClassificationOverviewDlg* window) override;
-    // Ctrl+K, its key in the panel and in the window.
-    static bool IsClassificationKey(const MSG& msg);
     static const char* const kClassificationMenuText;
     // ---- Suggestion window (SuggestionCommands.cpp) ---------------------------
     // Opens "配色建议", or brings it forward when it is open.
@@ -232,8 +233,6 @@ public:
     void SuggestionsGone(const CSuggestionDlg* window) override;
     // The picked surface or the classes changed.
     void SuggestionsAnchorChanged();
-    // Ctrl+J, the suggestion window's key in the panel and in the window.
-    static bool IsSuggestionsKey(const MSG& msg);
     static const char* const kSuggestionsMenuText;
 
     // Saves the library to libraryPath. An existing file that could not be
@@ -383,12 +382,10 @@ private:
     // the list changed: the card an overview opened later marks.
     int shownItem_ = 0;
     CClassificationOverviewDlg* classification_ = nullptr;
-    RECT overviewPlacement_ = {};
-    bool overviewPlaced_ = false;
+    std::optional<RECT> overviewPlacement_;
 
     CSuggestionDlg* suggestions_ = nullptr;
-    RECT suggestionsPlacement_ = {};
-    bool suggestionsPlaced_ = false;
+    std::optional<RECT> suggestionsPlacement_;
     // The suggestion window's entry after the overview's.
     void AddSuggestionsMenuEntry();
 

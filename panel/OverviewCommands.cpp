@@ -23,18 +23,8 @@ bool MenuHolds(HMENU menu, UINT command)
 
 void CColorPanelDlg::OpenOverview()
 {
-    if (overview_ != nullptr) {
-        overview_->ShowWindow(SW_SHOWNORMAL);
-        ::SetWindowPos(overview_->m_hWnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-        ::SetActiveWindow(overview_->m_hWnd);
-        return;
-    }
-    auto* window = new CSchemeOverviewDlg(*this);
-    overview_ = window;
-    if (!window->Open(overviewPlaced_ ? &overviewPlacement_ : nullptr)) {
-        overview_ = nullptr;
-        delete window;
-    }
+    OpenPanelWindow<CSchemeOverviewDlg, OverviewOwner>(overview_, *this,
+                                                       overviewPlacement_ ? &*overviewPlacement_ : nullptr);
 }
 
 void CColorPanelDlg::ApplyListItem(int number)
@@ -49,7 +39,6 @@ void CColorPanelDlg::ApplyListItem(int number)
 void CColorPanelDlg::OverviewClosing(const RECT& placement)
 {
     overviewPlacement_ = placement;
-    overviewPlaced_ = true;
 }
 
 void CColorPanelDlg::OverviewGone(const CSchemeOverviewDlg* window)
@@ -78,24 +67,23 @@ void CColorPanelDlg::OverviewMarkCurrent(int number)
         overview_->MarkCurrent(number);
 }
 
-bool CColorPanelDlg::IsOverviewKey(const MSG& msg)
+UINT CColorPanelDlg::PanelKeyCommand(const MSG& msg)
 {
-    return msg.message == WM_KEYDOWN && msg.wParam == 'G' && ::GetKeyState(VK_CONTROL) < 0 &&
-           ::GetKeyState(VK_MENU) >= 0 && ::GetKeyState(VK_SHIFT) >= 0;
+    if (msg.message != WM_KEYDOWN || ::GetKeyState(VK_CONTROL) >= 0 || ::GetKeyState(VK_MENU) < 0 ||
+        ::GetKeyState(VK_SHIFT) < 0)
+        return 0;
+    switch (msg.wParam) {
+    case 'G': return ID_SCHEME_OVERVIEW;
+    case 'K': return ID_CLASSIFICATION_OVERVIEW;
+    case 'J': return ID_SCHEME_SUGGESTIONS;
+    default: return 0;
+    }
 }
 
 bool CColorPanelDlg::PreTranslateMessage(MSG* msg)
 {
-    if (IsOverviewKey(*msg)) {
-        SendMessage(WM_COMMAND, MAKEWPARAM(ID_SCHEME_OVERVIEW, 0), 0);
-        return true;
-    }
-    if (IsClassificationKey(*msg)) {
-        SendMessage(WM_COMMAND, MAKEWPARAM(ID_CLASSIFICATION_OVERVIEW, 0), 0);
-        return true;
-    }
-    if (IsSuggestionsKey(*msg)) {
-        SendMessage(WM_COMMAND, MAKEWPARAM(ID_SCHEME_SUGGESTIONS, 0), 0);
+    if (const UINT command = PanelKeyCommand(*msg); command != 0) {
+        SendMessage(WM_COMMAND, MAKEWPARAM(command, 0), 0);
         return true;
     }
     return CDialog::PreTranslateMessage(msg);

@@ -87,41 +87,17 @@ HWND CSchemeOverviewDlg::HostView()
     return hostView != nullptr && ::IsWindow(hostView) ? hostView : nullptr;
 }
 
-CSchemeOverviewDlg::CSchemeOverviewDlg(OverviewOwner& panel) : CDialog(IDD_SCHEME_OVERVIEW), panel_(panel) {}
+CSchemeOverviewDlg::CSchemeOverviewDlg(OverviewOwner& panel)
+    : CPanelToolWindow(IDD_SCHEME_OVERVIEW, panel, {ID_SCHEME_OVERVIEW}, {kMinimumWidth, kMinimumHeight}), panel_(panel)
+{
+}
 
 CSchemeOverviewDlg::~CSchemeOverviewDlg() = default;
 
 bool CSchemeOverviewDlg::Open(const RECT* placement)
 {
-    static const bool registered = [] {
-        INITCOMMONCONTROLSEX init{sizeof(INITCOMMONCONTROLSEX), ICC_LISTVIEW_CLASSES | ICC_PROGRESS_CLASS};
-        return ::InitCommonControlsEx(&init) != FALSE;
-    }();
-    (void)registered;
-    if (!Create(IDD_SCHEME_OVERVIEW, panel_.OwnerWindow()))
-        return false;
-    if (placement != nullptr) {
-        MoveWindow(placement->left, placement->top, placement->right - placement->left,
-                   placement->bottom - placement->top, true);
-    } else {
-        // First time: beside the panel, on the screen the panel is on.
-        RECT owner = {};
-        ::GetWindowRect(panel_.OwnerWindow(), &owner);
-        const RECT own = GetWindowRect();
-        MONITORINFO monitor{};
-        monitor.cbSize = sizeof monitor;
-        ::GetMonitorInfoW(::MonitorFromWindow(panel_.OwnerWindow(), MONITOR_DEFAULTTONEAREST), &monitor);
-        const RECT& area = monitor.rcWork;
-        const int width = own.right - own.left, height = own.bottom - own.top;
-        int x = owner.right + kMargin;
-        if (x + width > area.right)
-            x = std::max(area.left, owner.left - kMargin - width);
-        const int y = std::clamp(static_cast<int>(owner.top), static_cast<int>(area.top),
-                                 std::max(static_cast<int>(area.top), static_cast<int>(area.bottom) - height));
-        SetWindowPos(nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    }
-    ShowWindow(SW_SHOW);
-    return true;
+    // The first time beside the panel, on the screen the panel is on.
+    return OpenBeside(placement, Side::Right);
 }
 
 // ---- Message table -------------------------------------------------------
@@ -168,30 +144,20 @@ bool CSchemeOverviewDlg::OnInitDialog()
     return false;
 }
 
-void CSchemeOverviewDlg::CloseWithPanel()
-{
-    orphaned_ = true;
-    if (m_hWnd != nullptr)
-        DestroyWindow();
-}
-
 void CSchemeOverviewDlg::OnDestroy()
 {
     StopCaptures(true);
     KillTimer(kCaptureTimer);
-    if (!orphaned_) {
+    if (!Orphaned())
         panel_.OverviewClosing(GetWindowRect());
-    }
     ::RemoveWindowSubclass(list_.m_hWnd, ListProc, kWheelSubclass);
     ListView_SetImageList(list_.m_hWnd, nullptr, LVSIL_NORMAL);
     list_.Detach();
 }
 
-void CSchemeOverviewDlg::PostNcDestroy()
+void CSchemeOverviewDlg::ReportGone()
 {
-    if (!orphaned_)
-        panel_.OverviewGone(this);
-    delete this;
+    panel_.OverviewGone(this);
 }
 
 // Enter applies the selected card again; Escape stops running captures, or
@@ -205,37 +171,11 @@ void CSchemeOverviewDlg::OnOK()
 
 void CSchemeOverviewDlg::OnCancel()
 {
-    if (Capturing()) {
-        StopCaptures(true);
-        return;
-    }
-    DestroyWindow();
-}
-
-bool CSchemeOverviewDlg::PreTranslateMessage(MSG* msg)
-{
-    if (CColorPanelDlg::IsOverviewKey(*msg)) {
-        ::SendMessageW(panel_.OwnerWindow(), WM_COMMAND, MAKEWPARAM(ID_SCHEME_OVERVIEW, 0), 0);
-        return true;
-    }
-    return CDialog::PreTranslateMessage(msg);
+    if (!StopRoomViews())
+        CPanelToolWindow::OnCancel();
 }
 
 // ---- Size ------------------------------------------------------------------
-
-void CSchemeOverviewDlg::OnSize(UINT type, int width, int height)
-{
-    if (type != SIZE_MINIMIZED)
-        Layout(width, height);
-}
-
-LRESULT CSchemeOverviewDlg::OnGetMinMaxInfo(WPARAM, LPARAM lParam)
-{
-    auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
-    info->ptMinTrackSize.x = kMinimumWidth;
-    info->ptMinTrackSize.y = kMinimumHeight;
-    return 0;
-}
 
 void CSchemeOverviewDlg::Layout(int width, int height)
 {

@@ -20,6 +20,7 @@
 #include "engine/SchemeCards.h"
 #include "framework/Framework.h"
 #include "library/SchemeContrast.h"
+#include "panel/PanelToolWindow.h"
 #include "panel/SchemeThumbnails.h"
 #include "plugin/HostInterface.h"
 
@@ -35,9 +36,8 @@ class CSchemeOverviewDlg;
 
 // What the overview needs of the panel that owns it: the list and library
 // it shows cards of, applying one of them, and where the window stood.
-class OverviewOwner {
+class OverviewOwner : public PanelWindowOwner {
 public:
-    virtual HWND OwnerWindow() const = 0;
     virtual const engine::ItemList& ShownList() const = 0;
     virtual const CombinationLibrary& ShownLibrary() const = 0;
     // The item last put on the model, 0 when none since the list changed.
@@ -52,18 +52,13 @@ protected:
     ~OverviewOwner() = default;
 };
 
-class CSchemeOverviewDlg : public CDialog {
+class CSchemeOverviewDlg : public CPanelToolWindow {
 public:
     explicit CSchemeOverviewDlg(OverviewOwner& panel);
     ~CSchemeOverviewDlg() override;
 
     // Creates the window owned by the panel, at placement when one is given.
     bool Open(const RECT* placement);
-
-    // The panel is going: the window closes and no longer reports to it.
-    void CloseWithPanel();
-    // The panel object is gone before this window's last message.
-    void Orphan() { orphaned_ = true; }
 
     // The panel's list was rebuilt or narrowed, or its mode changed.
     void ListChanged();
@@ -159,8 +154,7 @@ protected:
     const MessageMap& GetMessageMap() const override;
     void OnOK() override;
     void OnCancel() override;
-    void PostNcDestroy() override;
-    bool PreTranslateMessage(MSG* msg) override;
+    void ReportGone() override;
 
 private:
     // The message table's handlers, in the table's order.
@@ -171,8 +165,6 @@ private:
     void OnDeckChanged();
     void OnExport();
     void OnCaptureTick(UINT_PTR id);
-    void OnSize(UINT type, int width, int height);
-    LRESULT OnGetMinMaxInfo(WPARAM, LPARAM);
     void OnDestroy();
     LRESULT OnMouseWheel(WPARAM wParam, LPARAM lParam);
     // Ctrl+wheel over the list: the list's own handling would scroll.
@@ -180,7 +172,7 @@ private:
                                      DWORD_PTR self);
     void CtrlWheel(int delta);
 
-    void Layout(int width, int height);
+    void Layout(int width, int height) override;
     // Picture and column widths for the list's width; the list's spacing,
     // and the pictures drawn afresh when their size changed.
     void SizeCards();
@@ -204,8 +196,7 @@ private:
     CLabelTips noteTip_;  // the whole note when it is cut
     int count_ = 0;
     int marked_ = 0;
-    bool quiet_ = false;
-    bool orphaned_ = false;  // selection changes made by the window itself
+    bool quiet_ = false;  // selection changes made by the window itself
     int mode_ = -1;
 
     CThumbnailPainter painter_;

@@ -12,18 +12,8 @@ const char* const CColorPanelDlg::kSuggestionsMenuText = "配色建议...\tCtrl+
 
 void CColorPanelDlg::OpenSuggestions()
 {
-    if (suggestions_ != nullptr) {
-        suggestions_->ShowWindow(SW_SHOWNORMAL);
-        ::SetWindowPos(suggestions_->m_hWnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-        ::SetActiveWindow(suggestions_->m_hWnd);
-        return;
-    }
-    auto* window = new CSuggestionDlg(*this);
-    suggestions_ = window;
-    if (!window->Open(suggestionsPlaced_ ? &suggestionsPlacement_ : nullptr)) {
-        suggestions_ = nullptr;
-        delete window;
-    }
+    OpenPanelWindow<CSuggestionDlg, SuggestionOwner>(suggestions_, *this,
+                                                     suggestionsPlacement_ ? &*suggestionsPlacement_ : nullptr);
 }
 
 bool CColorPanelDlg::PickedColour(Rgb& colour, int& surfaceClass) const
@@ -73,7 +63,6 @@ void CColorPanelDlg::ApplySuggestion(const CombinationRecord& record)
 void CColorPanelDlg::SuggestionsClosing(const RECT& placement)
 {
     suggestionsPlacement_ = placement;
-    suggestionsPlaced_ = true;
 }
 
 void CColorPanelDlg::SuggestionsGone(const CSuggestionDlg* window)
@@ -86,12 +75,6 @@ void CColorPanelDlg::SuggestionsAnchorChanged()
 {
     if (suggestions_ != nullptr)
         suggestions_->AnchorChanged();
-}
-
-bool CColorPanelDlg::IsSuggestionsKey(const MSG& msg)
-{
-    return msg.message == WM_KEYDOWN && msg.wParam == 'J' && ::GetKeyState(VK_CONTROL) < 0 &&
-           ::GetKeyState(VK_MENU) >= 0 && ::GetKeyState(VK_SHIFT) >= 0;
 }
 
 void CColorPanelDlg::AddSuggestionsMenuEntry()

@@ -55,41 +55,17 @@ std::string Utf8Of(const std::string& text)
 
 }  // namespace
 
-CSuggestionDlg::CSuggestionDlg(SuggestionOwner& panel) : CDialog(IDD_SCHEME_SUGGESTIONS), panel_(panel) {}
+CSuggestionDlg::CSuggestionDlg(SuggestionOwner& panel)
+    : CPanelToolWindow(IDD_SCHEME_SUGGESTIONS, panel, {ID_SCHEME_SUGGESTIONS}, {kMinimumWidth, kMinimumHeight}), panel_(panel)
+{
+}
 
 CSuggestionDlg::~CSuggestionDlg() = default;
 
 bool CSuggestionDlg::Open(const RECT* placement)
 {
-    static const bool registered = [] {
-        INITCOMMONCONTROLSEX init{sizeof(INITCOMMONCONTROLSEX), ICC_LISTVIEW_CLASSES | ICC_PROGRESS_CLASS};
-        return ::InitCommonControlsEx(&init) != FALSE;
-    }();
-    (void)registered;
-    if (!Create(IDD_SCHEME_SUGGESTIONS, panel_.OwnerWindow()))
-        return false;
-    if (placement != nullptr) {
-        MoveWindow(placement->left, placement->top, placement->right - placement->left,
-                   placement->bottom - placement->top, true);
-    } else {
-        // First time: beside the panel, on its screen.
-        RECT owner = {};
-        ::GetWindowRect(panel_.OwnerWindow(), &owner);
-        const RECT own = GetWindowRect();
-        MONITORINFO monitor{};
-        monitor.cbSize = sizeof monitor;
-        ::GetMonitorInfoW(::MonitorFromWindow(panel_.OwnerWindow(), MONITOR_DEFAULTTONEAREST), &monitor);
-        const RECT& area = monitor.rcWork;
-        const int width = own.right - own.left, height = own.bottom - own.top;
-        int x = owner.right + kMargin;
-        if (x + width > area.right)
-            x = std::max(area.left, owner.left - kMargin - width);
-        const int y = std::clamp(static_cast<int>(owner.top), static_cast<int>(area.top),
-                                 std::max(static_cast<int>(area.top), static_cast<int>(area.bottom) - height));
-        SetWindowPos(nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    }
-    ShowWindow(SW_SHOW);
-    return true;
+    // The first time beside the panel, on its screen.
+    return OpenBeside(placement, Side::Right);
 }
 
 const MessageMap& CSuggestionDlg::GetMessageMap() const
@@ -139,27 +115,18 @@ bool CSuggestionDlg::OnInitDialog()
     return false;
 }
 
-void CSuggestionDlg::CloseWithPanel()
-{
-    orphaned_ = true;
-    if (m_hWnd != nullptr)
-        DestroyWindow();
-}
-
 void CSuggestionDlg::OnDestroy()
 {
     StopCaptures(true);
-    if (!orphaned_)
+    if (!Orphaned())
         panel_.SuggestionsClosing(GetWindowRect());
     ListView_SetImageList(list_.m_hWnd, nullptr, LVSIL_NORMAL);
     list_.Detach();
 }
 
-void CSuggestionDlg::PostNcDestroy()
+void CSuggestionDlg::ReportGone()
 {
-    if (!orphaned_)
-        panel_.SuggestionsGone(this);
-    delete this;
+    panel_.SuggestionsGone(this);
 }
 
 // Enter puts the selected card on the room again; Escape stops running
@@ -176,37 +143,11 @@ void CSuggestionDlg::OnOK()
 
 void CSuggestionDlg::OnCancel()
 {
-    if (Capturing()) {
-        StopCaptures(true);
-        return;
-    }
-    DestroyWindow();
-}
-
-bool CSuggestionDlg::PreTranslateMessage(MSG* msg)
-{
-    if (CColorPanelDlg::IsSuggestionsKey(*msg)) {
-        ::SendMessageW(panel_.OwnerWindow(), WM_COMMAND, MAKEWPARAM(ID_SCHEME_SUGGESTIONS, 0), 0);
-        return true;
-    }
-    return CDialog::PreTranslateMessage(msg);
+    if (!StopRoomViews())
+        CPanelToolWindow::OnCancel();
 }
 
 // ---- Size ------------------------------------------------------------------
-
-void CSuggestionDlg::OnSize(UINT type, int width, int height)
-{
-    if (type != SIZE_MINIMIZED)
-        Layout(width, height);
-}
-
-LRESULT CSuggestionDlg::OnGetMinMaxInfo(WPARAM, LPARAM lParam)
-{
-    auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
-    info->ptMinTrackSize.x = kMinimumWidth;
-    info->ptMinTrackSize.y = kMinimumHeight;
-    return 0;
-}
 
 void CSuggestionDlg::Layout(int width, int height)
 {

@@ -17,6 +17,7 @@
 #include "engine/SchemeCards.h"
 #include "framework/Framework.h"
 #include "library/CombinationRecord.h"
+#include "panel/PanelToolWindow.h"
 #include "panel/SchemeOverviewDlg.h"
 #include "panel/SchemeThumbnails.h"
 
@@ -30,9 +31,8 @@
 class CSuggestionDlg;
 
 // What the suggestion window needs of the panel that owns it.
-class SuggestionOwner {
+class SuggestionOwner : public PanelWindowOwner {
 public:
-    virtual HWND OwnerWindow() const = 0;
     // The picked surface's colour as it was picked and its class (-1 when
     // unclassified); false when nothing is picked.
     virtual bool PickedColour(Rgb& colour, int& surfaceClass) const = 0;
@@ -50,14 +50,12 @@ protected:
     ~SuggestionOwner() = default;
 };
 
-class CSuggestionDlg : public CDialog {
+class CSuggestionDlg : public CPanelToolWindow {
 public:
     explicit CSuggestionDlg(SuggestionOwner& panel);
     ~CSuggestionDlg() override;
 
     bool Open(const RECT* placement);
-    void CloseWithPanel();
-    void Orphan() { orphaned_ = true; }
 
     // The picked surface or the classes changed: the schemes are made afresh.
     void AnchorChanged();
@@ -94,8 +92,7 @@ protected:
     const MessageMap& GetMessageMap() const override;
     void OnOK() override;
     void OnCancel() override;
-    void PostNcDestroy() override;
-    bool PreTranslateMessage(MSG* msg) override;
+    void ReportGone() override;
 
 private:
     LRESULT OnGetDispInfo(NMHDR* header);
@@ -107,11 +104,9 @@ private:
     void OnAdd();
     void OnExport();
     void OnCaptureTick(UINT_PTR id);
-    void OnSize(UINT type, int width, int height);
-    LRESULT OnGetMinMaxInfo(WPARAM, LPARAM);
     void OnDestroy();
 
-    void Layout(int width, int height);
+    void Layout(int width, int height) override;
     void SizeCards();
     // The schemes made afresh for the anchor, the deck and the snapping.
     void Suggest();
@@ -126,7 +121,6 @@ private:
     CWnd list_;
     CFont textFont_;
     CImageList cardImages_;
-    bool orphaned_ = false;
     bool quiet_ = false;
 
     std::vector<Suggestion> suggestions_;

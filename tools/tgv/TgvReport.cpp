@@ -3,6 +3,7 @@
 // texture folder are embedded as small PNG thumbnails (data URIs).
 #include "Colour.h"
 #include "Cp936Text.h"
+#include "HtmlText.h"
 #include "TextDisplay.h"
 #include "TextureLuminance.h"
 #include "RecordStream.h"
@@ -32,24 +33,9 @@ constexpr int kThumbnail = 96;  // pixels along the longer side
 // any size).
 constexpr long long kDecodeLimit = 64LL * 1024 * 1024;
 
-std::string Html(const std::string& utf8)
-{
-    std::string out;
-    for (char c : utf8) {
-        switch (c) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        case '"': out += "&quot;"; break;
-        default: out += c;
-        }
-    }
-    return out;
-}
-
 std::string Text(std::string_view cp936Text)
 {
-    return Html(DisplayText(cp936Text));
+    return HtmlEscaped(DisplayText(cp936Text));
 }
 
 std::string Base64(const std::string& bytes)
@@ -255,7 +241,7 @@ int RunReport(TgvIo& io, const ReportOptions& options)
                std::to_string(members[c].size()) + ")</li>\n";
     }
     const std::string title =
-        words.title + Html(DisplayUtf8(options.file == "-" ? std::string(words.standardInput)
+        words.title + HtmlEscaped(DisplayUtf8(options.file == "-" ? std::string(words.standardInput)
                                                             : fs::u8path(options.file).filename().u8string()));
     WriteOutputStreamed(options.output, io.out, [&](const Emit& emit) {
         emit("<!DOCTYPE html>\n<html lang=\"zh-CN\">\n<head>\n<meta charset=\"utf-8\">\n"
