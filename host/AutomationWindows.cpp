@@ -145,10 +145,10 @@ bool OwnedBy(HWND wnd, HWND owner)
     return false;
 }
 
-void ClickScreen(POINT at)
+// The left button pressed and released where the cursor is, through the
+// system's input queue as a mouse does.
+void PressLeftButton()
 {
-    SetCursorPos(at.x, at.y);
-    Sleep(30);
     INPUT input[2] = {};
     input[0].type = input[1].type = INPUT_MOUSE;
     input[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
@@ -156,6 +156,13 @@ void ClickScreen(POINT at)
     SendInput(1, &input[0], sizeof(INPUT));
     Sleep(30);
     SendInput(1, &input[1], sizeof(INPUT));
+}
+
+void ClickScreen(POINT at)
+{
+    SetCursorPos(at.x, at.y);
+    Sleep(30);
+    PressLeftButton();
 }
 
 bool Runner::WindowByCaption(const std::string& caption, DWORD timeout, HWND& found)
@@ -300,13 +307,7 @@ bool Runner::ChooseMenuItem(const std::string& text, DWORD timeout)
                     break;
                 Sleep(70);
             }
-            INPUT input[2] = {};
-            input[0].type = input[1].type = INPUT_MOUSE;
-            input[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-            input[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-            SendInput(1, &input[0], sizeof(INPUT));
-            Sleep(30);
-            SendInput(1, &input[1], sizeof(INPUT));
+            PressLeftButton();
             if (WaitFor([] { return FindPopupMenu() ? nullptr : HWND(1); }, std::max<DWORD>(timeout / 3, 1000)))
                 return SyncOr("the host did not handle the menu command in time");
         }
