@@ -66,10 +66,17 @@ int CompareNoCase(std::string_view a, std::string_view b)
 
 std::string FoldCase(std::string_view text)
 {
-    std::string folded(text);
-    for (std::size_t i = 0; i < folded.size(); i += CharLength(folded, i))
-        folded[i] = static_cast<char>(Fold(static_cast<unsigned char>(folded[i])));
+    std::string folded;
+    AppendFolded(folded, text);
     return folded;
+}
+
+void AppendFolded(std::string& out, std::string_view text)
+{
+    const std::size_t from = out.size();
+    out.append(text);
+    for (std::size_t i = 0; i < text.size(); i += CharLength(text, i))
+        out[from + i] = static_cast<char>(Fold(static_cast<unsigned char>(text[i])));
 }
 
 bool EqualsNoCaseBytewise(std::string_view a, std::string_view b)

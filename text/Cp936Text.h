@@ -35,6 +35,8 @@ inline bool EqualsNoCase(std::string_view a, std::string_view b) { return Compar
 // lower case: FoldCase(a) == FoldCase(b) exactly when EqualsNoCase(a, b), so
 // it serves as a hash key for case-insensitive lookups.
 std::string FoldCase(std::string_view text);
+// FoldCase(text) appended to out, without a new string each time.
+void AppendFolded(std::string& out, std::string_view text);
 
 // Folds ASCII letters byte by byte, trail bytes included (not multibyte-aware).
 bool EqualsNoCaseBytewise(std::string_view a, std::string_view b);

@@ -140,8 +140,9 @@ struct KeyState {
 Differences Compare(RecordStream* a, RecordStream* b)
 {
     Differences d;
+    // Only the keys with records waiting: a key whose records all paired is
+    // as good as one never met, so the table stays as small as the backlog.
     std::unordered_map<std::string, KeyState> keys;
-    keys.reserve(static_cast<std::size_t>(std::max(a ? a->RecordCount() : 0, b ? b->RecordCount() : 0)));
     std::size_t copiesA = 0, copiesB = 0;
     // Copies given back, for the next record that waits: no allocation each time.
     std::vector<std::unique_ptr<CombinationRecord>> spare;
@@ -220,6 +221,12 @@ Differences Compare(RecordStream* a, RecordStream* b)
             k.head = 0;
         }
     };
+    const auto arriveKey = [&](const std::string& key, const CombinationRecord& r, int64_t index, bool isA) {
+        const auto entry = keys.try_emplace(key).first;
+        arrive(entry->second, r, index, isA);
+        if (entry->second.waiting.empty())
+            keys.erase(entry);
+    };
     std::string keyA, keyB;
     for (;;) {
         if (a)
@@ -231,26 +238,18 @@ Differences Compare(RecordStream* a, RecordStream* b)
         if (!ra && !rb)
             break;
         if (ra)
-            keyA = RecordKey(*ra);
+            RecordKeyInto(*ra, keyA);
         if (rb)
-            keyB = RecordKey(*rb);
-        if (ra && rb && keyA == keyB) {
-            KeyState& k = keys[keyA];
-            if (k.inA == k.inB) {
-                ++k.inA;
-                ++k.inB;
-                if (std::memcmp(ra, rb, kRecordSize) != 0)
-                    differing.emplace_back(a->RecordsRead() - 1, b->RecordsRead() - 1);
-                continue;
-            }
-            arrive(k, *ra, a->RecordsRead() - 1, true);
-            arrive(k, *rb, b->RecordsRead() - 1, false);
+            RecordKeyInto(*rb, keyB);
+        if (ra && rb && keyA == keyB && keys.find(keyA) == keys.end()) {
+            if (std::memcmp(ra, rb, kRecordSize) != 0)
+                differing.emplace_back(a->RecordsRead() - 1, b->RecordsRead() - 1);
             continue;
         }
         if (ra)
-            arrive(keys[keyA], *ra, a->RecordsRead() - 1, true);
+            arriveKey(keyA, *ra, a->RecordsRead() - 1, true);
         if (rb)
-            arrive(keys[keyB], *rb, b->RecordsRead() - 1, false);
+            arriveKey(keyB, *rb, b->RecordsRead() - 1, false);
     }
     CombinationRecord ra, rb;
     // What is left unpaired, in each file's order, read again for its name.

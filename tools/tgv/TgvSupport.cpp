@@ -132,10 +132,17 @@ LibraryWriteLock::LibraryWriteLock(const std::string& utf8LibraryPath)
 
 std::string RecordKey(const CombinationRecord& record)
 {
-    std::string key = cp936::FoldCase(FieldView(record.roomCategory));
-    key += '\0';
-    key += cp936::FoldCase(FieldView(record.name));
+    std::string key;
+    RecordKeyInto(record, key);
     return key;
+}
+
+void RecordKeyInto(const CombinationRecord& record, std::string& key)
+{
+    key.clear();
+    cp936::AppendFolded(key, FieldView(record.roomCategory));
+    key += '\0';
+    cp936::AppendFolded(key, FieldView(record.name));
 }
 
 void RequireFolder(const std::string& utf8Path)

@@ -76,6 +76,8 @@ private:
 // What identifies a record everywhere in the library: its room category and
 // name, compared without regard to case.
 std::string RecordKey(const CombinationRecord& record);
+// The same into key, reusing its memory (for a command that keys every record).
+void RecordKeyInto(const CombinationRecord& record, std::string& key);
 
 // Loads a library or exchange file ("-": standard input) completely: a file
 // that cannot be opened, lacks the signature or cannot be read to its end is

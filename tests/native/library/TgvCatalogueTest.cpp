@@ -153,6 +153,19 @@ TEST_F(TgvCatalogueTest, DiffPairsMovedRecordsAndComparesFields)
     EXPECT_EQ(Run({"diff", P("c.tgv"), "-"}, std::string(ReadText("b.tgv"))), 1);
     EXPECT_EQ(out, "+ added    b/new (record 1 of B)\n0 removed, 1 added, 0 changed\n");
 
+    // Names met twice pair in turn (the k-th with the k-th), also once a
+    // name's earlier records all paired and it comes again.
+    Bytes d1 = RecordBytes("d", "b/"), d2 = RecordBytes("d", "b/"), d2c;
+    Put(d2, kName + 10, "second");
+    d2c = d2;
+    PutF32(d2c, kSlots + 2 * kSlot + kColor, 1.0f);
+    WriteBytes("twice-a.tgv", FileBytes({d1, d2, x, d1}));
+    WriteBytes("twice-b.tgv", FileBytes({x, d1, d2c, d1}));
+    EXPECT_EQ(Run({"diff", P("twice-a.tgv"), P("twice-b.tgv")}), 1);
+    EXPECT_EQ(out, "~ changed  b/d (record 2 of A, 3 of B)\n"
+                   "    wall.color: #000000 [0.0,0.0,0.0] -> #FF0000 [1.0,0.0,0.0]\n"
+                   "0 removed, 0 added, 1 changed\n");
+
     // Many records inserted in front: A's records wait longer than the
     // reads hold them, so they are kept before being read over.
     std::vector<Bytes> older, newer;
