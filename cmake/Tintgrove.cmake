@@ -85,6 +85,7 @@ function(tg_add_test name)
   # The test code itself needs no full optimisation (the product libraries it
   # links keep theirs); the headers it parses stay most of its compile time.
   target_compile_options(${name} PRIVATE ${TG_TEST_OPTIMIZATION})
+  set_target_properties(${name} PROPERTIES UNITY_BUILD OFF)
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
   add_test(NAME ${name} COMMAND ${name} --gtest_brief=0)
   set_tests_properties(${name} PROPERTIES TIMEOUT 300)

@@ -13,7 +13,7 @@
 
 namespace {
 
-std::string NativePath(const std::string& path)
+std::string NativeTexturePath(const std::string& path)
 {
     std::string slashed = path;
     for (std::size_t i = 0; i < slashed.size(); i += cp936::CharLength(slashed, i))
@@ -51,12 +51,12 @@ public:
     bool FileExists(const std::string& path) override
     {
         struct stat st;
-        return ::stat(NativePath(path).c_str(), &st) == 0 && S_ISREG(st.st_mode);
+        return ::stat(NativeTexturePath(path).c_str(), &st) == 0 && S_ISREG(st.st_mode);
     }
 
     bool CopyNoOverwrite(const std::string& from, const std::string& to) override
     {
-        const int in = ::open(NativePath(from).c_str(), O_RDONLY | O_CLOEXEC);
+        const int in = ::open(NativeTexturePath(from).c_str(), O_RDONLY | O_CLOEXEC);
         if (in < 0)
             return false;
         struct stat st;
@@ -64,7 +64,7 @@ public:
             ::close(in);
             return false;
         }
-        const std::string target = NativePath(to);
+        const std::string target = NativeTexturePath(to);
         const int out = ::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (out < 0) {
             ::close(in);
@@ -78,7 +78,7 @@ public:
         return ok;
     }
 
-    bool CreateFolder(const std::string& path) override { return ::mkdir(NativePath(path).c_str(), 0777) == 0; }
+    bool CreateFolder(const std::string& path) override { return ::mkdir(NativeTexturePath(path).c_str(), 0777) == 0; }
 
     bool ReadRegistryString(Hive, const std::string&, const std::string&, std::size_t, std::string&) override
     {

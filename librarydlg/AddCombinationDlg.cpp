@@ -11,7 +11,6 @@ using namespace librarydlg;
 namespace {
 
 constexpr int kCategoryMaxChars = 50;
-constexpr int kDropDownHeight = 300;
 
 }  // namespace
 
@@ -42,7 +41,7 @@ bool CAddCombinationDlg::OnInitDialog()
 {
     CDialog::OnInitDialog();
     CenterWindow();
-    categoryBox.CreateTree(0, kDropDownHeight);
+    categoryBox.CreateTree(0, kCategoryDropDownHeight);
     std::vector<std::string> categories;
     ListRoomCategories(library, categories);
     for (const std::string& path : categories)

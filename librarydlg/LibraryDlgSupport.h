@@ -37,6 +37,9 @@ extern const char* const kExportInitialName;       // "Untitled"
 extern const char* const kImportDialogTitle;
 extern const char* const kImportFilter;
 
+// The height of the category tree's drop-down list, in pixels.
+constexpr int kCategoryDropDownHeight = 300;
+
 // Field labels used in kTextTooLongFormat.
 extern const char* const kNameLabel;               // "组合名称"
 extern const char* const kDescriptionLabel;        // "组合说明"

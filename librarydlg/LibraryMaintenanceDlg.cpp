@@ -9,7 +9,6 @@ namespace {
 
 constexpr int kShortDescriptionMaxChars = 250;
 constexpr int kLongDescriptionMaxChars = 2000;
-constexpr int kDropDownHeight = 300;
 
 }  // namespace
 
@@ -47,7 +46,7 @@ bool CLibraryMaintenanceDlg::OnInitDialog()
     CDialog::OnInitDialog();
     statusTip.Attach(m_hWnd, {IDC_MAINT_STATUS});
     CenterWindow();
-    selector.CreateTree(0, kDropDownHeight);
+    selector.CreateTree(0, kCategoryDropDownHeight);
     FillSelector();
     return true;
 }

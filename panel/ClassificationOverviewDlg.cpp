@@ -24,7 +24,6 @@ enum Column { kSwatchColumn, kClassColumn, kColourColumn, kLrvColumn, kCountColu
 const char* const kColumnNames[kColumnCount] = {"", "分类", "颜色", "LRV", "表面数", "提示"};
 constexpr int kColumnWidths[kColumnCount] = {48, 44, 70, 36, 48, 140};
 constexpr int kRowHeight = 24;
-constexpr int kMargin = 6;
 constexpr int kButtonHeight = 22;
 constexpr COLORREF kWarningColour = RGB(200, 0, 0);
 

@@ -11,7 +11,6 @@ namespace {
 
 // Entries other parts of the panel put in the same group of the system menu,
 // after one separator and before the overview's.
-constexpr UINT kReloadLibraryCommand = 32848;
 constexpr UINT kLibraryMaintenanceCommand = 32832;
 
 bool MenuHolds(HMENU menu, UINT command)
@@ -94,7 +93,7 @@ void CColorPanelDlg::AddOverviewMenuEntry()
     CMenu menu = CMenu::FromHandle(::GetSystemMenu(m_hWnd, FALSE));
     if (menu.GetSafeHmenu() == nullptr || MenuHolds(menu.GetSafeHmenu(), ID_SCHEME_OVERVIEW))
         return;
-    if (!MenuHolds(menu.GetSafeHmenu(), kReloadLibraryCommand) &&
+    if (!MenuHolds(menu.GetSafeHmenu(), CColorPanelDlg::kReloadLibraryCommand) &&
         !MenuHolds(menu.GetSafeHmenu(), kLibraryMaintenanceCommand))
         menu.AppendSeparator();
     menu.AppendMenu(MF_STRING, ID_SCHEME_OVERVIEW, kOverviewMenuText);

@@ -13,7 +13,6 @@ namespace {
 
 // The panel's own entries at the end of the system menu, in their order
 // after one separator: re-reading the library, maintenance, the overview.
-constexpr UINT kReloadLibraryCommand = 32848;
 constexpr UINT kSchemeOverviewCommand = 32816;
 
 int PositionOf(HMENU menu, UINT command)
@@ -34,7 +33,7 @@ void CColorPanelDlg::AppendMaintenanceMenuEntry()
         return;
     const std::wstring text = fw::Widen(kMaintenanceMenuText);
     const int overviewEntry = PositionOf(menu, kSchemeOverviewCommand);
-    const int reload = PositionOf(menu, kReloadLibraryCommand);
+    const int reload = PositionOf(menu, CColorPanelDlg::kReloadLibraryCommand);
     if (overviewEntry >= 0 && (reload < 0 || reload < overviewEntry)) {
         ::InsertMenuW(menu, static_cast<UINT>(overviewEntry), MF_BYPOSITION | MF_STRING, ID_LIBRARY_MAINTENANCE,
                       text.c_str());

@@ -7,12 +7,6 @@
 #include <algorithm>
 #include <utility>
 
-namespace {
-
-constexpr int kMargin = 6;  // between the panel and the window beside it
-
-}  // namespace
-
 CPanelToolWindow::CPanelToolWindow(UINT dialogId, PanelWindowOwner& owner, std::vector<UINT> panelCommands,
                                    SIZE minimumSize)
     : CDialog(dialogId), dialogId_(dialogId), owner_(owner), panelCommands_(std::move(panelCommands)),

@@ -26,6 +26,14 @@ public:
     // The panel object is gone before this window's last message.
     void Orphan() { orphaned_ = true; }
 
+    // Layout the windows share: the gap between controls, and between the
+    // panel and a window beside it; the paint deck box; how often a room
+    // view is captured while cards wait for theirs (ms).
+    static constexpr int kMargin = 6;
+    static constexpr int kDeckBoxWidth = 110;
+    static constexpr int kDeckBoxDrop = 200;
+    static constexpr UINT kCaptureInterval = 10;
+
 protected:
     // Which side of the panel a window opens on the first time, when there
     // is room on the screen for it there.

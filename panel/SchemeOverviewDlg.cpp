@@ -35,15 +35,11 @@ constexpr UINT_PTR kCaptureTimer = 2;
 constexpr UINT_PTR kWheelSubclass = 1;
 // Room views are kept at the largest size a card picture can have.
 constexpr int kKeptViewWidth = CSchemeOverviewDlg::kPictureWidths[std::size(CSchemeOverviewDlg::kPictureWidths) - 1] * 6 / 5;
-constexpr UINT kCaptureInterval = 10;
-constexpr int kMargin = 6;
 constexpr int kToolbarHeight = 22;
 constexpr int kMinimumWidth = 420;
 constexpr int kMinimumHeight = 240;
 constexpr int kTextLine = CSchemeOverviewDlg::kCardTextLine;
 constexpr int kExportWidth = 96;
-constexpr int kDeckBoxWidth = 110;
-constexpr int kDeckBoxDrop = 200;
 constexpr COLORREF kMarkColour = RGB(220, 0, 0);
 constexpr COLORREF kLowContrastColour = RGB(200, 0, 0);
 
@@ -652,21 +648,11 @@ void CSchemeOverviewDlg::OnDeckChanged()
     SizeCards();
 }
 
-namespace {
-
-std::string Utf8Of(const std::string& text)
-{
-    std::string utf8;
-    return Cp936ToUtf8(text, utf8) ? utf8 : text;
-}
-
-}  // namespace
-
 bool CSchemeOverviewDlg::ExportClientPage(const std::string& path)
 {
     std::vector<ClientCard> cards;
     const PaintDeck* deck = ChosenDeck(*decks_);
-    const std::string group = Utf8Of(panel_.ShownList().spaceType);
+    const std::string group = Cp936ToUtf8OrAsIs(panel_.ShownList().spaceType);
     for (int number = 1; number <= count_; ++number) {
         const int record = RecordOf(number);
         if (record < 0)
@@ -678,14 +664,15 @@ bool CSchemeOverviewDlg::ExportClientPage(const std::string& path)
                                             engine::SlotColour(combination.materials[Floor])};
         const auto view = roomViews_.find(CardKey(number));
         ClientCard page = engine::ClientCardOf(
-            Utf8Of(FieldString(combination.name)), Utf8Of(FieldString(combination.shortDescription)), colours,
+            Cp936ToUtf8OrAsIs(FieldString(combination.name)),
+            Cp936ToUtf8OrAsIs(FieldString(combination.shortDescription)), colours,
             {card.lrv.ceiling, card.lrv.wall, card.lrv.floor}, deck, PaintsAt(number),
             view != roomViews_.end() ? PicturePng(view->second) : std::string());
         page.group = group;
         cards.push_back(std::move(page));
     }
     std::ofstream out(fw::Widen(path).c_str(), std::ios::binary | std::ios::trunc);
-    out << WriteClientPage(Utf8Of(kCaption), cards);
+    out << WriteClientPage(Cp936ToUtf8OrAsIs(kCaption), cards);
     out.close();
     return !out.fail();
 }

@@ -27,16 +27,12 @@ const char* const CSuggestionDlg::kSurfaceNames[3] = {"顶棚", "地面", "墙�
 
 namespace {
 
-constexpr UINT_PTR kCaptureTimer = 3;
-constexpr UINT kCaptureInterval = 10;
-constexpr int kMargin = 6;
+constexpr UINT_PTR kSuggestionCaptureTimer = 3;
 constexpr int kRowHeight = 22;
 constexpr int kButtonWidth = 96;
 constexpr int kAddWidth = 72;
-constexpr int kDeckBoxWidth = 110;
-constexpr int kDeckBoxDrop = 200;
-constexpr int kMinimumWidth = 480;
-constexpr int kMinimumHeight = 260;
+constexpr int kSuggestionMinimumWidth = 480;
+constexpr int kSuggestionMinimumHeight = 260;
 
 SchemeSurface SurfaceOfClass(int surfaceClass)
 {
@@ -47,16 +43,12 @@ SchemeSurface SurfaceOfClass(int surfaceClass)
     }
 }
 
-std::string Utf8Of(const std::string& text)
-{
-    std::string utf8;
-    return Cp936ToUtf8(text, utf8) ? utf8 : text;
-}
-
 }  // namespace
 
 CSuggestionDlg::CSuggestionDlg(SuggestionOwner& panel)
-    : CPanelToolWindow(IDD_SCHEME_SUGGESTIONS, panel, {ID_SCHEME_SUGGESTIONS}, {kMinimumWidth, kMinimumHeight}), panel_(panel)
+    : CPanelToolWindow(IDD_SCHEME_SUGGESTIONS, panel, {ID_SCHEME_SUGGESTIONS},
+                       {kSuggestionMinimumWidth, kSuggestionMinimumHeight}),
+      panel_(panel)
 {
 }
 
@@ -444,12 +436,12 @@ bool CSuggestionDlg::ExportClientPage(const std::string& path)
         std::array<Rgb, 3> colours = {suggestion.At(SchemeSurface::Ceiling).rgb, suggestion.At(SchemeSurface::Wall).rgb,
                                       suggestion.At(SchemeSurface::Floor).rgb};
         const auto view = roomViews_.find(number);
-        cards.push_back(engine::ClientCardOf(Utf8Of(card.title), Utf8Of(note_), colours,
+        cards.push_back(engine::ClientCardOf(Cp936ToUtf8OrAsIs(card.title), Cp936ToUtf8OrAsIs(note_), colours,
                                              {card.lrv.ceiling, card.lrv.wall, card.lrv.floor}, deck, PaintsAt(number),
                                              view != roomViews_.end() ? PicturePng(view->second) : std::string()));
     }
     std::ofstream out(fw::Widen(path).c_str(), std::ios::binary | std::ios::trunc);
-    out << WriteClientPage(Utf8Of(kCaption), cards);
+    out << WriteClientPage(Cp936ToUtf8OrAsIs(kCaption), cards);
     out.close();
     return !out.fail();
 }
@@ -510,12 +502,12 @@ void CSuggestionDlg::StartCaptures()
     ::ShowWindow(progress, SW_SHOW);
     const RECT area = GetClientRect();
     Layout(area.right, area.bottom);
-    SetTimer(kCaptureTimer, kCaptureInterval);
+    SetTimer(kSuggestionCaptureTimer, kCaptureInterval);
 }
 
 void CSuggestionDlg::OnCaptureTick(UINT_PTR id)
 {
-    if (id != kCaptureTimer)
+    if (id != kSuggestionCaptureTimer)
         return;
     if (!captureRunning_ || !capture_.ModelUnchanged()) {
         StopCaptures(false);
@@ -549,7 +541,7 @@ void CSuggestionDlg::OnCaptureTick(UINT_PTR id)
 void CSuggestionDlg::StopCaptures(bool restore)
 {
     if (m_hWnd != nullptr)
-        KillTimer(kCaptureTimer);
+        KillTimer(kSuggestionCaptureTimer);
     captureQueue_.clear();
     capture_.End(captureRunning_ && restore);
     const bool wasRunning = captureRunning_;

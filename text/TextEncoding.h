@@ -10,3 +10,9 @@
 // form in the target one; out then holds nothing useful.
 bool Cp936ToUtf8(std::string_view text, std::string& out);
 bool Utf8ToCp936(std::string_view text, std::string& out);
+// The text in UTF-8, or as it stands when it is not code page 936.
+inline std::string Cp936ToUtf8OrAsIs(const std::string& text)
+{
+    std::string utf8;
+    return Cp936ToUtf8(text, utf8) ? utf8 : text;
+}

@@ -16,7 +16,7 @@
 #include <optional>
 #include <stdexcept>
 
-using nlohmann::json;
+using Json = nlohmann::json;
 
 namespace {
 
@@ -37,7 +37,7 @@ std::string TextValue(std::string_view field)
 {
     std::string utf8;
     if (cp936::IsValid(field) && Cp936ToUtf8(field, utf8))
-        return json(utf8).dump(-1, ' ', false);
+        return Json(utf8).dump(-1, ' ', false);
     return "{\"cp936hex\": \"" + Hex(field) + "\"}";
 }
 
@@ -234,7 +234,7 @@ std::string FromHex(const std::string& hex, const std::string& field)
 
 // A field may be filled completely (no terminator), as a file can hold it;
 // validation refuses that unless it is off.
-void ReadText(const json& j, char* field, std::size_t width, const std::string& name)
+void ReadText(const Json& j, char* field, std::size_t width, const std::string& name)
 {
     std::string bytes;
     if (j.is_string()) {
@@ -262,7 +262,7 @@ std::string Indexed(const std::string& name, int index)
 }
 
 template <typename T>
-T ReadNumber(const json& j, const std::string& member, int index = -1)
+T ReadNumber(const Json& j, const std::string& member, int index = -1)
 {
     if constexpr (std::is_floating_point_v<T>) {
         if (j.is_object() && j.size() == 1 && j.contains("bits") && j["bits"].is_string()) {
@@ -301,7 +301,7 @@ T ReadNumber(const json& j, const std::string& member, int index = -1)
 }
 
 template <typename T, std::size_t N>
-void ReadArray(const json& j, T (&values)[N], const std::string& name)
+void ReadArray(const Json& j, T (&values)[N], const std::string& name)
 {
     if (!j.is_array() || j.size() != N)
         throw ParseError(name, "expected " + std::to_string(N) + " values");
@@ -309,7 +309,7 @@ void ReadArray(const json& j, T (&values)[N], const std::string& name)
         values[i] = ReadNumber<T>(j[i], name, static_cast<int>(i));
 }
 
-void CheckMembers(const json& j, std::initializer_list<const char*> allowed, const std::string& name)
+void CheckMembers(const Json& j, std::initializer_list<const char*> allowed, const std::string& name)
 {
     if (!j.is_object())
         throw ParseError(name, "expected an object");
@@ -322,69 +322,69 @@ void CheckMembers(const json& j, std::initializer_list<const char*> allowed, con
     }
 }
 
-const json* Member(const json& j, const char* name)
+const Json* Member(const Json& j, const char* name)
 {
     const auto it = j.find(name);
     return it == j.end() ? nullptr : &*it;
 }
 
-void ReadSlot(const json& j, MaterialSlot& slot, const std::string& s)
+void ReadSlot(const Json& j, MaterialSlot& slot, const std::string& s)
 {
     CheckMembers(j, {"mapFile", "color", "params1", "params2", "triple", "params3", "slotWord", "vector", "params4",
                      "triples", "params5", "params6"},
                  s);
-    if (const json* maps = Member(j, "mapFile")) {
+    if (const Json* maps = Member(j, "mapFile")) {
         if (!maps->is_array() || maps->size() > 6)
             throw ParseError(s + ".mapFile", "expected up to 6 texts");
         for (std::size_t i = 0; i < maps->size(); ++i)
             ReadText((*maps)[i], slot.mapFile[i], sizeof slot.mapFile[i], s + ".mapFile[" + std::to_string(i) + "]");
     }
-    if (const json* m = Member(j, "color"))
+    if (const Json* m = Member(j, "color"))
         ReadArray(*m, slot.color, s + ".color");
-    if (const json* m = Member(j, "params1"))
+    if (const Json* m = Member(j, "params1"))
         ReadArray(*m, slot.params1, s + ".params1");
-    if (const json* m = Member(j, "params2"))
+    if (const Json* m = Member(j, "params2"))
         ReadArray(*m, slot.params2, s + ".params2");
-    if (const json* m = Member(j, "triple"))
+    if (const Json* m = Member(j, "triple"))
         ReadArray(*m, slot.triple, s + ".triple");
-    if (const json* m = Member(j, "params3"))
+    if (const Json* m = Member(j, "params3"))
         ReadArray(*m, slot.params3, s + ".params3");
-    if (const json* m = Member(j, "slotWord"))
+    if (const Json* m = Member(j, "slotWord"))
         slot.slotWord = ReadNumber<int32_t>(*m, s + ".slotWord");
-    if (const json* m = Member(j, "vector")) {
+    if (const Json* m = Member(j, "vector")) {
         double vec[3];
         ReadArray(*m, vec, s + ".vector");
         slot.vector = {vec[0], vec[1], vec[2]};
     }
-    if (const json* m = Member(j, "params4"))
+    if (const Json* m = Member(j, "params4"))
         ReadArray(*m, slot.params4, s + ".params4");
-    if (const json* t = Member(j, "triples")) {
+    if (const Json* t = Member(j, "triples")) {
         if (!t->is_array() || t->size() != 6)
             throw ParseError(s + ".triples", "expected 6 groups");
         for (std::size_t i = 0; i < 6; ++i)
             ReadArray((*t)[i], slot.triples[i], s + ".triples[" + std::to_string(i) + "]");
     }
-    if (const json* m = Member(j, "params5"))
+    if (const Json* m = Member(j, "params5"))
         ReadArray(*m, slot.params5, s + ".params5");
-    if (const json* m = Member(j, "params6"))
+    if (const Json* m = Member(j, "params6"))
         ReadArray(*m, slot.params6, s + ".params6");
 }
 
 template <std::size_t N>
-void ReadOptionalText(const json& j, const char* name, char (&field)[N])
+void ReadOptionalText(const Json& j, const char* name, char (&field)[N])
 {
-    if (const json* m = Member(j, name))
+    if (const Json* m = Member(j, name))
         ReadText(*m, field, N, name);
 }
 
-void ReadRecord(const json& j, CombinationRecord& r)
+void ReadRecord(const Json& j, CombinationRecord& r)
 {
     CheckMembers(j,
                  {"name", "roomCategory", "shortDescription", "longDescription", "indexList1", "indexList2",
                   "extraText1", "extraText2", "ceiling", "floor", "wall"},
                  "");
-    const json* name = Member(j, "name");
-    const json* category = Member(j, "roomCategory");
+    const Json* name = Member(j, "name");
+    const Json* category = Member(j, "roomCategory");
     if (!name || !category)
         throw ParseError("", "a record needs \"name\" and \"roomCategory\"");
     InitCombinationRecord(r, "", "", "");
@@ -397,12 +397,12 @@ void ReadRecord(const json& j, CombinationRecord& r)
     ReadOptionalText(j, "extraText1", r.extraText1);
     ReadOptionalText(j, "extraText2", r.extraText2);
     for (int s = 0; s < 3; ++s)
-        if (const json* slot = Member(j, kSlotNames[s]))
+        if (const Json* slot = Member(j, kSlotNames[s]))
             ReadSlot(*slot, r.materials[s], kSlotNames[s]);
 }
 
 // "record 5 (暖白橡木)" when the record has a name, else "record 5".
-std::string RecordLabel(std::size_t number, const json* record)
+std::string RecordLabel(std::size_t number, const Json* record)
 {
     std::string label = "record " + std::to_string(number);
     if (record && record->is_object()) {
@@ -459,12 +459,12 @@ namespace {
 // document is never held: memory stays at the text and one record.
 class StreamingReader {
 public:
-    using Builder = nlohmann::detail::json_sax_dom_parser<json>;
+    using Builder = nlohmann::detail::json_sax_dom_parser<Json>;
 
     // What the document holds, handed over one value at a time.
-    std::function<void(json&)> onRecord;
-    std::function<void(const std::string& key, json&)> onMember;  // members other than "records"
-    std::function<void(json&)> onRoot;                            // a document that is not an object
+    std::function<void(Json&)> onRecord;
+    std::function<void(const std::string& key, Json&)> onMember;  // members other than "records"
+    std::function<void(Json&)> onRoot;                            // a document that is not an object
     bool recordsSeen = false;
 
     // The parser's fault, when it stopped.
@@ -475,14 +475,14 @@ public:
 
     bool null() { return Scalar([](Builder& b) { return b.null(); }); }
     bool boolean(bool v) { return Scalar([v](Builder& b) { return b.boolean(v); }); }
-    bool number_integer(json::number_integer_t v) { return Scalar([v](Builder& b) { return b.number_integer(v); }); }
-    bool number_unsigned(json::number_unsigned_t v) { return Scalar([v](Builder& b) { return b.number_unsigned(v); }); }
-    bool number_float(json::number_float_t v, const json::string_t& t)
+    bool number_integer(Json::number_integer_t v) { return Scalar([v](Builder& b) { return b.number_integer(v); }); }
+    bool number_unsigned(Json::number_unsigned_t v) { return Scalar([v](Builder& b) { return b.number_unsigned(v); }); }
+    bool number_float(Json::number_float_t v, const Json::string_t& t)
     {
         return Scalar([v, &t](Builder& b) { return b.number_float(v, t); });
     }
-    bool string(json::string_t& v) { return Scalar([&v](Builder& b) { return b.string(v); }); }
-    bool binary(json::binary_t& v) { return Scalar([&v](Builder& b) { return b.binary(v); }); }
+    bool string(Json::string_t& v) { return Scalar([&v](Builder& b) { return b.string(v); }); }
+    bool binary(Json::binary_t& v) { return Scalar([&v](Builder& b) { return b.binary(v); }); }
 
     bool start_object(std::size_t n)
     {
@@ -503,7 +503,7 @@ public:
         }
         return Open([n](Builder& b) { return b.start_array(n); });
     }
-    bool key(json::string_t& k)
+    bool key(Json::string_t& k)
     {
         if (builder)
             return builder->key(k);
@@ -551,7 +551,7 @@ private:
     }
     void Begin()
     {
-        value = json();
+        value = Json();
         builder.emplace(value, false);
         depth = 0;
     }
@@ -573,7 +573,7 @@ private:
     int level = 0;  // 0 outside the document, 1 in it, 2 in its records
     std::string memberKey;
     std::optional<Builder> builder;
-    json value;
+    Json value;
     int depth = 0;
 };
 
@@ -582,15 +582,15 @@ private:
 bool ReadReadable(const std::string& text, const RecordSink& sink, std::string& error, const ReadableOptions& options)
 {
     std::size_t number = 0;
-    json current;
+    Json current;
     DuplicateFinder duplicates;
     std::vector<RecordProblem> problems;
     CombinationRecord record;
     bool stopped = false;
 
     StreamingReader reader;
-    reader.onRoot = [](json&) { throw ParseError("document", "expected an object"); };
-    reader.onMember = [](const std::string& key, json& value) {
+    reader.onRoot = [](Json&) { throw ParseError("document", "expected an object"); };
+    reader.onMember = [](const std::string& key, Json& value) {
         if (key == "signature") {
             if (value != "ZK_Tintgrove_V1.0")
                 throw ParseError("signature", "must be \"ZK_Tintgrove_V1.0\"");
@@ -600,7 +600,7 @@ bool ReadReadable(const std::string& text, const RecordSink& sink, std::string& 
             throw ParseError("document", "unknown member \"" + key + "\"");
         }
     };
-    reader.onRecord = [&](json& j) {
+    reader.onRecord = [&](Json& j) {
         if (stopped)
             return;
         ++number;
@@ -625,7 +625,7 @@ bool ReadReadable(const std::string& text, const RecordSink& sink, std::string& 
         }
     };
     try {
-        const bool parsed = json::sax_parse(text, &reader);
+        const bool parsed = Json::sax_parse(text, &reader);
         if (stopped)
             return false;
         if (!parsed) {
@@ -657,7 +657,7 @@ bool ReadReadable(const std::string& text, const RecordSink& sink, std::string& 
         if (!e.member.empty() && e.member != "document")
             where += (where.empty() ? "" : ", ") + e.member;
         error = (where.empty() ? std::string() : where + ": ") + e.what();
-    } catch (const json::exception& e) {
+    } catch (const Json::exception& e) {
         error = e.what();
     }
     return false;
