@@ -112,17 +112,30 @@ bool Hidden(const RunInView& run, const Frame& frame, const Rows& rows, const Ti
     return true;
 }
 
-// A triangle as the camera sees it, ready to fill: its screen corners, its
-// surface (index into the frame's paints), the run in view it comes from,
-// and its light.
+// A triangle as the camera sees it, ready to fill: its screen corners (as
+// indices into its slice's vertices), its surface (index into the frame's
+// paints), the run in view it comes from, and its light. Kept small: every
+// triangle dealt to a band is written once and read back for each band.
 struct ScreenTriangle {
-    ScreenVertex v[3];
+    uint32_t v[3];
     uint32_t surface;
     uint32_t run;
     int light;
     uint32_t color;  // shaded by `light`, or unshaded where the light changes across it
     bool smooth;
 };
+
+// A corner of the run being projected, as the camera sees it.
+struct RunCorner {
+    Vec3 view;        // camera space
+    double x, y, iz;  // on the screen, where `inside`
+    // Before the near plane and within the guard band: a triangle of three
+    // such corners needs no cutting.
+    bool inside;
+    uint32_t vertex;  // its index among the slice's vertices, once a triangle took it there
+};
+
+constexpr uint32_t kNoVertex = std::numeric_limits<uint32_t>::max();
 
 // What a surface is drawn with in this frame.
 struct SurfacePaint {
@@ -200,7 +213,7 @@ void RunsInView(const Scene& scene, const Camera& camera, std::vector<RunInView>
         for (const TriangleRun& run : surfaces[s].runs) {
             if (!volume.MayShow(run.lo, run.hi))
                 continue;
-            RunInView visible{s, run.first, run.count, 0, 0, 0, 0, 0};
+            RunInView visible{s, run.first, run.count, 0, 0, 0, 0, 0, run.firstCorner, run.cornerCount};
             PlaceRun(run, basis, focal, w, h, visible);
             runs.push_back(visible);
         }
@@ -217,6 +230,10 @@ struct RenderWork {
     std::vector<std::vector<std::vector<ScreenTriangle>>> parts;
     // The same for the see-through surfaces, drawn after the others.
     std::vector<std::vector<std::vector<ScreenTriangle>>> seeThrough;
+    // Per slice, the screen corners its triangles index.
+    std::vector<std::vector<ScreenVertex>> vertices;
+    // Per slice, the corners of the run it is projecting.
+    std::vector<std::vector<RunCorner>> corners;
     std::vector<SurfacePaint> paints;
     // The runs of triangles the camera may see, nearest first.
     std::vector<RunInView> visible;
@@ -358,12 +375,17 @@ void ProjectRuns(const Scene& scene, const Projection& view, int threads, int ba
             sliceStart.push_back(k + 1);
     }
     sliceStart.resize(static_cast<size_t>(slices) + 1, runs);
+    work.vertices.resize(static_cast<size_t>(slices));
+    work.corners.resize(static_cast<size_t>(slices));
     workers.Run(slices, [&](int part) {
         for (auto* lists : {&work.parts[static_cast<size_t>(part)], &work.seeThrough[static_cast<size_t>(part)]}) {
             lists->resize(static_cast<size_t>(bands));
             for (std::vector<ScreenTriangle>& band : *lists)
                 band.clear();
         }
+        std::vector<ScreenVertex>& vertices = work.vertices[static_cast<size_t>(part)];
+        vertices.clear();
+        std::vector<RunCorner>& corners = work.corners[static_cast<size_t>(part)];
         // Triangles of one face share its normal and first corner, hence its light.
         const Triangle* lit = nullptr;
         int light = 0;
@@ -371,24 +393,39 @@ void ProjectRuns(const Scene& scene, const Projection& view, int threads, int ba
         for (size_t at = sliceStart[part]; at < sliceStart[part + 1]; ++at) {
             const RunInView& run = work.visible[at];
             const size_t s = run.surface;
+            const Surface& surface = surfaces[s];
             const SurfacePaint& paint = work.paints[s];
             std::vector<std::vector<ScreenTriangle>>& out =
                 (paint.opacity < 256 ? work.seeThrough : work.parts)[static_cast<size_t>(part)];
             lit = nullptr;
-            for (size_t i = run.first; i < run.first + run.count; ++i) {
-                const Triangle& tri = surfaces[s].triangles[i];
-                // Light from each corner's normal where they are not all the face's.
-                double lights[3] = {0, 0, 0};
-                const bool smooth = LitByCorners(tri);
+            // Each distinct corner of the run projected once.
+            corners.resize(run.cornerCount);
+            for (size_t k = 0; k < run.cornerCount; ++k) {
+                RunCorner& c = corners[k];
+                c.view = view.basis.ToView(surface.corners[run.firstCorner + k]);
+                c.vertex = kNoVertex;
+                c.inside = c.view.z >= kNear;
+                if (c.inside) {
+                    c.iz = 1.0 / c.view.z;
+                    c.x = view.cx + c.view.x * c.iz * view.focal;
+                    c.y = view.cy - c.view.y * c.iz * view.focal;
+                    c.inside = std::fabs(c.x - view.cx) <= view.cx + kGuardBand &&
+                               std::fabs(c.y - view.cy) <= view.cy + kGuardBand;
+                }
+            }
+            // The triangle's light: from each corner's normal where they are
+            // not all the face's, else the face's.
+            bool smooth = false;
+            double lights[3] = {0, 0, 0};
+            auto lightCorners = [&](const Triangle& tri) {
+                smooth = LitByCorners(tri);
                 if (smooth) {
                     const bool back = Dot(tri.normal, view.eye - tri.p[0]) < 0;
                     for (int k = 0; k < 3; ++k)
                         lights[k] = 256 * ShadeFacing(back ? tri.normals[k] * -1 : tri.normals[k]);
                 }
-                ScreenVertex screen[kMaxCorners];
-                const int n = view.Project(tri, paint.laidByWorld ? tri.planarUv : tri.uv, lights, screen);
-                if (n == 0)
-                    continue;
+            };
+            auto lightFace = [&](const Triangle& tri) {
                 if (smooth) {
                     lit = nullptr;
                     light = 256;
@@ -399,28 +436,85 @@ void ProjectRuns(const Scene& scene, const Projection& view, int threads, int ba
                     light = static_cast<int>(256 * Shade(tri.normal, tri.p[0], view.eye));
                     color = ToPixel(paint.rgb, light);
                 }
-                for (int k = 1; k + 1 < n; ++k) {
-                    const ScreenVertex &a = screen[0], &b = screen[k], &c = screen[k + 1];
+            };
+            // Dealt to the bands whose rows [top, bottom] it may touch.
+            auto deal = [&](const uint32_t (&v)[3], double top, double bottom) {
+                const ScreenTriangle entry{{v[0], v[1], v[2]}, static_cast<uint32_t>(s), static_cast<uint32_t>(at),
+                                           light, color, smooth};
+                const int first = static_cast<int>(top) / kBlockRows, last = static_cast<int>(bottom) / kBlockRows;
+                if (last - first + 1 >= bands) {
+                    for (std::vector<ScreenTriangle>& band : out)
+                        band.push_back(entry);
+                } else {
+                    for (int block = first; block <= last; ++block)
+                        out[static_cast<size_t>(block % bands)].push_back(entry);
+                }
+            };
+            const uint32_t* cornerOf = surface.cornerOf.data() + 3 * run.first;
+            for (size_t i = run.first; i < run.first + run.count; ++i, cornerOf += 3) {
+                const RunCorner* c[3] = {&corners[cornerOf[0]], &corners[cornerOf[1]], &corners[cornerOf[2]]};
+                const Triangle& tri = surface.triangles[i];
+                if (c[0]->inside && c[1]->inside && c[2]->inside) {
                     // The pixel centres in its box, by a margin above the
                     // snapping of the corners: most triangles of a large
-                    // model cover none and are passed over here.
-                    const double left = std::max(0.0, std::ceil(std::min({a.x, b.x, c.x}) - kCentreSlack));
-                    const double right = std::min(w - 1.0, std::floor(std::max({a.x, b.x, c.x}) + kCentreSlack - 1));
-                    const double top = std::max(0.0, std::ceil(std::min({a.y, b.y, c.y}) - kCentreSlack));
-                    const double bottom = std::min(h - 1.0, std::floor(std::max({a.y, b.y, c.y}) + kCentreSlack - 1));
+                    // model cover none and are passed over here, before
+                    // anything else of them is read.
+                    const double left = std::max(0.0, std::ceil(std::min({c[0]->x, c[1]->x, c[2]->x}) - kCentreSlack));
+                    const double right =
+                        std::min(w - 1.0, std::floor(std::max({c[0]->x, c[1]->x, c[2]->x}) + kCentreSlack - 1));
+                    const double top = std::max(0.0, std::ceil(std::min({c[0]->y, c[1]->y, c[2]->y}) - kCentreSlack));
+                    const double bottom =
+                        std::min(h - 1.0, std::floor(std::max({c[0]->y, c[1]->y, c[2]->y}) + kCentreSlack - 1));
                     if (top > bottom || left > right)
                         continue;
-                    const ScreenTriangle entry{{a, b, c}, static_cast<uint32_t>(s), static_cast<uint32_t>(at), light,
-                                               color, smooth};
-                    // Dealt to the bands whose rows it may touch.
-                    const int first = static_cast<int>(top) / kBlockRows, last = static_cast<int>(bottom) / kBlockRows;
-                    if (last - first + 1 >= bands) {
-                        for (std::vector<ScreenTriangle>& band : out)
-                            band.push_back(entry);
+                    lightCorners(tri);
+                    lightFace(tri);
+                    uint32_t v[3];
+                    if (!smooth && !paint.texture) {
+                        // Only the corners' place and depth are read: shared
+                        // with the run's other triangles.
+                        for (int k = 0; k < 3; ++k) {
+                            RunCorner& corner = corners[cornerOf[k]];
+                            if (corner.vertex == kNoVertex) {
+                                corner.vertex = static_cast<uint32_t>(vertices.size());
+                                vertices.push_back(ScreenVertex{corner.x, corner.y, corner.iz, 0, 0, 0});
+                            }
+                            v[k] = corner.vertex;
+                        }
                     } else {
-                        for (int block = first; block <= last; ++block)
-                            out[static_cast<size_t>(block % bands)].push_back(entry);
+                        const Vec2* uvs = paint.laidByWorld ? tri.planarUv : tri.uv;
+                        for (int k = 0; k < 3; ++k) {
+                            const double iz = c[k]->iz;
+                            v[k] = static_cast<uint32_t>(vertices.size());
+                            vertices.push_back(
+                                ScreenVertex{c[k]->x, c[k]->y, iz, uvs[k].u * iz, uvs[k].v * iz, lights[k] * iz});
+                        }
                     }
+                    deal(v, top, bottom);
+                    continue;
+                }
+                // Cut at the near plane or the guard band.
+                lightCorners(tri);
+                ScreenVertex screen[kMaxCorners];
+                const int n = view.Project(tri, paint.laidByWorld ? tri.planarUv : tri.uv, lights, screen);
+                if (n == 0)
+                    continue;
+                lightFace(tri);
+                uint32_t base = kNoVertex;
+                for (int k = 1; k + 1 < n; ++k) {
+                    const ScreenVertex &a = screen[0], &b = screen[k], &c2 = screen[k + 1];
+                    const double left = std::max(0.0, std::ceil(std::min({a.x, b.x, c2.x}) - kCentreSlack));
+                    const double right = std::min(w - 1.0, std::floor(std::max({a.x, b.x, c2.x}) + kCentreSlack - 1));
+                    const double top = std::max(0.0, std::ceil(std::min({a.y, b.y, c2.y}) - kCentreSlack));
+                    const double bottom = std::min(h - 1.0, std::floor(std::max({a.y, b.y, c2.y}) + kCentreSlack - 1));
+                    if (top > bottom || left > right)
+                        continue;
+                    if (base == kNoVertex) {
+                        base = static_cast<uint32_t>(vertices.size());
+                        vertices.insert(vertices.end(), screen, screen + n);
+                    }
+                    const uint32_t v[3] = {base, base + k, base + k + 1};
+                    deal(v, top, bottom);
                 }
             }
         }
@@ -441,7 +535,7 @@ void DrawBand(int band, int bands, const RenderWork& work, Frame& frame, const T
     // A run is looked at when its first triangle in these rows comes.
     uint32_t run = std::numeric_limits<uint32_t>::max();
     bool hidden = false;
-    auto draw = [&](const ScreenTriangle& t) {
+    auto draw = [&](const ScreenTriangle& t, const ScreenVertex* v) {
         if (t.run != run) {
             run = t.run;
             hidden = Hidden(work.visible[run], frame, rows, tiles);
@@ -457,17 +551,20 @@ void DrawBand(int band, int bands, const RenderWork& work, Frame& frame, const T
         paint.id = t.surface + 1;
         paint.smooth = t.smooth;
         paint.opacity = surface.opacity;
-        FillTriangle(t.v[0], t.v[1], t.v[2], paint, frame, rows, tiles);
+        FillTriangle(v[t.v[0]], v[t.v[1]], v[t.v[2]], paint, frame, rows, tiles);
     };
-    for (const std::vector<std::vector<ScreenTriangle>>& part : work.parts)
-        for (const ScreenTriangle& t : part[static_cast<size_t>(band)])
-            draw(t);
+    for (size_t part = 0; part < work.parts.size(); ++part) {
+        const ScreenVertex* v = work.vertices[part].data();
+        for (const ScreenTriangle& t : work.parts[part][static_cast<size_t>(band)])
+            draw(t, v);
+    }
     for (int block = band; block * kBlockRows < h; block += bands)
         FillBackground(frame, block);
-    for (auto part = work.seeThrough.rbegin(); part != work.seeThrough.rend(); ++part) {
-        const std::vector<ScreenTriangle>& list = (*part)[static_cast<size_t>(band)];
+    for (size_t part = work.seeThrough.size(); part-- > 0;) {
+        const ScreenVertex* v = work.vertices[part].data();
+        const std::vector<ScreenTriangle>& list = work.seeThrough[part][static_cast<size_t>(band)];
         for (auto t = list.rbegin(); t != list.rend(); ++t)
-            draw(*t);
+            draw(*t, v);
     }
 }
 
