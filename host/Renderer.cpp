@@ -387,7 +387,8 @@ void ProjectRuns(const Scene& scene, const Projection& view, int threads, int ba
         vertices.clear();
         std::vector<RunCorner>& corners = work.corners[static_cast<size_t>(part)];
         // Triangles of one face share its normal and first corner, hence its light.
-        const Triangle* lit = nullptr;
+        constexpr uint32_t kNoFace = std::numeric_limits<uint32_t>::max();
+        uint32_t lit = kNoFace;
         int light = 0;
         uint32_t color = 0;
         for (size_t at = sliceStart[part]; at < sliceStart[part + 1]; ++at) {
@@ -397,7 +398,7 @@ void ProjectRuns(const Scene& scene, const Projection& view, int threads, int ba
             const SurfacePaint& paint = work.paints[s];
             std::vector<std::vector<ScreenTriangle>>& out =
                 (paint.opacity < 256 ? work.seeThrough : work.parts)[static_cast<size_t>(part)];
-            lit = nullptr;
+            lit = kNoFace;
             // Each distinct corner of the run projected once.
             corners.resize(run.cornerCount);
             for (size_t k = 0; k < run.cornerCount; ++k) {
@@ -417,23 +418,23 @@ void ProjectRuns(const Scene& scene, const Projection& view, int threads, int ba
             // not all the face's, else the face's.
             bool smooth = false;
             double lights[3] = {0, 0, 0};
-            auto lightCorners = [&](const Triangle& tri) {
-                smooth = LitByCorners(tri);
+            auto lightCorners = [&](const Triangle& tri, uint32_t face) {
+                smooth = (face & Surface::kLitByCorners) != 0;
                 if (smooth) {
                     const bool back = Dot(tri.normal, view.eye - tri.p[0]) < 0;
                     for (int k = 0; k < 3; ++k)
                         lights[k] = 256 * ShadeFacing(back ? tri.normals[k] * -1 : tri.normals[k]);
                 }
             };
-            auto lightFace = [&](const Triangle& tri) {
+            // Its first corner is its face's: `firstCorner`.
+            auto lightFace = [&](uint32_t face, const Vec3& firstCorner) {
                 if (smooth) {
-                    lit = nullptr;
+                    lit = kNoFace;
                     light = 256;
                     color = ToPixel(paint.rgb, 256);
-                } else if (!lit || std::memcmp(&lit->normal, &tri.normal, sizeof(Vec3)) != 0 ||
-                           std::memcmp(&lit->p[0], &tri.p[0], sizeof(Vec3)) != 0) {
-                    lit = &tri;
-                    light = static_cast<int>(256 * Shade(tri.normal, tri.p[0], view.eye));
+                } else if (face != lit) {
+                    lit = face;
+                    light = static_cast<int>(256 * Shade(surface.faceNormals[face], firstCorner, view.eye));
                     color = ToPixel(paint.rgb, light);
                 }
             };
@@ -454,6 +455,7 @@ void ProjectRuns(const Scene& scene, const Projection& view, int threads, int ba
             for (size_t i = run.first; i < run.first + run.count; ++i, cornerOf += 3) {
                 const RunCorner* c[3] = {&corners[cornerOf[0]], &corners[cornerOf[1]], &corners[cornerOf[2]]};
                 const Triangle& tri = surface.triangles[i];
+                const uint32_t face = surface.faceOf[i];
                 if (c[0]->inside && c[1]->inside && c[2]->inside) {
                     // The pixel centres in its box, by a margin above the
                     // snapping of the corners: most triangles of a large
@@ -467,8 +469,8 @@ void ProjectRuns(const Scene& scene, const Projection& view, int threads, int ba
                         std::min(h - 1.0, std::floor(std::max({c[0]->y, c[1]->y, c[2]->y}) + kCentreSlack - 1));
                     if (top > bottom || left > right)
                         continue;
-                    lightCorners(tri);
-                    lightFace(tri);
+                    lightCorners(tri, face);
+                    lightFace(face, surface.corners[run.firstCorner + cornerOf[0]]);
                     uint32_t v[3];
                     if (!smooth && !paint.texture) {
                         // Only the corners' place and depth are read: shared
@@ -494,12 +496,12 @@ void ProjectRuns(const Scene& scene, const Projection& view, int threads, int ba
                     continue;
                 }
                 // Cut at the near plane or the guard band.
-                lightCorners(tri);
+                lightCorners(tri, face);
                 ScreenVertex screen[kMaxCorners];
                 const int n = view.Project(tri, paint.laidByWorld ? tri.planarUv : tri.uv, lights, screen);
                 if (n == 0)
                     continue;
-                lightFace(tri);
+                lightFace(face, tri.p[0]);
                 uint32_t base = kNoVertex;
                 for (int k = 1; k + 1 < n; ++k) {
                     const ScreenVertex &a = screen[0], &b = screen[k], &c2 = screen[k + 1];

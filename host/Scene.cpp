@@ -1,6 +1,7 @@
 #include "Scene.h"
 
 #include "ModelFit.h"
+#include "Renderer.h"
 
 #include <algorithm>
 #include <cstring>
@@ -97,6 +98,8 @@ void Scene::Assign(ObjModel model, size_t runLength)
                 const Vec3 n = hasNormals ? Normalize(f.normals[i]) : Vec3();
                 return Length(n) > 0 ? n : normal;
             };
+            const uint32_t face = static_cast<uint32_t>(surface.faceNormals.size());
+            surface.faceNormals.push_back(normal);
             for (size_t i = 1; i + 1 < f.positions.size(); ++i) {
                 Triangle t;
                 t.p[0] = f.positions[0];
@@ -111,6 +114,7 @@ void Scene::Assign(ObjModel model, size_t runLength)
                     t.normals[k] = cornerNormal(corner[k]);
                     t.planarUv[k] = planar[corner[k]];
                 }
+                surface.faceOf.push_back(face | (LitByCorners(t) ? Surface::kLitByCorners : 0));
                 surface.triangles.push_back(t);
             }
         }

@@ -50,6 +50,12 @@ struct Surface {
     // Per triangle, its three corners (p[0], p[1], p[2]) as indices into
     // `corners`, counted from its run's firstCorner.
     std::vector<uint32_t> cornerOf;
+    // What the software renderer lights a triangle by, without reading the
+    // whole triangle: per triangle, the index of its face's normal in
+    // `faceNormals`, with kLitByCorners set where LitByCorners holds.
+    static constexpr uint32_t kLitByCorners = uint32_t{1} << 31;
+    std::vector<uint32_t> faceOf;
+    std::vector<Vec3> faceNormals;
 };
 
 struct Material {
