@@ -58,14 +58,52 @@ int ClipPolygon(const ClipVertex* in, int n, const ClipPlane& plane, ClipVertex*
     return m;
 }
 
-uint32_t ToPixel(const float rgb[3], int light)
+// A colour's channels from 0 to 1 as bytes, worked out once a frame per surface.
+struct Channels {
+    int c[3] = {0, 0, 0};
+    Channels() = default;
+    explicit Channels(const float rgb[3])
+    {
+        for (int i = 0; i < 3; ++i)
+            c[i] = static_cast<int>(std::lround(std::clamp(rgb[i], 0.0f, 1.0f) * 255));
+    }
+};
+
+uint32_t ToPixel(const Channels& rgb, int light)
 {
     uint32_t out = 0;
-    for (int i = 0; i < 3; ++i) {
-        const float c = std::clamp(rgb[i], 0.0f, 1.0f);
-        out = (out << 8) | static_cast<uint32_t>(std::lround(c * 255) * light >> 8);
-    }
+    for (int i = 0; i < 3; ++i)
+        out = (out << 8) | static_cast<uint32_t>(rgb.c[i] * light >> 8);
     return out;
+}
+
+// floor and ceil to int, for values well inside int's range, without a library call.
+inline int FloorToInt(double v)
+{
+    const int i = static_cast<int>(v);
+    return i - (v < i);
+}
+inline int CeilToInt(double v)
+{
+    const int i = static_cast<int>(v);
+    return i + (v > i);
+}
+
+// Whether the box of a triangle's corners on the screen holds a pixel
+// centre, by a margin above the snapping of the corners, and its rows
+// [top, bottom] that may. Pixel x's centre is x + 0.5: a box from a to b
+// holds one when ceil(a - 0.5) <= floor(b - 0.5); the slack widens it past
+// any rounding. Most triangles of a large model hold none and are passed
+// over here.
+inline bool HoldsCentre(double x0, double x1, double x2, double y0, double y1, double y2, int w, int h, int& top,
+                        int& bottom)
+{
+    constexpr double kCentreSlack = 0.5 + 1.0 / 1024;
+    const int left = std::max(0, CeilToInt(std::min({x0, x1, x2}) - kCentreSlack));
+    const int right = std::min(w - 1, FloorToInt(std::max({x0, x1, x2}) + kCentreSlack - 1));
+    top = std::max(0, CeilToInt(std::min({y0, y1, y2}) - kCentreSlack));
+    bottom = std::min(h - 1, FloorToInt(std::max({y0, y1, y2}) + kCentreSlack - 1));
+    return top <= bottom && left <= right;
 }
 
 // The pixels the triangles of a run's box can fall on, and their nearest depth.
@@ -139,7 +177,7 @@ constexpr uint32_t kNoVertex = std::numeric_limits<uint32_t>::max();
 
 // What a surface is drawn with in this frame.
 struct SurfacePaint {
-    const float* rgb;
+    Channels rgb;
     const Image* texture;
     bool selected;
     bool laidByWorld;  // texture coordinates from Triangle::planarUv
@@ -261,7 +299,7 @@ void CollectRuns(const Scene& scene, const Camera& camera, const std::vector<uns
             texture = nullptr;
         const uint32_t id = static_cast<uint32_t>(s + 1);
         const int opacity = material ? std::clamp(static_cast<int>(std::lround(material->opacity * 256)), 0, 256) : 256;
-        work.paints[s] = SurfacePaint{material ? material->record.color : grey, texture,
+        work.paints[s] = SurfacePaint{Channels(material ? material->record.color : grey), texture,
                                       std::find(selected.begin(), selected.end(), id) != selected.end(),
                                       texture && material->LaidByWorld(), opacity};
     }
@@ -357,9 +395,6 @@ void ProjectRuns(const Scene& scene, const Projection& view, int threads, int ba
 {
     const std::vector<Surface>& surfaces = scene.Surfaces();
     const int w = view.w, h = view.h;
-    // Pixel x's centre is x + 0.5: a box from a to b holds one when
-    // ceil(a - 0.5) <= floor(b - 0.5); the slack widens it past any rounding.
-    constexpr double kCentreSlack = 0.5 + 1.0 / 1024;
     const size_t runs = work.visible.size();
     size_t total = 0;
     for (const RunInView& run : work.visible)
@@ -375,6 +410,8 @@ void ProjectRuns(const Scene& scene, const Projection& view, int threads, int ba
             sliceStart.push_back(k + 1);
     }
     sliceStart.resize(static_cast<size_t>(slices) + 1, runs);
+    // Blocks of rows go to the bands in turn: block % bands, by a mask where bands is a power of two.
+    const int bandMask = (bands & (bands - 1)) == 0 ? bands - 1 : -1;
     work.vertices.resize(static_cast<size_t>(slices));
     work.corners.resize(static_cast<size_t>(slices));
     workers.Run(slices, [&](int part) {
@@ -439,16 +476,16 @@ void ProjectRuns(const Scene& scene, const Projection& view, int threads, int ba
                 }
             };
             // Dealt to the bands whose rows [top, bottom] it may touch.
-            auto deal = [&](const uint32_t (&v)[3], double top, double bottom) {
+            auto deal = [&](const uint32_t (&v)[3], int top, int bottom) {
                 const ScreenTriangle entry{{v[0], v[1], v[2]}, static_cast<uint32_t>(s), static_cast<uint32_t>(at),
                                            light, color, smooth};
-                const int first = static_cast<int>(top) / kBlockRows, last = static_cast<int>(bottom) / kBlockRows;
+                const int first = top / kBlockRows, last = bottom / kBlockRows;
                 if (last - first + 1 >= bands) {
                     for (std::vector<ScreenTriangle>& band : out)
                         band.push_back(entry);
                 } else {
                     for (int block = first; block <= last; ++block)
-                        out[static_cast<size_t>(block % bands)].push_back(entry);
+                        out[static_cast<size_t>(bandMask >= 0 ? block & bandMask : block % bands)].push_back(entry);
                 }
             };
             const uint32_t* cornerOf = surface.cornerOf.data() + 3 * run.first;
@@ -457,17 +494,10 @@ void ProjectRuns(const Scene& scene, const Projection& view, int threads, int ba
                 const Triangle& tri = surface.triangles[i];
                 const uint32_t face = surface.faceOf[i];
                 if (c[0]->inside && c[1]->inside && c[2]->inside) {
-                    // The pixel centres in its box, by a margin above the
-                    // snapping of the corners: most triangles of a large
-                    // model cover none and are passed over here, before
-                    // anything else of them is read.
-                    const double left = std::max(0.0, std::ceil(std::min({c[0]->x, c[1]->x, c[2]->x}) - kCentreSlack));
-                    const double right =
-                        std::min(w - 1.0, std::floor(std::max({c[0]->x, c[1]->x, c[2]->x}) + kCentreSlack - 1));
-                    const double top = std::max(0.0, std::ceil(std::min({c[0]->y, c[1]->y, c[2]->y}) - kCentreSlack));
-                    const double bottom =
-                        std::min(h - 1.0, std::floor(std::max({c[0]->y, c[1]->y, c[2]->y}) + kCentreSlack - 1));
-                    if (top > bottom || left > right)
+                    // Passed over before anything else of it is read when
+                    // its box holds no pixel centre.
+                    int top, bottom;
+                    if (!HoldsCentre(c[0]->x, c[1]->x, c[2]->x, c[0]->y, c[1]->y, c[2]->y, w, h, top, bottom))
                         continue;
                     lightCorners(tri, face);
                     lightFace(face, surface.corners[run.firstCorner + cornerOf[0]]);
@@ -505,11 +535,8 @@ void ProjectRuns(const Scene& scene, const Projection& view, int threads, int ba
                 uint32_t base = kNoVertex;
                 for (int k = 1; k + 1 < n; ++k) {
                     const ScreenVertex &a = screen[0], &b = screen[k], &c2 = screen[k + 1];
-                    const double left = std::max(0.0, std::ceil(std::min({a.x, b.x, c2.x}) - kCentreSlack));
-                    const double right = std::min(w - 1.0, std::floor(std::max({a.x, b.x, c2.x}) + kCentreSlack - 1));
-                    const double top = std::max(0.0, std::ceil(std::min({a.y, b.y, c2.y}) - kCentreSlack));
-                    const double bottom = std::min(h - 1.0, std::floor(std::max({a.y, b.y, c2.y}) + kCentreSlack - 1));
-                    if (top > bottom || left > right)
+                    int top, bottom;
+                    if (!HoldsCentre(a.x, b.x, c2.x, a.y, b.y, c2.y, w, h, top, bottom))
                         continue;
                     if (base == kNoVertex) {
                         base = static_cast<uint32_t>(vertices.size());
