@@ -235,6 +235,18 @@ void Fill(const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c, c
     const int y1 = std::min(h - 1, lastCentre(std::max({ay, by, cy})));
     if (x0 > x1 || y0 > y1)
         return;
+    // No pixel of the triangle is nearer than its nearest corner, nor
+    // as near in float depth (the margin is far above the rounding of the
+    // weights and of a depth to float). Nothing more is worked out for a
+    // triangle hidden in all of the thread's rows it touches.
+    const double nearest = std::max({a.iz, b.iz, c.iz}), farthest = std::min({a.iz, b.iz, c.iz});
+    const double bound = nearest * (1 + kMargin);
+    float* const depth = frame.depth.data();
+    int block = FirstBlock(rows, y0);
+    while (block * kBlockRows <= y1 && BlockNearer(tiles, depth, w, h, block, x0, x1, bound))
+        block += rows.count;
+    if (block * kBlockRows > y1)
+        return;
     const int64_t sign = area2 > 0 ? 1 : -1;
     const int64_t px0 = x0 * kSub + half, py0 = y0 * kSub + half;
     const Edge edges[3] = {MakeEdge(bx, by, cx, cy, sign, px0, py0), MakeEdge(cx, cy, ax, ay, sign, px0, py0),
@@ -249,7 +261,6 @@ void Fill(const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c, c
     // The fall-off is the same over the whole triangle when all of it is
     // nearer than 2.9 m (none) or farther than 12.5 m (the most); else it
     // is stepped from pixel to pixel.
-    const double nearest = std::max({a.iz, b.iz, c.iz}), farthest = std::min({a.iz, b.iz, c.iz});
     const int fixedFalloff = farthest >= 0.34 ? 256 : nearest <= 0.08 ? 170 : 0;
     constexpr double kInfinity = std::numeric_limits<double>::infinity();
     const int falloff = fixedFalloff ? fixedFalloff : 213;
@@ -257,19 +268,15 @@ void Fill(const ScreenVertex& a, const ScreenVertex& b, const ScreenVertex& c, c
                   b,
                   c,
                   paint,
-                  frame.depth.data(),
+                  depth,
                   frame.color.pixels.data(),
                   frame.ids.data(),
                   falloff,
                   fixedFalloff ? -kInfinity : kFalloff.Least(falloff),
                   fixedFalloff ? kInfinity : kFalloff.Least(falloff + 1),
                   Scale(paint.color, falloff)};
-    // No pixel of the triangle is nearer than its nearest corner, nor
-    // as near in float depth (the margin is far above the rounding of the
-    // weights and of a depth to float).
-    const double bound = nearest * (1 + kMargin);
-    for (int block = FirstBlock(rows, y0); block * kBlockRows <= y1; block += rows.count) {
-        if (BlockNearer(tiles, shader.depth, w, h, block, x0, x1, bound))
+    for (bool first = true; block * kBlockRows <= y1; block += rows.count, first = false) {
+        if (!first && BlockNearer(tiles, depth, w, h, block, x0, x1, bound))
             continue;
         bool drawn = false;
         const int rowEnd = std::min(y1, block * kBlockRows + kBlockRows - 1);

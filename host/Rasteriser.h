@@ -67,6 +67,8 @@ struct Tiles {
 inline int FirstBlock(const Rows& rows, int y)
 {
     const int block = y / kBlockRows;
+    if ((rows.count & (rows.count - 1)) == 0)  // a power of two, as mostly: no division
+        return block + ((rows.index - block) & (rows.count - 1));
     return block + ((rows.index - block % rows.count) + rows.count) % rows.count;
 }
 

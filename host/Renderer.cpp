@@ -58,14 +58,52 @@ int ClipPolygon(const ClipVertex* in, int n, const ClipPlane& plane, ClipVertex*
     return m;
 }
 
-uint32_t ToPixel(const float rgb[3], int light)
+// A colour's channels from 0 to 1 as bytes, worked out once a frame per surface.
+struct Channels {
+    int c[3] = {0, 0, 0};
+    Channels() = default;
+    explicit Channels(const float rgb[3])
+    {
+        for (int i = 0; i < 3; ++i)
+            c[i] = static_cast<int>(std::lround(std::clamp(rgb[i], 0.0f, 1.0f) * 255));
+    }
+};
+
+uint32_t ToPixel(const Channels& rgb, int light)
 {
     uint32_t out = 0;
-    for (int i = 0; i < 3; ++i) {
-        const float c = std::clamp(rgb[i], 0.0f, 1.0f);
-        out = (out << 8) | static_cast<uint32_t>(std::lround(c * 255) * light >> 8);
-    }
+    for (int i = 0; i < 3; ++i)
+        out = (out << 8) | static_cast<uint32_t>(rgb.c[i] * light >> 8);
     return out;
+}
+
+// floor and ceil to int, for values well inside int's range, without a library call.
+inline int FloorToInt(double v)
+{
+    const int i = static_cast<int>(v);
+    return i - (v < i);
+}
+inline int CeilToInt(double v)
+{
+    const int i = static_cast<int>(v);
+    return i + (v > i);
+}
+
+// Whether the box of a triangle's corners on the screen holds a pixel
+// centre, by a margin above the snapping of the corners, and its rows
+// [top, bottom] that may. Pixel x's centre is x + 0.5: a box from a to b
+// holds one when ceil(a - 0.5) <= floor(b - 0.5); the slack widens it past
+// any rounding. Most triangles of a large model hold none and are passed
+// over here.
+inline bool HoldsCentre(double x0, double x1, double x2, double y0, double y1, double y2, int w, int h, int& top,
+                        int& bottom)
+{
+    constexpr double kCentreSlack = 0.5 + 1.0 / 1024;
+    const int left = std::max(0, CeilToInt(std::min({x0, x1, x2}) - kCentreSlack));
+    const int right = std::min(w - 1, FloorToInt(std::max({x0, x1, x2}) + kCentreSlack - 1));
+    top = std::max(0, CeilToInt(std::min({y0, y1, y2}) - kCentreSlack));
+    bottom = std::min(h - 1, FloorToInt(std::max({y0, y1, y2}) + kCentreSlack - 1));
+    return top <= bottom && left <= right;
 }
 
 // The pixels the triangles of a run's box can fall on, and their nearest depth.
@@ -112,11 +150,12 @@ bool Hidden(const RunInView& run, const Frame& frame, const Rows& rows, const Ti
     return true;
 }
 
-// A triangle as the camera sees it, ready to fill: its screen corners, its
-// surface (index into the frame's paints), the run in view it comes from,
-// and its light.
+// A triangle as the camera sees it, ready to fill: its screen corners (as
+// indices into its slice's vertices), its surface (index into the frame's
+// paints), the run in view it comes from, and its light. Kept small: every
+// triangle dealt to a band is written once and read back for each band.
 struct ScreenTriangle {
-    ScreenVertex v[3];
+    uint32_t v[3];
     uint32_t surface;
     uint32_t run;
     int light;
@@ -124,9 +163,21 @@ struct ScreenTriangle {
     bool smooth;
 };
 
+// A corner of the run being projected, as the camera sees it.
+struct RunCorner {
+    Vec3 view;        // camera space
+    double x, y, iz;  // on the screen, where `inside`
+    // Before the near plane and within the guard band: a triangle of three
+    // such corners needs no cutting.
+    bool inside;
+    uint32_t vertex;  // its index among the slice's vertices, once a triangle took it there
+};
+
+constexpr uint32_t kNoVertex = std::numeric_limits<uint32_t>::max();
+
 // What a surface is drawn with in this frame.
 struct SurfacePaint {
-    const float* rgb;
+    Channels rgb;
     const Image* texture;
     bool selected;
     bool laidByWorld;  // texture coordinates from Triangle::planarUv
@@ -200,7 +251,7 @@ void RunsInView(const Scene& scene, const Camera& camera, std::vector<RunInView>
         for (const TriangleRun& run : surfaces[s].runs) {
             if (!volume.MayShow(run.lo, run.hi))
                 continue;
-            RunInView visible{s, run.first, run.count, 0, 0, 0, 0, 0};
+            RunInView visible{s, run.first, run.count, 0, 0, 0, 0, 0, run.firstCorner, run.cornerCount};
             PlaceRun(run, basis, focal, w, h, visible);
             runs.push_back(visible);
         }
@@ -217,6 +268,10 @@ struct RenderWork {
     std::vector<std::vector<std::vector<ScreenTriangle>>> parts;
     // The same for the see-through surfaces, drawn after the others.
     std::vector<std::vector<std::vector<ScreenTriangle>>> seeThrough;
+    // Per slice, the screen corners its triangles index.
+    std::vector<std::vector<ScreenVertex>> vertices;
+    // Per slice, the corners of the run it is projecting.
+    std::vector<std::vector<RunCorner>> corners;
     std::vector<SurfacePaint> paints;
     // The runs of triangles the camera may see, nearest first.
     std::vector<RunInView> visible;
@@ -244,7 +299,7 @@ void CollectRuns(const Scene& scene, const Camera& camera, const std::vector<uns
             texture = nullptr;
         const uint32_t id = static_cast<uint32_t>(s + 1);
         const int opacity = material ? std::clamp(static_cast<int>(std::lround(material->opacity * 256)), 0, 256) : 256;
-        work.paints[s] = SurfacePaint{material ? material->record.color : grey, texture,
+        work.paints[s] = SurfacePaint{Channels(material ? material->record.color : grey), texture,
                                       std::find(selected.begin(), selected.end(), id) != selected.end(),
                                       texture && material->LaidByWorld(), opacity};
     }
@@ -340,9 +395,6 @@ void ProjectRuns(const Scene& scene, const Projection& view, int threads, int ba
 {
     const std::vector<Surface>& surfaces = scene.Surfaces();
     const int w = view.w, h = view.h;
-    // Pixel x's centre is x + 0.5: a box from a to b holds one when
-    // ceil(a - 0.5) <= floor(b - 0.5); the slack widens it past any rounding.
-    constexpr double kCentreSlack = 0.5 + 1.0 / 1024;
     const size_t runs = work.visible.size();
     size_t total = 0;
     for (const RunInView& run : work.visible)
@@ -358,69 +410,140 @@ void ProjectRuns(const Scene& scene, const Projection& view, int threads, int ba
             sliceStart.push_back(k + 1);
     }
     sliceStart.resize(static_cast<size_t>(slices) + 1, runs);
+    // Blocks of rows go to the bands in turn: block % bands, by a mask where bands is a power of two.
+    const int bandMask = (bands & (bands - 1)) == 0 ? bands - 1 : -1;
+    work.vertices.resize(static_cast<size_t>(slices));
+    work.corners.resize(static_cast<size_t>(slices));
     workers.Run(slices, [&](int part) {
         for (auto* lists : {&work.parts[static_cast<size_t>(part)], &work.seeThrough[static_cast<size_t>(part)]}) {
             lists->resize(static_cast<size_t>(bands));
             for (std::vector<ScreenTriangle>& band : *lists)
                 band.clear();
         }
+        std::vector<ScreenVertex>& vertices = work.vertices[static_cast<size_t>(part)];
+        vertices.clear();
+        std::vector<RunCorner>& corners = work.corners[static_cast<size_t>(part)];
         // Triangles of one face share its normal and first corner, hence its light.
-        const Triangle* lit = nullptr;
+        constexpr uint32_t kNoFace = std::numeric_limits<uint32_t>::max();
+        uint32_t lit = kNoFace;
         int light = 0;
         uint32_t color = 0;
         for (size_t at = sliceStart[part]; at < sliceStart[part + 1]; ++at) {
             const RunInView& run = work.visible[at];
             const size_t s = run.surface;
+            const Surface& surface = surfaces[s];
             const SurfacePaint& paint = work.paints[s];
             std::vector<std::vector<ScreenTriangle>>& out =
                 (paint.opacity < 256 ? work.seeThrough : work.parts)[static_cast<size_t>(part)];
-            lit = nullptr;
-            for (size_t i = run.first; i < run.first + run.count; ++i) {
-                const Triangle& tri = surfaces[s].triangles[i];
-                // Light from each corner's normal where they are not all the face's.
-                double lights[3] = {0, 0, 0};
-                const bool smooth = LitByCorners(tri);
+            lit = kNoFace;
+            // Each distinct corner of the run projected once.
+            corners.resize(run.cornerCount);
+            for (size_t k = 0; k < run.cornerCount; ++k) {
+                RunCorner& c = corners[k];
+                c.view = view.basis.ToView(surface.corners[run.firstCorner + k]);
+                c.vertex = kNoVertex;
+                c.inside = c.view.z >= kNear;
+                if (c.inside) {
+                    c.iz = 1.0 / c.view.z;
+                    c.x = view.cx + c.view.x * c.iz * view.focal;
+                    c.y = view.cy - c.view.y * c.iz * view.focal;
+                    c.inside = std::fabs(c.x - view.cx) <= view.cx + kGuardBand &&
+                               std::fabs(c.y - view.cy) <= view.cy + kGuardBand;
+                }
+            }
+            // The triangle's light: from each corner's normal where they are
+            // not all the face's, else the face's.
+            bool smooth = false;
+            double lights[3] = {0, 0, 0};
+            auto lightCorners = [&](const Triangle& tri, uint32_t face) {
+                smooth = (face & Surface::kLitByCorners) != 0;
                 if (smooth) {
                     const bool back = Dot(tri.normal, view.eye - tri.p[0]) < 0;
                     for (int k = 0; k < 3; ++k)
                         lights[k] = 256 * ShadeFacing(back ? tri.normals[k] * -1 : tri.normals[k]);
                 }
+            };
+            // Its first corner is its face's: `firstCorner`.
+            auto lightFace = [&](uint32_t face, const Vec3& firstCorner) {
+                if (smooth) {
+                    lit = kNoFace;
+                    light = 256;
+                    color = ToPixel(paint.rgb, 256);
+                } else if (face != lit) {
+                    lit = face;
+                    light = static_cast<int>(256 * Shade(surface.faceNormals[face], firstCorner, view.eye));
+                    color = ToPixel(paint.rgb, light);
+                }
+            };
+            // Dealt to the bands whose rows [top, bottom] it may touch.
+            auto deal = [&](const uint32_t (&v)[3], int top, int bottom) {
+                const ScreenTriangle entry{{v[0], v[1], v[2]}, static_cast<uint32_t>(s), static_cast<uint32_t>(at),
+                                           light, color, smooth};
+                const int first = top / kBlockRows, last = bottom / kBlockRows;
+                if (last - first + 1 >= bands) {
+                    for (std::vector<ScreenTriangle>& band : out)
+                        band.push_back(entry);
+                } else {
+                    for (int block = first; block <= last; ++block)
+                        out[static_cast<size_t>(bandMask >= 0 ? block & bandMask : block % bands)].push_back(entry);
+                }
+            };
+            const uint32_t* cornerOf = surface.cornerOf.data() + 3 * run.first;
+            for (size_t i = run.first; i < run.first + run.count; ++i, cornerOf += 3) {
+                const RunCorner* c[3] = {&corners[cornerOf[0]], &corners[cornerOf[1]], &corners[cornerOf[2]]};
+                const Triangle& tri = surface.triangles[i];
+                const uint32_t face = surface.faceOf[i];
+                if (c[0]->inside && c[1]->inside && c[2]->inside) {
+                    // Passed over before anything else of it is read when
+                    // its box holds no pixel centre.
+                    int top, bottom;
+                    if (!HoldsCentre(c[0]->x, c[1]->x, c[2]->x, c[0]->y, c[1]->y, c[2]->y, w, h, top, bottom))
+                        continue;
+                    lightCorners(tri, face);
+                    lightFace(face, surface.corners[run.firstCorner + cornerOf[0]]);
+                    uint32_t v[3];
+                    if (!smooth && !paint.texture) {
+                        // Only the corners' place and depth are read: shared
+                        // with the run's other triangles.
+                        for (int k = 0; k < 3; ++k) {
+                            RunCorner& corner = corners[cornerOf[k]];
+                            if (corner.vertex == kNoVertex) {
+                                corner.vertex = static_cast<uint32_t>(vertices.size());
+                                vertices.push_back(ScreenVertex{corner.x, corner.y, corner.iz, 0, 0, 0});
+                            }
+                            v[k] = corner.vertex;
+                        }
+                    } else {
+                        const Vec2* uvs = paint.laidByWorld ? tri.planarUv : tri.uv;
+                        for (int k = 0; k < 3; ++k) {
+                            const double iz = c[k]->iz;
+                            v[k] = static_cast<uint32_t>(vertices.size());
+                            vertices.push_back(
+                                ScreenVertex{c[k]->x, c[k]->y, iz, uvs[k].u * iz, uvs[k].v * iz, lights[k] * iz});
+                        }
+                    }
+                    deal(v, top, bottom);
+                    continue;
+                }
+                // Cut at the near plane or the guard band.
+                lightCorners(tri, face);
                 ScreenVertex screen[kMaxCorners];
                 const int n = view.Project(tri, paint.laidByWorld ? tri.planarUv : tri.uv, lights, screen);
                 if (n == 0)
                     continue;
-                if (smooth) {
-                    lit = nullptr;
-                    light = 256;
-                    color = ToPixel(paint.rgb, 256);
-                } else if (!lit || std::memcmp(&lit->normal, &tri.normal, sizeof(Vec3)) != 0 ||
-                           std::memcmp(&lit->p[0], &tri.p[0], sizeof(Vec3)) != 0) {
-                    lit = &tri;
-                    light = static_cast<int>(256 * Shade(tri.normal, tri.p[0], view.eye));
-                    color = ToPixel(paint.rgb, light);
-                }
+                lightFace(face, tri.p[0]);
+                uint32_t base = kNoVertex;
                 for (int k = 1; k + 1 < n; ++k) {
-                    const ScreenVertex &a = screen[0], &b = screen[k], &c = screen[k + 1];
-                    // The pixel centres in its box, by a margin above the
-                    // snapping of the corners: most triangles of a large
-                    // model cover none and are passed over here.
-                    const double left = std::max(0.0, std::ceil(std::min({a.x, b.x, c.x}) - kCentreSlack));
-                    const double right = std::min(w - 1.0, std::floor(std::max({a.x, b.x, c.x}) + kCentreSlack - 1));
-                    const double top = std::max(0.0, std::ceil(std::min({a.y, b.y, c.y}) - kCentreSlack));
-                    const double bottom = std::min(h - 1.0, std::floor(std::max({a.y, b.y, c.y}) + kCentreSlack - 1));
-                    if (top > bottom || left > right)
+                    const ScreenVertex &a = screen[0], &b = screen[k], &c2 = screen[k + 1];
+                    int top, bottom;
+                    if (!HoldsCentre(a.x, b.x, c2.x, a.y, b.y, c2.y, w, h, top, bottom))
                         continue;
-                    const ScreenTriangle entry{{a, b, c}, static_cast<uint32_t>(s), static_cast<uint32_t>(at), light,
-                                               color, smooth};
-                    // Dealt to the bands whose rows it may touch.
-                    const int first = static_cast<int>(top) / kBlockRows, last = static_cast<int>(bottom) / kBlockRows;
-                    if (last - first + 1 >= bands) {
-                        for (std::vector<ScreenTriangle>& band : out)
-                            band.push_back(entry);
-                    } else {
-                        for (int block = first; block <= last; ++block)
-                            out[static_cast<size_t>(block % bands)].push_back(entry);
+                    if (base == kNoVertex) {
+                        base = static_cast<uint32_t>(vertices.size());
+                        vertices.insert(vertices.end(), screen, screen + n);
                     }
+                    const uint32_t v[3] = {base, base + k, base + k + 1};
+                    deal(v, top, bottom);
                 }
             }
         }
@@ -441,7 +564,7 @@ void DrawBand(int band, int bands, const RenderWork& work, Frame& frame, const T
     // A run is looked at when its first triangle in these rows comes.
     uint32_t run = std::numeric_limits<uint32_t>::max();
     bool hidden = false;
-    auto draw = [&](const ScreenTriangle& t) {
+    auto draw = [&](const ScreenTriangle& t, const ScreenVertex* v) {
         if (t.run != run) {
             run = t.run;
             hidden = Hidden(work.visible[run], frame, rows, tiles);
@@ -457,17 +580,20 @@ void DrawBand(int band, int bands, const RenderWork& work, Frame& frame, const T
         paint.id = t.surface + 1;
         paint.smooth = t.smooth;
         paint.opacity = surface.opacity;
-        FillTriangle(t.v[0], t.v[1], t.v[2], paint, frame, rows, tiles);
+        FillTriangle(v[t.v[0]], v[t.v[1]], v[t.v[2]], paint, frame, rows, tiles);
     };
-    for (const std::vector<std::vector<ScreenTriangle>>& part : work.parts)
-        for (const ScreenTriangle& t : part[static_cast<size_t>(band)])
-            draw(t);
+    for (size_t part = 0; part < work.parts.size(); ++part) {
+        const ScreenVertex* v = work.vertices[part].data();
+        for (const ScreenTriangle& t : work.parts[part][static_cast<size_t>(band)])
+            draw(t, v);
+    }
     for (int block = band; block * kBlockRows < h; block += bands)
         FillBackground(frame, block);
-    for (auto part = work.seeThrough.rbegin(); part != work.seeThrough.rend(); ++part) {
-        const std::vector<ScreenTriangle>& list = (*part)[static_cast<size_t>(band)];
+    for (size_t part = work.seeThrough.size(); part-- > 0;) {
+        const ScreenVertex* v = work.vertices[part].data();
+        const std::vector<ScreenTriangle>& list = work.seeThrough[part][static_cast<size_t>(band)];
         for (auto t = list.rbegin(); t != list.rend(); ++t)
-            draw(*t);
+            draw(*t, v);
     }
 }
 

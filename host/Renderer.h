@@ -43,6 +43,7 @@ struct RunInView {
     size_t surface, first, count;
     int x0, y0, x1, y1;
     double nearest;
+    size_t firstCorner, cornerCount;  // its distinct corners, as TriangleRun's
 };
 
 // The runs of the scene's triangles the camera may see, nearest first (by

@@ -1,10 +1,49 @@
 #include "Scene.h"
 
 #include "ModelFit.h"
+#include "Renderer.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace walkhost {
+namespace {
+
+// The distinct corners of the run's triangles, appended to the surface's,
+// and each triangle's corners as indices among them. Corners are the same
+// when their coordinates are the same bits, so a shared corner projects to
+// exactly what each of its triangles would have projected it to.
+void IndexCorners(Surface& surface, TriangleRun& run)
+{
+    run.firstCorner = surface.corners.size();
+    size_t slots = 16;
+    while (slots < run.count * 3 * 2)
+        slots *= 2;
+    constexpr uint32_t kEmpty = ~uint32_t{0};
+    std::vector<uint32_t> table(slots, kEmpty);
+    surface.cornerOf.reserve(surface.triangles.size() * 3);
+    for (size_t i = run.first; i < run.first + run.count; ++i)
+        for (const Vec3& p : surface.triangles[i].p) {
+            uint64_t bits[3];
+            std::memcpy(bits, &p, sizeof bits);
+            uint64_t hash = bits[0] * 0x9E3779B97F4A7C15u;
+            hash = (hash ^ (hash >> 29) ^ bits[1]) * 0xBF58476D1CE4E5B9u;
+            hash = (hash ^ (hash >> 31) ^ bits[2]) * 0x94D049BB133111EBu;
+            size_t slot = (hash ^ (hash >> 32)) & (slots - 1);
+            while (table[slot] != kEmpty &&
+                   std::memcmp(&surface.corners[run.firstCorner + table[slot]], &p, sizeof p) != 0)
+                slot = (slot + 1) & (slots - 1);
+            if (table[slot] == kEmpty) {
+                table[slot] = static_cast<uint32_t>(surface.corners.size() - run.firstCorner);
+                surface.corners.push_back(p);
+            }
+            surface.cornerOf.push_back(table[slot]);
+        }
+    run.cornerCount = surface.corners.size() - run.firstCorner;
+}
+
+}  // namespace
+
 bool Material::LaidByWorld() const
 {
     const char* map = HvString_Text(&record.mapFile[0]);
@@ -59,6 +98,8 @@ void Scene::Assign(ObjModel model, size_t runLength)
                 const Vec3 n = hasNormals ? Normalize(f.normals[i]) : Vec3();
                 return Length(n) > 0 ? n : normal;
             };
+            const uint32_t face = static_cast<uint32_t>(surface.faceNormals.size());
+            surface.faceNormals.push_back(normal);
             for (size_t i = 1; i + 1 < f.positions.size(); ++i) {
                 Triangle t;
                 t.p[0] = f.positions[0];
@@ -73,6 +114,7 @@ void Scene::Assign(ObjModel model, size_t runLength)
                     t.normals[k] = cornerNormal(corner[k]);
                     t.planarUv[k] = planar[corner[k]];
                 }
+                surface.faceOf.push_back(face | (LitByCorners(t) ? Surface::kLitByCorners : 0));
                 surface.triangles.push_back(t);
             }
         }
@@ -86,6 +128,7 @@ void Scene::Assign(ObjModel model, size_t runLength)
                     run.lo = Vec3(std::min(run.lo.x, p.x), std::min(run.lo.y, p.y), std::min(run.lo.z, p.z));
                     run.hi = Vec3(std::max(run.hi.x, p.x), std::max(run.hi.y, p.y), std::max(run.hi.z, p.z));
                 }
+            IndexCorners(surface, run);
             surface.runs.push_back(run);
         }
         triangleCount_ += surface.triangles.size();

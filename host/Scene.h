@@ -6,6 +6,7 @@
 #include "Vec.h"
 #include "plugin/HostInterface.h"
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -30,10 +31,14 @@ struct Triangle {
 
 // A run of a surface's triangles, next to each other in its list, with the
 // box around them: drawing skips whole runs the camera cannot see, and
-// draws the others nearest first.
+// draws the others nearest first. Its triangles' distinct corners are
+// Surface::corners [firstCorner, firstCorner + cornerCount): triangles of a
+// face, of a grid or of a box share corners, and the software renderer
+// projects each of them once a frame.
 struct TriangleRun {
     size_t first = 0, count = 0;
     Vec3 lo, hi;
+    size_t firstCorner = 0, cornerCount = 0;
 };
 
 struct Surface {
@@ -41,6 +46,16 @@ struct Surface {
     unsigned material = 0;
     std::vector<Triangle> triangles;
     std::vector<TriangleRun> runs;  // cover the triangles in order
+    std::vector<Vec3> corners;      // each run's distinct corners, run after run
+    // Per triangle, its three corners (p[0], p[1], p[2]) as indices into
+    // `corners`, counted from its run's firstCorner.
+    std::vector<uint32_t> cornerOf;
+    // What the software renderer lights a triangle by, without reading the
+    // whole triangle: per triangle, the index of its face's normal in
+    // `faceNormals`, with kLitByCorners set where LitByCorners holds.
+    static constexpr uint32_t kLitByCorners = uint32_t{1} << 31;
+    std::vector<uint32_t> faceOf;
+    std::vector<Vec3> faceNormals;
 };
 
 struct Material {

@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <map>
@@ -220,6 +221,49 @@ TEST(RendererPictures, SkippingRunsOutOfViewChangesNoPixel)
             ASSERT_EQ(a.color.pixels, b.color.pixels) << "heading " << step << ", pitch " << pitch;
             ASSERT_EQ(a.ids, b.ids);
             ASSERT_EQ(a.depth, b.depth);
+        }
+}
+
+// The corners the software renderer projects once per run: each
+// triangle's corners are the same bits as its run's indexed ones, a run
+// holds each corner once, and a triangle's face gives its normal and
+// whether it is lit by its corners.
+TEST(RendererScene, RunsIndexTheirTrianglesCornersOnce)
+{
+    for (const ObjModel& model : {MakeDemoApartment(), StrewnQuads(300)})
+        for (size_t runLength : {size_t{1}, Scene::kRunLength, size_t{1} << 30}) {
+            Scene scene;
+            scene.Assign(model, runLength);
+            size_t corners = 0, triangles = 0;
+            for (const Surface& s : scene.Surfaces()) {
+                ASSERT_EQ(s.cornerOf.size(), 3 * s.triangles.size());
+                ASSERT_EQ(s.faceOf.size(), s.triangles.size());
+                for (const TriangleRun& run : s.runs) {
+                    for (size_t i = run.first; i < run.first + run.count; ++i) {
+                        const Triangle& t = s.triangles[i];
+                        for (int k = 0; k < 3; ++k) {
+                            ASSERT_LT(s.cornerOf[3 * i + k], run.cornerCount);
+                            const Vec3& c = s.corners[run.firstCorner + s.cornerOf[3 * i + k]];
+                            ASSERT_EQ(std::memcmp(&c, &t.p[k], sizeof c), 0) << "triangle " << i << ", corner " << k;
+                        }
+                        const uint32_t face = s.faceOf[i];
+                        const Vec3& n = s.faceNormals[face & ~Surface::kLitByCorners];
+                        ASSERT_EQ(std::memcmp(&n, &t.normal, sizeof n), 0);
+                        ASSERT_EQ((face & Surface::kLitByCorners) != 0, LitByCorners(t));
+                    }
+                    for (size_t a = 0; a < run.cornerCount; ++a)
+                        for (size_t b = a + 1; b < run.cornerCount; ++b)
+                            ASSERT_NE(std::memcmp(&s.corners[run.firstCorner + a], &s.corners[run.firstCorner + b],
+                                                  sizeof(Vec3)),
+                                      0);
+                    corners += run.cornerCount;
+                }
+                triangles += s.triangles.size();
+            }
+            // The two triangles of a quad share two corners.
+            if (runLength > 1) {
+                EXPECT_LT(corners, 3 * triangles) << "run length " << runLength;
+            }
         }
 }
 
