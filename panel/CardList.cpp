@@ -1,6 +1,9 @@
 #include "CardList.h"
 
+#include "panel/PanelToolWindow.h"
 #include "panel/SchemeOverviewDlg.h"
+
+#include <commctrl.h>
 
 #include <algorithm>
 #include <utility>

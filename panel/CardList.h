@@ -9,8 +9,6 @@
 #include "framework/Framework.h"
 #include "panel/SchemeThumbnails.h"
 
-#include <commctrl.h>
-
 #include <functional>
 #include <string>
 #include <vector>
