@@ -150,8 +150,8 @@ void CRoomViewQueue::Tick(UINT_PTR id, const SlotsOf& slotsOf, const Keep& keep)
             keep(number, shot);
         InvalidateCard(list_, number);
     }
-    ::SendMessageW(window_.GetDlgItem(progressId_), PBM_SETPOS, static_cast<WPARAM>(total_ - static_cast<int>(queue_.size())),
-                   0);
+    const int done = total_ - static_cast<int>(queue_.size());
+    ::SendMessageW(window_.GetDlgItem(progressId_), PBM_SETPOS, static_cast<WPARAM>(done), 0);
     if (queue_.empty())
         Stop(true);
 }

@@ -457,6 +457,7 @@ void CSuggestionDlg::OnCaptureTick(UINT_PTR id)
             return true;
         },
         [this](int number, const Picture& shot) {
-            roomViews_[number] = CThumbnailPainter::Scaled(shot, kPictureWidth, CThumbnailPainter::HeightFor(kPictureWidth));
+            roomViews_[number] =
+                CThumbnailPainter::Scaled(shot, kPictureWidth, CThumbnailPainter::HeightFor(kPictureWidth));
         });
 }
