@@ -84,7 +84,8 @@ HWND CSchemeOverviewDlg::HostView()
 }
 
 CSchemeOverviewDlg::CSchemeOverviewDlg(OverviewOwner& panel)
-    : CPanelToolWindow(IDD_SCHEME_OVERVIEW, panel, {ID_SCHEME_OVERVIEW}, {kMinimumWidth, kMinimumHeight}), panel_(panel)
+    : CPanelToolWindow(IDD_SCHEME_OVERVIEW, panel, {ID_SCHEME_OVERVIEW}, {kMinimumWidth, kMinimumHeight}), panel_(panel),
+      captures_(*this, IDC_CAPTURE_PROGRESS, kCaptureTimer)
 {
 }
 
@@ -142,8 +143,7 @@ bool CSchemeOverviewDlg::OnInitDialog()
 
 void CSchemeOverviewDlg::OnDestroy()
 {
-    StopCaptures(true);
-    KillTimer(kCaptureTimer);
+    captures_.Stop(true);
     if (!Orphaned())
         panel_.OverviewClosing(GetWindowRect());
     ::RemoveWindowSubclass(list_.m_hWnd, ListProc, kWheelSubclass);
@@ -277,8 +277,7 @@ LRESULT CSchemeOverviewDlg::OnMouseWheel(WPARAM wParam, LPARAM lParam)
 
 void CSchemeOverviewDlg::ListChanged()
 {
-    if (Capturing())
-        StopCaptures(true);
+    captures_.StopRunning();
     mode_ = panel_.ShownList().mode;
     if (mode_ == ModeExpert)
         count_ = static_cast<int>(panel_.ShownList().matchIndices.size());
@@ -298,18 +297,7 @@ void CSchemeOverviewDlg::ListChanged()
     // One item per card, its text asked for when shown; the list view
     // places them in rows for the window's width.
     quiet_ = true;
-    list_.SendMessage(WM_SETREDRAW, FALSE);
-    ListView_DeleteAllItems(list_.m_hWnd);
-    ListView_SetItemCount(list_.m_hWnd, count_);
-    LVITEMW item{};
-    item.mask = LVIF_TEXT | LVIF_IMAGE;
-    item.pszText = LPSTR_TEXTCALLBACKW;
-    item.iImage = I_IMAGECALLBACK;
-    for (int i = 0; i < count_; ++i) {
-        item.iItem = i;
-        ::SendMessageW(list_.m_hWnd, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
-    }
-    list_.SendMessage(WM_SETREDRAW, TRUE);
+    FillCardList(list_.m_hWnd, count_);
     quiet_ = false;
     // The item on the model, or before anything was applied the index box's.
     if (panel_.ShownItem() >= 1 && panel_.ShownItem() <= count_)
@@ -337,7 +325,7 @@ void CSchemeOverviewDlg::MarkCurrent(int number)
     // The panel has just put its own item on the model: that is what is
     // shown now, so captures stop without putting anything back.
     if (Capturing())
-        StopCaptures(false);
+        captures_.Stop(false);
     marked_ = number >= 1 && number <= count_ ? number : 0;
     SelectQuietly(marked_);
     list_.Invalidate(false);
@@ -509,54 +497,23 @@ const Picture& CSchemeOverviewDlg::ThumbnailAt(int number)
 
 LRESULT CSchemeOverviewDlg::OnGetDispInfo(NMHDR* header)
 {
-    auto* info = reinterpret_cast<NMLVDISPINFOW*>(header);
-    if ((info->item.mask & LVIF_TEXT) != 0 && info->item.pszText != nullptr && info->item.cchTextMax > 0) {
-        const std::wstring text = fw::Widen(CardAt(info->item.iItem + 1).title);
-        const std::size_t length = std::min(text.size(), static_cast<std::size_t>(info->item.cchTextMax - 1));
-        std::copy_n(text.begin(), length, info->item.pszText);
-        info->item.pszText[length] = L'\0';
-    }
-    if ((info->item.mask & LVIF_IMAGE) != 0)
-        info->item.iImage = -1;
-    return 0;
+    return AnswerCardDispInfo(header, [this](int number) { return CardAt(number).title; });
 }
 
 LRESULT CSchemeOverviewDlg::OnItemChanged(NMHDR* header)
 {
-    const auto* change = reinterpret_cast<NMLISTVIEW*>(header);
-    if (quiet_ || change->iItem < 0 || (change->uChanged & LVIF_STATE) == 0)
-        return 0;
-    if ((change->uNewState & LVIS_SELECTED) != 0 && (change->uOldState & LVIS_SELECTED) == 0)
-        panel_.ApplyListItem(change->iItem + 1);
+    const int number = quiet_ ? 0 : CardSelectedBy(header);
+    if (number > 0)
+        panel_.ApplyListItem(number);
     return 0;
 }
 
 LRESULT CSchemeOverviewDlg::OnCustomDraw(NMHDR* header)
 {
-    auto* draw = reinterpret_cast<NMLVCUSTOMDRAW*>(header);
-    switch (draw->nmcd.dwDrawStage) {
-    case CDDS_PREPAINT:
-        return CDRF_NOTIFYITEMDRAW;
-    case CDDS_ITEMPREPAINT: {
-        const int item = static_cast<int>(draw->nmcd.dwItemSpec);
-        RECT bounds{};
-        bounds.left = LVIR_BOUNDS;
-        if (!::SendMessageW(list_.m_hWnd, LVM_GETITEMRECT, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&bounds)))
-            return CDRF_DODEFAULT;
-        const bool selected = ListView_GetItemState(list_.m_hWnd, item, LVIS_SELECTED) != 0;
-        DrawCard(draw->nmcd.hdc, item, bounds, selected);
-        return CDRF_SKIPDEFAULT;
-    }
-    default:
-        return CDRF_DODEFAULT;
-    }
-}
-
-void CSchemeOverviewDlg::DrawCard(HDC dc, int item, const RECT& bounds, bool selected)
-{
-    const int number = item + 1;
-    DrawCardFace(dc, bounds, ThumbnailAt(number), PictureSize(), CardAt(number), selected, number == marked_,
-                 textFont_);
+    return DrawCardItems(header, [this](HDC dc, int number, const RECT& bounds, bool selected) {
+        DrawCardFace(dc, bounds, ThumbnailAt(number), PictureSize(), CardAt(number), selected, number == marked_,
+                     textFont_);
+    });
 }
 
 void CSchemeOverviewDlg::DrawCardFace(HDC dc, const RECT& bounds, const Picture& thumbnail, SIZE size,
@@ -709,7 +666,7 @@ void CSchemeOverviewDlg::OnRoomViewsClicked()
     if (IsDlgButtonChecked(IDC_ROOM_VIEWS) == BST_CHECKED) {
         StartCaptures();
     } else {
-        StopCaptures(true);
+        captures_.Stop(true);
         roomViews_.clear();
         roomShown_.clear();
         roomNote_.clear();
@@ -720,7 +677,7 @@ void CSchemeOverviewDlg::OnRoomViewsClicked()
 
 void CSchemeOverviewDlg::StartCaptures()
 {
-    StopCaptures(true);
+    captures_.Stop(true);
     roomNote_.clear();
     if (mode_ != ModeExpert || count_ == 0) {
         UpdateNote();
@@ -732,91 +689,26 @@ void CSchemeOverviewDlg::StartCaptures()
     else if (view == nullptr)
         roomNote_ = kRoomViewsNeedViewNote;
     UpdateNote();
-    if (!roomNote_.empty())
-        return;
-
-    // The cards in view, in list order.
-    const RECT client = list_.GetClientRect();
-    for (int item = 0; item < count_; ++item) {
-        RECT bounds{};
-        bounds.left = LVIR_BOUNDS;
-        RECT visible{};
-        if (::SendMessageW(list_.m_hWnd, LVM_GETITEMRECT, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&bounds)) &&
-            ::IntersectRect(&visible, &bounds, &client))
-            captureQueue_.push_back(item + 1);
-    }
-    if (captureQueue_.empty())
-        return;
-
-    if (!capture_.Begin()) {
-        captureQueue_.clear();
-        return;
-    }
-    captureTotal_ = static_cast<int>(captureQueue_.size());
-    captureRunning_ = true;
-    HWND progress = GetDlgItem(IDC_CAPTURE_PROGRESS);
-    ::SendMessageW(progress, PBM_SETRANGE32, 0, captureTotal_);
-    ::SendMessageW(progress, PBM_SETPOS, 0, 0);
-    ::ShowWindow(progress, SW_SHOW);
-    SetTimer(kCaptureTimer, kCaptureInterval);
+    if (roomNote_.empty())
+        captures_.Start(list_.m_hWnd, CardsInView(list_.m_hWnd, count_));
 }
 
+// Room views are kept by the card's key at the largest card size.
 void CSchemeOverviewDlg::OnCaptureTick(UINT_PTR id)
 {
-    if (id != kCaptureTimer)
-        return;
-    // A tick can come while the host replaces its model (a message box of
-    // the load runs a modal loop): the same handles may then name another
-    // model's materials, so nothing is written, now or at the stop.
-    if (!captureRunning_ || !capture_.ModelUnchanged()) {
-        StopCaptures(false);
-        return;
-    }
-    if (captureQueue_.empty()) {
-        StopCaptures(true);
-        return;
-    }
-    const int number = captureQueue_.front();
-    captureQueue_.erase(captureQueue_.begin());
-    const int record = RecordOf(number);
-    const HWND view = HostView();
-    if (record >= 0 && view != nullptr) {
-        Picture shot;
-        capture_.Capture(panel_.ShownLibrary()[record].materials, view, shot);
-        // A blank capture keeps the card's bands.
-        if (!shot.Empty()) {
+    captures_.Tick(
+        id,
+        [this](int number, MaterialSlot (&slots)[3]) {
+            const int record = RecordOf(number);
+            if (record < 0)
+                return false;
+            std::copy_n(panel_.ShownLibrary()[record].materials, 3, slots);
+            return true;
+        },
+        [this](int number, const Picture& shot) {
             const std::string key = CardKey(number);
             const int width = std::min(shot.width, kKeptViewWidth);
             roomViews_[key] = CThumbnailPainter::Scaled(shot, width, CThumbnailPainter::HeightFor(width));
             roomShown_.erase(key);
-        }
-        RECT bounds{};
-        bounds.left = LVIR_BOUNDS;
-        if (::SendMessageW(list_.m_hWnd, LVM_GETITEMRECT, static_cast<WPARAM>(number - 1),
-                           reinterpret_cast<LPARAM>(&bounds)))
-            list_.InvalidateRect(&bounds, false);
-    }
-    ::SendMessageW(GetDlgItem(IDC_CAPTURE_PROGRESS), PBM_SETPOS,
-                   static_cast<WPARAM>(captureTotal_ - static_cast<int>(captureQueue_.size())), 0);
-    if (captureQueue_.empty())
-        StopCaptures(true);
-}
-
-bool CSchemeOverviewDlg::StopRoomViews()
-{
-    if (!Capturing())
-        return false;
-    StopCaptures(true);
-    return true;
-}
-
-void CSchemeOverviewDlg::StopCaptures(bool restore)
-{
-    if (m_hWnd != nullptr)
-        KillTimer(kCaptureTimer);
-    captureQueue_.clear();
-    capture_.End(captureRunning_ && restore);
-    captureRunning_ = false;
-    if (m_hWnd != nullptr)
-        ::ShowWindow(GetDlgItem(IDC_CAPTURE_PROGRESS), SW_HIDE);
+        });
 }

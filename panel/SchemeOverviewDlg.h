@@ -20,6 +20,7 @@
 #include "engine/SchemeCards.h"
 #include "framework/Framework.h"
 #include "library/SchemeContrast.h"
+#include "panel/CardList.h"
 #include "panel/PanelToolWindow.h"
 #include "panel/SchemeThumbnails.h"
 #include "plugin/HostInterface.h"
@@ -94,12 +95,12 @@ public:
     std::array<std::optional<engine::CardPaint>, 3> PaintsAt(int number);
     int Count() const { return count_; }
     int Marked() const { return marked_; }
-    bool Capturing() const { return captureRunning_; }
+    bool Capturing() const { return captures_.Running(); }
     // Stops running captures and puts back what they changed, if the host
     // still holds the model they changed; true when captures were running.
     // Called before anything that reads or replaces the model's materials
     // (a classification, another model, the host's model events).
-    bool StopRoomViews();
+    bool StopRoomViews() { return captures_.StopRunning(); }
     std::string NoteText() const;
 
     // The host's 3D view: the window under the point of the last pick, noted
@@ -177,7 +178,6 @@ private:
     // and the pictures drawn afresh when their size changed.
     void SizeCards();
     void UpdateNote();
-    void DrawCard(HDC dc, int item, const RECT& bounds, bool selected);
     // The library index of combination card number, or -1.
     int RecordOf(int number) const;
     std::string CardKey(int number) const;
@@ -186,10 +186,6 @@ private:
     void SelectQuietly(int number);
 
     void StartCaptures();
-    // Stops the captures; restore puts the host's materials back as they
-    // were before the first capture, unless the model under the captures
-    // changed.
-    void StopCaptures(bool restore);
 
     OverviewOwner& panel_;
     CWnd list_;
@@ -216,10 +212,7 @@ private:
     CFont textFont_;
     CImageList cardImages_;
 
-    std::vector<int> captureQueue_;  // card numbers still to capture
-    bool captureRunning_ = false;
-    int captureTotal_ = 0;
-    RoomViewCapture capture_;
+    CRoomViewQueue captures_;
     // The paint decks read as the window opened.
     std::shared_ptr<const engine::DeckShelf> decks_ = std::make_shared<engine::DeckShelf>();
     std::unique_ptr<PaintFinder> finder_;

@@ -48,7 +48,12 @@ SchemeSurface SurfaceOfClass(int surfaceClass)
 CSuggestionDlg::CSuggestionDlg(SuggestionOwner& panel)
     : CPanelToolWindow(IDD_SCHEME_SUGGESTIONS, panel, {ID_SCHEME_SUGGESTIONS},
                        {kSuggestionMinimumWidth, kSuggestionMinimumHeight}),
-      panel_(panel)
+      panel_(panel),
+      // The note makes room for the progress bar while captures run.
+      captures_(*this, IDC_SUGGESTION_PROGRESS, kSuggestionCaptureTimer, [this] {
+          const RECT area = GetClientRect();
+          Layout(area.right, area.bottom);
+      })
 {
 }
 
@@ -109,7 +114,7 @@ bool CSuggestionDlg::OnInitDialog()
 
 void CSuggestionDlg::OnDestroy()
 {
-    StopCaptures(true);
+    captures_.Stop(true);
     if (!Orphaned())
         panel_.SuggestionsClosing(GetWindowRect());
     ListView_SetImageList(list_.m_hWnd, nullptr, LVSIL_NORMAL);
@@ -159,7 +164,7 @@ void CSuggestionDlg::Layout(int width, int height)
     ::MoveWindow(GetDlgItem(IDC_SUGGESTION_ADD), right - kAddWidth, kMargin - 2, kAddWidth, kRowHeight, TRUE);
 
     const int second = kMargin + kRowHeight + 2;
-    const bool progress = captureRunning_;
+    const bool progress = captures_.Running();
     const int progressWidth = progress ? std::min(160, width / 3) : 0;
     ::MoveWindow(GetDlgItem(IDC_SUGGESTION_PROGRESS), kMargin, second + 2, progressWidth, kRowHeight - 8, TRUE);
     const int noteLeft = kMargin + (progress ? progressWidth + kMargin : 0);
@@ -186,7 +191,7 @@ void CSuggestionDlg::SizeCards()
 
 void CSuggestionDlg::AnchorChanged()
 {
-    StopCaptures(true);
+    captures_.Stop(true);
     Suggest();
 }
 
@@ -250,18 +255,7 @@ void CSuggestionDlg::FillList()
 {
     SetDlgItemText(IDC_SUGGESTION_NOTE, note_);
     quiet_ = true;
-    list_.SendMessage(WM_SETREDRAW, FALSE);
-    ListView_DeleteAllItems(list_.m_hWnd);
-    ListView_SetItemCount(list_.m_hWnd, Count());
-    LVITEMW item{};
-    item.mask = LVIF_TEXT | LVIF_IMAGE;
-    item.pszText = LPSTR_TEXTCALLBACKW;
-    item.iImage = I_IMAGECALLBACK;
-    for (int i = 0; i < Count(); ++i) {
-        item.iItem = i;
-        ::SendMessageW(list_.m_hWnd, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
-    }
-    list_.SendMessage(WM_SETREDRAW, TRUE);
+    FillCardList(list_.m_hWnd, Count());
     quiet_ = false;
     SizeCards();
     UpdateButtons();
@@ -352,27 +346,16 @@ const Picture& CSuggestionDlg::ThumbnailAt(int number)
 
 LRESULT CSuggestionDlg::OnGetDispInfo(NMHDR* header)
 {
-    auto* info = reinterpret_cast<NMLVDISPINFOW*>(header);
-    if ((info->item.mask & LVIF_TEXT) != 0 && info->item.pszText != nullptr && info->item.cchTextMax > 0) {
-        const std::wstring text = fw::Widen(CardAt(info->item.iItem + 1).title);
-        const std::size_t length = std::min(text.size(), static_cast<std::size_t>(info->item.cchTextMax - 1));
-        std::copy_n(text.begin(), length, info->item.pszText);
-        info->item.pszText[length] = L'\0';
-    }
-    if ((info->item.mask & LVIF_IMAGE) != 0)
-        info->item.iImage = -1;
-    return 0;
+    return AnswerCardDispInfo(header, [this](int number) { return CardAt(number).title; });
 }
 
 LRESULT CSuggestionDlg::OnItemChanged(NMHDR* header)
 {
-    const auto* change = reinterpret_cast<NMLISTVIEW*>(header);
-    if (quiet_ || change->iItem < 0 || (change->uChanged & LVIF_STATE) == 0)
-        return 0;
-    if ((change->uNewState & LVIS_SELECTED) != 0 && (change->uOldState & LVIS_SELECTED) == 0) {
+    const int number = quiet_ ? 0 : CardSelectedBy(header);
+    if (number > 0) {
         // Room views put the room back before a scheme goes on it.
-        StopCaptures(true);
-        applied_ = change->iItem + 1;
+        captures_.Stop(true);
+        applied_ = number;
         panel_.ApplySuggestion(RecordAt(applied_));
         UpdateButtons();
         list_.Invalidate(false);
@@ -382,25 +365,11 @@ LRESULT CSuggestionDlg::OnItemChanged(NMHDR* header)
 
 LRESULT CSuggestionDlg::OnCustomDraw(NMHDR* header)
 {
-    auto* draw = reinterpret_cast<NMLVCUSTOMDRAW*>(header);
-    switch (draw->nmcd.dwDrawStage) {
-    case CDDS_PREPAINT:
-        return CDRF_NOTIFYITEMDRAW;
-    case CDDS_ITEMPREPAINT: {
-        const int item = static_cast<int>(draw->nmcd.dwItemSpec);
-        RECT bounds{};
-        bounds.left = LVIR_BOUNDS;
-        if (!::SendMessageW(list_.m_hWnd, LVM_GETITEMRECT, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&bounds)))
-            return CDRF_DODEFAULT;
-        const bool selected = ListView_GetItemState(list_.m_hWnd, item, LVIS_SELECTED) != 0;
+    return DrawCardItems(header, [this](HDC dc, int number, const RECT& bounds, bool selected) {
         const SIZE size{kPictureWidth, CThumbnailPainter::HeightFor(kPictureWidth)};
-        CSchemeOverviewDlg::DrawCardFace(draw->nmcd.hdc, bounds, ThumbnailAt(item + 1), size, CardAt(item + 1),
-                                         selected, item + 1 == applied_, textFont_);
-        return CDRF_SKIPDEFAULT;
-    }
-    default:
-        return CDRF_DODEFAULT;
-    }
+        CSchemeOverviewDlg::DrawCardFace(dc, bounds, ThumbnailAt(number), size, CardAt(number), selected,
+                                         number == applied_, textFont_);
+    });
 }
 
 // ---- Decks, buttons and the page for the client -----------------------------------
@@ -422,7 +391,7 @@ void CSuggestionDlg::OnSnapClicked()
 
 void CSuggestionDlg::OnAdd()
 {
-    StopCaptures(true);
+    captures_.Stop(true);
     panel_.AddRoomToLibrary();
 }
 
@@ -458,97 +427,37 @@ void CSuggestionDlg::OnRoomViewsClicked()
     if (IsDlgButtonChecked(IDC_SUGGESTION_ROOM_VIEWS) == BST_CHECKED) {
         StartCaptures();
     } else {
-        StopCaptures(true);
+        captures_.Stop(true);
         roomViews_.clear();
         list_.Invalidate(false);
     }
 }
 
-bool CSuggestionDlg::StopRoomViews()
-{
-    if (!Capturing())
-        return false;
-    StopCaptures(true);
-    return true;
-}
-
 void CSuggestionDlg::StartCaptures()
 {
-    StopCaptures(true);
+    captures_.Stop(true);
     const HWND view = CSchemeOverviewDlg::HostView();
     if (!haveRoom_ || view == nullptr) {
         SetDlgItemText(IDC_SUGGESTION_NOTE, haveRoom_ ? CSchemeOverviewDlg::kRoomViewsNeedViewNote
                                                       : CSchemeOverviewDlg::kRoomViewsNeedClassesNote);
         return;
     }
-    const RECT client = list_.GetClientRect();
-    for (int item = 0; item < Count(); ++item) {
-        RECT bounds{};
-        bounds.left = LVIR_BOUNDS;
-        RECT visible{};
-        if (::SendMessageW(list_.m_hWnd, LVM_GETITEMRECT, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&bounds)) &&
-            ::IntersectRect(&visible, &bounds, &client))
-            captureQueue_.push_back(item + 1);
-    }
-    if (captureQueue_.empty() || !capture_.Begin()) {
-        captureQueue_.clear();
-        return;
-    }
-    captureTotal_ = static_cast<int>(captureQueue_.size());
-    captureRunning_ = true;
-    HWND progress = GetDlgItem(IDC_SUGGESTION_PROGRESS);
-    ::SendMessageW(progress, PBM_SETRANGE32, 0, captureTotal_);
-    ::SendMessageW(progress, PBM_SETPOS, 0, 0);
-    ::ShowWindow(progress, SW_SHOW);
-    const RECT area = GetClientRect();
-    Layout(area.right, area.bottom);
-    SetTimer(kSuggestionCaptureTimer, kCaptureInterval);
+    captures_.Start(list_.m_hWnd, CardsInView(list_.m_hWnd, Count()));
 }
 
+// Room views are kept by card number at the cards' size.
 void CSuggestionDlg::OnCaptureTick(UINT_PTR id)
 {
-    if (id != kSuggestionCaptureTimer)
-        return;
-    if (!captureRunning_ || !capture_.ModelUnchanged()) {
-        StopCaptures(false);
-        return;
-    }
-    if (captureQueue_.empty()) {
-        StopCaptures(true);
-        return;
-    }
-    const int number = captureQueue_.front();
-    captureQueue_.erase(captureQueue_.begin());
-    const HWND view = CSchemeOverviewDlg::HostView();
-    if (view != nullptr && number <= Count()) {
-        Picture shot;
-        capture_.Capture(RecordAt(number).materials, view, shot);
-        if (!shot.Empty())
+    captures_.Tick(
+        id,
+        [this](int number, MaterialSlot (&slots)[3]) {
+            if (number > Count())
+                return false;
+            std::copy_n(RecordAt(number).materials, 3, slots);
+            return true;
+        },
+        [this](int number, const Picture& shot) {
             roomViews_[number] =
                 CThumbnailPainter::Scaled(shot, kPictureWidth, CThumbnailPainter::HeightFor(kPictureWidth));
-        RECT bounds{};
-        bounds.left = LVIR_BOUNDS;
-        if (::SendMessageW(list_.m_hWnd, LVM_GETITEMRECT, static_cast<WPARAM>(number - 1),
-                           reinterpret_cast<LPARAM>(&bounds)))
-            list_.InvalidateRect(&bounds, false);
-    }
-    ::SendMessageW(GetDlgItem(IDC_SUGGESTION_PROGRESS), PBM_SETPOS,
-                   static_cast<WPARAM>(captureTotal_ - static_cast<int>(captureQueue_.size())), 0);
-    if (captureQueue_.empty())
-        StopCaptures(true);
-}
-
-void CSuggestionDlg::StopCaptures(bool restore)
-{
-    if (m_hWnd != nullptr)
-        KillTimer(kSuggestionCaptureTimer);
-    captureQueue_.clear();
-    capture_.End(captureRunning_ && restore);
-    const bool wasRunning = captureRunning_;
-    captureRunning_ = false;
-    if (m_hWnd != nullptr && wasRunning) {
-        ::ShowWindow(GetDlgItem(IDC_SUGGESTION_PROGRESS), SW_HIDE);
-        const RECT area = GetClientRect();
-        Layout(area.right, area.bottom);
-    }
+        });
 }

@@ -17,6 +17,7 @@
 #include "engine/SchemeCards.h"
 #include "framework/Framework.h"
 #include "library/CombinationRecord.h"
+#include "panel/CardList.h"
 #include "panel/PanelToolWindow.h"
 #include "panel/SchemeOverviewDlg.h"
 #include "panel/SchemeThumbnails.h"
@@ -60,7 +61,7 @@ public:
     // The picked surface or the classes changed: the schemes are made afresh.
     void AnchorChanged();
     // Stops running captures, putting the room back; true when they ran.
-    bool StopRoomViews();
+    bool StopRoomViews() { return captures_.StopRunning(); }
 
     int Count() const { return static_cast<int>(suggestions_.size()); }
     const Suggestion& At(int number) const { return suggestions_[static_cast<std::size_t>(number - 1)]; }
@@ -70,7 +71,7 @@ public:
     int Applied() const { return applied_; }
     // Card number keeps the floor's texture.
     bool KeepsFloor(int number) const { return number <= keptFloors_; }
-    bool Capturing() const { return captureRunning_; }
+    bool Capturing() const { return captures_.Running(); }
     std::string NoteText() const { return note_; }
     bool ExportClientPage(const std::string& path);
 
@@ -114,7 +115,6 @@ private:
     const Picture& ThumbnailAt(int number);
     std::array<std::optional<engine::CardPaint>, 3> PaintsAt(int number);
     void StartCaptures();
-    void StopCaptures(bool restore);
     void UpdateButtons();
 
     SuggestionOwner& panel_;
@@ -140,8 +140,5 @@ private:
     std::unique_ptr<PaintFinder> finder_;
     const PaintDeck* finderDeck_ = nullptr;
 
-    RoomViewCapture capture_;
-    std::vector<int> captureQueue_;
-    bool captureRunning_ = false;
-    int captureTotal_ = 0;
+    CRoomViewQueue captures_;
 };
