@@ -72,6 +72,9 @@ public:
     // Card number keeps the floor's texture.
     bool KeepsFloor(int number) const { return number <= keptFloors_; }
     bool Capturing() const { return captures_.Running(); }
+    // Card number's picture: its room view when room views are on and it
+    // was captured, else its bands.
+    const Picture& ThumbnailAt(int number);
     std::string NoteText() const { return note_; }
     bool ExportClientPage(const std::string& path);
 
@@ -112,7 +115,6 @@ private:
     // The schemes made afresh for the anchor, the deck and the snapping.
     void Suggest();
     void FillList();
-    const Picture& ThumbnailAt(int number);
     std::array<std::optional<engine::CardPaint>, 3> PaintsAt(int number);
     void StartCaptures();
     void UpdateButtons();

@@ -21,7 +21,6 @@ LRESULT CALLBACK PlainView(HWND wnd, UINT message, WPARAM wParam, LPARAM lParam)
 
 class Classification : public Panel {
 protected:
-    HWND view = nullptr;
     // Visible materials beside the fixture's: one close to the wall's
     // orange, one a little further but still close, one far from it.
     unsigned nearMaterial = 0, alsoNearMaterial = 0, farMaterial = 0;
@@ -36,13 +35,12 @@ protected:
         viewClass.lpszClassName = L"ClassificationTestView";
         ::RegisterClassW(&viewClass);
         // The host's view over the screen's top-left, under every surface's point.
-        view = ::CreateWindowExW(WS_EX_TOPMOST, L"ClassificationTestView", L"view", WS_POPUP | WS_VISIBLE, 0, 0, 400,
-                                 400, nullptr, nullptr, viewClass.hInstance, nullptr);
+        hostView = ::CreateWindowExW(WS_EX_TOPMOST, L"ClassificationTestView", L"view", WS_POPUP | WS_VISIBLE, 0, 0, 400,
+                                     400, nullptr, nullptr, viewClass.hInstance, nullptr);
     }
     void TearDown() override
     {
         Panel::TearDown();
-        ::DestroyWindow(view);
         BYTE keys[256] = {};
         ::SetKeyboardState(keys);
     }

@@ -27,63 +27,11 @@ std::string MaterialBytes(const OriginalMaterial& material)
     return bytes;
 }
 
-// The host's 3D view for the room views: left half the wall material's
-// colour, right half the ceiling's, drawn on request (paint or print).
-struct ViewColours {
-    unsigned left = 0, right = 0;
-    bool plain = false;  // one colour only: a capture of it counts as blank
-};
-ViewColours viewColours;
-
-COLORREF MaterialColour(unsigned handle)
-{
-    const float* c = FakeHost::Get().Material(handle).color;
-    return RGB(std::lround(c[0] * 255), std::lround(c[1] * 255), std::lround(c[2] * 255));
-}
-
-void DrawView(HWND wnd, HDC dc)
-{
-    RECT area;
-    ::GetClientRect(wnd, &area);
-    RECT left = area, right = area;
-    left.right = right.left = area.right / 2;
-    HBRUSH first = ::CreateSolidBrush(viewColours.plain ? RGB(40, 40, 40) : MaterialColour(viewColours.left));
-    HBRUSH second = ::CreateSolidBrush(viewColours.plain ? RGB(40, 40, 40) : MaterialColour(viewColours.right));
-    ::FillRect(dc, &left, first);
-    ::FillRect(dc, &right, second);
-    ::DeleteObject(first);
-    ::DeleteObject(second);
-}
-
-LRESULT CALLBACK ViewProc(HWND wnd, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    switch (message) {
-    case WM_PAINT: {
-        PAINTSTRUCT paint;
-        HDC dc = ::BeginPaint(wnd, &paint);
-        DrawView(wnd, dc);
-        ::EndPaint(wnd, &paint);
-        return 0;
-    }
-    case WM_ERASEBKGND:
-        return 1;
-    case WM_PRINTCLIENT:
-        DrawView(wnd, reinterpret_cast<HDC>(wParam));
-        return 0;
-    default:
-        return ::DefWindowProcW(wnd, message, wParam, lParam);
-    }
-}
-
 class Overview : public Panel {
 protected:
-    HWND view = nullptr;
-
     void TearDown() override
     {
         Panel::TearDown();
-        if (view != nullptr)
-            ::DestroyWindow(view);
         BYTE keys[256] = {};
         ::SetKeyboardState(keys);
     }
@@ -95,20 +43,6 @@ protected:
             library.Append(Combination(k, "住宅/客厅/"));
         library.Append(Combination(99, "住宅/卧室/"));
         ASSERT_EQ(WriteCombinationFile(libraryPath, library), 1);
-    }
-
-    // A host view over the screen's top-left, under the fixture's pick points;
-    // the panel moves out of its way before the picks.
-    void MakeView()
-    {
-        WNDCLASSW viewClass{};
-        viewClass.lpfnWndProc = ViewProc;
-        viewClass.hInstance = ::GetModuleHandleW(nullptr);
-        viewClass.lpszClassName = L"OverviewTestView";
-        ::RegisterClassW(&viewClass);
-        view = ::CreateWindowExW(WS_EX_TOPMOST, L"OverviewTestView", L"view", WS_POPUP | WS_VISIBLE, 0, 0, 400, 400,
-                                 nullptr, nullptr, viewClass.hInstance, nullptr);
-        ::UpdateWindow(view);
     }
 
     void ClassifyRoom()
@@ -839,8 +773,8 @@ TEST_F(Overview, ABlankCaptureKeepsTheBandsAndNoRoomWithoutClasses)
     ClassifyRoom();
     overview->MoveWindow(420, 420, 600, 400, true);
     viewColours = {wallMaterial, ceilingMaterial, true};  // a view of one colour
-    ::InvalidateRect(view, nullptr, FALSE);
-    ::UpdateWindow(view);
+    ::InvalidateRect(hostView, nullptr, FALSE);
+    ::UpdateWindow(hostView);
     ::SendMessageW(::GetDlgItem(overview->m_hWnd, IDC_ROOM_VIEWS), BM_CLICK, 0, 0);
     ASSERT_TRUE(WaitForCaptures());
     EXPECT_FALSE(overview->HasRoomView(1));
@@ -849,8 +783,8 @@ TEST_F(Overview, ABlankCaptureKeepsTheBandsAndNoRoomWithoutClasses)
 
     // The view picked in is gone: nothing to capture, and the window says so.
     ::SendMessageW(::GetDlgItem(overview->m_hWnd, IDC_ROOM_VIEWS), BM_CLICK, 0, 0);
-    ::DestroyWindow(view);
-    view = nullptr;
+    ::DestroyWindow(hostView);
+    hostView = nullptr;
     const std::string before = Materials();
     ::SendMessageW(::GetDlgItem(overview->m_hWnd, IDC_ROOM_VIEWS), BM_CLICK, 0, 0);
     EXPECT_FALSE(overview->Capturing());

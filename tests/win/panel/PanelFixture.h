@@ -1,7 +1,7 @@
 // The fixture of the panel tests: a fake host scene with a ceiling, a floor,
 // a wall (two surfaces) and a textured material, a starter library beside
-// the module, and the framework's seams answering message boxes, popup
-// menus and the folder browser for the user.
+// the module, the framework's seams answering message boxes, popup menus and
+// the folder browser for the user, and a host view for the room views.
 #pragma once
 
 #include "FakeHost.h"
@@ -16,6 +16,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -90,6 +91,54 @@ inline void ExpectSaveFailure(const std::string& text, const std::string& librar
     EXPECT_EQ(text.substr(text.size() - end.size()), end);
 }
 
+// The host's 3D view for the room views: left half one material's colour,
+// right half another's, drawn on request (paint or print).
+struct ViewColours {
+    unsigned left = 0, right = 0;
+    bool plain = false;  // one colour only: a capture of it counts as blank
+};
+inline ViewColours viewColours;
+
+inline COLORREF MaterialColour(unsigned handle)
+{
+    const float* c = FakeHost::Get().Material(handle).color;
+    return RGB(std::lround(c[0] * 255), std::lround(c[1] * 255), std::lround(c[2] * 255));
+}
+
+inline void DrawView(HWND wnd, HDC dc)
+{
+    RECT area;
+    ::GetClientRect(wnd, &area);
+    RECT left = area, right = area;
+    left.right = right.left = area.right / 2;
+    HBRUSH first = ::CreateSolidBrush(viewColours.plain ? RGB(40, 40, 40) : MaterialColour(viewColours.left));
+    HBRUSH second = ::CreateSolidBrush(viewColours.plain ? RGB(40, 40, 40) : MaterialColour(viewColours.right));
+    ::FillRect(dc, &left, first);
+    ::FillRect(dc, &right, second);
+    ::DeleteObject(first);
+    ::DeleteObject(second);
+}
+
+inline LRESULT CALLBACK ViewProc(HWND wnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_PAINT: {
+        PAINTSTRUCT paint;
+        HDC dc = ::BeginPaint(wnd, &paint);
+        DrawView(wnd, dc);
+        ::EndPaint(wnd, &paint);
+        return 0;
+    }
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_PRINTCLIENT:
+        DrawView(wnd, reinterpret_cast<HDC>(wParam));
+        return 0;
+    default:
+        return ::DefWindowProcW(wnd, message, wParam, lParam);
+    }
+}
+
 class Panel : public ::testing::Test {
 protected:
     FakeHost& host = FakeHost::Get();
@@ -103,6 +152,7 @@ protected:
     std::string libraryPath = CColorPanelDlg::ModuleFolder() + "Tintgrove.tgv";
     // A fixture in a helper process works on the library its parent prepared.
     bool keepLibrary = false;
+    HWND hostView = nullptr;  // the host's view, once MakeView made it
 
     void SetUp() override
     {
@@ -125,9 +175,9 @@ protected:
         fw::RoutePromptsToMessageBox();
         fw::SetPopupMenuHandler([this](HMENU menu, UINT flags, int x, int y, HWND owner) {
             MenuShown shown{{}, flags, x, y, owner};
-            CMenu view = CMenu::FromHandle(menu);
-            for (int i = 0; i < view.GetMenuItemCount(); ++i)
-                shown.items.emplace_back(view.GetMenuItemID(i), view.GetMenuString(i));
+            CMenu shownMenu = CMenu::FromHandle(menu);
+            for (int i = 0; i < shownMenu.GetMenuItemCount(); ++i)
+                shown.items.emplace_back(shownMenu.GetMenuItemID(i), shownMenu.GetMenuString(i));
             menus.push_back(shown);
             return menuAnswer;
         });
@@ -152,6 +202,9 @@ protected:
         fw::SetPopupMenuHandler(nullptr);
         fw::SetFolderBrowseHandler(nullptr);
         fw::SetModalDialogHook(nullptr);
+        if (hostView != nullptr)
+            ::DestroyWindow(hostView);
+        hostView = nullptr;
         if (keepLibrary)
             return;
         Remove(libraryPath);
@@ -171,6 +224,20 @@ protected:
         InitCombinationRecord(record, "木地板客厅", "住宅/客厅/", "橡木地板");
         library.Append(record);
         ASSERT_EQ(WriteCombinationFile(libraryPath, library), 1);
+    }
+
+    // A host view over the screen's top-left, under the fixture's pick points;
+    // the panel moves out of its way before the picks.
+    void MakeView()
+    {
+        WNDCLASSW viewClass{};
+        viewClass.lpfnWndProc = ViewProc;
+        viewClass.hInstance = ::GetModuleHandleW(nullptr);
+        viewClass.lpszClassName = L"PanelTestView";
+        ::RegisterClassW(&viewClass);
+        hostView = ::CreateWindowExW(WS_EX_TOPMOST, L"PanelTestView", L"view", WS_POPUP | WS_VISIBLE, 0, 0, 400, 400,
+                                     nullptr, nullptr, viewClass.hInstance, nullptr);
+        ::UpdateWindow(hostView);
     }
 
     CColorPanelDlg* Go()

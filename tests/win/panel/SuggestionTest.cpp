@@ -159,6 +159,52 @@ TEST_F(Suggestions, OpenAnchorApplyRestoreAddExportAndClose)
     EXPECT_FALSE(::IsWindow(window));
 }
 
+TEST_F(Suggestions, RoomViewsCaptureTheHostViewWithEachCardAndPutTheRoomBack)
+{
+    MakeView();
+    ASSERT_NE(Go(), nullptr);
+    ClassifyRoom();
+    // The wall keeps the picked orange on every card: the view shows the ceiling.
+    viewColours = {ceilingMaterial, floorMaterial, false};
+    Command(ID_SCHEME_SUGGESTIONS);
+    ASSERT_NE(Window(), nullptr);
+    Window()->MoveWindow(420, 420, 700, 500, true);
+    ASSERT_GT(Count(), 1);
+    auto noteLeft = [this] {
+        RECT r{};
+        ::GetWindowRect(Control(IDC_SUGGESTION_NOTE), &r);
+        return r.left;
+    };
+    auto progressShown = [this] {
+        return (::GetWindowLongW(Control(IDC_SUGGESTION_PROGRESS), GWL_STYLE) & WS_VISIBLE) != 0;
+    };
+    const LONG idle = noteLeft();
+
+    // While the captures run, the note moves over for the progress bar.
+    ::SendMessageW(Control(IDC_SUGGESTION_ROOM_VIEWS), BM_CLICK, 0, 0);
+    ASSERT_TRUE(Window()->Capturing());
+    EXPECT_TRUE(progressShown());
+    EXPECT_GT(noteLeft(), idle);
+    ASSERT_TRUE(fw::PumpUntil([this] { return !Window()->Capturing(); }, 10000));
+    EXPECT_FALSE(progressShown());
+    EXPECT_EQ(noteLeft(), idle);
+
+    // Card 1 shows the view as it was with card 1 on the room: its ceiling
+    // on the left half, at the card's size.
+    const Rgb ceiling = Window()->At(1).At(SchemeSurface::Ceiling).rgb;
+    ASSERT_NE(HexColour(ceiling), "#FFFFFF");
+    const Picture& shot = Window()->ThumbnailAt(1);
+    EXPECT_EQ(shot.width, CSuggestionDlg::kPictureWidth);
+    const uint32_t left = shot.pixels[static_cast<std::size_t>(shot.height / 2) * shot.width + 4];
+    for (int c = 0; c < 3; ++c)  // the host holds the colour as float: a byte's rounding either way
+        EXPECT_NEAR(static_cast<int>((left >> (16 - 8 * c)) & 255), ceiling[static_cast<std::size_t>(c)] * 255, 1) << c;
+
+    // Then the room as it was picked.
+    ExpectColour(wallMaterial, {1.0, 0.5, 0.0});
+    ExpectColour(ceilingMaterial, {1.0, 1.0, 1.0});
+    ExpectColour(floorMaterial, {0.5, 0.25, 0.0});
+}
+
 TEST_F(Suggestions, PaintDecksBesideThePluginNameTheNearestPaints)
 {
     ::CreateDirectoryW(fw::Widen(paintsFolder).c_str(), nullptr);
